@@ -1,0 +1,147 @@
+#include "runtime/TypedRef.h"
+
+#include "runtime/PackedDecimal.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace host {
+
+namespace {
+
+template <typename T> T load(const std::byte* at) {
+    T v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+
+template <typename T> void store(std::byte* at, T v) { std::memcpy(at, &v, sizeof v); }
+
+// Keeps the low bits of an integer, as the host's assignment to a narrower integer does.
+template <typename T> bool storeInteger(std::byte* at, std::int64_t v) {
+    T narrowed = static_cast<T>(v);
+    store(at, narrowed);
+    return static_cast<std::int64_t>(narrowed) == v;
+}
+
+} // namespace
+
+Value TypedRef::value() const {
+    if (!address_)
+        return Value();
+    switch (type_.kind) {
+    case FieldKind::Byte:
+        return Value(static_cast<int>(load<std::uint8_t>(address_)));
+    case FieldKind::Short:
+        return Value(static_cast<int>(load<std::int16_t>(address_)));
+    case FieldKind::UShort:
+        return Value(static_cast<int>(load<std::uint16_t>(address_)));
+    case FieldKind::Long:
+    case FieldKind::Date:
+    case FieldKind::Time:
+        return Value(static_cast<long long>(load<std::int32_t>(address_)));
+    case FieldKind::ULong:
+        return Value(static_cast<long long>(load<std::uint32_t>(address_)));
+    case FieldKind::Real:
+        return Value(load<double>(address_));
+    case FieldKind::Decimal:
+        return Value(readPackedDecimal(address_, type_.digits, type_.places));
+    case FieldKind::Text:
+        return Value(std::string(reinterpret_cast<const char*>(address_), type_.size));
+    case FieldKind::CText: {
+        const char* text = reinterpret_cast<const char*>(address_);
+        size_t length = type_.size == 0 ? 0 : strnlen(text, type_.size);
+        return Value(std::string(text, length));
+    }
+    case FieldKind::PText: {
+        size_t length = std::min<size_t>(std::to_integer<size_t>(address_[0]), type_.textCapacity());
+        return Value(std::string(reinterpret_cast<const char*>(address_ + 1), length));
+    }
+    case FieldKind::Reference:
+        return Value(referenced().value());
+    }
+    return Value();
+}
+
+bool TypedRef::assign(const Value& v) const {
+    if (!address_)
+        return false;
+    switch (type_.kind) {
+    case FieldKind::Byte:
+        return storeInteger<std::uint8_t>(address_, v.toInteger());
+    case FieldKind::Short:
+        return storeInteger<std::int16_t>(address_, v.toInteger());
+    case FieldKind::UShort:
+        return storeInteger<std::uint16_t>(address_, v.toInteger());
+    case FieldKind::Long:
+    case FieldKind::Date:
+    case FieldKind::Time:
+        return storeInteger<std::int32_t>(address_, v.toInteger());
+    case FieldKind::ULong:
+        return storeInteger<std::uint32_t>(address_, v.toInteger());
+    case FieldKind::Real:
+        store(address_, v.toReal());
+        return true;
+    case FieldKind::Decimal:
+        return writePackedDecimal(address_, type_.digits, type_.places, v.toDecimal());
+    case FieldKind::Text: {
+        std::string text = v.toText();
+        size_t n = std::min<size_t>(text.size(), type_.size);
+        std::memcpy(address_, text.data(), n);
+        std::memset(address_ + n, ' ', type_.size - n);
+        return n == text.size() || clipped(text).size() <= n;
+    }
+    case FieldKind::CText: {
+        if (type_.size == 0)
+            return false;
+        std::string text = v.toText();
+        size_t n = std::min(text.size(), type_.textCapacity());
+        std::memcpy(address_, text.data(), n);
+        std::memset(address_ + n, 0, type_.size - n);
+        return n == text.size();
+    }
+    case FieldKind::PText: {
+        if (type_.size == 0)
+            return false;
+        std::string text = v.toText();
+        size_t n = std::min({text.size(), type_.textCapacity(), size_t{255}});
+        address_[0] = std::byte(n);
+        std::memcpy(address_ + 1, text.data(), n);
+        std::memset(address_ + 1 + n, 0, type_.size - 1 - n);
+        return n == text.size();
+    }
+    case FieldKind::Reference: {
+        TypedRef target = referenced();
+        return target.assign(v);
+    }
+    }
+    return false;
+}
+
+void TypedRef::clear() const {
+    if (!address_)
+        return;
+    if (type_.kind == FieldKind::Text)
+        std::memset(address_, ' ', type_.size);
+    else
+        std::memset(address_, 0, type_.size);
+}
+
+TypedRef TypedRef::referenced() const {
+    if (!address_ || type_.kind != FieldKind::Reference)
+        return {};
+    return load<TypedRef>(address_);
+}
+
+void TypedRef::setReferenced(const TypedRef& target) const {
+    if (address_ && type_.kind == FieldKind::Reference)
+        store(address_, target);
+}
+
+Variable::Variable(FieldType type) : type_(type), storage_(type.size, std::byte{0}) { ref().clear(); }
+
+Variable::Variable(const Variable& other) = default;
+Variable& Variable::operator=(const Variable& other) = default;
+Variable::~Variable() = default;
+
+} // namespace host
