@@ -8,7 +8,7 @@ namespace host {
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long daysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -31,13 +31,16 @@ CalendarDate civilFromDays(long long z) {
 }
 
 // Day 0 is December 28, 1800, so day 1 is the 29th and day 4 is January 1, 1801.
-const long long dayZero = daysFromCivil(1800, 12, 28);
+// A constant, so that day numbers computed while other globals start up are right.
+constexpr long long dayZero = daysFromCivil(1800, 12, 28);
 
 ClockSource source;
 
 } // namespace
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -49,7 +52,8 @@ int daysInMonth(int year, int month) {
 int dayNumber(int year, int month, int day) {
     if (year < 1800 || year > 9999 || day < 1 || day > daysInMonth(year, month))
         return 0;
-    long long n = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - dayZero;
+    long long n =
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - dayZero;
     return n < 1 ? 0 : static_cast<int>(n);
 }
 
@@ -75,11 +79,15 @@ int clockNow() {
     std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&seconds, &local);
-    auto hundredths = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          now.time_since_epoch()).count() % 1000 / 10;
-    return (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) * 100 + static_cast<int>(hundredths);
+    auto hundredths =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000 / 10;
+    return (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) * 100 +
+           static_cast<int>(hundredths);
 }
 
-void setClockSource(ClockSource s) { source = std::move(s); }
+void setClockSource(ClockSource s) {
+    source = std::move(s);
+}
 
 } // namespace host

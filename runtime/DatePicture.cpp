@@ -18,7 +18,10 @@ constexpr std::array<std::string_view, 12> monthNames = {
 constexpr std::array<std::string_view, 7> weekdayNames = {
     "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
-const int lastDay = dayNumber(9999, 12, 31);
+int lastDay() {
+    static const int last = dayNumber(9999, 12, 31);
+    return last;
+}
 
 std::string twoDigits(int n) {
     return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)};
@@ -124,7 +127,7 @@ std::string DatePicture::format(const Value& value) const {
     long long day = value.toInteger();
     if (day == 0 && (blankWhenZero_ || hasNames()))
         return blanks(width());
-    if (day < 0 || day > lastDay)
+    if (day < 0 || day > lastDay())
         return overflow(width());
     CalendarDate date = calendarDate(static_cast<int>(day));
     std::string sep(1, separator_);
