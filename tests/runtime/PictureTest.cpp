@@ -351,3 +351,16 @@ TEST(Picture, HostileInputNeverBreaksAPicture) {
 }
 
 } // namespace
+
+namespace {
+
+// Typed numbers reach Decimal::parse with any number of places.
+TEST(Picture, ManyPlacesAreDroppedNotOverflowed) {
+    std::string tiny = "0." + std::string(200, '0') + "1";
+    EXPECT_EQ(Decimal::parse(tiny)->toString(), "0");
+    EXPECT_EQ(read("@n_4", tiny), "0");
+    EXPECT_EQ(Decimal::fromUnits(5, 120).toString(), "0");
+    EXPECT_EQ(read("@e12.2", "1.5e-60"), "0");
+}
+
+} // namespace
