@@ -167,19 +167,6 @@ std::optional<std::string> NumberPicture::layout(const Decimal& number) const {
     if (integerLength > static_cast<size_t>(width_))
         return std::nullopt;
 
-    std::string body;
-    body.reserve(static_cast<size_t>(width_));
-    for (size_t i = 0; i < integerLength; ++i) {
-        if (grouping_ != '\0' && i > 0 && (integerLength - i) % 3 == 0)
-            body += grouping_;
-        body += digits[i];
-    }
-    if (places_ > 0) {
-        if (separator_ != '\0')
-            body += separator_;
-        body.append(digits, integerLength, std::string::npos);
-    }
-
     std::string sign;
     std::string trailing;
     if (negative) {
@@ -197,6 +184,24 @@ std::optional<std::string> NumberPicture::layout(const Decimal& number) const {
         leading = signBeforeCurrency_ || leadingSign_ == '\0' ? sign + currency_ : currency_ + sign;
     else
         trailing = trailingSignFirst_ ? trailing + currency_ : currency_ + trailing;
+
+    // Thousands separators are left out when only that makes the number fit.
+    size_t fraction = places_ > 0 ? static_cast<size_t>(places_) + (separator_ != '\0') : 0;
+    size_t plain = leading.size() + integerLength + fraction + trailing.size();
+    bool group =
+        grouping_ != '\0' && plain + (integerLength - 1) / 3 <= static_cast<size_t>(width_);
+    std::string body;
+    body.reserve(static_cast<size_t>(width_));
+    for (size_t i = 0; i < integerLength; ++i) {
+        if (group && i > 0 && (integerLength - i) % 3 == 0)
+            body += grouping_;
+        body += digits[i];
+    }
+    if (places_ > 0) {
+        if (separator_ != '\0')
+            body += separator_;
+        body.append(digits, integerLength, std::string::npos);
+    }
 
     size_t used = leading.size() + body.size() + trailing.size();
     if (used > static_cast<size_t>(width_))
