@@ -53,7 +53,7 @@ TEST(Picture, NumberForms) {
     struct Case {
         const char* picture;
         Value value;
-        const char* shown;
+        std::string shown;
     };
     const std::vector<Case> cases = {
         {"@n12", 1234567, "   1,234,567"},
@@ -82,7 +82,7 @@ TEST(Picture, NumberForms) {
         {"@n8.2", 2.675, "    2.68"},         // a real rounds by its decimal form
         {"@n5", 123456, "#####"},
         {"@n-7.2", dec("-1234.5"), "#######"},
-        {"@n40", 1e300, std::string(40, '#').c_str()},
+        {"@n40", 1e300, std::string(40, '#')},
         {"@n5", "abc", "    0"},
     };
     for (const Case& c : cases)
