@@ -1,5 +1,6 @@
 #include "runtime/ListFormat.h"
 
+#include "runtime/Picture.h"
 #include "runtime/Queue.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ public:
     explicit FormatReader(std::string_view text) : text_(text) {}
 
     bool read(std::vector<ListColumn>& columns, std::vector<ListGroup>& groups,
-              std::vector<std::string>& pictures);
+              std::vector<std::size_t>& picturePositions);
     const ParseError& error() const { return error_; }
 
 private:
@@ -69,7 +70,7 @@ private:
         return false;
     }
 
-    bool readColumn(ListColumn& column, std::string& picture);
+    bool readColumn(ListColumn& column, std::size_t& picturePosition);
     bool readNumber(int& number, bool allowSign, const char* what);
     bool readIndent(int& indent);
     // Flags up to the header; `icons` allows I and J (columns, not groups).
@@ -85,7 +86,7 @@ private:
 };
 
 bool FormatReader::read(std::vector<ListColumn>& columns, std::vector<ListGroup>& groups,
-                        std::vector<std::string>& pictures) {
+                        std::vector<std::size_t>& picturePositions) {
     if (text_.empty())
         return fail(0, "the format has no columns");
     std::optional<std::size_t> groupStart; // position of the open '['
@@ -120,19 +121,19 @@ bool FormatReader::read(std::vector<ListColumn>& columns, std::vector<ListGroup>
             continue;
         }
         ListColumn column;
-        std::string picture;
-        if (!readColumn(column, picture))
+        std::size_t picturePosition = 0;
+        if (!readColumn(column, picturePosition))
             return false;
         column.group = groupStart ? static_cast<int>(groups.size()) : 0;
         columns.push_back(std::move(column));
-        pictures.push_back(std::move(picture));
+        picturePositions.push_back(picturePosition);
     }
     if (groupStart)
         return fail(*groupStart, "the group is not closed with ']'");
     return true;
 }
 
-bool FormatReader::readColumn(ListColumn& column, std::string& picture) {
+bool FormatReader::readColumn(ListColumn& column, std::size_t& picturePosition) {
     if (!std::isdigit(static_cast<unsigned char>(peek()))) {
         if (atEnd())
             return fail(at_, "the format ends where a column should start");
@@ -159,9 +160,9 @@ bool FormatReader::readColumn(ListColumn& column, std::string& picture) {
         column.headerJustification = defaultHeaderJustification(column);
         column.headerIndent = column.indent;
     }
-    if (peek() == '@' && !readPicture(picture))
+    picturePosition = at_;
+    if (peek() == '@' && !readPicture(column.picture))
         return false;
-    column.picture = picture;
     return true;
 }
 
@@ -258,30 +259,24 @@ bool FormatReader::readPicture(std::string& picture) {
 // The part of a picture's output the user reads: numbers, dates and times lose the
 // blanks the picture pads them with; texts and patterns keep their leading blanks,
 // which belong to the value.
-std::string_view visiblePart(std::string_view text, std::string_view picture) {
+std::string_view visiblePart(std::string_view text, const Picture* picture) {
     std::size_t end = text.find_last_not_of(' ');
     if (end == std::string_view::npos)
         return {};
     text = text.substr(0, end + 1);
-    char kind = picture.size() > 1 ? upperAscii(picture[1]) : 'S';
-    if (kind == 'S' || kind == 'P' || kind == 'K')
+    if (!picture || !picture->isNumeric())
         return text;
     return text.substr(text.find_first_not_of(' '));
 }
 
-// The picture's text for a value. The one place where a cell meets the picture
-// formatter.
-std::string pictureText(const Picture* picture, std::string_view pictureSource,
-                        const Value& value) {
-    (void)picture;
-    (void)pictureSource;
-    return value.toText();
+int characterAt(long long units) {
+    return static_cast<int>((units + unitsPerCharacter / 2) / unitsPerCharacter);
 }
 
 // Writes `text` into the cell [start, start + width) of `line`.
 void place(std::string& line, int start, int width, std::string_view text,
            Justification justification, int indentUnits) {
-    int indent = indentUnits / unitsPerCharacter;
+    int indent = indentUnits >= 0 ? characterAt(indentUnits) : -characterAt(-indentUnits);
     int length = static_cast<int>(text.size());
     int offset = 0;
     switch (justification) {
@@ -306,10 +301,6 @@ void place(std::string& line, int start, int width, std::string_view text,
         line[static_cast<std::size_t>(start + offset + i)] = text[static_cast<std::size_t>(i)];
 }
 
-int characterAt(long long units) {
-    return static_cast<int>((units + unitsPerCharacter / 2) / unitsPerCharacter);
-}
-
 void dropTrailingBlanks(std::string& line) {
     std::size_t end = line.find_last_not_of(' ');
     line.resize(end == std::string::npos ? 0 : end + 1);
@@ -319,12 +310,26 @@ void dropTrailingBlanks(std::string& line) {
 
 std::optional<ListFormat> ListFormat::parse(std::string_view text, ParseError* error) {
     ListFormat format;
-    std::vector<std::string> pictures;
+    std::vector<std::size_t> picturePositions;
     FormatReader reader(text);
-    if (!reader.read(format.columns_, format.groups_, pictures)) {
+    if (!reader.read(format.columns_, format.groups_, picturePositions)) {
         if (error)
             *error = reader.error();
         return std::nullopt;
+    }
+    for (std::size_t i = 0; i < format.columns_.size(); ++i) {
+        const std::string& source = format.columns_[i].picture;
+        if (source.empty()) {
+            format.pictures_.emplace_back();
+            continue;
+        }
+        std::optional<Picture> picture = Picture::parse(source);
+        if (!picture) {
+            if (error)
+                *error = {picturePositions[i], "the picture " + source + " is not a picture"};
+            return std::nullopt;
+        }
+        format.pictures_.push_back(std::make_shared<const Picture>(std::move(*picture)));
     }
     int field = 1;
     for (ListColumn& column : format.columns_) {
@@ -332,7 +337,6 @@ std::optional<ListFormat> ListFormat::parse(std::string_view text, ParseError* e
         if (column.icon)
             column.iconField = field++;
     }
-    format.pictures_.resize(format.columns_.size());
     return format;
 }
 
@@ -346,10 +350,9 @@ int ListFormat::fieldsUsed() const {
 std::string ListFormat::formatValue(int column, const Value& value) const {
     if (column < 1 || column > columnCount())
         return {};
-    const ListColumn& c = columns_[static_cast<std::size_t>(column - 1)];
-    std::string text =
-        pictureText(pictures_[static_cast<std::size_t>(column - 1)].get(), c.picture, value);
-    std::string_view visible = visiblePart(text, c.picture);
+    const Picture* picture = pictures_[static_cast<std::size_t>(column - 1)].get();
+    std::string text = picture ? picture->format(value) : value.toText();
+    std::string_view visible = visiblePart(text, picture);
     if (visible.size() != text.size())
         return std::string(visible);
     return text;
