@@ -120,9 +120,11 @@ std::optional<NumberPicture> NumberPicture::parse(std::string_view body) {
             return std::nullopt;
         p.places_ = *places;
     }
-    if (groupingGiven && p.grouping_ == p.separator_ && p.places_ > 0)
+    // An implied point cannot be read back among groups of digits.
+    bool impliedPoint = p.separator_ == '\0';
+    if (groupingGiven && (impliedPoint || (p.grouping_ == p.separator_ && p.places_ > 0)))
         return std::nullopt;
-    if (!groupingGiven && !fillGiven)
+    if (!groupingGiven && !fillGiven && !impliedPoint)
         p.grouping_ = p.separator_ == ',' ? '.' : ',';
 
     // Trailing sign and currency, in either order.
@@ -131,9 +133,11 @@ std::optional<NumberPicture> NumberPicture::parse(std::string_view body) {
         char c = body[at];
         if (c == '-' && p.leadingSign_ == '\0' && p.trailingSign_ == '\0') {
             p.trailingSign_ = '-';
+            p.trailingSignFirst_ = !trailingCurrency;
             ++at;
         } else if (c == ')' && p.leadingSign_ == '(' && p.trailingSign_ == '\0') {
             p.trailingSign_ = ')';
+            p.trailingSignFirst_ = !trailingCurrency;
             ++at;
         } else if (!haveCurrency && readCurrency(body, at, p.currency_, valid)) {
             haveCurrency = trailingCurrency = true;
@@ -163,19 +167,6 @@ std::optional<std::string> NumberPicture::layout(const Decimal& number) const {
     if (integerLength > static_cast<size_t>(width_))
         return std::nullopt;
 
-    std::string body;
-    body.reserve(static_cast<size_t>(width_));
-    for (size_t i = 0; i < integerLength; ++i) {
-        if (grouping_ != '\0' && i > 0 && (integerLength - i) % 3 == 0)
-            body += grouping_;
-        body += digits[i];
-    }
-    if (places_ > 0) {
-        if (separator_ != '\0')
-            body += separator_;
-        body.append(digits, integerLength, std::string::npos);
-    }
-
     std::string sign;
     std::string trailing;
     if (negative) {
@@ -188,13 +179,29 @@ std::optional<std::string> NumberPicture::layout(const Decimal& number) const {
     } else if (trailingSign_ != '\0') {
         trailing = " "; // keeps the digits of positive and negative numbers aligned
     }
-    std::string leading;
+    std::string leading = sign;
     if (currencyLeads_)
         leading = signBeforeCurrency_ || leadingSign_ == '\0' ? sign + currency_ : currency_ + sign;
     else
-        leading = sign;
-    if (!currencyLeads_)
-        trailing = currency_ + trailing;
+        trailing = trailingSignFirst_ ? trailing + currency_ : currency_ + trailing;
+
+    // Thousands separators are left out when only that makes the number fit.
+    size_t fraction = places_ > 0 ? static_cast<size_t>(places_) + (separator_ != '\0') : 0;
+    size_t plain = leading.size() + integerLength + fraction + trailing.size();
+    bool group =
+        grouping_ != '\0' && plain + (integerLength - 1) / 3 <= static_cast<size_t>(width_);
+    std::string body;
+    body.reserve(static_cast<size_t>(width_));
+    for (size_t i = 0; i < integerLength; ++i) {
+        if (group && i > 0 && (integerLength - i) % 3 == 0)
+            body += grouping_;
+        body += digits[i];
+    }
+    if (places_ > 0) {
+        if (separator_ != '\0')
+            body += separator_;
+        body.append(digits, integerLength, std::string::npos);
+    }
 
     size_t used = leading.size() + body.size() + trailing.size();
     if (used > static_cast<size_t>(width_))
@@ -268,7 +275,7 @@ std::optional<Decimal> NumberPicture::readDigits(std::string_view text) const {
     for (char c : text) {
         if (isDigit(c)) {
             number += c;
-            if (!point) {
+            if (!point && (c != '0' || integerDigits > 0)) { // fill zeros form no group
                 ++integerDigits;
                 if (groupRun >= 0 && ++groupRun > 3)
                     return std::nullopt;

@@ -39,10 +39,11 @@ private:
     char trailingSign_ = '\0'; // '-', ')' or none
     bool signBeforeCurrency_ = true;
     bool currencyLeads_ = true;
-    std::string currency_; // "$", or the text between tildes
-    char fill_ = ' ';      // ' ', '0' or '*' in the unused leading positions
-    char grouping_ = '\0'; // thousands separator, none when '\0'
-    char separator_ = '.'; // decimal point as shown, '\0' for an implied point
+    bool trailingSignFirst_ = false; // order of the trailing sign and currency
+    std::string currency_;           // "$", or the text between tildes
+    char fill_ = ' ';                // ' ', '0' or '*' in the unused leading positions
+    char grouping_ = '\0';           // thousands separator, none when '\0'
+    char separator_ = '.';           // decimal point as shown, '\0' for an implied point
     bool blankWhenZero_ = false;
 };
 

@@ -36,8 +36,11 @@ std::optional<PatternPicture> PatternPicture::parse(std::string_view body) {
         if (!trimmed(rest).empty())
             return std::nullopt;
     }
-    for (char c : p.pattern_)
+    for (char c : p.pattern_) {
+        if (isDigit(c))
+            return std::nullopt; // a digit shown as written could not be told from the value
         p.positions_ += isPosition(c) ? 1 : 0;
+    }
     return p;
 }
 

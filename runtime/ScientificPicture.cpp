@@ -86,7 +86,7 @@ std::string ScientificPicture::format(const Value& value) const {
 std::optional<Value> ScientificPicture::deformat(std::string_view text) const {
     text = trimmed(text);
     if (text.empty())
-        return Value(Decimal());
+        text = "0";
     size_t e = text.find_first_of("eE");
     auto mantissa = Decimal::parse(text.substr(0, e));
     if (!mantissa)

@@ -53,7 +53,7 @@ TEST(Picture, NumberForms) {
     struct Case {
         const char* picture;
         Value value;
-        const char* shown;
+        std::string shown;
     };
     const std::vector<Case> cases = {
         {"@n12", 1234567, "   1,234,567"},
@@ -61,6 +61,7 @@ TEST(Picture, NumberForms) {
         {"@n12_", 1234567, "   1 234 567"},
         {"@n_4", 1230, "1230"},
         {"@n8.2", dec("1234.5"), "1,234.50"},
+        {"@n8.2", dec("99999.99"), "99999.99"}, // groups left out rather than overflow
         {"@n-10.2", dec("-1234.5"), " -1,234.50"},
         {"@n10.2-", dec("-6.25"), "     6.25-"},
         {"@n10.2-", dec("6.25"), "     6.25 "},
@@ -81,7 +82,7 @@ TEST(Picture, NumberForms) {
         {"@n8.2", 2.675, "    2.68"},         // a real rounds by its decimal form
         {"@n5", 123456, "#####"},
         {"@n-7.2", dec("-1234.5"), "#######"},
-        {"@n40", 1e300, std::string(40, '#').c_str()},
+        {"@n40", 1e300, std::string(40, '#')},
         {"@n5", "abc", "    0"},
     };
     for (const Case& c : cases)
@@ -348,6 +349,19 @@ TEST(Picture, HostileInputNeverBreaksAPicture) {
             EXPECT_LE(static_cast<int>(shown.size()), p->width()) << picture << " " << text;
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Typed numbers reach Decimal::parse with any number of places.
+TEST(Picture, ManyPlacesAreDroppedNotOverflowed) {
+    std::string tiny = "0." + std::string(200, '0') + "1";
+    EXPECT_EQ(Decimal::parse(tiny)->toString(), "0");
+    EXPECT_EQ(read("@n_4", tiny), "0");
+    EXPECT_EQ(Decimal::fromUnits(5, 120).toString(), "0");
+    EXPECT_EQ(read("@e12.2", "1.5e-60"), "0");
 }
 
 } // namespace
