@@ -1,8 +1,10 @@
 #include "runtime/Window.h"
 
 #include "runtime/Clock.h"
+#include "runtime/CurrentThread.h"
 #include "runtime/ControlText.h"
 #include "runtime/Desktop.h"
+#include "runtime/KeyCode.h"
 #include "runtime/Queue.h"
 #include "runtime/UserInput.h"
 
@@ -23,7 +25,7 @@ std::string plainText(std::string_view text) {
 }
 
 // Key names of definitions ("Ctrl+Enter") to key codes.
-int keyCodeNamed(std::string_view) { return 0; }
+int keyCodeNamed(std::string_view name) { return KeyCode::parse(name).value_or(0); }
 } // namespace
 
 Window::Window(std::shared_ptr<const WindowDefinition> definition, Desktop* desktop)
