@@ -177,10 +177,10 @@ std::size_t Scheduler::runUntilIdle() {
             ++switches;
             progressed = true;
             if (failure_) {
-                reapFinished();
-                cancelAll();
                 auto failure = failure_;
                 failure_ = nullptr;
+                reapFinished();
+                cancelAll();
                 std::rethrow_exception(failure);
             }
         }

@@ -160,6 +160,8 @@ public:
     // time it elapses on the runtime's clock.
     int timer() const { return timerInterval_; }
     void setTimer(int hundredths);
+    // When the timer last elapsed (or was set), on the runtime's clock.
+    int timerLastElapsed() const { return timerLast_; }
     // Status bar zones, 1-based. Zone 1 shows the status text of the focused control
     // unless the program writes it.
     int statusZoneCount() const { return static_cast<int>(statusTexts_.size()); }

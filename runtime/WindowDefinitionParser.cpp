@@ -11,6 +11,8 @@ namespace host {
 std::string DefinitionParseResult::message() const {
     if (ok())
         return {};
+    if (errorLine == 0)
+        return error;
     return "line " + std::to_string(errorLine) + ": " + error;
 }
 
@@ -256,6 +258,7 @@ private:
             if (tokens.size() > 1)
                 throw ParseError{line, "\"end\" takes nothing after it"};
             if (blocks_.empty()) {
+                numberControls();
                 windows_.push_back(std::move(*window_));
                 window_.reset();
             } else {
@@ -346,13 +349,14 @@ private:
             throw ParseError{line, "a window cannot be both the frame and a child"};
         window_ = std::move(w);
         blocks_.clear();
+        parents_.clear();
     }
 
     // The kind of the innermost open block, or nullopt at window level.
     std::optional<ControlKind> enclosingKind() const {
         if (blocks_.empty())
             return std::nullopt;
-        return window_->control(blocks_.back())->kind;
+        return window_->controls[blocks_.back()].kind;
     }
 
     void checkPlacement(ControlKind kind, int line) {
@@ -397,7 +401,7 @@ private:
         c.kind = kind;
         c.line = line;
         c.flags.separator = separator;
-        c.parent = blocks_.empty() ? 0 : blocks_.back();
+        c.parent = 0;
         bool haveNumber = false;
         bool haveText = false;
         for (std::size_t i = 1; i < tokens.size(); ++i) {
@@ -424,18 +428,37 @@ private:
                 throw ParseError{line, "unexpected text \"" + t.text + "\""};
             }
         }
-        if (!haveNumber)
-            c.number = window_->highestNumber() + 1;
-        if (window_->control(c.number))
+        if (haveNumber && window_->control(c.number))
             throw ParseError{line, "control number " + std::to_string(c.number) + " is used twice"};
         if (!c.name.empty() && window_->controlNamed(c.name))
             throw ParseError{line, "control name \"" + c.name + "\" is used twice"};
         if (c.hasRange && c.rangeLow > c.rangeHigh)
             throw ParseError{line, "the range's low end is above its high end"};
-        int number = c.number;
+        parents_.push_back(blocks_.empty() ? -1 : static_cast<int>(blocks_.back()));
         window_->controls.push_back(std::move(c));
         if (isContainerKind(kind))
-            blocks_.push_back(number);
+            blocks_.push_back(window_->controls.size() - 1);
+    }
+
+    // Unnumbered controls take, in the order written, the lowest numbers that no
+    // numbered control uses; then every control learns its container's number.
+    void numberControls() {
+        auto& controls = window_->controls;
+        std::set<int> used;
+        for (const auto& c : controls)
+            if (c.number != 0)
+                used.insert(c.number);
+        int next = 1;
+        for (auto& c : controls) {
+            if (c.number != 0)
+                continue;
+            while (used.count(next))
+                ++next;
+            c.number = next++;
+        }
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            controls[i].parent = parents_[i] < 0 ? 0 : controls[static_cast<std::size_t>(parents_[i])].number;
+        parents_.clear();
     }
 
     void setNumber(ControlDefinition& c, long long n, int line) {
@@ -545,7 +568,8 @@ private:
     std::string_view module_;
     std::vector<WindowDefinition> windows_;
     std::optional<WindowDefinition> window_;
-    std::vector<int> blocks_;  // numbers of the open container controls
+    std::vector<std::size_t> blocks_;  // indexes of the open container controls
+    std::vector<int> parents_;         // per control: index of its container, -1 = window
 };
 
 } // namespace
