@@ -43,7 +43,8 @@ Control::Control(const ControlDefinition& d, unsigned revision)
             std::size_t start = 0;
             while (true) {
                 std::size_t bar = d.from.find('|', start);
-                choices_.push_back(d.from.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+                choices_.push_back(d.from.substr(start, bar == std::string::npos ? std::string::npos
+                                                                                 : bar - start));
                 if (bar == std::string::npos)
                     break;
                 start = bar + 1;
@@ -61,7 +62,7 @@ int Control::itemsVisible() const {
         return items_;
     int rows = rect_.height / rowHeight;
     if (format_ && !format_->columns().empty() && rows > 1)
-        --rows;  // the header line
+        --rows; // the header line
     return std::max(rows, 1);
 }
 
@@ -109,7 +110,8 @@ int Control::alertAt(int position) const {
 bool Control::isAlerted(int keyCode) const {
     if (keyCode == 0)
         return false;
-    return std::any_of(alerts_.begin(), alerts_.end(), [keyCode](auto& a) { return a.second == keyCode; });
+    return std::any_of(alerts_.begin(), alerts_.end(),
+                       [keyCode](auto& a) { return a.second == keyCode; });
 }
 
 } // namespace host

@@ -139,7 +139,7 @@ private:
     long long rangeHigh_ = 0;
     long long step_ = 1;
     long long progress_ = 0;
-    std::map<int, int> alerts_;  // position -> key code
+    std::map<int, int> alerts_; // position -> key code
 };
 
 } // namespace host

@@ -17,7 +17,9 @@ Desktop* installed = nullptr;
 class Desktop::MessageService : public MessageBoxService {
 public:
     explicit MessageService(Desktop& desktop) : desktop_(desktop) {}
-    unsigned show(const MessageBoxRequest& request) override { return desktop_.messageBox(request); }
+    unsigned show(const MessageBoxRequest& request) override {
+        return desktop_.messageBox(request);
+    }
 
 private:
     Desktop& desktop_;
@@ -74,7 +76,9 @@ int Desktop::keyCode() const {
     return it == keyCodes_.end() ? 0 : it->second;
 }
 
-void Desktop::setKeyCode(int keyCode) { keyCodes_[currentThread()] = keyCode; }
+void Desktop::setKeyCode(int keyCode) {
+    keyCodes_[currentThread()] = keyCode;
+}
 
 // --- Windows
 

@@ -115,8 +115,8 @@ private:
     Scheduler scheduler_;
     Display* display_ = nullptr;
     std::vector<Window*> windows_;
-    std::vector<Window*> activation_;  // least recently activated first
-    std::map<int, int> keyCodes_;      // per thread
+    std::vector<Window*> activation_; // least recently activated first
+    std::map<int, int> keyCodes_;     // per thread
     std::list<DialogRequest> dialogs_;
     int lastDialogId_ = 0;
     int lastWindowId_ = 0;
@@ -129,21 +129,35 @@ private:
 };
 
 // Shorthands for programs: they act on the current desktop.
-inline Desktop& desktop() { return Desktop::current(); }
+inline Desktop& desktop() {
+    return Desktop::current();
+}
 inline int startThread(std::function<void()> procedure, std::size_t stackSizeHint = 0) {
     return desktop().startThread(std::move(procedure), stackSizeHint);
 }
 inline bool postEvent(EventKind kind, int control, int thread) {
     return desktop().post(thread, kind, control);
 }
-inline int keyCode() { return desktop().keyCode(); }
-inline void setKeyCode(int code) { desktop().setKeyCode(code); }
+inline int keyCode() {
+    return desktop().keyCode();
+}
+inline void setKeyCode(int code) {
+    desktop().setKeyCode(code);
+}
 inline int popupMenu(const std::string& text, int x = -1, int y = -1) {
     return desktop().popupMenu(text, x, y);
 }
-inline bool fileDialog(FileDialogRequest& request) { return desktop().fileDialog(request); }
-inline bool printerSetup() { return desktop().printerSetup(); }
-inline void setBusyCursor(bool busy) { desktop().setBusy(busy); }
-inline void beep() { desktop().beep(); }
+inline bool fileDialog(FileDialogRequest& request) {
+    return desktop().fileDialog(request);
+}
+inline bool printerSetup() {
+    return desktop().printerSetup();
+}
+inline void setBusyCursor(bool busy) {
+    desktop().setBusy(busy);
+}
+inline void beep() {
+    desktop().beep();
+}
 
 } // namespace host

@@ -9,7 +9,9 @@ struct Rect {
     int width = 0;
     int height = 0;
 
-    bool contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+    bool contains(int px, int py) const {
+        return px >= x && py >= y && px < x + width && py < y + height;
+    }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 

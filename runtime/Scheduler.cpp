@@ -10,13 +10,13 @@ namespace host {
 
 struct Scheduler::Baton {
     std::mutex mutex;
-    std::condition_variable returned;  // a logical thread handed the baton back
+    std::condition_variable returned; // a logical thread handed the baton back
 };
 
 struct Scheduler::Thread {
     int number = 0;
     Procedure procedure;
-    Condition ready;  // empty: runnable
+    Condition ready; // empty: runnable
     std::thread os;
     std::condition_variable wake;
     bool started = false;
@@ -86,7 +86,7 @@ void Scheduler::body(Scheduler* scheduler, Thread* thread) {
                 scheduler->failure_ = std::current_exception();
         }
     }
-    thread->procedure = nullptr;  // destroys captured state while still holding the baton
+    thread->procedure = nullptr; // destroys captured state while still holding the baton
     std::unique_lock lock(scheduler->baton_->mutex);
     thread->finished = true;
     thread->hasBaton = false;
@@ -161,7 +161,7 @@ void Scheduler::reapFinished() {
 
 std::size_t Scheduler::runUntilIdle() {
     if (onLogicalThread())
-        return 0;  // only the scheduler's own thread hands out the baton
+        return 0; // only the scheduler's own thread hands out the baton
     std::size_t switches = 0;
     bool progressed = true;
     while (progressed) {

@@ -82,7 +82,7 @@ bool UserInput::press(Window& window, int number) {
     case ControlKind::Button:
         if (!onToolbar) {
             if (!leaveFocused(window))
-                return true;  // the entry refused its text; the focus stays there
+                return true; // the entry refused its text; the focus stays there
             moveFocus(window, number);
         }
         window.enqueue({EventKind::Accepted, number, KeyCode::MouseLeft});
@@ -185,17 +185,30 @@ bool UserInput::listKey(Window& window, Control& list, int keyCode) {
     if (list.flags().immediate) {
         EventKind kind;
         switch (keyCode) {
-        case KeyCode::Up: kind = EventKind::ScrollUp; break;
-        case KeyCode::Down: kind = EventKind::ScrollDown; break;
-        case KeyCode::PgUp: kind = EventKind::PageUp; break;
-        case KeyCode::PgDn: kind = EventKind::PageDown; break;
+        case KeyCode::Up:
+            kind = EventKind::ScrollUp;
+            break;
+        case KeyCode::Down:
+            kind = EventKind::ScrollDown;
+            break;
+        case KeyCode::PgUp:
+            kind = EventKind::PageUp;
+            break;
+        case KeyCode::PgDn:
+            kind = EventKind::PageDown;
+            break;
         case KeyCode::Home:
         case KeyCode::CtrlHome:
-        case KeyCode::CtrlPgUp: kind = EventKind::ScrollTop; break;
+        case KeyCode::CtrlPgUp:
+            kind = EventKind::ScrollTop;
+            break;
         case KeyCode::End:
         case KeyCode::CtrlEnd:
-        case KeyCode::CtrlPgDn: kind = EventKind::ScrollBottom; break;
-        default: return true;
+        case KeyCode::CtrlPgDn:
+            kind = EventKind::ScrollBottom;
+            break;
+        default:
+            return true;
         }
         window.enqueue({kind, list.number(), keyCode});
         return true;
@@ -206,17 +219,30 @@ bool UserInput::listKey(Window& window, Control& list, int keyCode) {
     int page = list.kind() == ControlKind::List ? list.itemsVisible() : 1;
     int row = list.selected_;
     switch (keyCode) {
-    case KeyCode::Up: row -= 1; break;
-    case KeyCode::Down: row += 1; break;
-    case KeyCode::PgUp: row -= page; break;
-    case KeyCode::PgDn: row += page; break;
+    case KeyCode::Up:
+        row -= 1;
+        break;
+    case KeyCode::Down:
+        row += 1;
+        break;
+    case KeyCode::PgUp:
+        row -= page;
+        break;
+    case KeyCode::PgDn:
+        row += page;
+        break;
     case KeyCode::Home:
     case KeyCode::CtrlHome:
-    case KeyCode::CtrlPgUp: row = 1; break;
+    case KeyCode::CtrlPgUp:
+        row = 1;
+        break;
     case KeyCode::End:
     case KeyCode::CtrlEnd:
-    case KeyCode::CtrlPgDn: row = rows; break;
-    default: return true;
+    case KeyCode::CtrlPgDn:
+        row = rows;
+        break;
+    default:
+        return true;
     }
     row = std::clamp(row, 1, rows);
     if (row == list.selected_)
@@ -246,14 +272,16 @@ bool UserInput::pressKey(Window& window, int keyCode) {
     case KeyCode::ShiftTab:
         return tab(window, false);
     case KeyCode::Enter: {
-        if (focused && focused->edited_ && isEntryKind(focused->kind()) && !acceptEntry(window, *focused))
+        if (focused && focused->edited_ && isEntryKind(focused->kind()) &&
+            !acceptEntry(window, *focused))
             return true;
         if (focused && focused->kind() == ControlKind::List) {
             window.enqueue({EventKind::Accepted, focused->number(), keyCode});
             return true;
         }
         for (Control* c : window.controls())
-            if (c->kind() == ControlKind::Button && c->flags().isDefault && usable(window, c->number())) {
+            if (c->kind() == ControlKind::Button && c->flags().isDefault &&
+                usable(window, c->number())) {
                 window.enqueue({EventKind::Accepted, c->number(), keyCode});
                 break;
             }
@@ -261,13 +289,15 @@ bool UserInput::pressKey(Window& window, int keyCode) {
     }
     case KeyCode::Esc:
         for (Control* c : window.controls())
-            if (c->kind() == ControlKind::Button && c->flags().isCancel && usable(window, c->number())) {
+            if (c->kind() == ControlKind::Button && c->flags().isCancel &&
+                usable(window, c->number())) {
                 window.enqueue({EventKind::Accepted, c->number(), keyCode});
                 break;
             }
         return true;
     default:
-        if (focused && (focused->kind() == ControlKind::List || focused->kind() == ControlKind::DropList))
+        if (focused &&
+            (focused->kind() == ControlKind::List || focused->kind() == ControlKind::DropList))
             return listKey(window, *focused, keyCode);
         return true;
     }
@@ -289,7 +319,7 @@ bool UserInput::clickList(Window& window, int number, int row, int column, int k
         return true;
     }
     if (row < 1 || row > static_cast<int>(c->rowCount()))
-        return true;  // a click below the last row selects nothing
+        return true; // a click below the last row selects nothing
     c->selected_ = row;
     window.touch(*c);
     window.enqueue({EventKind::NewSelection, number, keyCode});
@@ -421,7 +451,7 @@ bool UserInput::answerMessage(DialogRequest& dialog, unsigned button) {
     if (dialog.answered || dialog.kind != DialogRequest::Kind::Message)
         return false;
     if ((dialog.message.buttons & button) == 0 || (button & (button - 1)) != 0)
-        return false;  // a button the box does not show, or more than one
+        return false; // a button the box does not show, or more than one
     dialog.button = button;
     dialog.answered = true;
     desktop_.touch();

@@ -1,8 +1,8 @@
 #include "runtime/Window.h"
 
 #include "runtime/Clock.h"
-#include "runtime/CurrentThread.h"
 #include "runtime/ControlText.h"
+#include "runtime/CurrentThread.h"
 #include "runtime/Desktop.h"
 #include "runtime/KeyCode.h"
 #include "runtime/Queue.h"
@@ -25,7 +25,9 @@ std::string plainText(std::string_view text) {
 }
 
 // Key names of definitions ("Ctrl+Enter") to key codes.
-int keyCodeNamed(std::string_view name) { return KeyCode::parse(name).value_or(0); }
+int keyCodeNamed(std::string_view name) {
+    return KeyCode::parse(name).value_or(0);
+}
 } // namespace
 
 Window::Window(std::shared_ptr<const WindowDefinition> definition, Desktop* desktop)
@@ -54,9 +56,13 @@ Window::Window(std::shared_ptr<const WindowDefinition> definition, Desktop* desk
     statusTexts_.resize(definition_->statusZones.size());
 }
 
-Window::~Window() { close(); }
+Window::~Window() {
+    close();
+}
 
-void Window::touch() { revision_ = desktop_->touch(); }
+void Window::touch() {
+    revision_ = desktop_->touch();
+}
 
 void Window::touch(Control& control) {
     control.touch(desktop_->touch());
@@ -141,14 +147,18 @@ void Window::close() {
 
 // --- Event loop
 
-void Window::enqueue(const Event& event) { queue_.push_back(event); }
+void Window::enqueue(const Event& event) {
+    queue_.push_back(event);
+}
 
 void Window::post(EventKind kind, int control) {
     if (open_)
         enqueue({kind, control, 0});
 }
 
-void Window::pressKey(int keyCode) { UserInput(*desktop_).pressKey(*this, keyCode); }
+void Window::pressKey(int keyCode) {
+    UserInput(*desktop_).pressKey(*this, keyCode);
+}
 
 bool Window::nextEvent() {
     if (cycleOpen_)
@@ -185,7 +195,7 @@ void Window::endCycle(CycleEnd end) {
         return;
     cycleOpen_ = false;
     if (acceptAll_ && selectedDuringCycle_)
-        acceptAll_ = false;  // the program stopped the pass on a control
+        acceptAll_ = false; // the program stopped the pass on a control
     Event event = current_;
     switch (end) {
     case CycleEnd::Leave:
@@ -236,7 +246,7 @@ void Window::applyDefaultAction(const Event& event) {
             post(EventKind::CloseWindow);
         else if (c->standard_ == "print-setup")
             desktop_->printerSetup();
-        return;  // window arrangement, clipboard and help have nothing to do here
+        return; // window arrangement, clipboard and help have nothing to do here
     }
     default:
         return;
@@ -316,7 +326,8 @@ bool Window::validate(Control& c) {
 bool Window::nextAcceptAllEvent() {
     while (acceptAllNext_ < controls_.size()) {
         Control& c = *controls_[acceptAllNext_++];
-        if (!isEntryKind(c.kind_) || c.flags_.readOnly || !isEnabled(c.number_) || !isVisible(c.number_))
+        if (!isEntryKind(c.kind_) || c.flags_.readOnly || !isEnabled(c.number_) ||
+            !isVisible(c.number_))
             continue;
         if (!validate(c)) {
             acceptAll_ = false;
@@ -469,10 +480,18 @@ void Window::setFlag(int first, int last, bool ControlFlags::*flag, bool value) 
     }
 }
 
-void Window::enable(int first, int last) { setFlag(first, last, &ControlFlags::disabled, false); }
-void Window::disable(int first, int last) { setFlag(first, last, &ControlFlags::disabled, true); }
-void Window::hide(int first, int last) { setFlag(first, last, &ControlFlags::hidden, true); }
-void Window::show(int first, int last) { setFlag(first, last, &ControlFlags::hidden, false); }
+void Window::enable(int first, int last) {
+    setFlag(first, last, &ControlFlags::disabled, false);
+}
+void Window::disable(int first, int last) {
+    setFlag(first, last, &ControlFlags::disabled, true);
+}
+void Window::hide(int first, int last) {
+    setFlag(first, last, &ControlFlags::hidden, true);
+}
+void Window::show(int first, int last) {
+    setFlag(first, last, &ControlFlags::hidden, false);
+}
 
 bool Window::isVisible(int number) const {
     const Control* c = control(number);
@@ -666,7 +685,7 @@ void Window::fireTimerIfDue(int now) {
     timerLast_ = now;
     for (const auto& e : queue_)
         if (e.kind == EventKind::Timer)
-            return;  // one timer event waits at a time
+            return; // one timer event waits at a time
     enqueue({EventKind::Timer, 0, 0});
 }
 

@@ -209,7 +209,7 @@ private:
     std::map<std::pair<int, int>, Value> userProperties_;
     std::string title_;
     Rect rect_;
-    Rect pendingRect_;  // the size a Sizing event asks for
+    Rect pendingRect_; // the size a Sizing event asks for
     bool maximized_ = false;
     bool iconized_ = false;
     bool resizable_ = false;

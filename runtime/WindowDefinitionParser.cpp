@@ -20,8 +20,8 @@ namespace {
 
 struct Token {
     enum Kind { Word, String, Assignment } kind = Word;
-    std::string key;    // Assignment: the attribute name (lower case)
-    std::string text;   // Word/String: the text; Assignment: the value
+    std::string key;  // Assignment: the attribute name (lower case)
+    std::string text; // Word/String: the text; Assignment: the value
 };
 
 struct ParseError {
@@ -35,7 +35,7 @@ std::vector<Token> tokenize(std::string_view line, int lineNumber) {
     std::size_t i = 0;
     auto readQuoted = [&](std::size_t& pos) {
         std::string out;
-        ++pos;  // opening quote
+        ++pos; // opening quote
         while (true) {
             if (pos >= line.size())
                 throw ParseError{lineNumber, "unterminated quoted text"};
@@ -59,7 +59,7 @@ std::vector<Token> tokenize(std::string_view line, int lineNumber) {
             continue;
         }
         if (c == '#')
-            break;  // comment to the end of the line
+            break; // comment to the end of the line
         if (c == '"') {
             tokens.push_back({Token::String, {}, readQuoted(i)});
             if (i < line.size() && !isSpace(line[i]))
@@ -114,10 +114,12 @@ std::vector<long long> numberList(const std::string& key, const std::string& val
     std::size_t start = 0;
     while (true) {
         std::size_t comma = value.find(',', start);
-        std::string_view piece = std::string_view(value).substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        std::string_view piece = std::string_view(value).substr(
+            start, comma == std::string::npos ? std::string::npos : comma - start);
         auto n = toNumber(piece);
         if (!n || *n < -limit || *n > limit)
-            throw ParseError{line, "attribute \"" + key + "\" needs whole numbers, not \"" + value + "\""};
+            throw ParseError{line, "attribute \"" + key + "\" needs whole numbers, not \"" + value +
+                                       "\""};
         numbers.push_back(*n);
         if (comma == std::string::npos)
             break;
@@ -191,9 +193,9 @@ std::vector<std::string> wordList(const std::string& value) {
     return words;
 }
 
-const std::set<std::string> standardActions = {
-    "print-setup", "exit",          "cut",         "copy",    "paste", "tile", "cascade",
-    "arrange",     "help-contents", "help-search", "help-how"};
+const std::set<std::string> standardActions = {"print-setup",   "exit",        "cut",     "copy",
+                                               "paste",         "tile",        "cascade", "arrange",
+                                               "help-contents", "help-search", "help-how"};
 
 class Parser {
 public:
@@ -221,7 +223,8 @@ private:
         int statementLine = 0;
         while (pos <= text_.size()) {
             std::size_t end = text_.find('\n', pos);
-            std::string_view line = text_.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+            std::string_view line = text_.substr(
+                pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
             ++lineNumber;
             pos = end == std::string_view::npos ? text_.size() + 1 : end + 1;
             if (!line.empty() && line.back() == '\r')
@@ -241,7 +244,8 @@ private:
                 statementOf(tokens, statementLine);
         }
         if (!statement.empty())
-            throw ParseError{statementLine, "the last statement is continued past the end of the text"};
+            throw ParseError{statementLine,
+                             "the last statement is continued past the end of the text"};
     }
 
     void statementOf(std::vector<Token>& tokens, int line) {
@@ -324,7 +328,8 @@ private:
                 else if (t.key == "timer") {
                     auto n = toNumber(t.text);
                     if (!n || *n < 0 || *n > 8640000)
-                        throw ParseError{line, "timer needs hundredths of a second from 0 to 8640000"};
+                        throw ParseError{line,
+                                         "timer needs hundredths of a second from 0 to 8640000"};
                     w.timer = static_cast<int>(*n);
                 } else if (t.key == "status") {
                     for (long long width : numberList(t.key, t.text, line, 1, 32)) {
@@ -457,7 +462,8 @@ private:
             c.number = next++;
         }
         for (std::size_t i = 0; i < controls.size(); ++i)
-            controls[i].parent = parents_[i] < 0 ? 0 : controls[static_cast<std::size_t>(parents_[i])].number;
+            controls[i].parent =
+                parents_[i] < 0 ? 0 : controls[static_cast<std::size_t>(parents_[i])].number;
         parents_.clear();
     }
 
@@ -568,13 +574,14 @@ private:
     std::string_view module_;
     std::vector<WindowDefinition> windows_;
     std::optional<WindowDefinition> window_;
-    std::vector<std::size_t> blocks_;  // indexes of the open container controls
-    std::vector<int> parents_;         // per control: index of its container, -1 = window
+    std::vector<std::size_t> blocks_; // indexes of the open container controls
+    std::vector<int> parents_;        // per control: index of its container, -1 = window
 };
 
 } // namespace
 
-DefinitionParseResult WindowDefinitionParser::parse(std::string_view text, std::string_view module) {
+DefinitionParseResult WindowDefinitionParser::parse(std::string_view text,
+                                                    std::string_view module) {
     return Parser(text, module).run();
 }
 

@@ -12,7 +12,7 @@ namespace host {
 // error with the line it was found on. A text with an error yields no windows.
 struct DefinitionParseResult {
     std::vector<WindowDefinition> windows;
-    int errorLine = 0;          // 0 when the text was read without error
+    int errorLine = 0; // 0 when the text was read without error
     std::string error;
 
     bool ok() const { return errorLine == 0 && error.empty(); }

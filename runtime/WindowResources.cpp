@@ -64,7 +64,9 @@ bool WindowResources::contains(std::string_view window, std::string_view module)
     return entries_.count(keyOf(window, module)) != 0;
 }
 
-void WindowResources::clear() { entries_.clear(); }
+void WindowResources::clear() {
+    entries_.clear();
+}
 
 ResourceRegistration::ResourceRegistration(std::string_view module, std::string_view text) {
     auto result = WindowResources::program().add(module, text);

@@ -46,7 +46,7 @@ private:
         std::shared_ptr<const WindowDefinition> definition;
         int loads = 0;
     };
-    using Key = std::pair<std::string, std::string>;  // upper-case module, window
+    using Key = std::pair<std::string, std::string>; // upper-case module, window
     static Key keyOf(std::string_view window, std::string_view module);
     std::map<Key, Entry> entries_;
 };

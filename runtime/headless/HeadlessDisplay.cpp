@@ -2,7 +2,9 @@
 
 namespace host::headless {
 
-void HeadlessDisplay::synchronize(Desktop&) { ++synchronizations_; }
+void HeadlessDisplay::synchronize(Desktop&) {
+    ++synchronizations_;
+}
 
 void HeadlessDisplay::dialogRaised(DialogRequest& request) {
     using Kind = DialogRequest::Kind;
@@ -42,7 +44,8 @@ void HeadlessDisplay::dialogRaised(DialogRequest& request) {
 }
 
 std::size_t HeadlessDisplay::scriptedAnswersLeft() const {
-    return messageAnswers_.size() + popupAnswers_.size() + fileAnswers_.size() + printerAnswers_.size();
+    return messageAnswers_.size() + popupAnswers_.size() + fileAnswers_.size() +
+           printerAnswers_.size();
 }
 
 std::vector<MessageBoxRequest> HeadlessDisplay::messagesShown() const {

@@ -22,7 +22,9 @@ public:
     // Scripted answers, used in order by the next dialogs of their kind.
     void answerNextMessage(unsigned button) { messageAnswers_.push_back(button); }
     void answerNextPopup(int choice) { popupAnswers_.push_back(choice); }
-    void answerNextFileDialog(std::optional<std::string> file) { fileAnswers_.push_back(std::move(file)); }
+    void answerNextFileDialog(std::optional<std::string> file) {
+        fileAnswers_.push_back(std::move(file));
+    }
     void answerNextPrinterSetup(bool ok) { printerAnswers_.push_back(ok); }
     std::size_t scriptedAnswersLeft() const;
 

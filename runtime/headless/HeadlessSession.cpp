@@ -13,8 +13,8 @@ constexpr int hundredthsPerDay = 8640000;
 
 bool isTypedInto(ControlKind kind) {
     return kind == ControlKind::Entry || kind == ControlKind::Spin || kind == ControlKind::Combo ||
-           kind == ControlKind::Text || kind == ControlKind::DropList || kind == ControlKind::Check ||
-           kind == ControlKind::List;
+           kind == ControlKind::Text || kind == ControlKind::DropList ||
+           kind == ControlKind::Check || kind == ControlKind::List;
 }
 } // namespace
 
@@ -40,7 +40,9 @@ int HeadlessSession::start(std::function<void()> procedure) {
     return thread;
 }
 
-void HeadlessSession::run() { desktop_.runUntilIdle(); }
+void HeadlessSession::run() {
+    desktop_.runUntilIdle();
+}
 
 void HeadlessSession::setClock(int dayNumber, int hundredths) {
     day_ = dayNumber;
@@ -54,7 +56,8 @@ void HeadlessSession::advanceClock(int hundredths) {
         for (Window* w : desktop_.windows()) {
             if (w->timer() <= 0)
                 continue;
-            int elapsed = ((clock_ - w->timerLastElapsed()) % hundredthsPerDay + hundredthsPerDay) % hundredthsPerDay;
+            int elapsed = ((clock_ - w->timerLastElapsed()) % hundredthsPerDay + hundredthsPerDay) %
+                          hundredthsPerDay;
             step = std::min(step, std::max(w->timer() - elapsed, 1));
         }
         clock_ += step;
@@ -70,7 +73,8 @@ void HeadlessSession::advanceClock(int hundredths) {
 Window* HeadlessSession::window(std::string_view titleOrName) const {
     const auto& windows = desktop_.windows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
-        if (equalIgnoringCase((*it)->title(), titleOrName) || equalIgnoringCase((*it)->name(), titleOrName))
+        if (equalIgnoringCase((*it)->title(), titleOrName) ||
+            equalIgnoringCase((*it)->name(), titleOrName))
             return *it;
     return nullptr;
 }
@@ -145,7 +149,8 @@ bool HeadlessSession::isChecked(std::string_view spec, Window* window) const {
     return c && c->isChecked();
 }
 
-std::vector<std::vector<std::string>> HeadlessSession::listCells(std::string_view spec, Window* window) const {
+std::vector<std::vector<std::string>> HeadlessSession::listCells(std::string_view spec,
+                                                                 Window* window) const {
     std::vector<std::vector<std::string>> rows;
     Control* c = control(spec, window);
     if (!c)
@@ -239,7 +244,8 @@ bool HeadlessSession::pressKey(std::string_view keyName, Window* window) {
     return code && pressKey(*code, window);
 }
 
-bool HeadlessSession::clickRow(std::string_view list, int row, int column, int keyCode, Window* window) {
+bool HeadlessSession::clickRow(std::string_view list, int row, int column, int keyCode,
+                               Window* window) {
     Window* w = target(window);
     Control* c = control(list, window);
     if (!w || !c || !input().clickList(*w, c->number(), row, column, keyCode))

@@ -66,7 +66,8 @@ public:
     bool isVisible(std::string_view spec, Window* window = nullptr) const;
     bool isChecked(std::string_view spec, Window* window = nullptr) const;
     // A list's rows as the user reads them: cell texts through the list's format.
-    std::vector<std::vector<std::string>> listCells(std::string_view spec, Window* window = nullptr) const;
+    std::vector<std::vector<std::string>> listCells(std::string_view spec,
+                                                    Window* window = nullptr) const;
     // The same rendered as lines of text (column widths and justification kept).
     std::vector<std::string> listLines(std::string_view spec, Window* window = nullptr) const;
     int selectedRow(std::string_view spec, Window* window = nullptr) const;
@@ -104,7 +105,9 @@ public:
     // Answers given before the dialog appears (used in order).
     void answerNextMessage(unsigned button) { display_.answerNextMessage(button); }
     void answerNextPopup(int choice) { display_.answerNextPopup(choice); }
-    void answerNextFileDialog(std::optional<std::string> file) { display_.answerNextFileDialog(std::move(file)); }
+    void answerNextFileDialog(std::optional<std::string> file) {
+        display_.answerNextFileDialog(std::move(file));
+    }
     // Answers to the oldest pending dialog of that kind; false when none is pending.
     bool answerMessage(unsigned button);
     bool answerPopup(int choice);

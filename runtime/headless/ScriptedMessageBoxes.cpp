@@ -20,7 +20,8 @@ unsigned ScriptedMessageBoxes::show(const MessageBoxRequest& request) {
 }
 
 void haltByException() {
-    setHaltHandler([](int code, std::string_view text) { throw ProgramHalted(code, std::string(text)); });
+    setHaltHandler(
+        [](int code, std::string_view text) { throw ProgramHalted(code, std::string(text)); });
 }
 
 } // namespace host::headless

@@ -1,5 +1,5 @@
-#include "runtime/CurrentThread.h"
 #include "runtime/Scheduler.h"
+#include "runtime/CurrentThread.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +102,7 @@ TEST(Scheduler, DestroyingTheSchedulerUnwindsWaitingThreads) {
                 } guard{destroyed};
                 scheduler.waitUntil([] { return false; });
             });
-        scheduler.start([] {});  // never run before the end: still cleaned up
+        scheduler.start([] {}); // never run before the end: still cleaned up
         scheduler.runUntilIdle();
     }
     EXPECT_EQ(destroyed, 3);

@@ -191,7 +191,7 @@ TEST(WindowResources, LoadsAndReleasesByNameAndModuleIgnoringCase) {
     resources.release("P33$BROWSEWINDOW", "mirto$mirto001");
     resources.release("P33$BROWSEWINDOW", "mirto$mirto001");
     EXPECT_EQ(resources.loadCount("P33$BROWSEWINDOW", "mirto$mirto001"), 0);
-    EXPECT_EQ(one->title, "Browse the Customer File");  // still usable by its holder
+    EXPECT_EQ(one->title, "Browse the Customer File"); // still usable by its holder
 
     auto bad = resources.add("broken", "window X\n  entry 1 nonsense\nend");
     EXPECT_FALSE(bad.ok());
