@@ -20,8 +20,7 @@ unsigned ScriptedMessageBoxes::show(const MessageBoxRequest& request) {
 }
 
 void haltByException() {
-    setHaltHandler(
-        [](int code, std::string_view text) { throw ProgramHalted(code, std::string(text)); });
+    setHaltHandler([](int code, std::string_view text) { throw ProgramHalted(code, std::string(text)); });
 }
 
 } // namespace host::headless
