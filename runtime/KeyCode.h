@@ -12,7 +12,9 @@ namespace host {
 // a right click gives 2 when pressed and 130 when released, a left double click 5.
 //
 // Every code has a name such as "Enter", "Shift+Tab", "Ctrl+'" or "MouseLeft2", which
-// scripted test sessions use; see docs/list-formats.md for the table.
+// scripted test sessions use: the constants below without their modifiers, single
+// letters, digits and punctuation characters, "F1" to "F12", and "Key" with a number
+// for the rest.
 class KeyCode {
 public:
     static constexpr int Shift = 0x100;

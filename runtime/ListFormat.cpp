@@ -1,36 +1,17 @@
 #include "runtime/ListFormat.h"
 
+#include "runtime/ListFormatReader.h"
+#include "runtime/Picture.h"
 #include "runtime/Queue.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 
 namespace host {
 
 namespace {
 
-constexpr int largestUnits = 32767; // widths and indents, in dialog units
 constexpr int unitsPerCharacter = 4;
-
-char upperAscii(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
-std::optional<Justification> justificationLetter(char c) {
-    switch (upperAscii(c)) {
-    case 'L':
-        return Justification::Left;
-    case 'R':
-        return Justification::Right;
-    case 'C':
-        return Justification::Center;
-    case 'D':
-        return Justification::Decimal;
-    default:
-        return std::nullopt;
-    }
-}
 
 char letterOf(Justification justification) {
     switch (justification) {
@@ -46,242 +27,27 @@ char letterOf(Justification justification) {
     return 'L';
 }
 
-// A header has no decimal point: under a decimal column it sits on the right.
-Justification defaultHeaderJustification(const ListColumn& column) {
-    return column.justification == Justification::Decimal ? Justification::Right
-                                                          : column.justification;
-}
-
-// Reads one format text; every method stops at the first fault and records it.
-class FormatReader {
-public:
-    explicit FormatReader(std::string_view text) : text_(text) {}
-
-    bool read(std::vector<ListColumn>& columns, std::vector<ListGroup>& groups,
-              std::vector<std::string>& pictures);
-    const ParseError& error() const { return error_; }
-
-private:
-    bool atEnd() const { return at_ >= text_.size(); }
-    char peek() const { return atEnd() ? '\0' : text_[at_]; }
-    bool fail(std::size_t position, std::string message) {
-        error_ = {position, std::move(message)};
-        return false;
-    }
-
-    bool readColumn(ListColumn& column, std::string& picture);
-    bool readNumber(int& number, bool allowSign, const char* what);
-    bool readIndent(int& indent);
-    // Flags up to the header; `icons` allows I and J (columns, not groups).
-    template <typename Target> bool readFlags(Target& target, bool icons);
-    // "~text~" and an optional justification with indent; absent when no '~' follows.
-    bool readHeader(std::string& header, std::optional<Justification>& justification, int& indent,
-                    bool& present);
-    bool readPicture(std::string& picture);
-
-    std::string_view text_;
-    std::size_t at_ = 0;
-    ParseError error_;
-};
-
-bool FormatReader::read(std::vector<ListColumn>& columns, std::vector<ListGroup>& groups,
-                        std::vector<std::string>& pictures) {
-    if (text_.empty())
-        return fail(0, "the format has no columns");
-    std::optional<std::size_t> groupStart; // position of the open '['
-    while (!atEnd()) {
-        char c = peek();
-        if (c == '[') {
-            if (groupStart)
-                return fail(at_, "groups cannot be nested");
-            groupStart = at_++;
-            ListGroup group;
-            group.firstColumn = static_cast<int>(columns.size()) + 1;
-            groups.push_back(group);
-            continue;
-        }
-        if (c == ']') {
-            if (!groupStart)
-                return fail(at_, "']' closes no group");
-            ListGroup& group = groups.back();
-            group.lastColumn = static_cast<int>(columns.size());
-            if (group.lastColumn < group.firstColumn)
-                return fail(*groupStart, "a group needs at least one column");
-            ++at_;
-            groupStart.reset();
-            if (!readFlags(group, false))
-                return false;
-            std::optional<Justification> justification;
-            bool present = false;
-            if (!readHeader(group.header, justification, group.headerIndent, present))
-                return false;
-            if (justification)
-                group.headerJustification = *justification;
-            continue;
-        }
-        ListColumn column;
-        std::string picture;
-        if (!readColumn(column, picture))
-            return false;
-        column.group = groupStart ? static_cast<int>(groups.size()) : 0;
-        columns.push_back(std::move(column));
-        pictures.push_back(std::move(picture));
-    }
-    if (groupStart)
-        return fail(*groupStart, "the group is not closed with ']'");
-    return true;
-}
-
-bool FormatReader::readColumn(ListColumn& column, std::string& picture) {
-    if (!std::isdigit(static_cast<unsigned char>(peek()))) {
-        if (atEnd())
-            return fail(at_, "the format ends where a column should start");
-        return fail(at_, std::string("a column starts with its width, not '") + peek() + "'");
-    }
-    if (!readNumber(column.width, false, "column width"))
-        return false;
-    std::optional<Justification> justification = justificationLetter(peek());
-    if (!justification || atEnd())
-        return fail(at_, "expected the justification L, R, C or D after the width");
-    column.justification = *justification;
-    ++at_;
-    if (peek() == '(' && !readIndent(column.indent))
-        return false;
-    if (!readFlags(column, true))
-        return false;
-    std::optional<Justification> headerJustification;
-    bool present = false;
-    if (!readHeader(column.header, headerJustification, column.headerIndent, present))
-        return false;
-    if (headerJustification) {
-        column.headerJustification = *headerJustification;
-    } else {
-        column.headerJustification = defaultHeaderJustification(column);
-        column.headerIndent = column.indent;
-    }
-    if (peek() == '@' && !readPicture(picture))
-        return false;
-    column.picture = picture;
-    return true;
-}
-
-bool FormatReader::readNumber(int& number, bool allowSign, const char* what) {
-    std::size_t start = at_;
-    bool negative = false;
-    if (allowSign && peek() == '-') {
-        negative = true;
-        ++at_;
-    }
-    if (!std::isdigit(static_cast<unsigned char>(peek())))
-        return fail(at_, std::string("expected the digits of the ") + what);
-    long value = 0;
-    while (std::isdigit(static_cast<unsigned char>(peek()))) {
-        value = value * 10 + (peek() - '0');
-        if (value > largestUnits)
-            return fail(start, std::string("the ") + what + " is larger than 32767");
-        ++at_;
-    }
-    number = static_cast<int>(negative ? -value : value);
-    return true;
-}
-
-bool FormatReader::readIndent(int& indent) {
-    std::size_t open = at_++;
-    if (!readNumber(indent, true, "indent"))
-        return false;
-    if (peek() != ')')
-        return fail(atEnd() ? open : at_, "the indent is not closed with ')'");
-    ++at_;
-    return true;
-}
-
-template <typename Target> bool FormatReader::readFlags(Target& target, bool icons) {
-    while (!atEnd()) {
-        char c = upperAscii(peek());
-        if (c == '|')
-            target.rightBorder = true;
-        else if (c == '_')
-            target.underline = true;
-        else if (c == 'F')
-            target.fixed = true;
-        else if (c == 'M')
-            target.resizable = true;
-        else if (icons && (c == 'I' || c == 'J')) {
-            if constexpr (requires { target.icon; }) {
-                target.icon = true;
-                if (c == 'J')
-                    target.transparentIcon = true;
-            }
-        } else
-            return true;
-        ++at_;
-    }
-    return true;
-}
-
-bool FormatReader::readHeader(std::string& header, std::optional<Justification>& justification,
-                              int& indent, bool& present) {
-    present = peek() == '~';
-    if (!present)
-        return true;
-    std::size_t open = at_++;
-    std::size_t close = text_.find('~', at_);
-    if (close == std::string_view::npos)
-        return fail(open, "the header text is not closed with '~'");
-    header.assign(text_.substr(at_, close - at_));
-    at_ = close + 1;
-    std::optional<Justification> letter = justificationLetter(peek());
-    if (!letter || atEnd())
-        return true;
-    if (*letter == Justification::Decimal)
-        return fail(at_, "a header is justified L, R or C");
-    justification = letter;
-    ++at_;
-    indent = 0;
-    if (peek() == '(')
-        return readIndent(indent);
-    return true;
-}
-
-bool FormatReader::readPicture(std::string& picture) {
-    std::size_t open = at_;
-    std::size_t close = text_.find('@', open + 1);
-    if (close == std::string_view::npos)
-        return fail(open, "the picture is not closed with '@'");
-    if (close == open + 1)
-        return fail(open, "the picture is empty");
-    picture.assign(text_.substr(open, close - open));
-    at_ = close + 1;
-    return true;
-}
-
 // The part of a picture's output the user reads: numbers, dates and times lose the
 // blanks the picture pads them with; texts and patterns keep their leading blanks,
 // which belong to the value.
-std::string_view visiblePart(std::string_view text, std::string_view picture) {
+std::string_view visiblePart(std::string_view text, const Picture* picture) {
     std::size_t end = text.find_last_not_of(' ');
     if (end == std::string_view::npos)
         return {};
     text = text.substr(0, end + 1);
-    char kind = picture.size() > 1 ? upperAscii(picture[1]) : 'S';
-    if (kind == 'S' || kind == 'P' || kind == 'K')
+    if (!picture || !picture->isNumeric())
         return text;
     return text.substr(text.find_first_not_of(' '));
 }
 
-// The picture's text for a value. The one place where a cell meets the picture
-// formatter.
-std::string pictureText(const Picture* picture, std::string_view pictureSource,
-                        const Value& value) {
-    (void)picture;
-    (void)pictureSource;
-    return value.toText();
+int characterAt(long long units) {
+    return static_cast<int>((units + unitsPerCharacter / 2) / unitsPerCharacter);
 }
 
 // Writes `text` into the cell [start, start + width) of `line`.
 void place(std::string& line, int start, int width, std::string_view text,
            Justification justification, int indentUnits) {
-    int indent = indentUnits / unitsPerCharacter;
+    int indent = indentUnits >= 0 ? characterAt(indentUnits) : -characterAt(-indentUnits);
     int length = static_cast<int>(text.size());
     int offset = 0;
     switch (justification) {
@@ -306,10 +72,6 @@ void place(std::string& line, int start, int width, std::string_view text,
         line[static_cast<std::size_t>(start + offset + i)] = text[static_cast<std::size_t>(i)];
 }
 
-int characterAt(long long units) {
-    return static_cast<int>((units + unitsPerCharacter / 2) / unitsPerCharacter);
-}
-
 void dropTrailingBlanks(std::string& line) {
     std::size_t end = line.find_last_not_of(' ');
     line.resize(end == std::string::npos ? 0 : end + 1);
@@ -319,12 +81,26 @@ void dropTrailingBlanks(std::string& line) {
 
 std::optional<ListFormat> ListFormat::parse(std::string_view text, ParseError* error) {
     ListFormat format;
-    std::vector<std::string> pictures;
-    FormatReader reader(text);
-    if (!reader.read(format.columns_, format.groups_, pictures)) {
+    std::vector<std::size_t> picturePositions;
+    ListFormatReader reader(text);
+    if (!reader.read(format.columns_, format.groups_, picturePositions)) {
         if (error)
             *error = reader.error();
         return std::nullopt;
+    }
+    for (std::size_t i = 0; i < format.columns_.size(); ++i) {
+        const std::string& source = format.columns_[i].picture;
+        if (source.empty()) {
+            format.pictures_.emplace_back();
+            continue;
+        }
+        std::optional<Picture> picture = Picture::parse(source);
+        if (!picture) {
+            if (error)
+                *error = {picturePositions[i], "the picture " + source + " is not a picture"};
+            return std::nullopt;
+        }
+        format.pictures_.push_back(std::make_shared<const Picture>(std::move(*picture)));
     }
     int field = 1;
     for (ListColumn& column : format.columns_) {
@@ -332,7 +108,6 @@ std::optional<ListFormat> ListFormat::parse(std::string_view text, ParseError* e
         if (column.icon)
             column.iconField = field++;
     }
-    format.pictures_.resize(format.columns_.size());
     return format;
 }
 
@@ -346,10 +121,9 @@ int ListFormat::fieldsUsed() const {
 std::string ListFormat::formatValue(int column, const Value& value) const {
     if (column < 1 || column > columnCount())
         return {};
-    const ListColumn& c = columns_[static_cast<std::size_t>(column - 1)];
-    std::string text =
-        pictureText(pictures_[static_cast<std::size_t>(column - 1)].get(), c.picture, value);
-    std::string_view visible = visiblePart(text, c.picture);
+    const Picture* picture = pictures_[static_cast<std::size_t>(column - 1)].get();
+    std::string text = picture ? picture->format(value) : value.toText();
+    std::string_view visible = visiblePart(text, picture);
     if (visible.size() != text.size())
         return std::string(visible);
     return text;
@@ -418,7 +192,7 @@ int ListFormat::columnLeft(int number) const {
 bool ListFormat::setColumnWidth(int number, int width) {
     if (number < 1 || number > columnCount())
         return false;
-    columns_[static_cast<std::size_t>(number - 1)].width = std::clamp(width, 0, largestUnits);
+    columns_[static_cast<std::size_t>(number - 1)].width = std::clamp(width, 0, LargestUnits);
     return true;
 }
 
@@ -462,7 +236,7 @@ std::string ListFormat::toText() const {
         if (column.icon)
             out += column.transparentIcon ? 'J' : 'I';
         appendHeader(out, column.header, column.headerJustification, column.headerIndent,
-                     defaultHeaderJustification(column), column.indent);
+                     column.usualHeaderJustification(), column.indent);
         if (!column.picture.empty())
             out += column.picture + '@';
         if (group && group->lastColumn == number) {

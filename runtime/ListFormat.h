@@ -42,6 +42,12 @@ struct ListColumn {
     int field = 0;                // queue field shown as the cell text
     int iconField = 0;            // queue field holding the icon number; 0 = no icon
 
+    // Where the header sits when the format does not say: as the column, except that
+    // over decimal-aligned numbers (a header has no decimal point) it sits on the right.
+    Justification usualHeaderJustification() const {
+        return justification == Justification::Decimal ? Justification::Right : justification;
+    }
+
     friend bool operator==(const ListColumn&, const ListColumn&) = default;
 };
 
@@ -75,6 +81,9 @@ struct ListCell {
 // unseen (ids, the view position). See docs/list-formats.md for the letters.
 class ListFormat {
 public:
+    // The largest width or indent, in dialog units.
+    static constexpr int LargestUnits = 32767;
+
     // Reads a format text. Bad text gives nothing and, when asked, where and why.
     static std::optional<ListFormat> parse(std::string_view text, ParseError* error = nullptr);
 

@@ -1,4 +1,5 @@
 #include "runtime/ListFormat.h"
+#include "runtime/Clock.h"
 #include "runtime/Queue.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +135,136 @@ TEST(ListFormat, LettersAndTransparentIcons) {
     EXPECT_EQ(format.column(2).headerJustification, Justification::Right);
     EXPECT_EQ(format.column(2).picture, "");
     EXPECT_EQ(format.column(2).field, 3);
+}
+
+// A queue of one row layout, and a way to add rows to it field by field.
+struct RowQueue {
+    explicit RowQueue(std::initializer_list<std::pair<std::string, FieldType>> fields)
+        : queue(std::make_shared<const RecordLayout>(fields)) {}
+    RowQueue& add(std::initializer_list<Value> values) {
+        queue.buffer().clear();
+        int field = 1;
+        for (const Value& value : values)
+            queue.buffer().field(field++).assign(value);
+        queue.add();
+        return *this;
+    }
+    Queue queue;
+};
+
+Value money(const char* text) {
+    return Value(*Decimal::parse(text));
+}
+
+std::vector<std::string> textsOf(const std::vector<ListCell>& cells) {
+    std::vector<std::string> texts;
+    for (const ListCell& cell : cells)
+        texts.push_back(cell.text);
+    return texts;
+}
+
+TEST(ListFormat, ShowsCustomerRows) {
+    ListFormat format = parsed(customerFormat);
+    RowQueue rows{{"NAME", FieldType::text(30)},    {"NUMBER", FieldType::text(4)},
+                  {"PHONE", FieldType::text(10)},   {"CONTACT", FieldType::text(20)},
+                  {"ID", FieldType::longInteger()}, {"POSITION", FieldType::text(1024)}};
+    rows.add({"Acme Tools", "A001", "5551234567", " Jo Smith", 7});
+    std::vector<ListCell> cells = format.formatRow(rows.queue, 1);
+    // Texts lose their trailing blanks but keep leading ones.
+    EXPECT_EQ(textsOf(cells),
+              (std::vector<std::string>{"Acme Tools", "A001", "5551234567", " Jo Smith"}));
+    EXPECT_EQ(
+        format.renderHeader(),
+        (std::vector<std::string>{"Name                           Number  Phone         Contact"}));
+    EXPECT_EQ(format.renderRow(cells),
+              "Acme Tools                     A001    5551234567     Jo Smith");
+}
+
+TEST(ListFormat, ShowsItemRowsWithPrices) {
+    ListFormat format = parsed(itemFormat);
+    RowQueue rows{{"NUMBER", FieldType::text(10)},       {"DESCRIPTION", FieldType::text(30)},
+                  {"ICONFILE", FieldType::cstring(256)}, {"UOM", FieldType::text(2)},
+                  {"LIST", FieldType::decimal(7, 2)},    {"SELL", FieldType::decimal(7, 2)},
+                  {"COST", FieldType::decimal(7, 2)},    {"ID", FieldType::longInteger()},
+                  {"POSITION", FieldType::text(1024)}};
+    rows.add(
+        {"HAMMER", "Claw hammer", "hammer.gif", "EA", money("18"), money("1234.5"), money("10")});
+    EXPECT_EQ(textsOf(format.formatRow(rows.queue, 1)),
+              (std::vector<std::string>{"HAMMER", "Claw hammer", "hammer.gif", "EA", "18.00",
+                                        "1,234.50", "10.00"}));
+    std::vector<std::string> header = format.renderHeader();
+    ASSERT_EQ(header.size(), 2u);
+    // "Pricing" is centred over its three columns (characters 62 to 89).
+    EXPECT_EQ(header[0], std::string(72, ' ') + "Pricing");
+    EXPECT_EQ(header[1], "  Number    Description              Image                UOM   List"
+                         "     Sell     Cost");
+    EXPECT_EQ(format.renderRow(format.formatRow(rows.queue, 1)),
+              " HAMMER     Claw hammer             hammer.gif            EA    18.00  1,234.50   "
+              "10.00");
+}
+
+TEST(ListFormat, ShowsInvoiceRows) {
+    ListFormat format = parsed(invoiceFormat);
+    RowQueue rows{{"NUMBER", FieldType::longInteger()}, {"DATE", FieldType::date()},
+                  {"NAME", FieldType::text(30)},        {"ID", FieldType::longInteger()},
+                  {"CUSTOMER", FieldType::text(4)},     {"POSITION", FieldType::text(1024)}};
+    rows.add({42, dayNumber(2024, 12, 25), "Acme Tools"});
+    rows.add({43, 0, ""}); // undated, customer gone
+    EXPECT_EQ(textsOf(format.formatRow(rows.queue, 1)),
+              (std::vector<std::string>{"0000042", "12/25/2024", "Acme Tools"}));
+    EXPECT_EQ(textsOf(format.formatRow(rows.queue, 2)),
+              (std::vector<std::string>{"0000043", "", ""}));
+    EXPECT_EQ(format.renderRow(format.formatRow(rows.queue, 1)),
+              "  0000042  12/25/2024 Acme Tools");
+}
+
+TEST(ListFormat, ShowsInvoiceLinesWithThePrintIcon) {
+    ListFormat format = parsed(lineFormat);
+    RowQueue rows{{"SEQUENCE", FieldType::longInteger()}, {"ITEM", FieldType::text(10)},
+                  {"DESCRIPTION", FieldType::text(30)},   {"QUANTITY", FieldType::longInteger()},
+                  {"COST", FieldType::decimal(7, 2)},     {"LIST", FieldType::decimal(7, 2)},
+                  {"SELL", FieldType::decimal(7, 2)},     {"PRINT", FieldType::text(1)},
+                  {"ICON", FieldType::unsignedShort()},   {"EXTENDED", FieldType::decimal(7, 2)},
+                  {"LINEID", FieldType::longInteger()},   {"HEADERID", FieldType::longInteger()},
+                  {"POSITION", FieldType::text(1024)}};
+    rows.add({10, "HAMMER", "Claw hammer", 3, money("10"), money("18"), money("18"), "1", 2,
+              money("54")});
+    rows.add({20, "NAIL", "Nails", 1, money("-0.5"), money("0"), money("0"), "0", 1, money("0")});
+    std::vector<ListCell> first = format.formatRow(rows.queue, 1);
+    EXPECT_EQ(textsOf(first), (std::vector<std::string>{"10", "HAMMER", "Claw hammer", "3", "10.00",
+                                                        "18.00", "18.00", "", "$54.00"}));
+    EXPECT_EQ(first[7].icon, 2); // "Print?" shows only its icon
+    EXPECT_EQ(first[8].icon, 0);
+    std::vector<ListCell> second = format.formatRow(rows.queue, 2);
+    EXPECT_EQ(second[4].text, "-0.50");
+    EXPECT_EQ(second[7].icon, 1);
+    // Decimal columns line their points up: Cost's point sits 3 characters from the
+    // right edge of its 8-character cell.
+    std::string one = format.renderRow(first);
+    std::string two = format.renderRow(second);
+    EXPECT_EQ(one.find('.', 50), two.find('.', 50));
+    EXPECT_EQ(format.renderHeader()[0].find("Pricing Information"), 53u);
+}
+
+TEST(ListFormat, MissingRowsColumnsAndFieldsGiveEmptyCells) {
+    ListFormat format = parsed(lineFormat);
+    RowQueue rows{{"SEQUENCE", FieldType::longInteger()}, {"ITEM", FieldType::text(10)}};
+    rows.add({10, "HAMMER"});
+    EXPECT_EQ(format.formatCell(rows.queue, 1, 2).text, "HAMMER");
+    EXPECT_EQ(format.formatCell(rows.queue, 1, 3), ListCell{}); // the row has no field 3
+    EXPECT_EQ(format.formatCell(rows.queue, 1, 8), ListCell{}); // nor an icon field
+    EXPECT_EQ(format.formatCell(rows.queue, 2, 1), ListCell{});
+    EXPECT_EQ(format.formatCell(rows.queue, 0, 1), ListCell{});
+    EXPECT_EQ(format.formatCell(rows.queue, 1, 0), ListCell{});
+    EXPECT_EQ(format.formatCell(rows.queue, 1, 10), ListCell{});
+    EXPECT_EQ(format.formatRow(rows.queue, 5).size(), 9u);
+    // Negative icon numbers show no icon.
+    ListFormat icons = parsed("10LI@s1@");
+    RowQueue iconRows{{"TEXT", FieldType::text(1)}, {"ICON", FieldType::longInteger()}};
+    iconRows.add({"x", -3});
+    EXPECT_EQ(icons.formatCell(iconRows.queue, 1, 1), (ListCell{"x", 0}));
+    // A column without a picture shows the value as stored, less trailing blanks.
+    EXPECT_EQ(parsed("10L").formatValue(1, Value("ab  ")), "ab");
 }
 
 TEST(ListFormat, BadTextFailsWithItsPosition) {
