@@ -236,3 +236,50 @@ TEST(Popup, ChoiceNumbersSkipSeparatorsAndSubmenuHeaders) {
 }
 
 } // namespace
+
+namespace {
+
+using host::Property;
+
+TEST(ListBox, CellEditorsAreControlsCreatedAndDestroyedAtRunTime) {
+    HeadlessSession session;
+    NameQueue names(3);
+    auto definition = define(browseList);
+    std::vector<std::string> log;
+    session.start([&] {
+        Window w(definition);
+        w.bind("Q", names.queue);
+        runWindow(w, log);
+    });
+    Window* w = session.activeWindow();
+    host::Variable cell(FieldType::text(20));
+    cell.assign(host::Value("Name 2"));
+    int editor = w->createControl(host::ControlKind::Entry);
+    EXPECT_EQ(editor, 1000);
+    EXPECT_EQ(w->createControl(host::ControlKind::Entry, 1), 0); // number taken
+    EXPECT_TRUE(w->setUse(editor, cell));
+    EXPECT_TRUE(w->setProperty(1, Property::ColumnEditor, editor, 1));
+    EXPECT_EQ(w->property(1, Property::ColumnEditor, 1).toInteger(), editor);
+    EXPECT_EQ(session.text("1000"), "Name 2");
+    w->select(editor);
+    session.run();
+    EXPECT_TRUE(session.type(editor, "Renamed", w));
+    EXPECT_EQ(host::clip(cell.value().toText()), "Renamed");
+    EXPECT_TRUE(session.pressKey("Tab")); // the focus moves on to the first list
+    EXPECT_EQ(w->focus(), 1);
+    EXPECT_TRUE(w->destroyControl(editor));
+    EXPECT_EQ(w->property(1, Property::ColumnEditor, 1).toInteger(), 0);
+    EXPECT_EQ(w->control(editor), nullptr);
+    EXPECT_FALSE(w->setProperty(editor, Property::Text, "gone"));
+    // Properties the program sets are read back; read-only ones refuse.
+    EXPECT_TRUE(w->setProperty(2, Property::Disabled, 1));
+    EXPECT_FALSE(session.focus("2"));
+    EXPECT_FALSE(w->setProperty(1, Property::Visible, 0));
+    EXPECT_TRUE(w->setProperty(0, static_cast<Property>(10001), "mine"));
+    EXPECT_EQ(w->property(0, static_cast<Property>(10001)).toText(), "mine");
+    EXPECT_EQ(w->property(0, Property::Text).toText(), "Browse");
+    EXPECT_EQ(w->property(1, Property::Type).toInteger(),
+              static_cast<int>(host::ControlKind::List));
+}
+
+} // namespace
