@@ -19,7 +19,7 @@ Storage storageOf(const FieldType& type) {
         return Storage::Integer;
     if (type.kind == FieldKind::Real)
         return Storage::Real;
-    if (type.kind == FieldKind::Decimal && type.digits <= 15)
+    if (type.kind == FieldKind::Decimal && type.digits <= 15 && type.places <= type.digits)
         return Storage::Grid;
     return Storage::None;
 }
@@ -28,6 +28,7 @@ Storage storageOf(const FieldType& type) {
 // first `prefix` characters (SUB(x, 1, n)), maybe clipped.
 struct TextTerm {
     std::string column;
+    std::size_t capacity = 0; // the most characters the field holds
     bool upper = false;
     bool clipped = false;
     std::optional<long long> prefix;
@@ -163,7 +164,7 @@ std::optional<TextTerm> Translator::textTerm(const ExpressionNode& node) const {
         std::optional<SqlColumn> found = column(node);
         if (!found || !found->type.isText())
             return std::nullopt;
-        return TextTerm{found->expression};
+        return TextTerm{found->expression, node.field.type().textCapacity()};
     }
     if (node.kind != Kind::Call)
         return std::nullopt;
@@ -189,6 +190,9 @@ std::optional<TextTerm> Translator::textTerm(const ExpressionNode& node) const {
         if (!term)
             return std::nullopt;
         long long length = node.operands[2].evaluate().toInteger();
+        // Cutting at or beyond the field's width keeps the whole value.
+        if (length >= static_cast<long long>(term->capacity))
+            return term;
         term->prefix = term->prefix ? std::min(*term->prefix, length) : length;
         return term;
     }

@@ -241,6 +241,9 @@ TEST_F(FilterTranslatorTest, FiltersOfViewsAndQueriesPushDownExactly) {
         "SUB(CUS:NAME,1,3) <> 'Smi'",
         "SUB(CUS:NAME,1,0) = ''",
         "SUB(SUB(CUS:NAME,1,4),1,2) = 'Sm'",
+        "SUB(CUS:NAME,1,22222222222222222222221) = 'Smith'", // the whole field
+        "SUB(UPPER(CUS:NAME),1,12) < 'SMITH'",
+        "SUB(CUS:CITY,1,9) >= 'Cork'",
         "UPPER(SUB(CLIP(CUS:NAME),1,3)) = 'CAF'",
         "INSTRING('toy',CUS:NAME,1,1) <> 0",
         "INSTRING('TOY',UPPER(CUS:NAME),1,1) <> 0",
