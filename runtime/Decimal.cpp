@@ -232,7 +232,8 @@ Decimal operator/(const Decimal& a, const Decimal& b) {
         int shift = places + b.places() - a.places();
         Units numerator;
         if (shift >= 0) {
-            if (multiplyChecked(a.units(), powerOfTen(shift), numerator))
+            // 10^39 and beyond do not fit the units themselves.
+            if (shift > 38 || multiplyChecked(a.units(), powerOfTen(shift), numerator))
                 continue;
             return Decimal::fromUnits(divideRounded(numerator, b.units()), places);
         }

@@ -130,6 +130,7 @@ TEST_F(ExpressionTest, NumbersAreExact) {
     EXPECT_EQ(eval("3000000000 * 4000000000"), "12000000000000000000");
     EXPECT_EQ(eval("1.5E3"), "1500");
     EXPECT_EQ(eval("2.5e-2"), "0.025");
+    EXPECT_EQ(eval("1 / 1E-20"), "100000000000000000000");
     EXPECT_EQ(eval(".5 * 3"), "1.5");
     // Places beyond the host's 31 are dropped, never overflowing.
     EXPECT_EQ(eval("1E-100 = 0 AND 0.00000000000000000000000000000000000000000000000001 = 0"), "1");
