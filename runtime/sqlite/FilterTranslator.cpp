@@ -309,6 +309,9 @@ std::optional<std::string> Translator::comparison(const ExpressionNode& left, Co
 std::optional<std::string> Translator::textWithConstant(const TextTerm& term, ComparisonOrderings o,
                                                         const Value& constant) {
     std::string text = clip(constant.toText());
+    // SQLite's NOCASE comparison stops at a zero byte.
+    if (term.upper && text.find('\0') != std::string::npos)
+        return std::nullopt;
     if (term.prefix)
         return prefixEquals(term, o, text);
     bool equality = o == ComparisonOrderings{false, true, false};

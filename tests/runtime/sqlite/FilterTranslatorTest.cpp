@@ -321,6 +321,17 @@ TEST_F(FilterTranslatorTest, WhatSqlCannotDecideIsLeftToTheEvaluator) {
     EXPECT_EQ(filter.where, "(t0.\"NUMBER\" = ?1)");
 }
 
+TEST_F(FilterTranslatorTest, ZeroBytesInTextsStayExact) {
+    record.clear();
+    set("CUS:NAME", std::string("AB\0Y", 4));
+    store();
+    using namespace std::string_literals;
+    expectSound("UPPER(CUS:NAME) = 'AB\0X'"s, false); // SQLite's NOCASE stops at zero bytes
+    expectSound("SUB(UPPER(CUS:NAME),1,4) = 'AB\0X'"s, false);
+    expectSound("CUS:NAME > 'AB\0X'"s, true);
+    expectSound("CUS:NAME = 'AB\0Y'"s, true);
+}
+
 TEST_F(FilterTranslatorTest, DeepNestingStaysValidSql) {
     std::string nots, alternating = "CUS:NUMBER = 5", xors = "CUS:NUMBER = 1";
     for (int i = 0; i < 60; ++i) {
