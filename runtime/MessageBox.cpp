@@ -22,7 +22,9 @@ MessageBoxService& messageBoxes() {
     return installed ? *installed : defaults;
 }
 
-void setMessageBoxService(MessageBoxService* service) { installed = service; }
+void setMessageBoxService(MessageBoxService* service) {
+    installed = service;
+}
 
 unsigned showMessage(std::string_view text, std::string_view title, MessageIcon icon,
                      unsigned buttons, unsigned defaultButton) {
@@ -30,7 +32,9 @@ unsigned showMessage(std::string_view text, std::string_view title, MessageIcon 
         {std::string(title), std::string(text), icon, buttons, defaultButton});
 }
 
-void setHaltHandler(HaltHandler handler) { haltHandler = std::move(handler); }
+void setHaltHandler(HaltHandler handler) {
+    haltHandler = std::move(handler);
+}
 
 void halt(int exitCode, std::string_view text) {
     if (haltHandler)

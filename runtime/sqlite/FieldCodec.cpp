@@ -25,7 +25,9 @@ template <typename T> T loadAs(const std::byte* at) {
     return v;
 }
 
-template <typename T> void storeAs(std::byte* at, T v) { std::memcpy(at, &v, sizeof v); }
+template <typename T> void storeAs(std::byte* at, T v) {
+    std::memcpy(at, &v, sizeof v);
+}
 
 std::int64_t integerOf(const std::byte* data, FieldKind kind) {
     switch (kind) {
@@ -71,8 +73,8 @@ std::string_view textOf(const std::byte* data, const FieldType& type) {
     case FieldKind::CText:
         return std::string_view(chars, type.size == 0 ? 0 : strnlen(chars, type.textCapacity()));
     case FieldKind::PText:
-        return std::string_view(chars + 1, std::min<size_t>(std::to_integer<size_t>(data[0]),
-                                                            type.textCapacity()));
+        return std::string_view(
+            chars + 1, std::min<size_t>(std::to_integer<size_t>(data[0]), type.textCapacity()));
     default:
         return {};
     }
@@ -131,9 +133,13 @@ const char* columnType(const FieldType& type) {
     return "TEXT";
 }
 
-const char* blankLiteral(const FieldType& type) { return storesAsText(type) ? "''" : "0"; }
+const char* blankLiteral(const FieldType& type) {
+    return storesAsText(type) ? "''" : "0";
+}
 
-bool storesAsText(const FieldType& type) { return std::string_view(columnType(type)) == "TEXT"; }
+bool storesAsText(const FieldType& type) {
+    return std::string_view(columnType(type)) == "TEXT";
+}
 
 SqlValue valueOf(const std::byte* data, const FieldType& type) {
     if (type.isText())

@@ -13,7 +13,8 @@ SqlValue SqlValue::fromColumn(sqlite3_stmt* statement, int column) {
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        return ofText(std::string(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(statement, column))));
+        return ofText(std::string(text ? text : "",
+                                  static_cast<size_t>(sqlite3_column_bytes(statement, column))));
     }
     default:
         return {};
@@ -32,7 +33,8 @@ void SqlValue::bindTo(sqlite3_stmt* statement, int index) const {
         sqlite3_bind_double(statement, index, real);
         break;
     case Type::Text:
-        sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+        sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()),
+                          SQLITE_STATIC);
         break;
     }
 }

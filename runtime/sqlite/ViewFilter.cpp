@@ -4,7 +4,8 @@
 
 namespace host::sqlite {
 
-bool ViewFilter::set(std::string_view text, const FieldLookup& lookup, const ColumnLookup& columnOf) {
+bool ViewFilter::set(std::string_view text, const FieldLookup& lookup,
+                     const ColumnLookup& columnOf) {
     if (clipped(text).empty()) {
         clear();
         clearError();
