@@ -37,9 +37,7 @@ ClockSource source;
 
 } // namespace
 
-bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int daysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -51,8 +49,7 @@ int daysInMonth(int year, int month) {
 int dayNumber(int year, int month, int day) {
     if (year < 1800 || year > 9999 || day < 1 || day > daysInMonth(year, month))
         return 0;
-    long long n =
-        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - dayZero;
+    long long n = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - dayZero;
     return n < 1 ? 0 : static_cast<int>(n);
 }
 
@@ -78,15 +75,11 @@ int clockNow() {
     std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&seconds, &local);
-    auto hundredths =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
-        1000 / 10;
-    return (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) * 100 +
-           static_cast<int>(hundredths);
+    auto hundredths = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          now.time_since_epoch()).count() % 1000 / 10;
+    return (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) * 100 + static_cast<int>(hundredths);
 }
 
-void setClockSource(ClockSource s) {
-    source = std::move(s);
-}
+void setClockSource(ClockSource s) { source = std::move(s); }
 
 } // namespace host

@@ -17,9 +17,7 @@ int dayNumber(int year, int month, int day);
 // The calendar date of a day number; {0,0,0} for 0 or a negative number.
 CalendarDate calendarDate(int dayNumber);
 // 0 = Sunday ... 6 = Saturday.
-inline int weekday(int dayNumber) {
-    return ((dayNumber % 7) + 7) % 7;
-}
+inline int weekday(int dayNumber) { return ((dayNumber % 7) + 7) % 7; }
 bool isLeapYear(int year);
 int daysInMonth(int year, int month);
 
@@ -32,6 +30,6 @@ struct ClockSource {
     std::function<int()> today;
     std::function<int()> clock;
 };
-void setClockSource(ClockSource source); // an empty source goes back to the system clock
+void setClockSource(ClockSource source);  // an empty source goes back to the system clock
 
 } // namespace host

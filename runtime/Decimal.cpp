@@ -19,9 +19,7 @@ Units powerOfTen(int n) {
     return result;
 }
 
-Units absolute(Units value) {
-    return value < 0 ? -value : value;
-}
+Units absolute(Units value) { return value < 0 ? -value : value; }
 
 // Divides with rounding half away from zero.
 Units divideRounded(Units numerator, Units denominator) {
@@ -32,9 +30,7 @@ Units divideRounded(Units numerator, Units denominator) {
     return quotient;
 }
 
-bool multiplyChecked(Units a, Units b, Units& out) {
-    return __builtin_mul_overflow(a, b, &out);
-}
+bool multiplyChecked(Units a, Units b, Units& out) { return __builtin_mul_overflow(a, b, &out); }
 
 // Brings a and b to the same places; when scaling up would overflow, the operand with
 // more places is rounded down to fewer places instead.
@@ -209,9 +205,7 @@ Decimal operator+(const Decimal& x, const Decimal& y) {
     return Decimal::fromUnits(sum, a.places());
 }
 
-Decimal operator-(const Decimal& a, const Decimal& b) {
-    return a + (-b);
-}
+Decimal operator-(const Decimal& a, const Decimal& b) { return a + (-b); }
 
 Decimal operator*(const Decimal& x, const Decimal& y) {
     Decimal a = x, b = y;

@@ -7,27 +7,27 @@ namespace host {
 
 // The kinds of variable the host runtime stores in records, queues and locals.
 enum class FieldKind : std::uint8_t {
-    Byte,      // unsigned 8-bit
-    Short,     // signed 16-bit
-    UShort,    // unsigned 16-bit
-    Long,      // signed 32-bit
-    ULong,     // unsigned 32-bit
-    Real,      // 64-bit binary floating point (never used for money)
-    Decimal,   // packed decimal with digits and places
-    Text,      // fixed width, blank padded
-    CText,     // zero terminated, holding up to size - 1 characters
-    PText,     // one length byte, then up to size - 1 characters
-    Date,      // signed 32-bit day number, 0 = no date
-    Time,      // signed 32-bit hundredths of a second since midnight
-    Reference, // a TypedRef held in a queue or record (address and type)
+    Byte,       // unsigned 8-bit
+    Short,      // signed 16-bit
+    UShort,     // unsigned 16-bit
+    Long,       // signed 32-bit
+    ULong,      // unsigned 32-bit
+    Real,       // 64-bit binary floating point (never used for money)
+    Decimal,    // packed decimal with digits and places
+    Text,       // fixed width, blank padded
+    CText,      // zero terminated, holding up to size - 1 characters
+    PText,      // one length byte, then up to size - 1 characters
+    Date,       // signed 32-bit day number, 0 = no date
+    Time,       // signed 32-bit hundredths of a second since midnight
+    Reference,  // a TypedRef held in a queue or record (address and type)
 };
 
 // The type of one variable: its kind and, where it matters, size, digits and places.
 struct FieldType {
     FieldKind kind = FieldKind::Long;
-    std::uint16_t size = 4;  // bytes in storage
-    std::uint8_t digits = 0; // decimals only
-    std::uint8_t places = 0; // decimals only
+    std::uint16_t size = 4;   // bytes in storage
+    std::uint8_t digits = 0;  // decimals only
+    std::uint8_t places = 0;  // decimals only
 
     static constexpr FieldType byte() { return {FieldKind::Byte, 1}; }
     static constexpr FieldType shortInteger() { return {FieldKind::Short, 2}; }

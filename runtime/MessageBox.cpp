@@ -22,9 +22,7 @@ MessageBoxService& messageBoxes() {
     return installed ? *installed : defaults;
 }
 
-void setMessageBoxService(MessageBoxService* service) {
-    installed = service;
-}
+void setMessageBoxService(MessageBoxService* service) { installed = service; }
 
 unsigned showMessage(std::string_view text, std::string_view title, MessageIcon icon,
                      unsigned buttons, unsigned defaultButton) {
@@ -32,9 +30,7 @@ unsigned showMessage(std::string_view text, std::string_view title, MessageIcon 
         {std::string(title), std::string(text), icon, buttons, defaultButton});
 }
 
-void setHaltHandler(HaltHandler handler) {
-    haltHandler = std::move(handler);
-}
+void setHaltHandler(HaltHandler handler) { haltHandler = std::move(handler); }
 
 void halt(int exitCode, std::string_view text) {
     if (haltHandler)

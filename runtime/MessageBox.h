@@ -22,7 +22,7 @@ enum class MessageIcon { None, Information, Exclamation, Question, Hand };
 
 struct MessageBoxRequest {
     std::string title;
-    std::string text; // "|" breaks a line
+    std::string text;  // "|" breaks a line
     MessageIcon icon = MessageIcon::None;
     unsigned buttons = ButtonOk;
     unsigned defaultButton = ButtonOk;

@@ -14,9 +14,7 @@ constexpr int entryNotFound = 30;
 
 Queue::Queue(SharedLayout layout) : buffer_(std::move(layout)), rowSize_(buffer_.size()) {}
 
-void Queue::add() {
-    add(rows_ + 1);
-}
+void Queue::add() { add(rows_ + 1); }
 
 void Queue::add(std::size_t position) {
     if (position < 1 || position > rows_)
@@ -113,8 +111,7 @@ TypedRef Queue::entryField(std::size_t position, int field) const {
     return TypedRef(const_cast<std::byte*>(entry(position)) + info.offset, info.type);
 }
 
-int Queue::compare(const std::byte* a, const std::byte* b,
-                   const std::vector<QueueKey>& keys) const {
+int Queue::compare(const std::byte* a, const std::byte* b, const std::vector<QueueKey>& keys) const {
     for (const QueueKey& key : keys) {
         if (key.field < 1 || key.field > layout()->fieldCount())
             continue;

@@ -29,16 +29,16 @@ public:
     // The position of the entry last read, added or written; 0 when none.
     std::size_t position() const { return position_; }
 
-    void add();                                  // at the end
-    void add(std::size_t position);              // before `position` (beyond the end: at the end)
-    void add(const std::vector<QueueKey>& keys); // in key order, after equal entries
+    void add();                                // at the end
+    void add(std::size_t position);            // before `position` (beyond the end: at the end)
+    void add(const std::vector<QueueKey>& keys);  // in key order, after equal entries
     bool get(std::size_t position);
     // The first entry whose key fields equal the buffer's.
     bool get(const std::vector<QueueKey>& keys);
     bool put();
-    bool remove();                                // deletes the current entry
-    void free();                                  // deletes every entry
-    void sort(const std::vector<QueueKey>& keys); // stable
+    bool remove();                             // deletes the current entry
+    void free();                               // deletes every entry
+    void sort(const std::vector<QueueKey>& keys);  // stable
 
     // Direct read access to an entry's bytes and fields, without touching the buffer.
     const std::byte* entry(std::size_t position) const;

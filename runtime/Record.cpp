@@ -5,8 +5,7 @@
 
 namespace host {
 
-Record::Record(SharedLayout layout)
-    : layout_(std::move(layout)), bytes_(layout_ ? layout_->size() : 0) {
+Record::Record(SharedLayout layout) : layout_(std::move(layout)), bytes_(layout_ ? layout_->size() : 0) {
     clear();
 }
 

@@ -18,12 +18,8 @@ std::unordered_map<int, RuntimeError>& table() {
 
 } // namespace
 
-int currentThread() {
-    return runningThread;
-}
-void setCurrentThread(int number) {
-    runningThread = number;
-}
+int currentThread() { return runningThread; }
+void setCurrentThread(int number) { runningThread = number; }
 
 std::string standardErrorText(int code) {
     switch (code) {
@@ -84,14 +80,8 @@ void clearError() {
         it->second = RuntimeError{};
 }
 
-const RuntimeError& lastError() {
-    return table()[currentThread()];
-}
-int errorCode() {
-    return lastError().code;
-}
-std::string errorText() {
-    return lastError().text;
-}
+const RuntimeError& lastError() { return table()[currentThread()]; }
+int errorCode() { return lastError().code; }
+std::string errorText() { return lastError().text; }
 
 } // namespace host

@@ -15,9 +15,7 @@ template <typename T> T load(const std::byte* at) {
     return v;
 }
 
-template <typename T> void store(std::byte* at, T v) {
-    std::memcpy(at, &v, sizeof v);
-}
+template <typename T> void store(std::byte* at, T v) { std::memcpy(at, &v, sizeof v); }
 
 // Keeps the low bits of an integer, as the host's assignment to a narrower integer does.
 template <typename T> bool storeInteger(std::byte* at, std::int64_t v) {
@@ -56,8 +54,7 @@ Value TypedRef::value() const {
         return Value(std::string(text, length));
     }
     case FieldKind::PText: {
-        size_t length =
-            std::min<size_t>(std::to_integer<size_t>(address_[0]), type_.textCapacity());
+        size_t length = std::min<size_t>(std::to_integer<size_t>(address_[0]), type_.textCapacity());
         return Value(std::string(reinterpret_cast<const char*>(address_ + 1), length));
     }
     case FieldKind::Reference:
@@ -141,9 +138,7 @@ void TypedRef::setReferenced(const TypedRef& target) const {
         store(address_, target);
 }
 
-Variable::Variable(FieldType type) : type_(type), storage_(type.size, std::byte{0}) {
-    ref().clear();
-}
+Variable::Variable(FieldType type) : type_(type), storage_(type.size, std::byte{0}) { ref().clear(); }
 
 Variable::Variable(const Variable& other) = default;
 Variable& Variable::operator=(const Variable& other) = default;

@@ -13,8 +13,7 @@ namespace host {
 class TypedRef {
 public:
     TypedRef() = default;
-    TypedRef(void* address, FieldType type)
-        : address_(static_cast<std::byte*>(address)), type_(type) {}
+    TypedRef(void* address, FieldType type) : address_(static_cast<std::byte*>(address)), type_(type) {}
 
     bool isNull() const { return address_ == nullptr; }
     explicit operator bool() const { return address_ != nullptr; }

@@ -111,9 +111,7 @@ std::string_view clipped(std::string_view text) {
     return text.substr(0, end);
 }
 
-std::string clip(std::string_view text) {
-    return std::string(clipped(text));
-}
+std::string clip(std::string_view text) { return std::string(clipped(text)); }
 
 std::string upper(std::string_view text) {
     std::string result(text);
@@ -161,8 +159,9 @@ int matchInList(std::string_view value, std::string_view list, bool ignoreCase) 
     size_t begin = 0;
     while (begin <= list.size()) {
         size_t comma = list.find(',', begin);
-        std::string_view item = list.substr(
-            begin, comma == std::string_view::npos ? std::string_view::npos : comma - begin);
+        std::string_view item = list.substr(begin, comma == std::string_view::npos
+                                                       ? std::string_view::npos
+                                                       : comma - begin);
         ++number;
         while (!item.empty() && item.front() == ' ')
             item.remove_prefix(1);

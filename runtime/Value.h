@@ -34,7 +34,7 @@ public:
     bool isNumeric() const { return !isText(); }
 
     std::string toText() const;
-    std::int64_t toInteger() const; // truncates toward zero
+    std::int64_t toInteger() const;  // truncates toward zero
     Decimal toDecimal() const;
     double toReal() const;
     // True for zero numbers and for text that is empty or all blanks.
@@ -50,9 +50,9 @@ private:
 };
 
 // Text helpers of the host runtime.
-std::string_view clipped(std::string_view text); // without trailing blanks
-std::string clip(std::string_view text);         // the same, as a copy
-std::string upper(std::string_view text);        // ASCII upper case
+std::string_view clipped(std::string_view text);        // without trailing blanks
+std::string clip(std::string_view text);                // the same, as a copy
+std::string upper(std::string_view text);               // ASCII upper case
 std::string lower(std::string_view text);
 // Characters from 1-based `start`, at most `length` of them; out of range gives "".
 std::string subString(std::string_view text, long long start, long long length);
