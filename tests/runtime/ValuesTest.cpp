@@ -9,7 +9,9 @@ using namespace host;
 
 namespace {
 
-Decimal dec(const char* text) { return *Decimal::parse(text); }
+Decimal dec(const char* text) {
+    return *Decimal::parse(text);
+}
 
 TEST(Decimal, ArithmeticIsExact) {
     EXPECT_EQ((dec("0.1") + dec("0.2")).toString(), "0.3");
