@@ -178,19 +178,16 @@ void bind(sqlite3_stmt* statement, int index, const std::byte* data, const Field
 }
 
 void load(sqlite3_stmt* statement, int column, std::byte* data, const FieldType& type) {
-    int columnType = sqlite3_column_type(statement, column);
-    if (columnType == SQLITE_NULL) {
-        TypedRef(data, type).clear();
-        return;
-    }
+    // A null column reads as a blank text, a zero integer or a zero real, which is what
+    // clearing the field gives, so no type test is needed on this path.
     if (type.isText()) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
         storeText(data, type,
                   std::string_view(text ? text : "",
                                    static_cast<size_t>(sqlite3_column_bytes(statement, column))));
-    } else if (type.isInteger() && columnType == SQLITE_INTEGER) {
+    } else if (type.isInteger()) {
         storeInteger(data, type.kind, sqlite3_column_int64(statement, column));
-    } else if ((type.kind == FieldKind::Real || decimalAsReal(type)) || columnType != SQLITE_TEXT) {
+    } else if (type.kind == FieldKind::Real || decimalAsReal(type)) {
         storeReal(data, type, sqlite3_column_double(statement, column));
     } else {
         load(SqlValue::fromColumn(statement, column), data, type);

@@ -21,6 +21,29 @@ SqlValue SqlValue::fromColumn(sqlite3_stmt* statement, int column) {
     }
 }
 
+void SqlValue::readColumn(sqlite3_stmt* statement, int column) {
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        type = Type::Integer;
+        integer = sqlite3_column_int64(statement, column);
+        break;
+    case SQLITE_FLOAT:
+        type = Type::Real;
+        real = sqlite3_column_double(statement, column);
+        break;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        type = Type::Text;
+        const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        text.assign(chars ? chars : "", static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+        break;
+    }
+    default:
+        type = Type::Null;
+        break;
+    }
+}
+
 void SqlValue::bindTo(sqlite3_stmt* statement, int index) const {
     switch (type) {
     case Type::Null:

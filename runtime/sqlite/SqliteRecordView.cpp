@@ -25,7 +25,7 @@ bool refuseText(std::string_view what, const TextError& error) {
 
 SqliteRecordView::SqliteRecordView(Database& database, SqliteRecordFile& primary)
     : database_(database) {
-    members_.push_back({&primary, "p", {}, false, 0});
+    members_.push_back({&primary, "p", {}, false, 0, 0});
     std::vector<Term> terms;
     buildTerms({}, terms);
     terms_ = std::move(terms);
@@ -121,7 +121,9 @@ bool SqliteRecordView::join(RecordFile& other, std::string_view expression, bool
     TextError error;
     if (!parseJoinText(expression, pairs, error))
         return refuseText("join", error);
-    Member member{file, "j" + std::to_string(members_.size()), {}, inner, 0};
+    if (members_.size() >= 64)
+        return failInDriver("view", "A view joins at most 63 files");
+    Member member{file, "j" + std::to_string(members_.size()), {}, inner, 0, 0};
     const RecordLayout& layout = *file->definition().layout();
     for (const JoinPair& pair : pairs) {
         // One side names a field of the joined file, the other a field already in the view.
@@ -159,9 +161,12 @@ bool SqliteRecordView::open(int) {
         }
     // The files' schemas are read at their open, so the columns are settled only now.
     int column = 0;
+    imageSize_ = 0;
     for (Member& member : members_) {
         member.firstColumn = column;
         column += 1 + member.file->schema().fieldCount();
+        member.imageOffset = imageSize_;
+        imageSize_ += member.file->buffer().size();
     }
     termColumn_ = column;
     std::vector<Term> terms;
@@ -219,17 +224,15 @@ bool SqliteRecordView::setOrder(std::string_view text) {
 
 bool SqliteRecordView::setFilter(std::string_view text) {
     if (open_) {
-        auto columnOf = [this](const TypedRef& ref) -> std::optional<ViewFilter::Column> {
+        auto columnOf = [this](const TypedRef& ref) -> std::optional<SqlColumn> {
             for (size_t m = 0; m < members_.size(); ++m) {
                 const Record& buffer = members_[m].file->buffer();
                 const std::byte* start = buffer.data();
                 if (ref.address() < start || ref.address() >= start + buffer.size())
                     continue;
                 for (int n = 1; n <= buffer.fieldCount(); ++n)
-                    if (buffer.field(n).address() == ref.address() &&
-                        buffer.field(n).type() == ref.type())
-                        return ViewFilter::Column{columnExpression({static_cast<int>(m), n}),
-                                                  fieldCodec::storesAsText(ref.type())};
+                    if (buffer.field(n).address() == ref.address() && buffer.field(n).type() == ref.type())
+                        return SqlColumn{columnExpression({static_cast<int>(m), n}), ref.type()};
             }
             return std::nullopt;
         };
@@ -372,14 +375,27 @@ bool SqliteRecordView::fetch(bool backward) {
         value.bindTo(statement, parameter++);
     for (int i = 0; i < count; ++i)
         anchor_[static_cast<size_t>(i)].bindTo(statement, parameter++);
-    int columns = sqlite3_column_count(statement);
+    size_t terms = terms_.size();
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        std::vector<SqlValue> row;
-        row.reserve(static_cast<size_t>(columns));
-        for (int c = 0; c < columns; ++c)
-            row.push_back(SqlValue::fromColumn(statement, c));
-        page_.push_back(std::move(row));
+        ViewPage::Row& row = page_.append();
+        row.images.resize(imageSize_);
+        for (size_t m = 0; m < members_.size(); ++m) {
+            const Member& member = members_[m];
+            if (m > 0 && !member.inner && sqlite3_column_type(statement, member.firstColumn) == SQLITE_NULL) {
+                row.missing |= std::uint64_t{1} << m;
+                continue;
+            }
+            auto* image = reinterpret_cast<std::byte*>(row.images.data() + member.imageOffset);
+            const RecordLayout& layout = *member.file->definition().layout();
+            for (int n = 1; n <= layout.fieldCount(); ++n) {
+                const FieldInfo& field = layout.field(n);
+                fieldCodec::load(statement, member.firstColumn + n, image + field.offset, field.type);
+            }
+        }
+        row.orderValues.resize(terms);
+        for (size_t t = 0; t < terms; ++t)
+            row.orderValues[t].readColumn(statement, termColumn_ + static_cast<int>(t));
     }
     if (rc != SQLITE_DONE) {
         page_.clear();
@@ -389,19 +405,13 @@ bool SqliteRecordView::fetch(bool backward) {
     return true;
 }
 
-void SqliteRecordView::load(const std::vector<SqlValue>& row) {
-    for (const Member& member : members_) {
-        Record& buffer = member.file->buffer();
-        if (row[static_cast<size_t>(member.firstColumn)].type == SqlValue::Type::Null) {
+void SqliteRecordView::load(const ViewPage::Row& row) {
+    for (size_t m = 0; m < members_.size(); ++m) {
+        Record& buffer = members_[m].file->buffer();
+        if (row.missing & (std::uint64_t{1} << m))
             buffer.clear(); // a joined file without a matching record
-            continue;
-        }
-        const RecordLayout& layout = *member.file->definition().layout();
-        for (int n = 1; n <= layout.fieldCount(); ++n) {
-            const FieldInfo& field = layout.field(n);
-            fieldCodec::load(row[static_cast<size_t>(member.firstColumn + n)],
-                             buffer.data() + field.offset, field.type);
-        }
+        else
+            buffer.setImage(std::string_view(row.images).substr(members_[m].imageOffset, buffer.size()));
     }
 }
 
@@ -415,16 +425,16 @@ bool SqliteRecordView::read(bool backward) {
             setError(errors::noRecord);
             return false;
         }
-        if (page_.empty() || pageBackward_ != backward) {
+        if (page_.isEmpty() || pageBackward_ != backward) {
             // A page that came back short in this direction was the last one.
-            bool exhausted = page_.empty() && pageBackward_ == backward && pageEnded_;
+            bool exhausted = page_.isEmpty() && pageBackward_ == backward && pageEnded_;
             if (!exhausted) {
-                if (place_ != Place::At || inclusive_)
-                    filter_.refresh();
+                if ((place_ != Place::At || inclusive_) && filter_.refresh())
+                    statements_.clear();
                 if (!fetch(backward))
                     return false;
             }
-            if (page_.empty()) {
+            if (page_.isEmpty()) {
                 place_ = backward ? Place::BeforeStart : Place::PastEnd;
                 anchor_.clear();
                 pageEnded_ = false;
@@ -432,9 +442,8 @@ bool SqliteRecordView::read(bool backward) {
                 return false;
             }
         }
-        std::vector<SqlValue> row = std::move(page_.front());
-        page_.pop_front();
-        anchor_.assign(row.begin() + termColumn_, row.end());
+        const ViewPage::Row& row = page_.take();
+        anchor_ = row.orderValues;
         place_ = Place::At;
         inclusive_ = false;
         load(row);
