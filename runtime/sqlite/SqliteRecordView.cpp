@@ -231,7 +231,8 @@ bool SqliteRecordView::setFilter(std::string_view text) {
                 if (ref.address() < start || ref.address() >= start + buffer.size())
                     continue;
                 for (int n = 1; n <= buffer.fieldCount(); ++n)
-                    if (buffer.field(n).address() == ref.address() && buffer.field(n).type() == ref.type())
+                    if (buffer.field(n).address() == ref.address() &&
+                        buffer.field(n).type() == ref.type())
                         return SqlColumn{columnExpression({static_cast<int>(m), n}), ref.type()};
             }
             return std::nullopt;
@@ -382,7 +383,8 @@ bool SqliteRecordView::fetch(bool backward) {
         row.images.resize(imageSize_);
         for (size_t m = 0; m < members_.size(); ++m) {
             const Member& member = members_[m];
-            if (m > 0 && !member.inner && sqlite3_column_type(statement, member.firstColumn) == SQLITE_NULL) {
+            if (m > 0 && !member.inner &&
+                sqlite3_column_type(statement, member.firstColumn) == SQLITE_NULL) {
                 row.missing |= std::uint64_t{1} << m;
                 continue;
             }
@@ -390,7 +392,8 @@ bool SqliteRecordView::fetch(bool backward) {
             const RecordLayout& layout = *member.file->definition().layout();
             for (int n = 1; n <= layout.fieldCount(); ++n) {
                 const FieldInfo& field = layout.field(n);
-                fieldCodec::load(statement, member.firstColumn + n, image + field.offset, field.type);
+                fieldCodec::load(statement, member.firstColumn + n, image + field.offset,
+                                 field.type);
             }
         }
         row.orderValues.resize(terms);
@@ -411,7 +414,8 @@ void SqliteRecordView::load(const ViewPage::Row& row) {
         if (row.missing & (std::uint64_t{1} << m))
             buffer.clear(); // a joined file without a matching record
         else
-            buffer.setImage(std::string_view(row.images).substr(members_[m].imageOffset, buffer.size()));
+            buffer.setImage(
+                std::string_view(row.images).substr(members_[m].imageOffset, buffer.size()));
     }
 }
 

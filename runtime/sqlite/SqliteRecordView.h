@@ -51,7 +51,7 @@ private:
         std::string alias;
         std::string on; // the join condition; empty for the primary file
         bool inner = false;
-        int firstColumn = 0; // result column of its _id; field n follows at firstColumn + n
+        int firstColumn = 0;    // result column of its _id; field n follows at firstColumn + n
         size_t imageOffset = 0; // where its record image lies in a page row
     };
     // A field of one of the view's files.

@@ -133,6 +133,12 @@ TEST_F(RecordViewTest, JoinsFillTheJoinedBuffersOrClearThem) {
     ASSERT_TRUE(lines->setOrder("-ITM:COST"));
     ASSERT_TRUE(lines->next());
     EXPECT_EQ(detail.field("IND:INVDETID").integer(), 1);
+    ASSERT_TRUE(lines->next());
+    std::string atPen = lines->position(); // placed by a decimal order value
+    ASSERT_TRUE(lines->next());
+    ASSERT_TRUE(lines->reset(atPen));
+    ASSERT_TRUE(lines->next());
+    EXPECT_EQ(detail.field("IND:INVDETID").integer(), 3);
     auto matched = station.driver.makeView(*details);
     ASSERT_TRUE(matched->join(*items, "IND:ITEMNUMBER = ITM:ITEMNUMBER", true));
     ASSERT_TRUE(matched->open());
