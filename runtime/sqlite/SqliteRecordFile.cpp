@@ -37,7 +37,7 @@ enum StatementKind : std::uint64_t {
     deleteKind,
     duplicateKind,
     countKind,
-    keyValuesKind,
+    heldKind,
 };
 
 std::uint64_t cacheKey(StatementKind kind, int key = 0, std::uint64_t a = 0, std::uint64_t b = 0,
@@ -450,20 +450,48 @@ std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t
 
 bool SqliteRecordFile::accept(sqlite3_stmt* row) {
     std::int64_t id = sqlite3_column_int64(row, 0);
-    std::int64_t version = sqlite3_column_int64(row, 1);
-    if (holdArmed_) {
-        if (!locks_.lock(recordByte(id), 1, true, holdWaitMilliseconds_)) {
+    if (!holdArmed_) {
+        if (locks_.lockedElsewhere(recordByte(id), 1, false)) {
             setError(errors::recordHeld);
             return false;
         }
-        if (held_ && *held_ != id)
-            locks_.unlock(recordByte(*held_), 1);
-        held_ = id;
-        holdArmed_ = false;
-    } else if (locks_.lockedElsewhere(recordByte(id), 1, false)) {
+        take(row);
+        return true;
+    }
+    if (!locks_.lock(recordByte(id), 1, true, holdWaitMilliseconds_)) {
         setError(errors::recordHeld);
         return false;
     }
+    if (held_ && *held_ != id)
+        locks_.unlock(recordByte(*held_), 1);
+    held_ = id;
+    holdArmed_ = false;
+    // Another station may have written the record while it held it: now that it is held
+    // here, read it again, after ending the read that found it (its snapshot is older).
+    sqlite3_reset(row);
+    const Statement* fresh =
+        statement(cacheKey(heldKind), "SELECT " + schema_.selectList() + " FROM " +
+                                          schema_.quotedTable() + " WHERE _id = ?1");
+    if (!fresh)
+        return false;
+    StatementUse use(*fresh);
+    sqlite3_bind_int64(fresh->get(), 1, id);
+    int rc = sqlite3_step(fresh->get());
+    if (rc != SQLITE_ROW) {
+        release();
+        if (rc == SQLITE_DONE)
+            setError(errors::recordNotFound);
+        else
+            database_.fail(rc);
+        return false;
+    }
+    take(fresh->get());
+    return true;
+}
+
+void SqliteRecordFile::take(sqlite3_stmt* row) {
+    std::int64_t id = sqlite3_column_int64(row, 0);
+    std::int64_t version = sqlite3_column_int64(row, 1);
     const RecordLayout& layout = *definition_.layout();
     for (int n = 1; n <= layout.fieldCount(); ++n) {
         const FieldInfo& field = layout.field(n);
@@ -479,7 +507,6 @@ bool SqliteRecordFile::accept(sqlite3_stmt* row) {
     watchArmed_ = false;
     skipMemos_ = false;
     clearError();
-    return true;
 }
 
 bool SqliteRecordFile::read(bool backward) {

@@ -93,6 +93,8 @@ private:
     // Makes the row a stepped statement stands on the current record: tests and takes
     // holds, loads the buffer, arms the watch.
     bool accept(sqlite3_stmt* row);
+    // Loads the row into the buffer and makes it the current record.
+    void take(sqlite3_stmt* row);
     std::vector<SqlValue> termValues(sqlite3_stmt* row, int keyNumber) const;
     std::vector<SqlValue> bufferKeyValues(int keyNumber) const;
     std::optional<std::vector<SqlValue>> rowKeyValues(std::int64_t id, int keyNumber) const;

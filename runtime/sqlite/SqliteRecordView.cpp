@@ -51,9 +51,16 @@ TypedRef SqliteRecordView::fieldRef(const FieldPlace& place) const {
     return members_[static_cast<size_t>(place.member)].file->buffer().field(place.field);
 }
 
+// The column of a field as the query names it. Column names are known once the file is
+// open, so this serves only an open view.
+std::string SqliteRecordView::column(const FieldPlace& place) const {
+    const Member& member = members_[static_cast<size_t>(place.member)];
+    return member.alias + "." + quoted(member.file->schema().column(place.field));
+}
+
 std::string SqliteRecordView::columnExpression(const FieldPlace& place) const {
     const Member& member = members_[static_cast<size_t>(place.member)];
-    std::string column = member.alias + "." + quoted(member.file->schema().column(place.field));
+    std::string column = this->column(place);
     if (place.member == 0 || member.inner)
         return column;
     // A joined file without a matching record reads as a cleared buffer: blank or zero.
@@ -138,11 +145,7 @@ bool SqliteRecordView::join(RecordFile& other, std::string_view expression, bool
                             " and a field of the view";
             return refuseText("join", error);
         }
-        if (!member.on.empty())
-            member.on += " AND ";
-        const Member& owner = members_[static_cast<size_t>(place.member)];
-        member.on += member.alias + "." + quoted(file->schema().column(field)) + " = " +
-                     owner.alias + "." + quoted(owner.file->schema().column(place.field));
+        member.on.emplace_back(field, place);
     }
     members_.push_back(std::move(member));
     clearError();
@@ -330,7 +333,10 @@ std::string SqliteRecordView::fromClause() const {
     for (size_t m = 1; m < members_.size(); ++m) {
         const Member& member = members_[m];
         sql += std::string(member.inner ? " JOIN " : " LEFT JOIN ") +
-               member.file->schema().quotedTable() + " AS " + member.alias + " ON " + member.on;
+               member.file->schema().quotedTable() + " AS " + member.alias + " ON ";
+        for (size_t i = 0; i < member.on.size(); ++i)
+            sql += (i > 0 ? " AND " : "") + column({static_cast<int>(m), member.on[i].first}) +
+                   " = " + column(member.on[i].second);
     }
     return sql;
 }

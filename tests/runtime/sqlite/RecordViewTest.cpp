@@ -146,6 +146,18 @@ TEST_F(RecordViewTest, JoinsFillTheJoinedBuffersOrClearThem) {
     while (matched->next())
         ++count;
     EXPECT_EQ(count, 2);
+
+    // A view is put together before its files are open; it opens once they are.
+    auto laterItems = station.driver.makeFile(itemDefinition(), item);
+    auto later = station.driver.makeView(*details);
+    ASSERT_TRUE(later->join(*laterItems, "ITM:ITEMNUMBER = IND:ITEMNUMBER"));
+    ASSERT_TRUE(later->setOrder("-ITM:COST"));
+    EXPECT_FALSE(later->open());
+    EXPECT_EQ(errorCode(), errors::fileNotOpen);
+    ASSERT_TRUE(laterItems->open());
+    ASSERT_TRUE(later->open());
+    ASSERT_TRUE(later->next());
+    EXPECT_EQ(clip(item.field("ITM:ITEMNUMBER").text()), "INK");
 }
 
 TEST_F(RecordViewTest, RefusesTextsItCannotReadNamingThePosition) {
