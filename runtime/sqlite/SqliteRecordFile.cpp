@@ -404,16 +404,14 @@ std::int64_t SqliteRecordFile::recordByte(std::int64_t id) const {
     return slot_ * slotSpan + recordBase + (id % (slotSpan - recordBase));
 }
 
-std::vector<SqlValue> SqliteRecordFile::termValues(sqlite3_stmt* row, int keyNumber) const {
-    std::vector<SqlValue> values;
-    if (keyNumber > 0) {
-        const KeyDefinition& key = definition_.key(keyNumber);
-        for (const KeyComponent& component : key.components)
-            values.push_back(
-                SqlValue::fromColumn(row, TableSchema::firstFieldColumn + component.field - 1));
-    }
-    values.push_back(SqlValue::fromColumn(row, 0));
-    return values;
+void SqliteRecordFile::readTermValues(sqlite3_stmt* row, int keyNumber,
+                                      std::vector<SqlValue>& values) const {
+    size_t count = keyNumber > 0 ? definition_.key(keyNumber).components.size() : 0;
+    values.resize(count + 1);
+    for (size_t c = 0; c < count; ++c)
+        values[c].readColumn(row, TableSchema::firstFieldColumn +
+                                      definition_.key(keyNumber).components[c].field - 1);
+    values[count].readColumn(row, 0);
 }
 
 std::vector<SqlValue> SqliteRecordFile::bufferKeyValues(int keyNumber) const {
@@ -443,7 +441,9 @@ std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t
             database_.fail(rc);
         return std::nullopt;
     }
-    return termValues(query->get(), keyNumber);
+    std::vector<SqlValue> values;
+    readTermValues(query->get(), keyNumber, values);
+    return values;
 }
 
 // ---- Reading -------------------------------------------------------------------------------
@@ -535,9 +535,9 @@ bool SqliteRecordFile::read(bool backward) {
         return database_.fail(rc);
     // The position moves onto the record even when it cannot be taken (held elsewhere),
     // so that reading on steps over it.
-    std::vector<SqlValue> values = termValues(query->get(), order_);
+    readTermValues(query->get(), order_, nextAnchor_);
     bool accepted = accept(query->get());
-    anchor_ = std::move(values);
+    std::swap(anchor_, nextAnchor_);
     place_ = Place::At;
     inclusive_ = false;
     return accepted;
