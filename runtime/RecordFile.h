@@ -84,9 +84,10 @@ public:
     virtual bool rebuildKeys() = 0;
     // Makes written records durable on disk.
     virtual bool flush() = 0;
-    // Driver options: "Recover=<seconds>" sets the lock-wait time (how long an open, a
-    // hold, a write or a transaction waits for another station's lock before answering
-    // 5 or 43); "QUICKSCAN=on" / "QUICKSCAN=off" is a read-ahead hint, accepted.
+    // Driver options: "Recover=<seconds>" sets the lock-wait time: how long an open waits
+    // for another station's excluding open, and a write for another station's write or
+    // transaction frame, before answering 5 (default: opens do not wait, writes wait 2
+    // seconds). "QUICKSCAN=on" / "QUICKSCAN=off" is a read-ahead hint, accepted.
     // Letter case is ignored. Anything else fails with 90.
     virtual bool sendOption(std::string_view option) = 0;
     // The lock-wait time in seconds, as set by "Recover=".
