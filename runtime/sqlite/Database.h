@@ -14,7 +14,8 @@ namespace host::sqlite {
 
 class SqliteRecordFile;
 
-// The SQLite data base of one data folder: one connection, the catalog of its files,
+// The SQLite data base of one data folder: one connection (used by one thread at a time,
+// so SQLite's own mutexes are left out), the catalog of its files,
 // the transaction frame, and the translation of SQLite's results into the host's error
 // codes.
 //

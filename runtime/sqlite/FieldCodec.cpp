@@ -25,7 +25,9 @@ template <typename T> T loadAs(const std::byte* at) {
     return v;
 }
 
-template <typename T> void storeAs(std::byte* at, T v) { std::memcpy(at, &v, sizeof v); }
+template <typename T> void storeAs(std::byte* at, T v) {
+    std::memcpy(at, &v, sizeof v);
+}
 
 std::int64_t integerOf(const std::byte* data, FieldKind kind) {
     switch (kind) {
@@ -71,8 +73,8 @@ std::string_view textOf(const std::byte* data, const FieldType& type) {
     case FieldKind::CText:
         return std::string_view(chars, type.size == 0 ? 0 : strnlen(chars, type.textCapacity()));
     case FieldKind::PText:
-        return std::string_view(chars + 1, std::min<size_t>(std::to_integer<size_t>(data[0]),
-                                                            type.textCapacity()));
+        return std::string_view(
+            chars + 1, std::min<size_t>(std::to_integer<size_t>(data[0]), type.textCapacity()));
     default:
         return {};
     }
@@ -131,9 +133,13 @@ const char* columnType(const FieldType& type) {
     return "TEXT";
 }
 
-const char* blankLiteral(const FieldType& type) { return storesAsText(type) ? "''" : "0"; }
+const char* blankLiteral(const FieldType& type) {
+    return storesAsText(type) ? "''" : "0";
+}
 
-bool storesAsText(const FieldType& type) { return std::string_view(columnType(type)) == "TEXT"; }
+bool storesAsText(const FieldType& type) {
+    return std::string_view(columnType(type)) == "TEXT";
+}
 
 SqlValue valueOf(const std::byte* data, const FieldType& type) {
     if (type.isText())
@@ -172,19 +178,16 @@ void bind(sqlite3_stmt* statement, int index, const std::byte* data, const Field
 }
 
 void load(sqlite3_stmt* statement, int column, std::byte* data, const FieldType& type) {
-    int columnType = sqlite3_column_type(statement, column);
-    if (columnType == SQLITE_NULL) {
-        TypedRef(data, type).clear();
-        return;
-    }
+    // A null column reads as a blank text, a zero integer or a zero real, which is what
+    // clearing the field gives, so no type test is needed on this path.
     if (type.isText()) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
         storeText(data, type,
                   std::string_view(text ? text : "",
                                    static_cast<size_t>(sqlite3_column_bytes(statement, column))));
-    } else if (type.isInteger() && columnType == SQLITE_INTEGER) {
+    } else if (type.isInteger()) {
         storeInteger(data, type.kind, sqlite3_column_int64(statement, column));
-    } else if ((type.kind == FieldKind::Real || decimalAsReal(type)) || columnType != SQLITE_TEXT) {
+    } else if (type.kind == FieldKind::Real || decimalAsReal(type)) {
         storeReal(data, type, sqlite3_column_double(statement, column));
     } else {
         load(SqlValue::fromColumn(statement, column), data, type);

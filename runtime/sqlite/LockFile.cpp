@@ -29,7 +29,9 @@ struct flock rangeLock(short type, std::int64_t offset, std::int64_t length) {
 
 } // namespace
 
-LockFile::~LockFile() { close(); }
+LockFile::~LockFile() {
+    close();
+}
 
 bool LockFile::open(const std::string& path) {
     close();
@@ -43,7 +45,8 @@ void LockFile::close() {
     fd_ = -1;
 }
 
-bool LockFile::lock(std::int64_t offset, std::int64_t length, bool exclusive, int waitMilliseconds) {
+bool LockFile::lock(std::int64_t offset, std::int64_t length, bool exclusive,
+                    int waitMilliseconds) {
     if (fd_ < 0)
         return false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);

@@ -4,7 +4,9 @@ namespace host::sqlite::keyset {
 
 namespace {
 
-std::string parameter(int number) { return "?" + std::to_string(number); }
+std::string parameter(int number) {
+    return "?" + std::to_string(number);
+}
 
 // The comparison that is "after" for a term read in this direction.
 const char* afterOperator(const OrderTerm& term, bool backward, bool orEqual) {
@@ -18,8 +20,8 @@ std::string nested(const OrderTerms& terms, int at, int count, bool backward, bo
                    int first) {
     const OrderTerm& term = terms[static_cast<size_t>(at)];
     bool last = at == count - 1;
-    std::string compare = term.expression + afterOperator(term, backward, last && inclusive) +
-                          parameter(first + at);
+    std::string compare =
+        term.expression + afterOperator(term, backward, last && inclusive) + parameter(first + at);
     if (last)
         return compare;
     return "(" + compare + " OR (" + term.expression + " = " + parameter(first + at) + " AND " +

@@ -14,7 +14,9 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-bool isValueStart(char c) { return c == 'n' || c == 'i' || c == 'r' || c == 't'; }
+bool isValueStart(char c) {
+    return c == 'n' || c == 'i' || c == 'r' || c == 't';
+}
 
 } // namespace
 

@@ -23,6 +23,8 @@ struct SqlValue {
 
     // The value of result column `column` of a stepped statement.
     static SqlValue fromColumn(sqlite3_stmt* statement, int column);
+    // Makes this value that of a result column, reusing its text's storage.
+    void readColumn(sqlite3_stmt* statement, int column);
     // Binds the value to parameter `index` (1-based).
     void bindTo(sqlite3_stmt* statement, int index) const;
 

@@ -45,7 +45,9 @@ std::uint64_t cacheKey(StatementKind kind, int key = 0, std::uint64_t a = 0, std
     return kind | (static_cast<std::uint64_t>(key) << 8) | (a << 24) | (b << 25) | (c << 40);
 }
 
-std::string keyTag(int keyNumber) { return "K" + std::to_string(keyNumber); }
+std::string keyTag(int keyNumber) {
+    return "K" + std::to_string(keyNumber);
+}
 
 } // namespace
 
@@ -70,7 +72,8 @@ bool SqliteRecordFile::checkOpen() const {
 
 bool SqliteRecordFile::checkKey(int keyNumber, bool allowRecordOrder) const {
     if (keyNumber < (allowRecordOrder ? 0 : 1) || keyNumber > keyCount())
-        return failInDriver("key", "The file " + label() + " has no key " + std::to_string(keyNumber));
+        return failInDriver("key",
+                            "The file " + label() + " has no key " + std::to_string(keyNumber));
     return true;
 }
 
@@ -99,7 +102,8 @@ bool SqliteRecordFile::checkTable() {
         StatementUse use(columns);
         sqlite3_bind_text(columns.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
         while (sqlite3_step(columns.get()) == SQLITE_ROW)
-            names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 0)));
+            names.emplace_back(
+                reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 0)));
     }
     for (int n = 1; n <= schema_.fieldCount(); ++n) {
         bool found = false;
@@ -138,13 +142,16 @@ bool SqliteRecordFile::lockOpen(int mode) {
     bool deniesRead = sharing == openMode::denyAll || sharing == openMode::denyRead;
     bool deniesWrite = sharing == openMode::denyAll || sharing == openMode::denyWrite;
     std::int64_t base = slot_ * slotSpan;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMilliseconds_);
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMilliseconds_);
     for (;;) {
         if (!locks_.lock(base + gateByte, 1, true, lockWaitMilliseconds_)) {
             setError(errors::accessDenied);
             return false;
         }
-        auto taken = [&](std::int64_t byte) { return locks_.lockedElsewhere(base + byte, 1, true); };
+        auto taken = [&](std::int64_t byte) {
+            return locks_.lockedElsewhere(base + byte, 1, true);
+        };
         bool conflict = (reads && taken(denyReadByte)) || (writes && taken(denyWriteByte)) ||
                         (deniesRead && taken(readersByte)) || (deniesWrite && taken(writersByte));
         if (!conflict) {
@@ -186,7 +193,8 @@ bool SqliteRecordFile::open(int mode) {
         return false;
     slot_ = *slot;
     if (!locks_.open(database_.lockFilePath()))
-        return failInDriver("lock", "The lock file " + database_.lockFilePath() + " cannot be opened");
+        return failInDriver("lock",
+                            "The lock file " + database_.lockFilePath() + " cannot be opened");
     if (!lockOpen(mode)) {
         locks_.close();
         return false;
@@ -239,7 +247,8 @@ bool SqliteRecordFile::create() {
     // Take the file exclusively for the time of the creation: nobody else may have it
     // open, and nobody can open it half made.
     if (!locks_.open(database_.lockFilePath()))
-        return failInDriver("lock", "The lock file " + database_.lockFilePath() + " cannot be opened");
+        return failInDriver("lock",
+                            "The lock file " + database_.lockFilePath() + " cannot be opened");
     std::int64_t base = slot_ * slotSpan;
     bool created = false;
     if (locks_.lock(base + gateByte, 1, true, lockWaitMilliseconds_)) {
@@ -286,14 +295,16 @@ bool SqliteRecordFile::rebuildKeys() {
     }
     std::vector<std::string> existing;
     {
-        Statement indexes = database_.prepare("SELECT name FROM sqlite_schema WHERE type = 'index' "
-                                              "AND tbl_name = ?1 COLLATE NOCASE AND sql IS NOT NULL");
+        Statement indexes =
+            database_.prepare("SELECT name FROM sqlite_schema WHERE type = 'index' "
+                              "AND tbl_name = ?1 COLLATE NOCASE AND sql IS NOT NULL");
         if (!indexes.isValid())
             return false;
         StatementUse use(indexes);
         sqlite3_bind_text(indexes.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
         while (sqlite3_step(indexes.get()) == SQLITE_ROW)
-            existing.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(indexes.get(), 0)));
+            existing.emplace_back(
+                reinterpret_cast<const char*>(sqlite3_column_text(indexes.get(), 0)));
     }
     statements_.clear();
     database_.setBusyTimeout(busyMilliseconds_);
@@ -334,14 +345,16 @@ bool SqliteRecordFile::sendOption(std::string_view option) {
     std::string name = upper(clip(option.substr(0, equals)));
     while (!name.empty() && name.front() == ' ')
         name.erase(name.begin());
-    std::string value = equals == std::string_view::npos ? std::string() : clip(option.substr(equals + 1));
+    std::string value =
+        equals == std::string_view::npos ? std::string() : clip(option.substr(equals + 1));
     while (!value.empty() && value.front() == ' ')
         value.erase(value.begin());
     if (name == "RECOVER") {
         int seconds = 0;
         auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
         if (ec != std::errc() || ptr != value.data() + value.size() || seconds < 0)
-            return failInDriver("option", "Recover= needs a number of seconds: " + std::string(option));
+            return failInDriver("option",
+                                "Recover= needs a number of seconds: " + std::string(option));
         lockWaitMilliseconds_ = seconds * 1000;
         busyMilliseconds_ = seconds * 1000;
         if (open_)
@@ -374,7 +387,8 @@ const Statement* SqliteRecordFile::statement(std::uint64_t key, const std::strin
 }
 
 const Statement* SqliteRecordFile::readStatement(bool backward, int count, bool inclusive) {
-    std::uint64_t key = cacheKey(readKind, order_, backward, inclusive, static_cast<std::uint64_t>(count));
+    std::uint64_t key =
+        cacheKey(readKind, order_, backward, inclusive, static_cast<std::uint64_t>(count));
     auto found = statements_.find(key);
     if (found != statements_.end())
         return &found->second;
@@ -395,7 +409,8 @@ std::vector<SqlValue> SqliteRecordFile::termValues(sqlite3_stmt* row, int keyNum
     if (keyNumber > 0) {
         const KeyDefinition& key = definition_.key(keyNumber);
         for (const KeyComponent& component : key.components)
-            values.push_back(SqlValue::fromColumn(row, TableSchema::firstFieldColumn + component.field - 1));
+            values.push_back(
+                SqlValue::fromColumn(row, TableSchema::firstFieldColumn + component.field - 1));
     }
     values.push_back(SqlValue::fromColumn(row, 0));
     return values;
@@ -411,7 +426,8 @@ std::vector<SqlValue> SqliteRecordFile::bufferKeyValues(int keyNumber) const {
     return values;
 }
 
-std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t id, int keyNumber) const {
+std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t id,
+                                                                    int keyNumber) const {
     const Statement* query =
         statement(cacheKey(byIdKind), "SELECT " + schema_.selectList() + " FROM " +
                                           schema_.quotedTable() + " WHERE _id = ?1");
@@ -509,13 +525,15 @@ bool SqliteRecordFile::get(int keyNumber) {
     if (auto found = statements_.find(cacheId); found != statements_.end()) {
         query = &found->second;
     } else {
-        std::string sql = "SELECT " + schema_.selectList() + " FROM " + schema_.quotedTable() + " WHERE ";
+        std::string sql =
+            "SELECT " + schema_.selectList() + " FROM " + schema_.quotedTable() + " WHERE ";
         for (int c = 1; c <= key.componentCount(); ++c) {
             if (c > 1)
                 sql += " AND ";
             sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
         }
-        query = statement(cacheId, sql + keyset::orderBy(schema_.keyTerms(keyNumber), false) + " LIMIT 1");
+        query = statement(cacheId,
+                          sql + keyset::orderBy(schema_.keyTerms(keyNumber), false) + " LIMIT 1");
     }
     if (!query)
         return false;
@@ -538,7 +556,8 @@ bool SqliteRecordFile::get(int keyNumber) {
 bool SqliteRecordFile::getAt(std::string_view position) {
     if (!checkOpen())
         return false;
-    std::optional<std::vector<SqlValue>> values = positionText::decode(positionText::tagOf(position), position);
+    std::optional<std::vector<SqlValue>> values =
+        positionText::decode(positionText::tagOf(position), position);
     if (!values || values->back().type != SqlValue::Type::Integer) {
         setError(errors::recordNotFound);
         return false;
@@ -690,9 +709,13 @@ bool SqliteRecordFile::add() {
     return true;
 }
 
-bool SqliteRecordFile::put() { return write(false); }
+bool SqliteRecordFile::put() {
+    return write(false);
+}
 
-bool SqliteRecordFile::remove() { return write(true); }
+bool SqliteRecordFile::remove() {
+    return write(true);
+}
 
 bool SqliteRecordFile::write(bool erase) {
     if (!checkWritable())
@@ -709,7 +732,8 @@ bool SqliteRecordFile::write(bool erase) {
     bool watched = watched_ && watched_->first == id;
     const Statement* query =
         erase ? statement(cacheKey(deleteKind, 0, watched), schema_.deleteSql(watched))
-              : statement(cacheKey(updateKind, 0, watched), schema_.updateSql(watched) + " RETURNING _version");
+              : statement(cacheKey(updateKind, 0, watched),
+                          schema_.updateSql(watched) + " RETURNING _version");
     if (!query)
         return false;
     database_.setBusyTimeout(busyMilliseconds_);
@@ -771,16 +795,21 @@ void SqliteRecordFile::release() {
     holdArmed_ = false;
 }
 
-bool SqliteRecordFile::isHeld() const { return held_ && current_ && *held_ == *current_; }
+bool SqliteRecordFile::isHeld() const {
+    return held_ && current_ && *held_ == *current_;
+}
 
-bool SqliteRecordFile::isWatched() const { return watched_ && current_ && watched_->first == *current_; }
+bool SqliteRecordFile::isWatched() const {
+    return watched_ && current_ && watched_->first == *current_;
+}
 
 // ---- Sizes and transactions ----------------------------------------------------------------
 
 std::int64_t SqliteRecordFile::recordCount() {
     if (!checkOpen())
         return -1;
-    const Statement* query = statement(cacheKey(countKind), "SELECT count(*) FROM " + schema_.quotedTable());
+    const Statement* query =
+        statement(cacheKey(countKind), "SELECT count(*) FROM " + schema_.quotedTable());
     if (!query)
         return -1;
     StatementUse use(*query);
@@ -796,9 +825,9 @@ std::int64_t SqliteRecordFile::recordCount() {
 std::int64_t SqliteRecordFile::sizeInBytes() {
     if (!checkOpen())
         return -1;
-    Statement query = database_.prepare(
-        "SELECT coalesce(sum(pgsize), 0) FROM dbstat WHERE name IN "
-        "(SELECT name FROM sqlite_schema WHERE tbl_name = ?1 COLLATE NOCASE)");
+    Statement query =
+        database_.prepare("SELECT coalesce(sum(pgsize), 0) FROM dbstat WHERE name IN "
+                          "(SELECT name FROM sqlite_schema WHERE tbl_name = ?1 COLLATE NOCASE)");
     if (!query.isValid())
         return -1;
     StatementUse use(query);
@@ -820,6 +849,8 @@ bool SqliteRecordFile::enlist() {
     return true;
 }
 
-bool SqliteRecordFile::isEnlisted() const { return database_.isEnlisted(this); }
+bool SqliteRecordFile::isEnlisted() const {
+    return database_.isEnlisted(this);
+}
 
 } // namespace host::sqlite

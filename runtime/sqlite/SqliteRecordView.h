@@ -5,9 +5,9 @@
 #include "runtime/sqlite/SqlValue.h"
 #include "runtime/sqlite/Statement.h"
 #include "runtime/sqlite/ViewFilter.h"
+#include "runtime/sqlite/ViewPage.h"
 
 #include <cstdint>
-#include <deque>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -52,6 +52,7 @@ private:
         std::string on; // the join condition; empty for the primary file
         bool inner = false;
         int firstColumn = 0; // result column of its _id; field n follows at firstColumn + n
+        size_t imageOffset = 0; // where its record image lies in a page row
     };
     // A field of one of the view's files.
     struct FieldPlace {
@@ -73,7 +74,7 @@ private:
     const Statement* fetchStatement(bool backward, int count, bool inclusive);
     bool fetch(bool backward);
     bool read(bool backward);
-    void load(const std::vector<SqlValue>& row);
+    void load(const ViewPage::Row& row);
     std::string selectList() const;
     std::string fromClause() const;
 
@@ -96,7 +97,8 @@ private:
     Place place_ = Place::Start;
     std::vector<SqlValue> anchor_;
     bool inclusive_ = false;
-    std::deque<std::vector<SqlValue>> page_;
+    ViewPage page_;
+    size_t imageSize_ = 0;
     bool pageBackward_ = false;
     bool pageEnded_ = false;
 };

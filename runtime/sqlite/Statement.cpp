@@ -15,7 +15,9 @@ Statement::Statement(sqlite3* db, std::string_view sql) {
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(statement_); }
+Statement::~Statement() {
+    sqlite3_finalize(statement_);
+}
 
 Statement::Statement(Statement&& other) noexcept
     : statement_(std::exchange(other.statement_, nullptr)), prepareResult_(other.prepareResult_) {}

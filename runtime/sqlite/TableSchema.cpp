@@ -35,15 +35,17 @@ TableSchema::TableSchema(const FileDefinition& definition)
     }
 }
 
-std::string TableSchema::quotedTable() const { return quoted(table_); }
+std::string TableSchema::quotedTable() const {
+    return quoted(table_);
+}
 
 std::string TableSchema::createTableSql() const {
     std::string sql = "CREATE TABLE " + quotedTable() +
                       " (_id INTEGER PRIMARY KEY, _version INTEGER NOT NULL DEFAULT 0";
     for (int n = 1; n <= fieldCount(); ++n) {
         const FieldType& type = definition_.layout()->field(n).type;
-        sql += ", " + quoted(column(n)) + " " + fieldCodec::columnType(type) + " NOT NULL DEFAULT " +
-               fieldCodec::blankLiteral(type);
+        sql += ", " + quoted(column(n)) + " " + fieldCodec::columnType(type) +
+               " NOT NULL DEFAULT " + fieldCodec::blankLiteral(type);
     }
     return sql + ")";
 }
@@ -59,7 +61,8 @@ bool TableSchema::ignoresCase(int key, int field) const {
            definition_.layout()->field(field).type.isText();
 }
 
-std::string TableSchema::componentExpression(int key, int component, const std::string& alias) const {
+std::string TableSchema::componentExpression(int key, int component,
+                                             const std::string& alias) const {
     int field = definition_.key(key).component(component).field;
     std::string expression = prefixed(alias, quoted(column(field)));
     if (ignoresCase(key, field))
@@ -93,7 +96,8 @@ OrderTerms TableSchema::keyTerms(int key, const std::string& alias) const {
     if (key > 0) {
         const KeyDefinition& definition = definition_.key(key);
         for (int c = 1; c <= definition.componentCount(); ++c)
-            terms.push_back({componentExpression(key, c, alias), definition.component(c).ascending});
+            terms.push_back(
+                {componentExpression(key, c, alias), definition.component(c).ascending});
     }
     // The row id breaks ties ascending: SQLite keeps an index's equal entries in row id
     // order whatever the directions of its columns.

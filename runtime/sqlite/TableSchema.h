@@ -27,7 +27,9 @@ public:
     const std::string& table() const { return table_; }
     std::string quotedTable() const;
     // Column name of field n (1-based).
-    const std::string& column(int field) const { return columns_.at(static_cast<size_t>(field - 1)); }
+    const std::string& column(int field) const {
+        return columns_.at(static_cast<size_t>(field - 1));
+    }
     int fieldCount() const { return static_cast<int>(columns_.size()); }
     const FileDefinition& definition() const { return definition_; }
 

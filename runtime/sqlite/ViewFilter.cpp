@@ -4,6 +4,21 @@
 
 namespace host::sqlite {
 
+namespace {
+
+SqlValue sqlValueOf(const Value& value) {
+    switch (value.kind()) {
+    case Value::Kind::Text:
+        return SqlValue::ofText(value.toText());
+    case Value::Kind::Integer:
+        return SqlValue::ofInteger(value.toInteger());
+    default:
+        return SqlValue::ofReal(value.toReal());
+    }
+}
+
+} // namespace
+
 bool ViewFilter::set(std::string_view text, const FieldLookup& lookup, const ColumnLookup& columnOf) {
     if (clipped(text).empty()) {
         clear();
@@ -32,10 +47,17 @@ void ViewFilter::clear() {
     exact_ = false;
 }
 
-void ViewFilter::refresh() {
-    where_.clear();
+bool ViewFilter::refresh() {
+    if (!expression_)
+        return false;
+    SqlFilter translated = translateFilter(*expression_, columnOf_);
+    bool changed = translated.where != where_;
+    where_ = std::move(translated.where);
+    exact_ = translated.exact;
     parameters_.clear();
-    exact_ = false;
+    for (const Value& value : translated.parameters)
+        parameters_.push_back(sqlValueOf(value));
+    return changed;
 }
 
 } // namespace host::sqlite

@@ -43,11 +43,12 @@ public:
     // character.
     bool takeWord(std::string_view word) {
         skipBlanks();
-        if (text_.size() - at_ < word.size() || !equalIgnoringCase(text_.substr(at_, word.size()), word))
+        if (text_.size() - at_ < word.size() ||
+            !equalIgnoringCase(text_.substr(at_, word.size()), word))
             return false;
         size_t after = at_ + word.size();
-        if (after < text_.size() &&
-            (std::isalnum(static_cast<unsigned char>(text_[after])) || text_[after] == '_' || text_[after] == ':'))
+        if (after < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[after])) ||
+                                     text_[after] == '_' || text_[after] == ':'))
             return false;
         at_ = after;
         return true;

@@ -131,6 +131,8 @@ TEST_F(ExpressionTest, NumbersAreExact) {
     EXPECT_EQ(eval("1.5E3"), "1500");
     EXPECT_EQ(eval("2.5e-2"), "0.025");
     EXPECT_EQ(eval(".5 * 3"), "1.5");
+    // Places beyond the host's 31 are dropped, never overflowing.
+    EXPECT_EQ(eval("1E-100 = 0 AND 0.00000000000000000000000000000000000000000000000001 = 0"), "1");
     EXPECT_EQ(eval("ITM:WEIGHT * 2"), "5");
     EXPECT_EQ(eval("'12' + 1"), "13"); // text counts as the number it spells
     EXPECT_EQ(eval("'abc' + 1"), "1");
