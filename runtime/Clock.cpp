@@ -8,7 +8,7 @@ namespace host {
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long daysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -31,7 +31,8 @@ CalendarDate civilFromDays(long long z) {
 }
 
 // Day 0 is December 28, 1800, so day 1 is the 29th and day 4 is January 1, 1801.
-const long long dayZero = daysFromCivil(1800, 12, 28);
+// A constant, so that day numbers computed while other globals start up are right.
+constexpr long long dayZero = daysFromCivil(1800, 12, 28);
 
 ClockSource source;
 

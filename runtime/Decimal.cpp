@@ -58,7 +58,9 @@ Decimal Decimal::fromUnits(Units units, int places) {
     d.units_ = units;
     d.places_ = places;
     if (places > maxPlaces) {
-        d.units_ = divideRounded(units, powerOfTen(places - maxPlaces));
+        // Beyond 38 dropped places nothing of any 128-bit count survives the rounding.
+        int drop = places - maxPlaces;
+        d.units_ = drop > 38 ? 0 : divideRounded(units, powerOfTen(drop));
         d.places_ = maxPlaces;
     } else if (places < 0) {
         d.units_ = units * powerOfTen(-places);
@@ -238,12 +240,12 @@ Decimal operator/(const Decimal& a, const Decimal& b) {
         int shift = places + b.places() - a.places();
         Units numerator;
         if (shift >= 0) {
-            if (multiplyChecked(a.units(), powerOfTen(shift), numerator))
+            if (shift > 38 || multiplyChecked(a.units(), powerOfTen(shift), numerator))
                 continue;
             return Decimal::fromUnits(divideRounded(numerator, b.units()), places);
         }
         Units denominator;
-        if (multiplyChecked(b.units(), powerOfTen(-shift), denominator))
+        if (-shift > 38 || multiplyChecked(b.units(), powerOfTen(-shift), denominator))
             continue;
         return Decimal::fromUnits(divideRounded(a.units(), denominator), places);
     }
