@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -312,6 +313,9 @@ std::optional<IniFile> IniFile::load(const std::string& fileName) {
 
 bool IniFile::save(const std::string& fileName) const {
     std::filesystem::path target = realTarget(fileName);
+    // A file that may not be written is not replaced either.
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+        return false;
     std::filesystem::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
@@ -347,16 +351,36 @@ std::string IniFile::readEntry(const std::string& fileName, std::string_view sec
 
 bool IniFile::writeEntry(const std::string& fileName, std::string_view section,
                          std::string_view name, std::string_view value) {
+    if (!writableSectionName(trimmed(section)) || !writableEntryName(trimmed(name)))
+        return false;
     std::lock_guard lock(fileAccess());
-    std::optional<IniFile> file = load(fileName);
-    if (!file)
-        return false;
-    std::string before = file->text();
-    if (!file->write(section, name, value))
-        return false;
-    if (file->text() == before)
-        return true;
-    return file->save(fileName);
+    // Another program (a second station sharing the file) may write the same file: the
+    // file stays locked from reading to renaming, so that neither loses the other's entry.
+    // A writer that waited finds the file replaced and locks the new one.
+    std::filesystem::path target = realTarget(fileName);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        int fd = ::open(target.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return false;
+        ::flock(fd, LOCK_EX); // best effort: some file systems have no locks
+        struct stat held {
+        }, current{};
+        bool stillThere = ::fstat(fd, &held) == 0 && ::stat(target.c_str(), &current) == 0 &&
+                          held.st_dev == current.st_dev && held.st_ino == current.st_ino;
+        if (!stillThere) {
+            ::close(fd);
+            continue;
+        }
+        bool written = false;
+        if (std::optional<IniFile> file = load(target.string())) {
+            std::string before = file->text();
+            written = file->write(section, name, value) &&
+                      (file->text() == before || file->save(target.string()));
+        }
+        ::close(fd);
+        return written;
+    }
+    return false;
 }
 
 } // namespace host

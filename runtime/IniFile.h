@@ -49,12 +49,16 @@ public:
     static std::optional<IniFile> load(const std::string& fileName);
     // Saves atomically: the text goes to a temporary file in the same folder, is flushed
     // to the disk and then renamed over the file, so that a crash leaves either the old
-    // or the new file, never a part of one. A symbolic link is followed, not replaced.
+    // or the new file, never a part of one. A symbolic link is followed, not replaced;
+    // a file that may not be written is left alone (false).
     bool save(const std::string& fileName) const;
 
     // The host's INI operations on a file by name. A missing or unreadable file, section
     // or entry reads as the default. A write that fails (unreadable file, folder not
-    // writable, invalid name) returns false and leaves the file as it was.
+    // writable, invalid name) returns false and leaves the file as it was. Writers in
+    // other processes are kept apart by a lock on the file, so none loses another's entry.
+    // Each write saves the whole file; to write many entries at once, load the file,
+    // write them, and save it once.
     static std::string readEntry(const std::string& fileName, std::string_view section,
                                  std::string_view name, std::string_view defaultValue = {});
     static bool writeEntry(const std::string& fileName, std::string_view section,

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace host;
@@ -179,6 +180,35 @@ TEST_F(IniFileOnDisk, AFailedWriteLeavesEverythingAsItWas) {
     EXPECT_FALSE(IniFile::writeEntry(ini, "S", "bad=name", "2"));
     EXPECT_TRUE(IniFile::writeEntry(ini, "s", "A", "1")); // same value: nothing to write
     EXPECT_EQ(contents(ini), "[S]\r\na = 1\r\n");
+
+    // A file made read-only is not replaced (the super-user may write anything).
+    fs::permissions(ini, fs::perms::owner_read);
+    if (::geteuid() != 0) {
+        EXPECT_FALSE(IniFile::writeEntry(ini, "S", "b", "2"));
+        EXPECT_EQ(contents(ini), "[S]\r\na = 1\r\n");
+    }
+}
+
+TEST_F(IniFileOnDisk, WritersInTwoProcessesKeepEachOthersEntries) {
+    std::string ini = path("shared.ini");
+    constexpr int writes = 25;
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const char* who = child == 0 ? "Child" : "Parent";
+    bool allWritten = true;
+    for (int i = 0; i < writes; ++i)
+        allWritten =
+            IniFile::writeEntry(ini, who, "E" + std::to_string(i), std::to_string(i)) && allWritten;
+    if (child == 0)
+        ::_exit(allWritten ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(allWritten);
+
+    IniFile file = *IniFile::load(ini);
+    EXPECT_EQ(file.entryNames("Parent").size(), std::size_t{writes});
+    EXPECT_EQ(file.entryNames("Child").size(), std::size_t{writes});
 }
 
 } // namespace
