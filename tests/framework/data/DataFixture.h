@@ -58,8 +58,9 @@ struct TestFile {
     framework::RelationLink link;
 };
 
-// A host file that passes everything to a real one, but fails the n-th remove with 43:
-// a delete that fails half-way through a cascade.
+// A host file that passes everything to a real one, but fails the n-th remove with 43
+// (a delete that fails half-way through a cascade; 0 never fails), and keeps the driver
+// options it was sent.
 class FailingFile : public host::RecordFile {
 public:
     FailingFile(std::unique_ptr<host::RecordFile> inner, int failingRemove);
@@ -70,7 +71,10 @@ public:
     bool create() override { return inner_->create(); }
     bool rebuildKeys() override { return inner_->rebuildKeys(); }
     bool flush() override { return inner_->flush(); }
-    bool sendOption(std::string_view option) override { return inner_->sendOption(option); }
+    bool sendOption(std::string_view option) override {
+        options.emplace_back(option);
+        return inner_->sendOption(option);
+    }
     int lockWaitSeconds() const override { return inner_->lockWaitSeconds(); }
     bool add() override { return inner_->add(); }
     bool put() override { return inner_->put(); }
@@ -99,6 +103,7 @@ public:
     bool isEnlisted() const override { return inner_->isEnlisted(); }
 
     int removes = 0;
+    std::vector<std::string> options;
 
 private:
     std::unique_ptr<host::RecordFile> inner_;

@@ -326,3 +326,51 @@ TEST_F(OtherStationTest, AnUpdateAfterTheirChangeIsRefusedAndShowsTheirVersion) 
 }
 
 } // namespace
+
+namespace {
+
+// A file declared per-thread keeps open counts and placeholder marks per logical thread.
+class PerThreadTest : public DataTest {
+protected:
+    static host::FileDefinition perThreadCustomers() {
+        host::FileDefinition definition = customerDefinition();
+        definition.setPerThread(true);
+        return definition;
+    }
+    TestFile customers{driver, perThreadCustomers()};
+
+    void SetUp() override {
+        DataTest::SetUp();
+        declare(customers, "Customer", {1});
+    }
+    void TearDown() override {
+        host::setCurrentThread(1);
+        DataTest::TearDown();
+    }
+};
+
+TEST_F(PerThreadTest, EachThreadHasItsOwnCountsAndPlaceholder) {
+    FileAccess& access = customers.access;
+    access.Open();
+    ASSERT_EQ(access.PrepareNewRecord(), Severity::Benign);
+    EXPECT_EQ(customers.number("CUS:CUSTOMERID"), 1);
+
+    host::setCurrentThread(2);
+    EXPECT_THROW(access.ReadNext(), host::headless::ProgramHalted)
+        << "thread 2 has not opened the file";
+    access.Open();
+    fillCustomer(customers.record, 0, "T2", "Thread two");
+    EXPECT_EQ(access.InsertQuiet(), Severity::Benign) << "numbers its own record";
+    EXPECT_EQ(customers.number("CUS:CUSTOMERID"), 2);
+
+    host::setCurrentThread(1);
+    EXPECT_TRUE(access.SelectInfo().AUTOINCDONE);
+    fillCustomer(customers.record, 1, "T1", "Thread one");
+    EXPECT_EQ(access.Insert(), Severity::Benign) << "over its own placeholder";
+    EXPECT_EQ(numbers(customerDefinition(), 2, "CUS:CUSTOMERID"), (std::vector<long long>{1, 2}));
+    access.Close();
+    host::setCurrentThread(2);
+    access.Close();
+}
+
+} // namespace

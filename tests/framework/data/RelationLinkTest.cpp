@@ -98,6 +98,32 @@ TEST_F(RelationLinkTest, AFailedTreeOpenGivesBackOnlyWhatItTook) {
     lines.access.Close();
 }
 
+TEST_F(RelationLinkTest, QuickScanFollowsTheRelationsOfTheScope) {
+    auto wrap = [](TestFile& file) {
+        auto* wrapped = new FailingFile(std::move(file.file), 0);
+        file.file.reset(wrapped);
+        return wrapped;
+    };
+    FailingFile* customerFile = wrap(customers);
+    FailingFile* headerFile = wrap(headers);
+    FailingFile* lineFile = wrap(lines);
+    relate(ActionCascade, ActionCascade);
+    using Options = std::vector<std::string>;
+
+    lines.link.SwitchQuickScan(true, 0);
+    EXPECT_EQ(lineFile->options, Options{"QUICKSCAN=on"});
+    EXPECT_TRUE(headerFile->options.empty()) << "scope 0: this file only";
+
+    lines.link.SwitchQuickScan(true, 1); // relations without a key: the lines' header
+    EXPECT_EQ(headerFile->options, Options{"QUICKSCAN=on"});
+    EXPECT_TRUE(customerFile->options.empty()) << "the header's relations all have keys";
+
+    headers.link.SwitchQuickScan(false, 2); // relations with a key: customers and lines
+    EXPECT_EQ(customerFile->options, Options{"QUICKSCAN=off"});
+    EXPECT_EQ(lineFile->options, (Options{"QUICKSCAN=on", "QUICKSCAN=on", "QUICKSCAN=off"}));
+    EXPECT_EQ(headerFile->options.size(), 2u) << "the walk does not come back to the header";
+}
+
 // ---- Delete --------------------------------------------------------------------------------
 
 TEST_F(RelationLinkTest, ACascadeDeleteIsAllOrNothing) {

@@ -76,9 +76,6 @@ protected:
 };
 
 TEST_F(ViewReaderTest, SetupOpensEveryFileOfTheView) {
-    headers.access.CheckOpen(2); // the driver reads a joined file's table at the join
-    headers.access.Close();
-    headers.access.Open();
     auto joined = driver.makeView(*lines.file);
     ASSERT_TRUE(joined->join(*headers.file, "HDR:ID = LIN:HDRID"));
     EXPECT_FALSE(headers.access.IsReallyOpen());
