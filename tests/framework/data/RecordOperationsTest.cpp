@@ -80,17 +80,6 @@ TEST_F(RecordOperationsTest, HeldRecordsAreReportedOrSkipped) {
     EXPECT_EQ(boxes.shown().size(), 1u);
 }
 
-TEST_F(RecordOperationsTest, ReadByKeyFindsOrClears) {
-    seedCustomers(3);
-    customers.field("CUS:NUMBER").assign("c2");
-    EXPECT_EQ(customers.access.ReadByKey(3), Severity::Benign) << "the number key ignores case";
-    EXPECT_EQ(customers.text("CUS:NAME"), "Name 2");
-    customers.field("CUS:NUMBER").assign("C9");
-    EXPECT_EQ(customers.access.FetchOrClear(3), Severity::Notify);
-    EXPECT_EQ(customers.text("CUS:NAME"), "");
-    EXPECT_EQ(customers.number("CUS:CUSTOMERID"), 0);
-}
-
 // ---- Auto-numbering ------------------------------------------------------------------------
 
 TEST_F(RecordOperationsTest, AutoNumberingCountsOnFromTheHighestNumber) {
@@ -219,13 +208,11 @@ public:
 class ValidationTest : public DataTest {
 protected:
     TestFile customers{driver, customerDefinition(), std::make_unique<RefusingAccess>()};
-    TestFile plain{driver, customerDefinition()};
     RefusingAccess& access = static_cast<RefusingAccess&>(customers.access);
 
     void SetUp() override {
         DataTest::SetUp();
         declare(customers, "Customer");
-        declare(plain, "Plain");
         access.Open();
     }
     void TearDown() override {
@@ -247,19 +234,6 @@ TEST_F(ValidationTest, ARefusedFieldStopsTheCheckAndTheWrite) {
     access.refused = 2;
     EXPECT_EQ(access.Update(), Severity::User);
     EXPECT_EQ(access.CheckFields(3, 4, &failed), Severity::Benign);
-}
-
-TEST_F(ValidationTest, AnAliasedFileValidatesACopyOfTheRecord) {
-    plain.access.ALIASEDFILE = &access;
-    access.refused = 2;
-    fillCustomer(*access.BUFFER, 5, "OWN", "Own");
-    fillCustomer(plain.record, 7, "X", "Copy");
-    int failed = 0;
-    EXPECT_EQ(plain.access.CheckRecord(&failed), Severity::Notify);
-    EXPECT_EQ(failed, 2);
-    EXPECT_EQ(host::clip(access.BUFFER->field("CUS:NAME").text()), "Own")
-        << "the aliased file's record comes back";
-    EXPECT_EQ(plain.access.CheckField(1), Severity::Benign);
 }
 
 // ---- Another station -----------------------------------------------------------------------

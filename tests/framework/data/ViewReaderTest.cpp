@@ -84,10 +84,6 @@ TEST_F(ViewReaderTest, SetupOpensEveryFileOfTheView) {
     EXPECT_TRUE(lines.access.IsReallyOpen());
     EXPECT_TRUE(headers.access.IsReallyOpen());
     EXPECT_FALSE(customers.access.IsReallyOpen());
-    EXPECT_EQ(lineReader.PAGESIZE, 20);
-    EXPECT_EQ(lineReader.PAGESBEHIND, 2);
-    EXPECT_EQ(lineReader.TIMEOUT, 60);
-    EXPECT_TRUE(lineReader.DISPOSEORDER);
 
     lineReader.DeclareSortOrder("LIN:HDRK");
     lineReader.Reset();
