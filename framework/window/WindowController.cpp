@@ -542,13 +542,10 @@ Severity WindowController::CompleteDelete() {
             Finish(ResponseKind::Completed);
             return Severity::Benign;
         }
-        // A user who declined the confirmation is back in the form; nothing failed.
-        unsigned answer = host::ButtonCancel;
-        if (result != Severity::Cancel) {
-            ErrorReporter* errors = Reporter();
-            if (errors)
-                answer = errors->AskUser(DeleteErrorMessage, yesNoCancel, host::ButtonCancel);
-        }
+        ErrorReporter* errors = Reporter();
+        unsigned answer = errors
+                              ? errors->AskUser(DeleteErrorMessage, yesNoCancel, host::ButtonCancel)
+                              : host::ButtonCancel;
         if (answer == host::ButtonYes)
             continue;
         if (answer == host::ButtonNo) {

@@ -90,7 +90,9 @@ protected:
         ASSERT_TRUE(driver.openFolder(folder));
         errors.Setup();
         registry.Setup();
-        seed({{1, "C1", "Adams", "Albany"}, {2, "C2", "Baker", "Boston"}, {3, "C3", "Clark", "Concord"}});
+        seed({{1, "C1", "Adams", "Albany"},
+              {2, "C2", "Baker", "Boston"},
+              {3, "C3", "Clark", "Concord"}});
         app::DataDictionary::setUp(driver, errors, registry);
         history.clear();
         definition = std::make_shared<const host::WindowDefinition>(
@@ -296,8 +298,8 @@ TEST_F(UpdateFormTest, OkOnAnUnchangedChangeFormAndOnAChangedOne) {
     EXPECT_TRUE(session->type("&City:", "Bristol"));
     EXPECT_TRUE(session->press("OK"));
     EXPECT_EQ(response, ResponseKind::Completed);
-    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany", "Baker/Bristol",
-                                                     "Clark/Concord"}));
+    EXPECT_EQ(customers(),
+              (std::vector<std::string>{"Adams/Albany", "Baker/Bristol", "Clark/Concord"}));
     EXPECT_TRUE(titles().empty());
 }
 
@@ -332,7 +334,8 @@ TEST_F(UpdateFormTest, CancellingAChangedFormByCancelAction) {
     EXPECT_TRUE(session->press("Cancel"));
     EXPECT_TRUE(ended);
     EXPECT_EQ(response, ResponseKind::Cancelled);
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Changes will be lost!", "Changes will be lost!"}));
+    EXPECT_EQ(titles(),
+              (std::vector<std::string>{"Changes will be lost!", "Changes will be lost!"}));
     EXPECT_EQ(customers()[1], "Baker/Bristol");
     session->display().forgetDialogs();
 
@@ -366,8 +369,8 @@ TEST_F(UpdateFormTest, CancellingAChangedFormByCancelAction) {
     EXPECT_TRUE(session->press("Cancel"));
     EXPECT_TRUE(ended);
     EXPECT_EQ(response, ResponseKind::Completed);
-    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany", "Barker/Boston",
-                                                     "Clark/Concord"}));
+    EXPECT_EQ(customers(),
+              (std::vector<std::string>{"Adams/Albany", "Barker/Boston", "Clark/Concord"}));
 }
 
 TEST_F(UpdateFormTest, InsertActionThreeStartsAnotherRecordAfterEachInsert) {
@@ -455,8 +458,9 @@ TEST_F(UpdateFormTest, AFailedUpdateAsksToTryAgain) {
     session->answerNextMessage(host::ButtonCancel);
     EXPECT_TRUE(session->press("OK"));
     EXPECT_TRUE(formIsOpen());
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Record was not updated", "Record Update Error",
-                                                  "Record was not updated", "Record Update Error"}));
+    EXPECT_EQ(titles(),
+              (std::vector<std::string>{"Record was not updated", "Record Update Error",
+                                        "Record was not updated", "Record Update Error"}));
     const host::MessageBoxRequest question = session->messagesShown().at(1);
     EXPECT_EQ(question.text,
               "An error was experienced changing this record. Do you want to try to save again?");
@@ -483,6 +487,42 @@ TEST_F(UpdateFormTest, AFailedUpdateAsksToTryAgain) {
     EXPECT_TRUE(ended);
     EXPECT_EQ(response, ResponseKind::Cancelled);
     EXPECT_EQ(customers()[1], "Barker/Boston");
+}
+
+TEST_F(UpdateFormTest, AFailedDeleteAsksToTryAgain) {
+    start(RequestKind::Delete, 2, deleteAction(3));
+    ASSERT_TRUE(formIsOpen());
+    { // Another station deletes the customer meanwhile.
+        host::Record record(app::files::customer().layout());
+        auto file = driver.makeFile(app::files::customer(), record);
+        ASSERT_TRUE(file->open());
+        record.field("CUS:CUSTOMERID").assign(2);
+        ASSERT_TRUE(file->get(1) && file->remove());
+        file->close();
+    }
+    // The link reports the failure and offers its own retry (No here); then the form
+    // asks: Yes tries again, Cancel goes back to the form.
+    for (unsigned answer : {host::ButtonOk, host::ButtonNo, host::ButtonYes, host::ButtonOk,
+                            host::ButtonNo, host::ButtonCancel})
+        session->answerNextMessage(answer);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(formIsOpen());
+    EXPECT_EQ(window()->focus(), 2);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Record was not deleted", "Record Delete Error",
+                                                  "Record Delete Error", "Record was not deleted",
+                                                  "Record Delete Error", "Record Delete Error"}));
+    const host::MessageBoxRequest question = session->messagesShown().at(2);
+    EXPECT_EQ(question.text, "An error was experienced deleting this record. Do you want to try to "
+                             "delete it again?");
+    EXPECT_EQ(question.buttons, host::ButtonYes | host::ButtonNo | host::ButtonCancel);
+    EXPECT_EQ(question.defaultButton, host::ButtonCancel);
+    // No closes the form, cancelled.
+    for (unsigned answer : {host::ButtonOk, host::ButtonNo, host::ButtonNo})
+        session->answerNextMessage(answer);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany", "Clark/Concord"}));
 }
 
 TEST_F(UpdateFormTest, TheHistoryKeyRecallsTheLastSavedValues) {
