@@ -114,8 +114,7 @@ void DataDictionary::setUp(host::RecordFileDriver& driver, framework::ErrorRepor
     ConfigAccess = &o.configAccess;
     o.configLink.Setup(o.configAccess, true);
 
-    setUpFile(o.customerAccess, *CustomerFile, CustomerRecord, driver, errors, registry,
-              "Customer",
+    setUpFile(o.customerAccess, *CustomerFile, CustomerRecord, driver, errors, registry, "Customer",
               {{"CUS:CUSTOMERIDK", "Customer Id Key", wholeKey},
                {"CUS:NAMEK", "Customer Name Key", notNumbered},
                {"CUS:NUMBERK", "Customer Number Key", notNumbered}});

@@ -34,17 +34,18 @@ constexpr int pageSize = 20;
 constexpr int idKey = 1;
 constexpr int nameKey = 2;
 
-const char* lastNames[] = {"Smith", "Johnson", "Williams", "Brown", "Jones", "Miller", "Davis",
-                           "Garcia", "Rodriguez", "Wilson", "Martinez", "Anderson", "Taylor",
-                           "Thomas", "Hernandez", "Moore", "Martin", "Jackson", "Thompson", "White",
-                           "Lopez", "Lee", "Gonzalez", "Harris", "Clark", "Lewis", "Robinson",
-                           "Walker", "Perez", "Hall", "Young", "Allen"};
-const char* firstNames[] = {"James", "Mary", "Robert", "Patricia", "John", "Jennifer", "Michael",
-                            "Linda", "David", "Elizabeth", "William", "Barbara", "Richard", "Susan",
-                            "Joseph", "Jessica", "Thomas", "Sarah", "Charles", "Karen", "Daniel",
-                            "Nancy", "Matthew", "Lisa", "Anthony", "Betty", "Mark", "Sandra"};
-const char* cities[] = {"Springfield", "Shelbyville", "Ogdenville", "North Haverbrook",
-                        "Capital City", "Brockway", "Cypress Creek", "Waverly Hills"};
+const char* lastNames[] = {
+    "Smith",     "Johnson", "Williams", "Brown",    "Jones",  "Miller", "Davis",     "Garcia",
+    "Rodriguez", "Wilson",  "Martinez", "Anderson", "Taylor", "Thomas", "Hernandez", "Moore",
+    "Martin",    "Jackson", "Thompson", "White",    "Lopez",  "Lee",    "Gonzalez",  "Harris",
+    "Clark",     "Lewis",   "Robinson", "Walker",   "Perez",  "Hall",   "Young",     "Allen"};
+const char* firstNames[] = {"James",   "Mary",  "Robert", "Patricia",  "John",    "Jennifer",
+                            "Michael", "Linda", "David",  "Elizabeth", "William", "Barbara",
+                            "Richard", "Susan", "Joseph", "Jessica",   "Thomas",  "Sarah",
+                            "Charles", "Karen", "Daniel", "Nancy",     "Matthew", "Lisa",
+                            "Anthony", "Betty", "Mark",   "Sandra"};
+const char* cities[] = {"Springfield",  "Shelbyville", "Ogdenville",    "North Haverbrook",
+                        "Capital City", "Brockway",    "Cypress Creek", "Waverly Hills"};
 
 SharedLayout customerLayout() {
     static SharedLayout layout = std::make_shared<RecordLayout>(RecordLayout{
@@ -78,8 +79,8 @@ void fillCustomer(Record& customer, int id) {
     customer.clear();
     customer.field(1).assign(id);
     customer.field(2).assign(std::to_string(id % 10000));
-    customer.field(3).assign(std::string(lastNames[h % 32]) + ", " + firstNames[(h >> 5) % 28] + " " +
-                             std::to_string((h >> 10) % 5000));
+    customer.field(3).assign(std::string(lastNames[h % 32]) + ", " + firstNames[(h >> 5) % 28] +
+                             " " + std::to_string((h >> 10) % 5000));
     customer.field(4).assign(std::to_string(h % 9000 + 100) + " Main Street");
     customer.field(5).assign(cities[(h >> 3) % 8]);
     customer.field(6).assign("IL");
@@ -99,7 +100,8 @@ void loadRow(sqlite3_stmt* row, Record& customer) {
             std::memcpy(data + field.offset, &v, sizeof v);
         } else {
             const unsigned char* text = sqlite3_column_text(row, n);
-            size_t length = std::min<size_t>(static_cast<size_t>(sqlite3_column_bytes(row, n)), field.type.size);
+            size_t length = std::min<size_t>(static_cast<size_t>(sqlite3_column_bytes(row, n)),
+                                             field.type.size);
             std::memcpy(data + field.offset, text, length);
             std::memset(data + field.offset + length, ' ', field.type.size - length);
         }
@@ -119,8 +121,8 @@ void bindRecord(sqlite3_stmt* statement, const Record& customer) {
             size_t length = field.type.size;
             while (length > 0 && at[length - 1] == std::byte{' '})
                 --length;
-            sqlite3_bind_text(statement, n, reinterpret_cast<const char*>(at), static_cast<int>(length),
-                              SQLITE_STATIC);
+            sqlite3_bind_text(statement, n, reinterpret_cast<const char*>(at),
+                              static_cast<int>(length), SQLITE_STATIC);
         }
     }
 }
@@ -130,7 +132,8 @@ const char* columns = "_id, CUSTOMERID, NUMBER, NAME, ADDRESS, CITY, STATE, ZIP,
 
 class Bench {
 public:
-    std::string folder = (std::filesystem::temp_directory_path() / "eip-bench-customers-1").string();
+    std::string folder =
+        (std::filesystem::temp_directory_path() / "eip-bench-customers-1").string();
     sqlite::SqliteDriver driver;
     Record customer{customerLayout()};
     std::unique_ptr<RecordFile> customers;
@@ -146,13 +149,15 @@ public:
 
     sqlite3_stmt* prepare(const std::string& sql) {
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v3(raw, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v3(raw, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement,
+                               nullptr) != SQLITE_OK)
             std::fprintf(stderr, "prepare failed: %s\n%s\n", sqlite3_errmsg(raw), sql.c_str());
         return statement;
     }
     std::string nameAtRank(int rank) {
-        sqlite3_stmt* s = prepare("SELECT NAME FROM Customer ORDER BY NAME COLLATE NOCASE, _id LIMIT 1 OFFSET " +
-                                  std::to_string(rank));
+        sqlite3_stmt* s =
+            prepare("SELECT NAME FROM Customer ORDER BY NAME COLLATE NOCASE, _id LIMIT 1 OFFSET " +
+                    std::to_string(rank));
         sqlite3_step(s);
         std::string name = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
         sqlite3_finalize(s);
@@ -166,7 +171,8 @@ private:
         driver.openFolder(folder);
         customers = driver.makeFile(customerDefinition(), customer);
         if (!std::filesystem::exists(marker) || !customers->open()) {
-            std::fprintf(stderr, "Generating %d customers in %s ...\n", customerCount, folder.c_str());
+            std::fprintf(stderr, "Generating %d customers in %s ...\n", customerCount,
+                         folder.c_str());
             customers->close();
             customers->create();
             customers->open();
@@ -184,10 +190,13 @@ private:
         byName->open();
         byName->setPaging(pageSize, 2, 0, 60);
         byName->setOrder("UPPER(CUS:NAME)");
-        sqlite3_open_v2((folder + "/data.sqlite").c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                        nullptr);
-        sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+        sqlite3_open_v2((folder + "/data.sqlite").c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr,
+                     nullptr);
         sqlite3_busy_timeout(raw, 2000);
+        // Start from an empty log, so that no case pays for the previous run's checkpoint.
+        sqlite3_wal_checkpoint_v2(raw, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
         sqlite3_stmt* highest = prepare("SELECT max(CUSTOMERID) FROM Customer");
         sqlite3_step(highest);
         nextId = std::max(nextId, sqlite3_column_int(highest, 0) + 1);
@@ -217,12 +226,17 @@ void driverPage(benchmark::State& state, const std::string* name, bool backward)
 
 void sqlitePage(benchmark::State& state, const std::string* name, bool backward) {
     Bench& b = Bench::instance();
-    std::string order = backward ? " ORDER BY NAME COLLATE NOCASE DESC, _id DESC" : " ORDER BY NAME COLLATE NOCASE, _id";
-    std::string where = name ? (backward ? " WHERE NAME COLLATE NOCASE <= ?1" : " WHERE NAME COLLATE NOCASE >= ?1") : "";
-    sqlite3_stmt* query = b.prepare(std::string("SELECT ") + columns + " FROM Customer" + where + order + " LIMIT 20");
+    std::string order = backward ? " ORDER BY NAME COLLATE NOCASE DESC, _id DESC"
+                                 : " ORDER BY NAME COLLATE NOCASE, _id";
+    std::string where =
+        name ? (backward ? " WHERE NAME COLLATE NOCASE <= ?1" : " WHERE NAME COLLATE NOCASE >= ?1")
+             : "";
+    sqlite3_stmt* query = b.prepare(std::string("SELECT ") + columns + " FROM Customer" + where +
+                                    order + " LIMIT 20");
     for (auto _ : state) {
         if (name)
-            sqlite3_bind_text(query, 1, name->c_str(), static_cast<int>(name->size()), SQLITE_STATIC);
+            sqlite3_bind_text(query, 1, name->c_str(), static_cast<int>(name->size()),
+                              SQLITE_STATIC);
         int rows = 0;
         while (sqlite3_step(query) == SQLITE_ROW) {
             loadRow(query, b.customer);
@@ -249,11 +263,13 @@ void driverLocate(benchmark::State& state) {
 
 void sqliteLocate(benchmark::State& state) {
     Bench& b = Bench::instance();
-    sqlite3_stmt* query = b.prepare(std::string("SELECT ") + columns +
-                                    " FROM Customer WHERE NAME COLLATE NOCASE >= ?1 ORDER BY NAME COLLATE "
-                                    "NOCASE, _id LIMIT 1");
+    sqlite3_stmt* query =
+        b.prepare(std::string("SELECT ") + columns +
+                  " FROM Customer WHERE NAME COLLATE NOCASE >= ?1 ORDER BY NAME COLLATE "
+                  "NOCASE, _id LIMIT 1");
     for (auto _ : state) {
-        sqlite3_bind_text(query, 1, b.middleName.c_str(), static_cast<int>(b.middleName.size()), SQLITE_STATIC);
+        sqlite3_bind_text(query, 1, b.middleName.c_str(), static_cast<int>(b.middleName.size()),
+                          SQLITE_STATIC);
         if (sqlite3_step(query) != SQLITE_ROW)
             state.SkipWithError("not found");
         loadRow(query, b.customer);
@@ -282,8 +298,8 @@ void driverFiltered(benchmark::State& state, const char* filter) {
 
 void sqliteFiltered(benchmark::State& state, const char* where) {
     Bench& b = Bench::instance();
-    sqlite3_stmt* query = b.prepare(std::string("SELECT ") + columns + " FROM Customer WHERE " + where +
-                                    " ORDER BY NAME COLLATE NOCASE, _id LIMIT 20");
+    sqlite3_stmt* query = b.prepare(std::string("SELECT ") + columns + " FROM Customer WHERE " +
+                                    where + " ORDER BY NAME COLLATE NOCASE, _id LIMIT 20");
     for (auto _ : state) {
         int rows = 0;
         while (sqlite3_step(query) == SQLITE_ROW) {
@@ -318,9 +334,10 @@ void driverInsert(benchmark::State& state, int perFrame) {
 
 void sqliteInsert(benchmark::State& state, int perFrame) {
     Bench& b = Bench::instance();
-    sqlite3_stmt* insert = b.prepare("INSERT INTO Customer (CUSTOMERID, NUMBER, NAME, ADDRESS, CITY, STATE, ZIP, "
-                                     "PHONE, FAX, TOLLFREE, CONTACT) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, "
-                                     "?10, ?11)");
+    sqlite3_stmt* insert =
+        b.prepare("INSERT INTO Customer (CUSTOMERID, NUMBER, NAME, ADDRESS, CITY, STATE, ZIP, "
+                  "PHONE, FAX, TOLLFREE, CONTACT) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, "
+                  "?10, ?11)");
     for (auto _ : state) {
         if (perFrame > 1)
             sqlite3_exec(b.raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
@@ -351,9 +368,10 @@ void driverUpdate(benchmark::State& state) {
 
 void sqliteUpdate(benchmark::State& state) {
     Bench& b = Bench::instance();
-    sqlite3_stmt* update = b.prepare("UPDATE Customer SET CUSTOMERID = ?1, NUMBER = ?2, NAME = ?3, ADDRESS = ?4, "
-                                     "CITY = ?5, STATE = ?6, ZIP = ?7, PHONE = ?8, FAX = ?9, TOLLFREE = ?10, "
-                                     "CONTACT = ?11 WHERE _id = ?12");
+    sqlite3_stmt* update =
+        b.prepare("UPDATE Customer SET CUSTOMERID = ?1, NUMBER = ?2, NAME = ?3, ADDRESS = ?4, "
+                  "CITY = ?5, STATE = ?6, ZIP = ?7, PHONE = ?8, FAX = ?9, TOLLFREE = ?10, "
+                  "CONTACT = ?11 WHERE _id = ?12");
     fillCustomer(b.customer, customerCount / 3);
     int n = 0;
     for (auto _ : state) {
@@ -410,38 +428,53 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("Driver/" + name).c_str(), driverCase);
         benchmark::RegisterBenchmark(("SQLite/" + name).c_str(), sqliteCase);
     };
-    both("FirstPageByName", [=](auto& s) { driverPage(s, start, false); },
-         [=](auto& s) { sqlitePage(s, start, false); });
-    both("PageForwardFromMiddle", [&](auto& s) { driverPage(s, &b.middleName, false); },
-         [&](auto& s) { sqlitePage(s, &b.middleName, false); });
-    both("PageBackwardFromMiddle", [&](auto& s) { driverPage(s, &b.middleName, true); },
-         [&](auto& s) { sqlitePage(s, &b.middleName, true); });
-    both("PageForwardAtTheEnd", [&](auto& s) { driverPage(s, &b.nearEndName, false); },
-         [&](auto& s) { sqlitePage(s, &b.nearEndName, false); });
-    both("PageBackwardFromTheEnd", [=](auto& s) { driverPage(s, start, true); },
-         [=](auto& s) { sqlitePage(s, start, true); });
+    both(
+        "FirstPageByName", [=](auto& s) { driverPage(s, start, false); },
+        [=](auto& s) { sqlitePage(s, start, false); });
+    both(
+        "PageForwardFromMiddle", [&](auto& s) { driverPage(s, &b.middleName, false); },
+        [&](auto& s) { sqlitePage(s, &b.middleName, false); });
+    both(
+        "PageBackwardFromMiddle", [&](auto& s) { driverPage(s, &b.middleName, true); },
+        [&](auto& s) { sqlitePage(s, &b.middleName, true); });
+    both(
+        "PageForwardAtTheEnd", [&](auto& s) { driverPage(s, &b.nearEndName, false); },
+        [&](auto& s) { sqlitePage(s, &b.nearEndName, false); });
+    both(
+        "PageBackwardFromTheEnd", [=](auto& s) { driverPage(s, start, true); },
+        [=](auto& s) { sqlitePage(s, start, true); });
     both("LocateByName", driverLocate, sqliteLocate);
-    both("ContainsFilterPage", [](auto& s) { driverFiltered(s, "INSTRING('SON',UPPER(CUS:NAME),1,1) <> 0"); },
-         [](auto& s) { sqliteFiltered(s, "instr(upper(NAME), 'SON') > 0"); });
-    both("BeginsFilterPage", [](auto& s) { driverFiltered(s, "SUB(UPPER(CUS:NAME),1,3) = 'MIL'"); },
-         [](auto& s) { sqliteFiltered(s, "NAME COLLATE NOCASE >= 'MIL' AND NAME COLLATE NOCASE < 'MIM'"); });
+    both(
+        "ContainsFilterPage",
+        [](auto& s) { driverFiltered(s, "INSTRING('SON',UPPER(CUS:NAME),1,1) <> 0"); },
+        [](auto& s) { sqliteFiltered(s, "instr(upper(NAME), 'SON') > 0"); });
+    both(
+        "BeginsFilterPage", [](auto& s) { driverFiltered(s, "SUB(UPPER(CUS:NAME),1,3) = 'MIL'"); },
+        [](auto& s) {
+            sqliteFiltered(s, "NAME COLLATE NOCASE >= 'MIL' AND NAME COLLATE NOCASE < 'MIM'");
+        });
     for (const char* name : {"Driver/Insert", "SQLite/Insert"})
-        benchmark::RegisterBenchmark(name, name[0] == 'D' ? [](benchmark::State& s) { driverInsert(s, 1); }
-                                                          : [](benchmark::State& s) { sqliteInsert(s, 1); })
+        benchmark::RegisterBenchmark(
+            name, name[0] == 'D' ? [](benchmark::State& s) { driverInsert(s, 1); }
+                                 : [](benchmark::State& s) { sqliteInsert(s, 1); })
             ->Iterations(300);
-    both("Insert100InAFrame", [](auto& s) { driverInsert(s, 100); }, [](auto& s) { sqliteInsert(s, 100); });
+    both(
+        "Insert100InAFrame", [](auto& s) { driverInsert(s, 100); },
+        [](auto& s) { sqliteInsert(s, 100); });
     for (const char* name : {"Driver/Update", "SQLite/Update"})
-        benchmark::RegisterBenchmark(name, name[0] == 'D' ? driverUpdate : sqliteUpdate)->Iterations(300);
+        benchmark::RegisterBenchmark(name, name[0] == 'D' ? driverUpdate : sqliteUpdate)
+            ->Iterations(300);
     for (const char* name : {"Driver/Delete", "SQLite/Delete"})
-        benchmark::RegisterBenchmark(name, name[0] == 'D' ? driverDelete : sqliteDelete)->Iterations(300);
+        benchmark::RegisterBenchmark(name, name[0] == 'D' ? driverDelete : sqliteDelete)
+            ->Iterations(300);
 
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     // The machine may be shared: CPU time is the fairer measure of the work; real time
     // also counts the waits for the disk that the writes end with.
-    std::printf("\n%-24s %12s %12s %7s %12s %12s %7s\n", "case", "driver cpu", "sqlite cpu", "ratio",
-                "driver real", "sqlite real", "ratio");
+    std::printf("\n%-24s %12s %12s %7s %12s %12s %7s\n", "case", "driver cpu", "sqlite cpu",
+                "ratio", "driver real", "sqlite real", "ratio");
     for (const auto& [name, time] : reporter.times) {
         if (name.rfind("Driver/", 0) != 0)
             continue;
@@ -451,8 +484,9 @@ int main(int argc, char** argv) {
             continue;
         auto [real, cpu] = time;
         auto [baseReal, baseCpu] = baseline->second;
-        std::printf("%-24s %9.2f us %9.2f us %6.2fx %9.2f us %9.2f us %6.2fx\n", base.c_str(), cpu / 1000,
-                    baseCpu / 1000, cpu / baseCpu, real / 1000, baseReal / 1000, real / baseReal);
+        std::printf("%-24s %9.2f us %9.2f us %6.2fx %9.2f us %9.2f us %6.2fx\n", base.c_str(),
+                    cpu / 1000, baseCpu / 1000, cpu / baseCpu, real / 1000, baseReal / 1000,
+                    real / baseReal);
     }
     benchmark::Shutdown();
     return 0;

@@ -33,7 +33,7 @@ struct Table {
                      "CREATE TABLE t (NAME TEXT NOT NULL, CITY TEXT NOT NULL, NUMBER INTEGER "
                      "NOT NULL, PRICE REAL NOT NULL, WEIGHT REAL NOT NULL)",
                      nullptr, nullptr, nullptr);
-        const char* names[] = {"Smith", "sMI", "", "@x", "AB  c"};
+        const std::string names[] = {"Smith", "sMI", "", "@x", std::string("AB\0c", 4)};
         const char* cities[] = {"Cork", "", "a b", "Toy", "\xff"};
         const char* prices[] = {"0", "19.99", "-0.01", "5", "99999.99"};
         const int numbers[] = {0, 5, -1, 42, 19};
@@ -41,7 +41,8 @@ struct Table {
         for (int i = 0; i < 5; ++i) {
             sqlite3_stmt* insert = nullptr;
             sqlite3_prepare_v2(db, "INSERT INTO t VALUES (?, ?, ?, ?, ?)", -1, &insert, nullptr);
-            sqlite3_bind_text(insert, 1, names[i], -1, SQLITE_STATIC);
+            sqlite3_bind_text(insert, 1, names[i].data(), static_cast<int>(names[i].size()),
+                              SQLITE_STATIC);
             sqlite3_bind_text(insert, 2, cities[i], -1, SQLITE_STATIC);
             sqlite3_bind_int(insert, 3, numbers[i]);
             sqlite3_bind_double(insert, 4, Decimal::parse(prices[i])->toDouble());

@@ -1,5 +1,7 @@
 #include "runtime/ExpressionNode.h"
 
+#include "runtime/Picture.h"
+
 #include <cstdint>
 #include <limits>
 
@@ -9,11 +11,10 @@ namespace {
 
 using Units = Decimal::Units;
 
-// The text of `value` shown through a display picture ("@N10.2", "@D2"). Query by
-// example compares numbers and dates in the form the user sees them.
+// The text of `value` shown through a display picture ("@N10.2", "@D2"): query by
+// example matches numbers and dates in the form the user sees them.
 std::string formatByPicture(const Value& value, std::string_view picture) {
-    (void)picture;
-    return value.toText();
+    return formatPicture(value, picture);
 }
 
 Decimal negated(const Decimal& d) {

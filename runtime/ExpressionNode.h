@@ -51,7 +51,7 @@ struct ExpressionNode {
         And,        // every operand true
         Or,         // any operand true
         Xor,        // an odd number of operands true
-        Call,       // `function` applied to the operands
+        Call,       // `function` (named `label`) applied to the operands
     };
 
     Kind kind = Kind::Constant;

@@ -1,13 +1,23 @@
 #include "runtime/ExpressionParser.h"
 
-#include <cctype>
-
 namespace host {
+
+// A function of the language: its name and how many arguments it takes.
+struct FunctionSignature {
+    std::string_view name;
+    ExpressionFunction function;
+    std::size_t fewest;
+    std::size_t most;
+};
 
 namespace {
 
+// ASCII only, whatever the program's locale.
 bool isLetter(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+char upperLetter(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -22,21 +32,14 @@ bool isComparisonCharacter(char c) {
     return c == '<' || c == '>' || c == '=';
 }
 
-struct FunctionInfo {
-    std::string_view name;
-    ExpressionFunction function;
-    std::size_t fewest;
-    std::size_t most;
-};
-
-constexpr FunctionInfo functions[] = {
+constexpr FunctionSignature functions[] = {
     {"UPPER", ExpressionFunction::Upper, 1, 1},   {"CLIP", ExpressionFunction::Clip, 1, 1},
     {"SUB", ExpressionFunction::Sub, 3, 3},       {"INSTRING", ExpressionFunction::InString, 2, 4},
     {"FORMAT", ExpressionFunction::Format, 2, 2},
 };
 
-const FunctionInfo* findFunction(std::string_view name) {
-    for (const FunctionInfo& info : functions)
+const FunctionSignature* findFunction(std::string_view name) {
+    for (const FunctionSignature& info : functions)
         if (equalIgnoringCase(info.name, name))
             return &info;
     return nullptr;
@@ -47,6 +50,21 @@ ExpressionNode makeNode(ExpressionNode::Kind kind, std::size_t position) {
     node.kind = kind;
     node.position = position;
     return node;
+}
+
+// Makes `node` the first operand of a new node of `kind` that takes its place. Kept out
+// of line so that the recursive parse functions hold no node of their own on the stack.
+[[gnu::noinline]] void wrap(ExpressionNode& node, ExpressionNode::Kind kind, std::size_t position) {
+    ExpressionNode outer = makeNode(kind, position);
+    outer.operands.push_back(std::move(node));
+    node = std::move(outer);
+}
+
+[[gnu::noinline]] void startCall(ExpressionNode& node, const FunctionSignature& info,
+                                 std::size_t position) {
+    node = makeNode(ExpressionNode::Kind::Call, position);
+    node.function = info.function;
+    node.label = std::string(info.name);
 }
 
 std::string describe(char c) {
@@ -85,6 +103,19 @@ bool ExpressionParser::fail(std::size_t position, std::string message) {
     error_.position = position;
     error_.message = std::move(message);
     return false;
+}
+
+bool ExpressionParser::fail(std::size_t position, const char* message, std::string_view subject) {
+    return fail(position, message + std::string(subject));
+}
+
+bool ExpressionParser::failArgumentCount(std::size_t position, const FunctionSignature& info,
+                                         std::size_t count) {
+    std::string wanted = info.fewest == info.most
+                             ? std::to_string(info.fewest)
+                             : std::to_string(info.fewest) + " to " + std::to_string(info.most);
+    return fail(position, std::string(info.name) + " takes " + wanted + " arguments, not " +
+                              std::to_string(count));
 }
 
 bool ExpressionParser::enter(std::size_t at) {
@@ -142,9 +173,7 @@ bool ExpressionParser::parseOr(ExpressionNode& out) {
                 }
                 ++wrapped;
             }
-            ExpressionNode chain = makeNode(kind, at);
-            chain.operands.push_back(std::move(out));
-            out = std::move(chain);
+            wrap(out, kind, at);
             chained = true;
         }
         out.operands.emplace_back();
@@ -168,9 +197,7 @@ bool ExpressionParser::parseAnd(ExpressionNode& out) {
         std::size_t at = position();
         at_ += 3;
         if (!chained) {
-            ExpressionNode chain = makeNode(ExpressionNode::Kind::And, at);
-            chain.operands.push_back(std::move(out));
-            out = std::move(chain);
+            wrap(out, ExpressionNode::Kind::And, at);
             chained = true;
         }
         out.operands.emplace_back();
@@ -188,12 +215,10 @@ bool ExpressionParser::parseNot(ExpressionNode& out) {
     at_ += keyword ? 3 : 1;
     if (!enter(at))
         return false;
-    ExpressionNode node = makeNode(ExpressionNode::Kind::Not, at);
-    node.operands.emplace_back();
-    bool ok = parseNot(node.operands.back());
+    bool ok = parseNot(out);
     leave();
     if (ok)
-        out = std::move(node);
+        wrap(out, ExpressionNode::Kind::Not, at);
     return ok;
 }
 
@@ -265,15 +290,13 @@ bool ExpressionParser::parseComparison(ExpressionNode& out) {
             ++nested;
         }
         compared = true;
-        ExpressionNode node = makeNode(ExpressionNode::Kind::Compare, at);
-        node.orderings = *orderings;
-        node.operands.push_back(std::move(out));
-        node.operands.emplace_back();
-        if (!parseChain(node.operands.back(), 0)) {
+        wrap(out, ExpressionNode::Kind::Compare, at);
+        out.orderings = *orderings;
+        out.operands.emplace_back();
+        if (!parseChain(out.operands.back(), 0)) {
             ok = false;
             break;
         }
-        out = std::move(node);
     }
     nesting_ -= nested;
     return ok;
@@ -307,9 +330,7 @@ bool ExpressionParser::parseChain(ExpressionNode& out, int level) {
         std::size_t at = position();
         ++at_;
         if (!chained) {
-            ExpressionNode chain = makeNode(ExpressionNode::Kind::Arithmetic, at);
-            chain.operands.push_back(std::move(out));
-            out = std::move(chain);
+            wrap(out, ExpressionNode::Kind::Arithmetic, at);
             chained = true;
         }
         out.operators.push_back(op);
@@ -329,18 +350,11 @@ bool ExpressionParser::parseUnary(ExpressionNode& out) {
     at_ += notKeyword ? 3 : 1;
     if (!enter(at))
         return false;
-    ExpressionNode operand;
-    bool ok = parseUnary(operand);
+    bool ok = parseUnary(out);
     leave();
-    if (!ok)
-        return false;
-    if (c == '+') {
-        out = std::move(operand);
-        return true;
-    }
-    out = makeNode(c == '-' ? ExpressionNode::Kind::Negate : ExpressionNode::Kind::Not, at);
-    out.operands.push_back(std::move(operand));
-    return true;
+    if (ok && c != '+')
+        wrap(out, c == '-' ? ExpressionNode::Kind::Negate : ExpressionNode::Kind::Not, at);
+    return ok;
 }
 
 bool ExpressionParser::parsePrimary(ExpressionNode& out) {
@@ -380,7 +394,7 @@ bool ExpressionParser::parseName(ExpressionNode& out) {
     std::string_view word = peekWord();
     for (std::string_view keyword : {"AND", "OR", "XOR", "NOT"})
         if (equalIgnoringCase(word, keyword))
-            return fail(at, "expected an operand, found " + upper(word));
+            return fail(at, "expected an operand, found ", upper(word));
     at_ += word.size();
     std::size_t afterWord = at_;
     skipBlanks();
@@ -389,7 +403,7 @@ bool ExpressionParser::parseName(ExpressionNode& out) {
     at_ = afterWord;
     TypedRef field = lookup_ ? lookup_(word) : TypedRef();
     if (field.isNull())
-        return fail(at, "unknown field " + std::string(word));
+        return fail(at, "unknown field ", word);
     out = makeNode(ExpressionNode::Kind::Field, at);
     out.field = field;
     out.label = std::string(word);
@@ -397,23 +411,21 @@ bool ExpressionParser::parseName(ExpressionNode& out) {
 }
 
 bool ExpressionParser::parseCall(ExpressionNode& out, std::string_view name, std::size_t at) {
-    const FunctionInfo* info = findFunction(name);
+    const FunctionSignature* info = findFunction(name);
     if (!info)
-        return fail(at, "unknown function " + std::string(name));
+        return fail(at, "unknown function ", name);
     ++at_; // (
     if (!enter(at))
         return false;
-    ExpressionNode node = makeNode(ExpressionNode::Kind::Call, at);
-    node.function = info->function;
-    node.label = std::string(info->name);
+    startCall(out, *info, at);
     bool ok = true;
     skipBlanks();
     if (peek() == ')' && !atEnd()) {
         ++at_;
     } else {
         for (;;) {
-            node.operands.emplace_back();
-            if (!parseOr(node.operands.back())) {
+            out.operands.emplace_back();
+            if (!parseOr(out.operands.back())) {
                 ok = false;
                 break;
             }
@@ -426,22 +438,16 @@ bool ExpressionParser::parseCall(ExpressionNode& out, std::string_view name, std
                 ++at_;
                 break;
             }
-            ok = fail(position(), "expected ',' or ')' in the arguments of " + node.label);
+            ok = fail(position(), "expected ',' or ')' in the arguments of ", out.label);
             break;
         }
     }
     leave();
     if (!ok)
         return false;
-    std::size_t count = node.operands.size();
-    if (count < info->fewest || count > info->most) {
-        std::string wanted = info->fewest == info->most ? std::to_string(info->fewest)
-                                                        : std::to_string(info->fewest) + " to " +
-                                                              std::to_string(info->most);
-        return fail(at,
-                    node.label + " takes " + wanted + " arguments, not " + std::to_string(count));
-    }
-    out = std::move(node);
+    std::size_t count = out.operands.size();
+    if (count < info->fewest || count > info->most)
+        return failArgumentCount(at, *info, count);
     return true;
 }
 
@@ -532,12 +538,12 @@ bool ExpressionParser::parsePicture(ExpressionNode& out) {
     std::size_t at = position();
     std::size_t start = at_;
     ++at_;
-    char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(peek())));
+    char kind = upperLetter(peek());
     if (!isLetter(peek()) || atEnd())
         return fail(position(), "expected a picture after '@'");
     ++at_;
     if (kind == 'P' || kind == 'K') {
-        while (!atEnd() && std::toupper(static_cast<unsigned char>(peek())) != kind)
+        while (!atEnd() && upperLetter(peek()) != kind)
             ++at_;
         if (atEnd())
             return fail(at, std::string("picture without its closing ") + kind);

@@ -17,6 +17,8 @@ namespace host {
 // Chains of one precedence become one node with many operands, so long AND lists and
 // sums stay shallow; only parentheses, calls, unary operators and comparison chains
 // nest, and their depth is capped.
+struct FunctionSignature;
+
 class ExpressionParser {
 public:
     ExpressionParser(std::string_view text, const FieldLookup& lookup);
@@ -50,7 +52,12 @@ private:
     // The identifier starting at the current character, without consuming it.
     std::string_view peekWord() const;
     bool peekKeyword(std::string_view keyword) const;
-    bool fail(std::size_t position, std::string message);
+    // Failures are built out of line, keeping the recursive functions' frames small.
+    [[gnu::noinline]] bool fail(std::size_t position, std::string message);
+    [[gnu::noinline]] bool fail(std::size_t position, const char* message,
+                                std::string_view subject);
+    [[gnu::noinline]] bool failArgumentCount(std::size_t position, const FunctionSignature& info,
+                                             std::size_t count);
 
     std::string_view text_;
     const FieldLookup& lookup_;

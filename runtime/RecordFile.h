@@ -38,7 +38,10 @@ namespace host {
 // `previous` the last record at or before it. Reading past either end answers 33 and
 // leaves the file beyond that end: a `previous` after `next` ran off the end reads the
 // last record. A read fills the record buffer and makes the record current (the one
-// `put`, `remove` and `position` act on); a failed read leaves both unchanged.
+// `put`, `remove` and `position` act on); a failed read leaves both unchanged. A read
+// that meets a record held by another station answers 43 and, for next/previous, still
+// moves onto it, so that the following read goes on past it (reading that skips held
+// records just reads again).
 //
 // Stations. Every process that opens the data folder is a station; so is every
 // RecordFile object (two objects for one file in one process hold and lock against each

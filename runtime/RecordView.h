@@ -59,8 +59,9 @@ public:
     virtual std::string filter() const = 0;
 
     // Makes a variable known to the filter under a label (a label bound here wins over
-    // a field of the view's files with the same label). The variable is read every
-    // time the filter is applied.
+    // a field of the view's files with the same label). Bind before setting the filter
+    // that names it. The filter reads the variable when the view is positioned (setStart,
+    // setAt, reset) and, where SQL cannot decide the filter alone, at every record.
     virtual void bindLabel(std::string label, TypedRef variable) = 0;
 
     // Positions at the start of the order.

@@ -333,20 +333,21 @@ RecordJudgement ViewReader::AcceptRecord() {
 }
 
 void ViewReader::ResetToRange(bool keepOtherBuffers) {
+    SortOrder& order = ORDER->current();
+    // The limit values are taken first: the related file may be one of the view's files,
+    // whose buffers are cleared next.
+    std::vector<host::Value> limits;
+    if (order.LIMITTYPE != 0)
+        for (const BufferedPair& range : *order.RANGELIST.LIST)
+            limits.push_back(range.RIGHT.value());
     if (!keepOtherBuffers)
         for (host::RecordFile* file : FILES)
             file->buffer().clear();
-    SortOrder& order = ORDER->current();
-    if (order.LIMITTYPE != 0 && order.MAINKEY >= 1) {
-        const host::RecordFile& file = *PRIMARY->ME->FILE;
+    const host::RecordFile& file = *PRIMARY->ME->FILE;
+    if (!limits.empty() && order.MAINKEY >= 1 && order.MAINKEY <= file.keyCount()) {
         const host::KeyDefinition& key = file.key(order.MAINKEY);
-        int component = 1;
-        for (const BufferedPair& range : *order.RANGELIST.LIST) {
-            if (component > key.componentCount())
-                break;
-            PRIMARY->ME->BUFFER->field(key.component(component).field).assign(range.RIGHT);
-            ++component;
-        }
+        for (std::size_t c = 0; c < limits.size() && c < key.components.size(); ++c)
+            PRIMARY->ME->BUFFER->field(key.components[c].field).assign(limits[c]);
     }
     PRIMARY->ME->PrepareNewRecord(true);
 }

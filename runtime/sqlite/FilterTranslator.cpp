@@ -1,5 +1,6 @@
 #include "runtime/sqlite/FilterTranslator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -223,6 +224,8 @@ std::optional<std::string> Translator::condition(const ExpressionNode& node) {
         return "(" + *sum + ") % 2 = 1";
     }
     case Kind::Not: {
+        if (node.operands[0].kind == Kind::Not) // NOT NOT x is x
+            return condition(node.operands[0].operands[0]);
         std::optional<std::string> inner = condition(node.operands[0]);
         if (!inner)
             return std::nullopt;
@@ -306,6 +309,9 @@ std::optional<std::string> Translator::comparison(const ExpressionNode& left, Co
 std::optional<std::string> Translator::textWithConstant(const TextTerm& term, ComparisonOrderings o,
                                                         const Value& constant) {
     std::string text = clip(constant.toText());
+    // SQLite's NOCASE comparison stops at a zero byte.
+    if (term.upper && text.find('\0') != std::string::npos)
+        return std::nullopt;
     if (term.prefix)
         return prefixEquals(term, o, text);
     bool equality = o == ComparisonOrderings{false, true, false};
@@ -492,6 +498,21 @@ std::optional<std::string> Translator::searchWithConstant(const ExpressionNode& 
     return presentAccepted ? found : "NOT (" + found + ")";
 }
 
+// SQLite's parser refuses conditions nested much deeper than this; deeper ones are left
+// to the evaluator.
+constexpr int maxSqlNesting = 16;
+
+int nestingOf(std::string_view sql) {
+    int depth = 0, deepest = 0;
+    for (char c : sql) {
+        if (c == '(')
+            deepest = std::max(deepest, ++depth);
+        else if (c == ')')
+            --depth;
+    }
+    return deepest;
+}
+
 void collectConjuncts(const ExpressionNode& node, std::vector<const ExpressionNode*>& out) {
     if (node.kind == Kind::And) {
         for (const ExpressionNode& operand : node.operands)
@@ -512,6 +533,8 @@ SqlFilter translateFilter(const Expression& filter, const ColumnLookup& columnOf
     for (const ExpressionNode* conjunct : conjuncts) {
         size_t parametersBefore = result.parameters.size();
         std::optional<std::string> sql = translator.condition(*conjunct);
+        if (sql && nestingOf(*sql) > maxSqlNesting)
+            sql.reset();
         if (!sql || *sql == "1") {
             result.parameters.resize(parametersBefore);
             if (!sql)

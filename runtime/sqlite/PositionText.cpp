@@ -1,8 +1,6 @@
 #include "runtime/sqlite/PositionText.h"
 
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
 
 namespace host::sqlite::positionText {
 
@@ -32,10 +30,12 @@ std::string encode(std::string_view tag, const std::vector<SqlValue>& values) {
             out += 'i' + std::to_string(value.integer) + ';';
             break;
         case SqlValue::Type::Real: {
+            // Hexadecimal, exact, and independent of the locale's decimal point.
             char digits[64];
-            std::snprintf(digits, sizeof digits, "%a", value.real);
+            auto [end, ec] =
+                std::to_chars(digits, digits + sizeof digits, value.real, std::chars_format::hex);
             out += 'r';
-            out += digits;
+            out.append(digits, ec == std::errc() ? end : digits);
             out += ';';
             break;
         }
@@ -81,10 +81,10 @@ std::optional<std::vector<SqlValue>> decode(std::string_view tag, std::string_vi
                 return std::nullopt;
             values.push_back(SqlValue::ofInteger(v));
         } else if (kind == 'r') {
-            std::string digits(number);
-            char* stop = nullptr;
-            double v = std::strtod(digits.c_str(), &stop);
-            if (digits.empty() || stop != digits.c_str() + digits.size())
+            double v = 0;
+            auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), v,
+                                             std::chars_format::hex);
+            if (number.empty() || ec != std::errc() || ptr != number.data() + number.size())
                 return std::nullopt;
             values.push_back(SqlValue::ofReal(v));
         } else {

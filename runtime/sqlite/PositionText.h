@@ -13,7 +13,7 @@ namespace host::sqlite {
 // an order (its order values, ending with its row id). Each value is written as
 //   n                null
 //   i<digits>;       integer
-//   r<hex float>;    real, exactly
+//   r<hex digits>;   real, exactly (hexadecimal mantissa and binary exponent)
 //   t<length>:<text> text of that many bytes
 // after a tag naming what the position belongs to ("K2" for key 2 of a file, "V" for a
 // view). Trailing blanks are ignored, so a position kept in a blank-padded text field

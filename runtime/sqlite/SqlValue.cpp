@@ -35,7 +35,8 @@ void SqlValue::readColumn(sqlite3_stmt* statement, int column) {
     case SQLITE_BLOB: {
         type = Type::Text;
         const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        text.assign(chars ? chars : "", static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+        text.assign(chars ? chars : "",
+                    static_cast<size_t>(sqlite3_column_bytes(statement, column)));
         break;
     }
     default:

@@ -37,7 +37,7 @@ enum StatementKind : std::uint64_t {
     deleteKind,
     duplicateKind,
     countKind,
-    keyValuesKind,
+    heldKind,
 };
 
 std::uint64_t cacheKey(StatementKind kind, int key = 0, std::uint64_t a = 0, std::uint64_t b = 0,
@@ -404,16 +404,14 @@ std::int64_t SqliteRecordFile::recordByte(std::int64_t id) const {
     return slot_ * slotSpan + recordBase + (id % (slotSpan - recordBase));
 }
 
-std::vector<SqlValue> SqliteRecordFile::termValues(sqlite3_stmt* row, int keyNumber) const {
-    std::vector<SqlValue> values;
-    if (keyNumber > 0) {
-        const KeyDefinition& key = definition_.key(keyNumber);
-        for (const KeyComponent& component : key.components)
-            values.push_back(
-                SqlValue::fromColumn(row, TableSchema::firstFieldColumn + component.field - 1));
-    }
-    values.push_back(SqlValue::fromColumn(row, 0));
-    return values;
+void SqliteRecordFile::readTermValues(sqlite3_stmt* row, int keyNumber,
+                                      std::vector<SqlValue>& values) const {
+    size_t count = keyNumber > 0 ? definition_.key(keyNumber).components.size() : 0;
+    values.resize(count + 1);
+    for (size_t c = 0; c < count; ++c)
+        values[c].readColumn(row, TableSchema::firstFieldColumn +
+                                      definition_.key(keyNumber).components[c].field - 1);
+    values[count].readColumn(row, 0);
 }
 
 std::vector<SqlValue> SqliteRecordFile::bufferKeyValues(int keyNumber) const {
@@ -443,27 +441,57 @@ std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t
             database_.fail(rc);
         return std::nullopt;
     }
-    return termValues(query->get(), keyNumber);
+    std::vector<SqlValue> values;
+    readTermValues(query->get(), keyNumber, values);
+    return values;
 }
 
 // ---- Reading -------------------------------------------------------------------------------
 
 bool SqliteRecordFile::accept(sqlite3_stmt* row) {
     std::int64_t id = sqlite3_column_int64(row, 0);
-    std::int64_t version = sqlite3_column_int64(row, 1);
-    if (holdArmed_) {
-        if (!locks_.lock(recordByte(id), 1, true, holdWaitMilliseconds_)) {
+    if (!holdArmed_) {
+        if (locks_.lockedElsewhere(recordByte(id), 1, false)) {
             setError(errors::recordHeld);
             return false;
         }
-        if (held_ && *held_ != id)
-            locks_.unlock(recordByte(*held_), 1);
-        held_ = id;
-        holdArmed_ = false;
-    } else if (locks_.lockedElsewhere(recordByte(id), 1, false)) {
+        take(row);
+        return true;
+    }
+    if (!locks_.lock(recordByte(id), 1, true, holdWaitMilliseconds_)) {
         setError(errors::recordHeld);
         return false;
     }
+    if (held_ && *held_ != id)
+        locks_.unlock(recordByte(*held_), 1);
+    held_ = id;
+    holdArmed_ = false;
+    // Another station may have written the record while it held it: now that it is held
+    // here, read it again, after ending the read that found it (its snapshot is older).
+    sqlite3_reset(row);
+    const Statement* fresh =
+        statement(cacheKey(heldKind), "SELECT " + schema_.selectList() + " FROM " +
+                                          schema_.quotedTable() + " WHERE _id = ?1");
+    if (!fresh)
+        return false;
+    StatementUse use(*fresh);
+    sqlite3_bind_int64(fresh->get(), 1, id);
+    int rc = sqlite3_step(fresh->get());
+    if (rc != SQLITE_ROW) {
+        release();
+        if (rc == SQLITE_DONE)
+            setError(errors::recordNotFound);
+        else
+            database_.fail(rc);
+        return false;
+    }
+    take(fresh->get());
+    return true;
+}
+
+void SqliteRecordFile::take(sqlite3_stmt* row) {
+    std::int64_t id = sqlite3_column_int64(row, 0);
+    std::int64_t version = sqlite3_column_int64(row, 1);
     const RecordLayout& layout = *definition_.layout();
     for (int n = 1; n <= layout.fieldCount(); ++n) {
         const FieldInfo& field = layout.field(n);
@@ -479,7 +507,6 @@ bool SqliteRecordFile::accept(sqlite3_stmt* row) {
     watchArmed_ = false;
     skipMemos_ = false;
     clearError();
-    return true;
 }
 
 bool SqliteRecordFile::read(bool backward) {
@@ -508,9 +535,9 @@ bool SqliteRecordFile::read(bool backward) {
         return database_.fail(rc);
     // The position moves onto the record even when it cannot be taken (held elsewhere),
     // so that reading on steps over it.
-    std::vector<SqlValue> values = termValues(query->get(), order_);
+    readTermValues(query->get(), order_, nextAnchor_);
     bool accepted = accept(query->get());
-    anchor_ = std::move(values);
+    std::swap(anchor_, nextAnchor_);
     place_ = Place::At;
     inclusive_ = false;
     return accepted;

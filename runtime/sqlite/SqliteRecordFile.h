@@ -93,7 +93,10 @@ private:
     // Makes the row a stepped statement stands on the current record: tests and takes
     // holds, loads the buffer, arms the watch.
     bool accept(sqlite3_stmt* row);
-    std::vector<SqlValue> termValues(sqlite3_stmt* row, int keyNumber) const;
+    // Loads the row into the buffer and makes it the current record.
+    void take(sqlite3_stmt* row);
+    // The values of key k's terms (ending with the row id) of a stepped row.
+    void readTermValues(sqlite3_stmt* row, int keyNumber, std::vector<SqlValue>& values) const;
     std::vector<SqlValue> bufferKeyValues(int keyNumber) const;
     std::optional<std::vector<SqlValue>> rowKeyValues(std::int64_t id, int keyNumber) const;
     bool write(bool erase);
@@ -113,6 +116,7 @@ private:
     int order_ = 0;
     Place place_ = Place::Start;
     std::vector<SqlValue> anchor_;
+    std::vector<SqlValue> nextAnchor_; // reused storage for the anchor of the next read
     bool inclusive_ = false;
 
     std::optional<std::int64_t> current_;

@@ -51,9 +51,16 @@ TypedRef SqliteRecordView::fieldRef(const FieldPlace& place) const {
     return members_[static_cast<size_t>(place.member)].file->buffer().field(place.field);
 }
 
+// The column of a field as the query names it. Column names are known once the file is
+// open, so this serves only an open view.
+std::string SqliteRecordView::column(const FieldPlace& place) const {
+    const Member& member = members_[static_cast<size_t>(place.member)];
+    return member.alias + "." + quoted(member.file->schema().column(place.field));
+}
+
 std::string SqliteRecordView::columnExpression(const FieldPlace& place) const {
     const Member& member = members_[static_cast<size_t>(place.member)];
-    std::string column = member.alias + "." + quoted(member.file->schema().column(place.field));
+    std::string column = this->column(place);
     if (place.member == 0 || member.inner)
         return column;
     // A joined file without a matching record reads as a cleared buffer: blank or zero.
@@ -138,11 +145,7 @@ bool SqliteRecordView::join(RecordFile& other, std::string_view expression, bool
                             " and a field of the view";
             return refuseText("join", error);
         }
-        if (!member.on.empty())
-            member.on += " AND ";
-        const Member& owner = members_[static_cast<size_t>(place.member)];
-        member.on += member.alias + "." + quoted(file->schema().column(field)) + " = " +
-                     owner.alias + "." + quoted(owner.file->schema().column(place.field));
+        member.on.emplace_back(field, place);
     }
     members_.push_back(std::move(member));
     clearError();
@@ -231,7 +234,8 @@ bool SqliteRecordView::setFilter(std::string_view text) {
                 if (ref.address() < start || ref.address() >= start + buffer.size())
                     continue;
                 for (int n = 1; n <= buffer.fieldCount(); ++n)
-                    if (buffer.field(n).address() == ref.address() && buffer.field(n).type() == ref.type())
+                    if (buffer.field(n).address() == ref.address() &&
+                        buffer.field(n).type() == ref.type())
                         return SqlColumn{columnExpression({static_cast<int>(m), n}), ref.type()};
             }
             return std::nullopt;
@@ -329,7 +333,10 @@ std::string SqliteRecordView::fromClause() const {
     for (size_t m = 1; m < members_.size(); ++m) {
         const Member& member = members_[m];
         sql += std::string(member.inner ? " JOIN " : " LEFT JOIN ") +
-               member.file->schema().quotedTable() + " AS " + member.alias + " ON " + member.on;
+               member.file->schema().quotedTable() + " AS " + member.alias + " ON ";
+        for (size_t i = 0; i < member.on.size(); ++i)
+            sql += (i > 0 ? " AND " : "") + column({static_cast<int>(m), member.on[i].first}) +
+                   " = " + column(member.on[i].second);
     }
     return sql;
 }
@@ -382,7 +389,8 @@ bool SqliteRecordView::fetch(bool backward) {
         row.images.resize(imageSize_);
         for (size_t m = 0; m < members_.size(); ++m) {
             const Member& member = members_[m];
-            if (m > 0 && !member.inner && sqlite3_column_type(statement, member.firstColumn) == SQLITE_NULL) {
+            if (m > 0 && !member.inner &&
+                sqlite3_column_type(statement, member.firstColumn) == SQLITE_NULL) {
                 row.missing |= std::uint64_t{1} << m;
                 continue;
             }
@@ -390,7 +398,8 @@ bool SqliteRecordView::fetch(bool backward) {
             const RecordLayout& layout = *member.file->definition().layout();
             for (int n = 1; n <= layout.fieldCount(); ++n) {
                 const FieldInfo& field = layout.field(n);
-                fieldCodec::load(statement, member.firstColumn + n, image + field.offset, field.type);
+                fieldCodec::load(statement, member.firstColumn + n, image + field.offset,
+                                 field.type);
             }
         }
         row.orderValues.resize(terms);
@@ -411,7 +420,8 @@ void SqliteRecordView::load(const ViewPage::Row& row) {
         if (row.missing & (std::uint64_t{1} << m))
             buffer.clear(); // a joined file without a matching record
         else
-            buffer.setImage(std::string_view(row.images).substr(members_[m].imageOffset, buffer.size()));
+            buffer.setImage(
+                std::string_view(row.images).substr(members_[m].imageOffset, buffer.size()));
     }
 }
 

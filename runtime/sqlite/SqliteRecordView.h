@@ -46,18 +46,19 @@ public:
 
 private:
     enum class Place { Start, BeforeStart, PastEnd, At };
-    struct Member {
-        SqliteRecordFile* file = nullptr;
-        std::string alias;
-        std::string on; // the join condition; empty for the primary file
-        bool inner = false;
-        int firstColumn = 0; // result column of its _id; field n follows at firstColumn + n
-        size_t imageOffset = 0; // where its record image lies in a page row
-    };
     // A field of one of the view's files.
     struct FieldPlace {
         int member = -1;
         int field = 0;
+    };
+    struct Member {
+        SqliteRecordFile* file = nullptr;
+        std::string alias;
+        // The join: pairs of (field of this file, field of an earlier file of the view).
+        std::vector<std::pair<int, FieldPlace>> on;
+        bool inner = false;
+        int firstColumn = 0;    // result column of its _id; field n follows at firstColumn + n
+        size_t imageOffset = 0; // where its record image lies in a page row
     };
     struct Term {
         OrderTerm sql;
@@ -77,6 +78,7 @@ private:
     void load(const ViewPage::Row& row);
     std::string selectList() const;
     std::string fromClause() const;
+    std::string column(const FieldPlace& place) const;
 
     Database& database_;
     std::vector<Member> members_;

@@ -19,7 +19,8 @@ SqlValue sqlValueOf(const Value& value) {
 
 } // namespace
 
-bool ViewFilter::set(std::string_view text, const FieldLookup& lookup, const ColumnLookup& columnOf) {
+bool ViewFilter::set(std::string_view text, const FieldLookup& lookup,
+                     const ColumnLookup& columnOf) {
     if (clipped(text).empty()) {
         clear();
         clearError();

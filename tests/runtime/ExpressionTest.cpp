@@ -130,6 +130,7 @@ TEST_F(ExpressionTest, NumbersAreExact) {
     EXPECT_EQ(eval("3000000000 * 4000000000"), "12000000000000000000");
     EXPECT_EQ(eval("1.5E3"), "1500");
     EXPECT_EQ(eval("2.5e-2"), "0.025");
+    EXPECT_EQ(eval("1 / 1E-20"), "100000000000000000000");
     EXPECT_EQ(eval(".5 * 3"), "1.5");
     // Places beyond the host's 31 are dropped, never overflowing.
     EXPECT_EQ(eval("1E-100 = 0 AND 0.00000000000000000000000000000000000000000000000001 = 0"), "1");
@@ -159,8 +160,10 @@ TEST_F(ExpressionTest, Functions) {
     EXPECT_EQ(eval("INSTRING('a', 'abc', -9223372036854775807, 9223372036854775807)"), "0");
     EXPECT_EQ(eval("INSTRING('  ', CUS:NAME, 1, 1)"), "8"); // the field's padding is searched
     EXPECT_EQ(eval("CLIP('  a  ')"), "  a");
-    EXPECT_EQ(eval("FORMAT(CUS:NUMBER, @N10.2)"), "42");
-    EXPECT_EQ(eval("FORMAT(CUS:NUMBER, @P(###)P) & FORMAT(1, '@D2')"), "421");
+    EXPECT_EQ(eval("FORMAT(CUS:NUMBER, @N10.2)"), "     42.00");
+    EXPECT_EQ(eval("FORMAT(CUS:NUMBER, @P(###)P) & FORMAT(4, '@D2')"), "(042)01/01/1801");
+    EXPECT_TRUE(test("INSTRING('19.9',UPPER(FORMAT(ITM:PRICE,@N$10.2)),1,1) <> 0"));
+    EXPECT_EQ(eval("FORMAT(1, @Q)"), "1"); // not a picture: the value's text
     EXPECT_EQ(eval("@N10.2"), "@N10.2");
 }
 

@@ -321,6 +321,34 @@ TEST_F(FilterTranslatorTest, WhatSqlCannotDecideIsLeftToTheEvaluator) {
     EXPECT_EQ(filter.where, "(t0.\"NUMBER\" = ?1)");
 }
 
+TEST_F(FilterTranslatorTest, ZeroBytesInTextsStayExact) {
+    record.clear();
+    set("CUS:NAME", std::string("AB\0Y", 4));
+    store();
+    using namespace std::string_literals;
+    expectSound("UPPER(CUS:NAME) = 'AB\0X'"s, false); // SQLite's NOCASE stops at zero bytes
+    expectSound("SUB(UPPER(CUS:NAME),1,4) = 'AB\0X'"s, false);
+    expectSound("CUS:NAME > 'AB\0X'"s, true);
+    expectSound("CUS:NAME = 'AB\0Y'"s, true);
+}
+
+TEST_F(FilterTranslatorTest, DeepNestingStaysValidSql) {
+    std::string nots, alternating = "CUS:NUMBER = 5", xors = "CUS:NUMBER = 1";
+    for (int i = 0; i < 60; ++i) {
+        nots += i % 3 ? "NOT " : "~(";
+        alternating = "CUS:NAME = 'Smith' " + std::string(i % 2 ? "OR NOT" : "AND") + " (" +
+                      alternating + ")";
+        xors = "(" + xors + " XOR CUS:NUMBER = " + std::to_string(i % 7) + ")";
+    }
+    nots += "CUS:NUMBER = 5" + std::string(20, ')');
+    expectSound(nots, true); // NOT NOT cancels out
+    expectSound(alternating, false);
+    expectSound(xors, false);
+    expectSound("CUS:NAME = 'Smith' OR (CUS:NUMBER = 5 AND (CUS:CITY <> 'Cork' OR (NOT (ITM:PRICE "
+                "< 5))))",
+                true);
+}
+
 TEST_F(FilterTranslatorTest, CaseInsensitiveKeysServeUpperAndPrefixForms) {
     EXPECT_NE(queryPlan("UPPER(CUS:NAME) = 'SMITH'").find("byName"), std::string::npos);
     EXPECT_NE(queryPlan("SUB(UPPER(CUS:NAME),1,3) = 'SMI'").find("byName"), std::string::npos);

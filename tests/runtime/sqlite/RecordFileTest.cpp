@@ -139,6 +139,44 @@ TEST_F(RecordFileTest, ValuesAreStoredExactlyAndReadableWithSql) {
               std::vector<std::string>{std::to_string(negative)});
 }
 
+TEST_F(RecordFileTest, AFileWithoutKeysKeepsEveryKindOfFieldExactly) {
+    auto layout = std::make_shared<RecordLayout>(RecordLayout{
+        {"CFG:BYTE", FieldType::byte()},
+        {"CFG:SHORT", FieldType::shortInteger()},
+        {"CFG:COUNT", FieldType::unsignedLong()},
+        {"CFG:RATE", FieldType::decimal(5, 4)},
+        {"CFG:HUGE", FieldType::decimal(25, 4)},
+        {"CFG:WEIGHT", FieldType::real()},
+        {"CFG:DAY", FieldType::date()},
+        {"CFG:TIME", FieldType::time()},
+        {"CFG:NOTE", FieldType::pstring(12)},
+        {"CFG:PATH", FieldType::cstring(12)},
+        {"CFG:TEXT", FieldType::text(6)},
+    });
+    Record config(layout), copy(layout);
+    auto file = station.driver.makeFile(FileDefinition("CONFIG", "CFG", layout), config);
+    ASSERT_TRUE(file->create() && file->open());
+    config.field(1).assign(255);
+    config.field(2).assign(-32768);
+    config.field(3).assign(4294967295LL);
+    config.field(4).assign(*Decimal::parse("0.0825"));
+    config.field(5).assign(*Decimal::parse("-123456789012345678901.2345"));
+    config.field(6).assign(0.1);
+    config.field(7).assign(80000);
+    config.field(8).assign(8639999);
+    config.field(9).assign("  padded  ");
+    config.field(10).assign("a b ");
+    config.field(11).assign("  x");
+    copy = config;
+    ASSERT_TRUE(file->add());
+    config.clear();
+    ASSERT_TRUE(file->set(0) && file->next());
+    EXPECT_TRUE(config == copy);
+    EXPECT_FALSE(file->get(1));
+    EXPECT_EQ(errorCode(), errors::driverError);
+    EXPECT_EQ(file->position(), "K0|i1;");
+}
+
 TEST_F(RecordFileTest, ReadsInKeyOrderFromEitherEndAndFromAKeyValue) {
     for (auto [id, name] : std::vector<std::pair<int, const char*>>{
              {1, "miller"}, {2, "Adams"}, {3, "Zane"}, {4, "Baker"}, {5, "MILLER"}, {6, "baker"}})

@@ -133,6 +133,12 @@ TEST_F(RecordViewTest, JoinsFillTheJoinedBuffersOrClearThem) {
     ASSERT_TRUE(lines->setOrder("-ITM:COST"));
     ASSERT_TRUE(lines->next());
     EXPECT_EQ(detail.field("IND:INVDETID").integer(), 1);
+    ASSERT_TRUE(lines->next());
+    std::string atPen = lines->position(); // placed by a decimal order value
+    ASSERT_TRUE(lines->next());
+    ASSERT_TRUE(lines->reset(atPen));
+    ASSERT_TRUE(lines->next());
+    EXPECT_EQ(detail.field("IND:INVDETID").integer(), 3);
     auto matched = station.driver.makeView(*details);
     ASSERT_TRUE(matched->join(*items, "IND:ITEMNUMBER = ITM:ITEMNUMBER", true));
     ASSERT_TRUE(matched->open());
@@ -140,6 +146,18 @@ TEST_F(RecordViewTest, JoinsFillTheJoinedBuffersOrClearThem) {
     while (matched->next())
         ++count;
     EXPECT_EQ(count, 2);
+
+    // A view is put together before its files are open; it opens once they are.
+    auto laterItems = station.driver.makeFile(itemDefinition(), item);
+    auto later = station.driver.makeView(*details);
+    ASSERT_TRUE(later->join(*laterItems, "ITM:ITEMNUMBER = IND:ITEMNUMBER"));
+    ASSERT_TRUE(later->setOrder("-ITM:COST"));
+    EXPECT_FALSE(later->open());
+    EXPECT_EQ(errorCode(), errors::fileNotOpen);
+    ASSERT_TRUE(laterItems->open());
+    ASSERT_TRUE(later->open());
+    ASSERT_TRUE(later->next());
+    EXPECT_EQ(clip(item.field("ITM:ITEMNUMBER").text()), "INK");
 }
 
 TEST_F(RecordViewTest, RefusesTextsItCannotReadNamingThePosition) {

@@ -283,6 +283,27 @@ TEST_F(Processes, AHoldDiesWithItsProcess) {
     EXPECT_TRUE(parent.customers->put());
 }
 
+TEST_F(Processes, AHoldThatWaitsReadsWhatTheHolderWrote) {
+    ChildStation child([&](ChildStation& self) {
+        Station station(folder.path());
+        self.require(station.customers->open());
+        station.customers->hold();
+        self.require(readCustomer(station, 3));
+        self.say('h');
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        station.customer.field("CUS:NAME").assign("Written While Held");
+        self.require(station.customers->put()); // and so released
+        self.hear();
+    });
+    ASSERT_EQ(child.hear(), 'h');
+    Station parent(folder.path());
+    ASSERT_TRUE(parent.customers->open());
+    parent.customers->hold(5);
+    ASSERT_TRUE(readCustomer(parent, 3)) << errorText();
+    EXPECT_EQ(parent.name(), "Written While Held");
+    EXPECT_TRUE(parent.customers->isHeld());
+}
+
 TEST_F(Processes, AChangeByAnotherProcessAnswers89) {
     ChildStation child([&](ChildStation& self) {
         Station station(folder.path());
