@@ -170,6 +170,11 @@ struct Owner {
         window->post(what);
         session.run();
     }
+    // Opens the menu and answers it with choice `n` (0 = none).
+    void choose(int n) {
+        ask(openMenu);
+        EXPECT_TRUE(session.answerPopup(n));
+    }
 };
 
 TEST(PopupMenu, MimickedButtonsShowTheButtonAndPressIt) {
@@ -196,17 +201,14 @@ TEST(PopupMenu, MimickedButtonsShowTheButtonAndPressIt) {
 
     // The user picks "Change" (disabled: shown with "~"), then "Insert", then the
     // custom entry, then nothing.
-    owner.session.answerNextPopup(1);
-    owner.ask(Owner::openMenu);
+    owner.choose(1);
     ASSERT_FALSE(owner.session.display().dialogsShown().empty());
     EXPECT_EQ(owner.session.display().dialogsShown().back().menuText,
               "|[1(~wizins.gif)]&Insert|~[]&Change|[]&Print|-|[]Custom");
     EXPECT_EQ(owner.lastChoice, "Insert");
     EXPECT_EQ(menu.LastChoiceName(), "Insert");
-    owner.session.answerNextPopup(4);
-    owner.ask(Owner::openMenu);
-    owner.session.answerNextPopup(0);
-    owner.ask(Owner::openMenu);
+    owner.choose(4);
+    owner.choose(0);
     EXPECT_EQ(owner.lastChoice, "");
     EXPECT_EQ(owner.log, (std::vector<std::string>{"Accepted 10", "User 1"}));
 }
@@ -255,8 +257,7 @@ TEST(PopupMenu, TheToolboxRunsOnItsOwnThreadAndPostsToTheOwner) {
     EXPECT_EQ(owner.log.back(), "Accepted 11");
 
     // The popup still works from the owner's thread while the toolbox is open.
-    owner.session.answerNextPopup(2);
-    owner.ask(Owner::openMenu);
+    owner.choose(2);
     EXPECT_EQ(owner.lastChoice, "Insert");
 
     // Closing the toolbox ends its thread.

@@ -100,7 +100,6 @@ struct BrowseWithToolbar {
                 p.FIRSTFIELD = 11;
             },
             [this](TestProcedure& p) {
-                p.window->setProperty(1, host::Property::Selected, 1); // the first tab
                 // What each browse's AttachToolbar does.
                 byName.BROWSE = names.get();
                 byName.INSERTBUTTON = 4;
