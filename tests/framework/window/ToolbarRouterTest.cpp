@@ -99,7 +99,7 @@ struct BrowseWithToolbar {
                 p.RegisterBrowse(*numbers);
                 p.FIRSTFIELD = 11;
             },
-            [this](TestProcedure& p) {
+            [this](TestProcedure&) {
                 // What each browse's AttachToolbar does.
                 byName.BROWSE = names.get();
                 byName.INSERTBUTTON = 4;
