@@ -84,15 +84,6 @@ TEST(WindowController, OpeningPreparesRefreshesAndPassesEventsOnInOrder) {
     w.first->wantsReload = true;
     ASSERT_TRUE(w.session.type(2, "Smith"));
     EXPECT_EQ(only(take(w.log), "first: sort"), (std::vector<std::string>{"first: sort 0"}));
-
-    // The first size change only marks the window; later ones refresh it.
-    ASSERT_TRUE(w.session.resize(400, 300));
-    EXPECT_TRUE(only(take(w.log), "first: sort").empty());
-    EXPECT_EQ(w.procedure->INITED, TestProcedure::WindowPrepared | TestProcedure::FirstSizeSeen);
-    ASSERT_TRUE(w.session.resize(500, 300));
-    EXPECT_EQ(only(take(w.log), "first: sort").size(), 1u);
-    ASSERT_TRUE(w.session.resize(300, 200));
-    EXPECT_EQ(only(take(w.log), "first: sort").size(), 1u);
 }
 
 TEST(WindowController, ARegisteredButtonEndsTheWindowAndTeardownReleasesEverything) {

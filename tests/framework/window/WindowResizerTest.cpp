@@ -187,16 +187,4 @@ TEST(WindowResizer, ExcludedControlsAndChangedStrategies) {
     EXPECT_EQ(w.rect(4), (Rect{440, 345, 50, 20}));
 }
 
-TEST(WindowResizer, StrategyTablesBySetAndType) {
-    EXPECT_EQ(WindowResizer::PositionalStrategyFor(1, 9), 0x505);
-    EXPECT_EQ(WindowResizer::ResizeStrategyFor(1, 8), WindowResizer::KeepHeight);
-    EXPECT_EQ(WindowResizer::PositionalStrategyFor(1, 14), 0);
-    EXPECT_EQ(WindowResizer::PositionalStrategyFor(2, 10), 0x300);
-    EXPECT_EQ(WindowResizer::ResizeStrategyFor(2, 37), 12);
-    EXPECT_EQ(WindowResizer::ResizeStrategyFor(2, 12), 3);
-    EXPECT_EQ(WindowResizer::PositionalStrategyFor(3, 6), 0x101);
-    EXPECT_EQ(WindowResizer::ResizeStrategyFor(3, 14), 3);
-    EXPECT_EQ(WindowResizer::PositionalStrategyFor(2, 6), 0);
-}
-
 } // namespace
