@@ -21,6 +21,18 @@ std::string titleOf(const Window& window) {
     return quote(window.title().empty() ? window.name() : window.title());
 }
 
+// Message box buttons by name, in the order a box shows them.
+constexpr std::array<std::pair<unsigned, const char*>, 8> buttons{{
+    {ButtonOk, "OK"},
+    {ButtonYes, "Yes"},
+    {ButtonNo, "No"},
+    {ButtonAbort, "Abort"},
+    {ButtonRetry, "Retry"},
+    {ButtonIgnore, "Ignore"},
+    {ButtonCancel, "Cancel"},
+    {ButtonHelp, "Help"},
+}};
+
 } // namespace
 
 SessionView SessionView::capture(const HeadlessSession& session) {
@@ -36,17 +48,6 @@ SessionView SessionView::capture(const HeadlessSession& session) {
     view.beeps_ = session.desktop().beeps();
     return view;
 }
-
-constexpr std::array<std::pair<unsigned, const char*>, 8> buttons{{
-    {ButtonOk, "OK"},
-    {ButtonYes, "Yes"},
-    {ButtonNo, "No"},
-    {ButtonAbort, "Abort"},
-    {ButtonRetry, "Retry"},
-    {ButtonIgnore, "Ignore"},
-    {ButtonCancel, "Cancel"},
-    {ButtonHelp, "Help"},
-}};
 
 std::string SessionView::buttonNames(unsigned set) {
     std::string text;
@@ -86,7 +87,7 @@ std::string SessionView::describe(const DialogRequest& dialog) {
         answer = dialog.accepted ? "ok" : "cancel";
         break;
     }
-    return text + (dialog.answered ? ", answered " + answer : ", waiting");
+    return text + (dialog.answered ? " (answered " + answer + ")" : " (waiting)");
 }
 
 std::vector<std::string> SessionView::changesSince(const SessionView& before,
