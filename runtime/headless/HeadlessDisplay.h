@@ -1,0 +1,47 @@
+#pragma once
+
+#include "runtime/DialogRequest.h"
+#include "runtime/Display.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace host::headless {
+
+// The display backend for running without a screen: it draws nothing (tests read the
+// model directly), remembers every dialog raised, and answers dialogs from scripted
+// answers given beforehand. A dialog with no scripted answer stays pending until the
+// test answers it through UserInput (HeadlessSession does both).
+class HeadlessDisplay : public Display {
+public:
+    void synchronize(Desktop& desktop) override;
+    void dialogRaised(DialogRequest& request) override;
+
+    // Scripted answers, used in order by the next dialogs of their kind.
+    void answerNextMessage(unsigned button) { messageAnswers_.push_back(button); }
+    void answerNextPopup(int choice) { popupAnswers_.push_back(choice); }
+    void answerNextFileDialog(std::optional<std::string> file) {
+        fileAnswers_.push_back(std::move(file));
+    }
+    void answerNextPrinterSetup(bool ok) { printerAnswers_.push_back(ok); }
+    std::size_t scriptedAnswersLeft() const;
+
+    // Every dialog raised, in order, as it was asked (with the answer when scripted).
+    const std::vector<DialogRequest>& dialogsShown() const { return shown_; }
+    // Only the message boxes.
+    std::vector<MessageBoxRequest> messagesShown() const;
+    void forgetDialogs() { shown_.clear(); }
+    int synchronizations() const { return synchronizations_; }
+
+private:
+    std::deque<unsigned> messageAnswers_;
+    std::deque<int> popupAnswers_;
+    std::deque<std::optional<std::string>> fileAnswers_;
+    std::deque<bool> printerAnswers_;
+    std::vector<DialogRequest> shown_;
+    int synchronizations_ = 0;
+};
+
+} // namespace host::headless

@@ -1,0 +1,365 @@
+#include "runtime/headless/HeadlessSession.h"
+
+#include "runtime/Clock.h"
+#include "runtime/headless/ScriptedMessageBoxes.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace host::headless {
+
+namespace {
+constexpr int hundredthsPerDay = 8640000;
+
+bool isTypedInto(ControlKind kind) {
+    return kind == ControlKind::Entry || kind == ControlKind::Spin || kind == ControlKind::Combo ||
+           kind == ControlKind::Text || kind == ControlKind::DropList ||
+           kind == ControlKind::Check || kind == ControlKind::List;
+}
+} // namespace
+
+HeadlessSession::HeadlessSession() {
+    desktop_.install();
+    desktop_.setDisplay(&display_);
+    day_ = dayNumber(2024, 3, 15);
+    clock_ = 9 * 360000;
+    setClockSource({[this] { return day_; }, [this] { return clock_; }});
+    haltByException();
+}
+
+HeadlessSession::~HeadlessSession() {
+    desktop_.scheduler().cancelAll();
+    desktop_.setDisplay(nullptr);
+    setClockSource({});
+    setHaltHandler({});
+}
+
+int HeadlessSession::start(std::function<void()> procedure) {
+    int thread = desktop_.startThread(std::move(procedure));
+    run();
+    return thread;
+}
+
+void HeadlessSession::run() {
+    desktop_.runUntilIdle();
+}
+
+void HeadlessSession::setClock(int dayNumber, int hundredths) {
+    day_ = dayNumber;
+    clock_ = std::clamp(hundredths, 0, hundredthsPerDay - 1);
+}
+
+void HeadlessSession::advanceClock(int hundredths) {
+    while (hundredths > 0) {
+        // Step to the next moment a timer elapses, so that each one fires on time.
+        int step = hundredths;
+        for (Window* w : desktop_.windows()) {
+            if (w->timer() <= 0)
+                continue;
+            int elapsed = ((clock_ - w->timerLastElapsed()) % hundredthsPerDay + hundredthsPerDay) %
+                          hundredthsPerDay;
+            step = std::min(step, std::max(w->timer() - elapsed, 1));
+        }
+        clock_ += step;
+        hundredths -= step;
+        if (clock_ >= hundredthsPerDay) {
+            clock_ -= hundredthsPerDay;
+            ++day_;
+        }
+        run();
+    }
+}
+
+Window* HeadlessSession::window(std::string_view titleOrName) const {
+    const auto& windows = desktop_.windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (equalIgnoringCase((*it)->title(), titleOrName) ||
+            equalIgnoringCase((*it)->name(), titleOrName))
+            return *it;
+    return nullptr;
+}
+
+std::vector<std::string> HeadlessSession::windowTitles() const {
+    std::vector<std::string> titles;
+    for (Window* w : desktop_.windows())
+        titles.push_back(w->title());
+    return titles;
+}
+
+Control* HeadlessSession::control(int number, Window* window) const {
+    Window* w = target(window);
+    return w ? w->control(number) : nullptr;
+}
+
+Control* HeadlessSession::control(std::string_view spec, Window* window) const {
+    Window* w = target(window);
+    if (!w)
+        return nullptr;
+    int number = 0;
+    auto [end, ec] = std::from_chars(spec.data(), spec.data() + spec.size(), number);
+    if (ec == std::errc() && end == spec.data() + spec.size())
+        return w->control(number);
+    if (Control* named = w->controlNamed(spec))
+        return named;
+    // A prompt names the control that follows it.
+    if (Control* prompt = w->controlWithText(spec, ControlKind::Prompt)) {
+        bool after = false;
+        for (Control* c : w->controls()) {
+            if (c == prompt) {
+                after = true;
+                continue;
+            }
+            if (after && isTypedInto(c->kind()))
+                return c;
+        }
+    }
+    return w->controlWithText(spec);
+}
+
+std::string HeadlessSession::text(std::string_view spec, Window* window) const {
+    Control* c = control(spec, window);
+    if (!c)
+        return {};
+    switch (c->kind()) {
+    case ControlKind::Entry:
+    case ControlKind::Spin:
+    case ControlKind::Combo:
+    case ControlKind::Text:
+    case ControlKind::Display:
+    case ControlKind::DropList:
+    case ControlKind::Option:
+        return c->contents();
+    default:
+        return c->text();
+    }
+}
+
+bool HeadlessSession::isEnabled(std::string_view spec, Window* window) const {
+    Control* c = control(spec, window);
+    return c && target(window)->isEnabled(c->number());
+}
+
+bool HeadlessSession::isVisible(std::string_view spec, Window* window) const {
+    Control* c = control(spec, window);
+    return c && target(window)->isVisible(c->number());
+}
+
+bool HeadlessSession::isChecked(std::string_view spec, Window* window) const {
+    Control* c = control(spec, window);
+    return c && c->isChecked();
+}
+
+std::vector<std::vector<std::string>> HeadlessSession::listCells(std::string_view spec,
+                                                                 Window* window) const {
+    std::vector<std::vector<std::string>> rows;
+    Control* c = control(spec, window);
+    if (!c)
+        return rows;
+    for (const auto& cells : c->formattedRows()) {
+        std::vector<std::string> texts;
+        for (const auto& cell : cells)
+            texts.push_back(cell.text);
+        rows.push_back(std::move(texts));
+    }
+    return rows;
+}
+
+std::vector<std::string> HeadlessSession::listLines(std::string_view spec, Window* window) const {
+    std::vector<std::string> lines;
+    Control* c = control(spec, window);
+    if (!c)
+        return lines;
+    for (const auto& cells : c->formattedRows()) {
+        if (c->format()) {
+            lines.push_back(c->format()->renderRow(cells));
+        } else {
+            std::string line;
+            for (const auto& cell : cells)
+                line += cell.text;
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+int HeadlessSession::selectedRow(std::string_view spec, Window* window) const {
+    Control* c = control(spec, window);
+    return c ? c->selectedRow() : 0;
+}
+
+std::string HeadlessSession::statusBar(int zone) const {
+    Window* w = desktop_.activeWindow();
+    if (w && w->statusZoneCount() == 0 && w->frame())
+        w = w->frame();
+    if (w && w->statusZoneCount() == 0 && desktop_.frame())
+        w = desktop_.frame();
+    return w ? w->statusText(zone) : std::string();
+}
+
+bool HeadlessSession::press(std::string_view spec, Window* window) {
+    Control* c = control(spec, window);
+    return c && press(c->number(), window);
+}
+
+bool HeadlessSession::press(int number, Window* window) {
+    Window* w = target(window);
+    if (!w || !input().press(*w, number))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::type(std::string_view spec, std::string_view text, Window* window) {
+    Control* c = control(spec, window);
+    return c && type(c->number(), text, window);
+}
+
+bool HeadlessSession::type(int number, std::string_view text, Window* window) {
+    Window* w = target(window);
+    if (!w || !input().type(*w, number, text))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::focus(std::string_view spec, Window* window) {
+    Window* w = target(window);
+    Control* c = control(spec, window);
+    if (!w || !c || !input().focus(*w, c->number()))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::pressKey(int keyCode, Window* window) {
+    Window* w = target(window);
+    if (!w || !input().pressKey(*w, keyCode))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::pressKey(std::string_view keyName, Window* window) {
+    auto code = KeyCode::parse(keyName);
+    return code && pressKey(*code, window);
+}
+
+bool HeadlessSession::clickRow(std::string_view list, int row, int column, int keyCode,
+                               Window* window) {
+    Window* w = target(window);
+    Control* c = control(list, window);
+    if (!w || !c || !input().clickList(*w, c->number(), row, column, keyCode))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::doubleClickRow(std::string_view list, int row, int column, Window* window) {
+    return clickRow(list, row, column, KeyCode::MouseLeft2, window);
+}
+
+bool HeadlessSession::rightClickRow(std::string_view list, int row, int column, Window* window) {
+    return clickRow(list, row, column, KeyCode::MouseRight, window);
+}
+
+bool HeadlessSession::chooseItem(std::string_view dropList, int item, Window* window) {
+    Window* w = target(window);
+    Control* c = control(dropList, window);
+    if (!w || !c || !input().chooseItem(*w, c->number(), item))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::chooseTab(std::string_view sheet, int tab, Window* window) {
+    Window* w = target(window);
+    Control* c = control(sheet, window);
+    if (!w || !c || !input().chooseTab(*w, c->number(), tab))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::chooseMenu(std::string_view itemText) {
+    std::vector<Window*> candidates;
+    if (Window* w = desktop_.activeWindow()) {
+        candidates.push_back(w);
+        if (w->frame())
+            candidates.push_back(w->frame());
+    }
+    if (Window* f = desktop_.frame())
+        candidates.push_back(f);
+    for (Window* w : candidates) {
+        if (Control* item = w->controlWithText(itemText, ControlKind::Item)) {
+            if (!input().press(*w, item->number()))
+                return false;
+            run();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HeadlessSession::resize(int width, int height, Window* window) {
+    Window* w = target(window);
+    if (!w || !input().resize(*w, width, height))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::closeWindow(Window* window) {
+    Window* w = target(window);
+    if (!w || !input().close(*w))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::activate(Window& window) {
+    if (!input().activate(window))
+        return false;
+    run();
+    return true;
+}
+
+DialogRequest* HeadlessSession::pending(DialogRequest::Kind kind) const {
+    for (DialogRequest* d : desktop_.pendingDialogs())
+        if (d->kind == kind)
+            return d;
+    return nullptr;
+}
+
+bool HeadlessSession::answerMessage(unsigned button) {
+    DialogRequest* d = pending(DialogRequest::Kind::Message);
+    if (!d || !input().answerMessage(*d, button))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::answerPopup(int choice) {
+    DialogRequest* d = pending(DialogRequest::Kind::Popup);
+    if (!d || !input().answerPopup(*d, choice))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::answerFileDialog(std::optional<std::string> file) {
+    DialogRequest* d = pending(DialogRequest::Kind::File);
+    if (!d || !input().answerFileDialog(*d, std::move(file)))
+        return false;
+    run();
+    return true;
+}
+
+bool HeadlessSession::answerPrinterSetup(bool ok) {
+    DialogRequest* d = pending(DialogRequest::Kind::PrinterSetup);
+    if (!d || !input().answerPrinterSetup(*d, ok))
+        return false;
+    run();
+    return true;
+}
+
+} // namespace host::headless

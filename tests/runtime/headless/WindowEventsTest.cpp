@@ -1,0 +1,415 @@
+#include "runtime/Clock.h"
+#include "runtime/Desktop.h"
+#include "runtime/KeyCode.h"
+#include "runtime/MessageBox.h"
+#include "runtime/Queue.h"
+#include "runtime/Window.h"
+#include "runtime/WindowDefinitionParser.h"
+#include "runtime/headless/HeadlessSession.h"
+#include "runtime/headless/ScriptedMessageBoxes.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using host::CycleEnd;
+using host::EventKind;
+using host::KeyCode;
+using host::Window;
+using host::headless::HeadlessSession;
+
+std::shared_ptr<const host::WindowDefinition> define(const char* text) {
+    auto result = host::WindowDefinitionParser::parse(text, "test");
+    EXPECT_TRUE(result.ok()) << result.message();
+    if (!result.ok() || result.windows.empty())
+        return nullptr;
+    return std::make_shared<const host::WindowDefinition>(result.windows[0]);
+}
+
+std::string describe(const Window& w) {
+    std::string text(host::eventName(w.currentEvent()));
+    if (w.eventControl() != 0)
+        text += " " + std::to_string(w.eventControl());
+    return text;
+}
+
+// Runs a window's loop on the current logical thread, logging every event; `handle`
+// may end the cycle itself (returning true) or leave it to the default.
+using Handler = std::function<bool(Window&)>;
+void runWindow(Window& window, std::vector<std::string>& log, Handler handle = {}) {
+    window.open();
+    while (window.nextEvent()) {
+        log.push_back(describe(window));
+        if (handle && handle(window))
+            continue;
+        window.endCycle(CycleEnd::DefaultAction);
+    }
+}
+
+const char* const customerForm = R"(
+window P2$FORM "Update Customer" at=0,0,200,100 status=100,-1
+  prompt 1 "&Name:"
+  entry 2 use=CUS:NAME required status="Enter the customer's name"
+  prompt 3 "&Number:"
+  entry 4 use=CUS:NUMBER
+  check 5 "&Active" use=CUS:ACTIVE
+  button 6 "&OK" default
+  button 7 "&Cancel" cancel
+end)";
+
+struct Customer {
+    host::Variable name{host::FieldType::text(20)};
+    host::Variable number{host::FieldType::longInteger()};
+    host::Variable active{host::FieldType::byte()};
+    void bindTo(Window& w) {
+        w.bind("CUS:NAME", name);
+        w.bind("CUS:NUMBER", number);
+        w.bind("CUS:ACTIVE", active);
+    }
+};
+
+TEST(WindowEvents, OpeningGivesOpenWindowThenFocusOnTheFirstField) {
+    HeadlessSession session;
+    auto definition = define(customerForm);
+    std::vector<std::string> log;
+    Customer customer;
+    session.start([&] {
+        Window w(definition);
+        customer.bindTo(w);
+        runWindow(w, log);
+    });
+    EXPECT_EQ(log, (std::vector<std::string>{"OpenWindow", "Selected 2"}));
+    ASSERT_NE(session.activeWindow(), nullptr);
+    EXPECT_EQ(session.activeWindow()->title(), "Update Customer");
+    EXPECT_EQ(session.activeWindow()->focus(), 2);
+    EXPECT_EQ(session.statusBar(1), "Enter the customer's name");
+    EXPECT_EQ(session.windowTitles(), (std::vector<std::string>{"Update Customer"}));
+
+    // The close box: CloseWindow, whose default action closes the window.
+    EXPECT_TRUE(session.closeWindow());
+    EXPECT_EQ(log.back(), "CloseWindow");
+    EXPECT_TRUE(session.windowTitles().empty());
+    EXPECT_EQ(session.desktop().scheduler().aliveCount(), 0u);
+}
+
+TEST(WindowEvents, TypingPressingAndTheAcceptAllPass) {
+    HeadlessSession session;
+    auto definition = define(customerForm);
+    std::vector<std::string> log;
+    Customer customer;
+    bool completed = false;
+    session.start([&] {
+        Window w(definition);
+        customer.bindTo(w);
+        runWindow(w, log, [&](Window& window) {
+            if (window.currentEvent() == EventKind::Accepted && window.eventControl() == 6) {
+                window.select(0); // OK: validate every field
+            } else if (window.currentEvent() == EventKind::Completed) {
+                completed = true;
+                window.endCycle(CycleEnd::Leave);
+                return true;
+            }
+            return false;
+        });
+    });
+    log.clear();
+    // OK with the required name blank: the pass stops on the name.
+    EXPECT_TRUE(session.press("&OK"));
+    EXPECT_EQ(log, (std::vector<std::string>{"Selected 6", "Accepted 6", "Selected 2"}));
+    EXPECT_EQ(session.activeWindow()->focus(), 2);
+    EXPECT_EQ(session.desktop().beeps(), 1);
+    EXPECT_FALSE(completed);
+
+    log.clear();
+    EXPECT_TRUE(session.type("&Name:", "Rossi"));
+    EXPECT_TRUE(session.type("Number:", "42"));
+    EXPECT_TRUE(session.press("Active"));
+    EXPECT_EQ(log, (std::vector<std::string>{"Accepted 2", "Selected 4", "Accepted 4", "Selected 5",
+                                             "Accepted 5"}));
+    EXPECT_EQ(host::clip(customer.name.value().toText()), "Rossi");
+    EXPECT_EQ(customer.number.value().toInteger(), 42);
+    EXPECT_EQ(customer.active.value().toInteger(), 1);
+
+    log.clear();
+    EXPECT_TRUE(session.pressKey("Enter")); // the default button
+    EXPECT_EQ(log, (std::vector<std::string>{"Accepted 6", "Accepted 2", "Accepted 4", "Accepted 5",
+                                             "Completed"}));
+    EXPECT_TRUE(completed);
+    EXPECT_TRUE(session.windowTitles().empty());
+}
+
+TEST(WindowEvents, InputAUserCouldNotGiveIsRefused) {
+    HeadlessSession session;
+    auto definition = define(R"(
+window W "W"
+  entry 1 use=X
+  button 2 "&Go" disabled
+  button 3 "&Hidden" hidden
+  entry 4 readonly
+end)");
+    std::vector<std::string> log;
+    host::Variable x(host::FieldType::text(5));
+    session.start([&] {
+        Window w(definition);
+        w.bind("X", x);
+        runWindow(w, log);
+    });
+    EXPECT_FALSE(session.press("Go"));
+    EXPECT_FALSE(session.press("Hidden"));
+    EXPECT_FALSE(session.press("Missing"));
+    EXPECT_FALSE(session.type(4, "no"));
+    EXPECT_FALSE(session.press(1)); // an entry is not pressed
+    EXPECT_EQ(log, (std::vector<std::string>{"OpenWindow", "Selected 1"}));
+    // Text longer than the variable is cut to it.
+    EXPECT_TRUE(session.type(1, "abcdefgh"));
+    EXPECT_EQ(x.value().toText(), "abcde");
+    EXPECT_EQ(session.text("1"), "abcde");
+}
+
+TEST(WindowEvents, AlertKeysArriveAsAlertKeyEventsWithTheirKeyCode) {
+    HeadlessSession session;
+    auto definition = define(R"(
+window W "W" alert=F2
+  entry 1 alert="Ctrl+'"
+  entry 2
+end)");
+    std::vector<std::string> log;
+    std::vector<int> codes;
+    session.start([&] {
+        Window w(definition);
+        runWindow(w, log, [&](Window& window) {
+            if (window.currentEvent() == EventKind::AlertKey)
+                codes.push_back(host::keyCode());
+            return false;
+        });
+    });
+    log.clear();
+    EXPECT_TRUE(session.pressKey("Ctrl+'"));
+    EXPECT_TRUE(session.pressKey(KeyCode::F1)); // not alerted: nothing happens
+    EXPECT_TRUE(session.pressKey("F2"));        // alerted on the window
+    EXPECT_TRUE(session.pressKey("Tab"));
+    EXPECT_TRUE(session.pressKey("Ctrl+'")); // not alerted on the second entry
+    EXPECT_EQ(log, (std::vector<std::string>{"AlertKey 1", "AlertKey 1", "Selected 2"}));
+    EXPECT_EQ(codes, (std::vector<int>{KeyCode::CtrlQuote, KeyCode::function(2)}));
+
+    // Alerts armed at run time, at a position of the control's table.
+    Window* w = session.activeWindow();
+    w->alert(2, KeyCode::Down, 5);
+    EXPECT_EQ(w->property(2, host::Property::AlertKey, 5).toInteger(), KeyCode::Down);
+    log.clear();
+    EXPECT_TRUE(session.pressKey("Down"));
+    EXPECT_EQ(log, (std::vector<std::string>{"AlertKey 2"}));
+    w->setProperty(2, host::Property::AlertKey, 0, 5);
+    EXPECT_FALSE(w->isAlerted(2, KeyCode::Down));
+}
+
+TEST(WindowEvents, PostingBetweenTwoLogicalThreads) {
+    HeadlessSession session;
+    auto frameDefinition = define(R"(
+window FRAME "Frame"
+  button 1 "&Start"
+end)");
+    auto childDefinition = define(R"(
+window CHILD "Child"
+  button 1 "&Close"
+end)");
+    std::vector<std::string> frameLog;
+    std::vector<std::string> childLog;
+    int childThread = 0;
+    session.start([&] {
+        Window frame(frameDefinition);
+        runWindow(frame, frameLog, [&](Window& w) {
+            if (w.currentEvent() == EventKind::Accepted && w.eventControl() == 1)
+                childThread = host::startThread([&] {
+                    Window child(childDefinition);
+                    runWindow(child, childLog, [&](Window& c) {
+                        if (c.currentEvent() == host::userEvent(1))
+                            host::postEvent(host::userEvent(2), 0, 1); // answer the frame
+                        return false;
+                    });
+                });
+            return false;
+        });
+    });
+    EXPECT_TRUE(session.press("&Start"));
+    ASSERT_EQ(childThread, 2);
+    EXPECT_EQ(session.activeWindow()->title(), "Child");
+    EXPECT_EQ(session.activeWindow()->thread(), 2);
+    EXPECT_TRUE(host::postEvent(host::userEvent(1), 0, childThread));
+    session.run();
+    EXPECT_EQ(childLog.back(), "User+1");
+    EXPECT_EQ(frameLog.back(), "User+2");
+    // A thread without a window takes no posts.
+    EXPECT_FALSE(host::postEvent(host::userEvent(1), 0, 99));
+}
+
+TEST(WindowEvents, ATimerAtOneSecondFiresOnTheFakeClock) {
+    HeadlessSession session;
+    auto definition = define("window T \"Clock\" timer=100\nend");
+    std::vector<int> ticks;
+    std::vector<std::string> log;
+    session.start([&] {
+        Window w(definition);
+        runWindow(w, log, [&](Window&) {
+            if (log.back() == "Timer")
+                ticks.push_back(host::clockNow());
+            return false;
+        });
+    });
+    int start = session.clock();
+    session.advanceClock(99);
+    EXPECT_TRUE(ticks.empty());
+    session.advanceClock(1);
+    EXPECT_EQ(ticks, (std::vector<int>{start + 100}));
+    session.advanceClock(250);
+    EXPECT_EQ(ticks, (std::vector<int>{start + 100, start + 200, start + 300}));
+    // The program changes the interval through the property.
+    session.activeWindow()->setProperty(0, host::Property::Timer, 0);
+    session.advanceClock(500);
+    EXPECT_EQ(ticks.size(), 3u);
+}
+
+TEST(WindowEvents, MessageBoxesAreAnsweredScriptedOrWhileWaiting) {
+    HeadlessSession session;
+    std::vector<unsigned> answers;
+    session.answerNextMessage(host::ButtonNo);
+    session.start([&] {
+        answers.push_back(host::showMessage(
+            "Do you want to save?|Really?", "Save Record", host::MessageIcon::Question,
+            host::ButtonYes | host::ButtonNo | host::ButtonCancel, host::ButtonCancel));
+        answers.push_back(host::showMessage("Second", "Two", host::MessageIcon::None,
+                                            host::ButtonOk | host::ButtonCancel));
+    });
+    EXPECT_EQ(answers, (std::vector<unsigned>{host::ButtonNo}));
+    ASSERT_EQ(session.pendingDialogs().size(), 1u);
+    EXPECT_FALSE(session.answerMessage(host::ButtonYes)); // not one of its buttons
+    EXPECT_TRUE(session.answerMessage(host::ButtonCancel));
+    EXPECT_EQ(answers, (std::vector<unsigned>{host::ButtonNo, host::ButtonCancel}));
+    auto shown = session.messagesShown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].title, "Save Record");
+    EXPECT_EQ(shown[0].text, "Do you want to save?|Really?");
+    EXPECT_EQ(shown[0].buttons, host::ButtonYes | host::ButtonNo | host::ButtonCancel);
+    EXPECT_EQ(shown[0].defaultButton, host::ButtonCancel);
+    EXPECT_EQ(shown[1].title, "Two");
+    EXPECT_TRUE(session.pendingDialogs().empty());
+}
+
+TEST(WindowEvents, PopupFileAndPrinterDialogsReturnTheirAnswers) {
+    HeadlessSession session;
+    int choice = -1;
+    bool chosen = false;
+    host::FileDialogRequest file{"Pick", "old.gif", "GIF|*.gif", 0};
+    session.start([&] {
+        choice = host::popupMenu("&Insert|&Change|-|&Delete");
+        chosen = host::fileDialog(file);
+    });
+    ASSERT_EQ(session.pendingDialogs().size(), 1u);
+    EXPECT_EQ(session.pendingDialogs()[0]->menuText, "&Insert|&Change|-|&Delete");
+    EXPECT_TRUE(session.answerPopup(3));
+    EXPECT_EQ(choice, 3);
+    ASSERT_EQ(session.pendingDialogs().size(), 1u);
+    EXPECT_EQ(session.pendingDialogs()[0]->file.title, "Pick");
+    EXPECT_TRUE(session.answerFileDialog(std::nullopt));
+    EXPECT_FALSE(chosen);
+    EXPECT_EQ(file.fileName, "old.gif"); // cancelling keeps the name
+
+    session.answerNextFileDialog("new.gif");
+    session.start([&] { chosen = host::fileDialog(file); });
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(file.fileName, "new.gif");
+}
+
+TEST(WindowEvents, HaltEndsTheRunAndEveryThread) {
+    HeadlessSession session;
+    auto definition = define("window W \"W\"\nend");
+    std::vector<std::string> log;
+    session.start([&] {
+        Window w(definition);
+        runWindow(w, log);
+    });
+    EXPECT_THROW(session.start([] { host::halt(3, "Fatal error"); }),
+                 host::headless::ProgramHalted);
+    EXPECT_EQ(session.desktop().scheduler().aliveCount(), 0u);
+    EXPECT_TRUE(session.windowTitles().empty());
+}
+
+TEST(WindowEvents, CloseCanBeRefusedAndResizingGoesThroughSizing) {
+    HeadlessSession session;
+    auto definition = define("window W \"W\" at=0,0,400,300 resizable\nend");
+    std::vector<std::string> log;
+    bool allowClose = false;
+    session.start([&] {
+        Window w(definition);
+        runWindow(w, log, [&](Window& window) {
+            if (window.currentEvent() == EventKind::CloseWindow && !allowClose) {
+                window.endCycle(CycleEnd::Consumed);
+                return true;
+            }
+            return false;
+        });
+    });
+    EXPECT_TRUE(session.closeWindow());
+    EXPECT_EQ(session.windowTitles().size(), 1u);
+    log.clear();
+    EXPECT_TRUE(session.resize(600, 450));
+    EXPECT_EQ(log, (std::vector<std::string>{"Sizing", "Sized"}));
+    EXPECT_EQ(session.activeWindow()->rect(), (host::Rect{0, 0, 600, 450}));
+    allowClose = true;
+    EXPECT_TRUE(session.closeWindow());
+    EXPECT_TRUE(session.windowTitles().empty());
+}
+
+TEST(WindowEvents, TheFrameKeepsItsToolbarAndStatusBarForItsChildren) {
+    HeadlessSession session;
+    auto frameDefinition = define(R"(
+window P1$APPFRAME "Example EIP Application" frame status=100,100,100,100
+  menu "&Browse"
+    item 10 "&Customers"
+  end
+  toolbar
+    button 2005 icon="WIZFIRST.gif" tip="Go to the First Page"
+  end
+end)");
+    auto childDefinition = define(R"(
+window CHILD "Browse the Customer File" mdi
+  entry 1 status="Locate by name"
+end)");
+    std::vector<std::string> frameLog;
+    std::vector<std::string> childLog;
+    session.start([&] {
+        Window frame(frameDefinition);
+        runWindow(frame, frameLog, [&](Window& w) {
+            if (w.currentEvent() == EventKind::Accepted && w.eventControl() == 10)
+                host::startThread([&] {
+                    Window child(childDefinition);
+                    runWindow(child, childLog);
+                });
+            if (w.currentEvent() == EventKind::Accepted && w.eventControl() == 2005) {
+                // The frame hands toolbar buttons on to the active child's thread.
+                host::Window* child = host::desktop().activeChild();
+                if (child)
+                    host::postEvent(EventKind::Accepted, 2005, child->thread());
+            }
+            return false;
+        });
+    });
+    EXPECT_TRUE(session.chooseMenu("Customers"));
+    ASSERT_NE(session.desktop().activeChild(), nullptr);
+    EXPECT_EQ(session.desktop().activeChild()->title(), "Browse the Customer File");
+    EXPECT_EQ(session.desktop().activeChild()->frame(), session.desktop().frame());
+    EXPECT_EQ(session.statusBar(1), "Locate by name");
+    session.desktop().frame()->setStatusText(3, "Friday, March 15, 2024");
+    EXPECT_EQ(session.statusBar(3), "Friday, March 15, 2024");
+    EXPECT_TRUE(session.press(2005, session.desktop().frame()));
+    EXPECT_EQ(frameLog.back(), "Accepted 2005");
+    EXPECT_EQ(childLog.back(), "Accepted 2005");
+    EXPECT_TRUE(session.chooseMenu("&Customers"));
+    EXPECT_EQ(session.windowTitles().size(), 3u); // a second, independent child
+}
+
+} // namespace
