@@ -1,5 +1,8 @@
 #include "runtime/headless/HeadlessDisplay.h"
 
+#include "runtime/MenuText.h"
+#include "runtime/Value.h"
+
 namespace host::headless {
 
 void HeadlessDisplay::synchronize(Desktop&) {
@@ -18,7 +21,10 @@ void HeadlessDisplay::dialogRaised(DialogRequest& request) {
         break;
     case Kind::Popup:
         if (!popupAnswers_.empty()) {
-            request.choice = popupAnswers_.front();
+            const auto& answer = popupAnswers_.front();
+            request.choice = std::holds_alternative<int>(answer)
+                                 ? std::get<int>(answer)
+                                 : popupChoice(request.menuText, std::get<std::string>(answer));
             popupAnswers_.pop_front();
             request.answered = true;
         }
@@ -41,6 +47,22 @@ void HeadlessDisplay::dialogRaised(DialogRequest& request) {
         break;
     }
     shown_.push_back(request);
+}
+
+int HeadlessDisplay::popupChoice(std::string_view menuText, std::string_view entryText) {
+    auto plain = [](std::string_view text) {
+        std::string out;
+        for (char c : text)
+            if (c != '&')
+                out += c;
+        return std::string(clipped(out));
+    };
+    std::string wanted = plain(entryText);
+    MenuText menu = MenuText::parse(menuText);
+    for (const MenuLine& line : menu.lines())
+        if (line.number != 0 && equalIgnoringCase(plain(line.entry->text), wanted))
+            return line.number;
+    return 0;
 }
 
 std::size_t HeadlessDisplay::scriptedAnswersLeft() const {

@@ -6,6 +6,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 namespace host::headless {
@@ -22,6 +24,9 @@ public:
     // Scripted answers, used in order by the next dialogs of their kind.
     void answerNextMessage(unsigned button) { messageAnswers_.push_back(button); }
     void answerNextPopup(int choice) { popupAnswers_.push_back(choice); }
+    // By the chosen entry's text ("&Change" or "Change"); an entry the menu does not
+    // have answers 0 (nothing chosen).
+    void answerNextPopup(std::string entryText) { popupAnswers_.push_back(std::move(entryText)); }
     void answerNextFileDialog(std::optional<std::string> file) {
         fileAnswers_.push_back(std::move(file));
     }
@@ -35,9 +40,14 @@ public:
     void forgetDialogs() { shown_.clear(); }
     int synchronizations() const { return synchronizations_; }
 
+    // The number a popup returns for the item with this text (letter case and "&"
+    // ignored): items are counted in menu order, separators and submenus are not.
+    // 0 when the menu has no such item.
+    static int popupChoice(std::string_view menuText, std::string_view entryText);
+
 private:
     std::deque<unsigned> messageAnswers_;
-    std::deque<int> popupAnswers_;
+    std::deque<std::variant<int, std::string>> popupAnswers_;
     std::deque<std::optional<std::string>> fileAnswers_;
     std::deque<bool> printerAnswers_;
     std::vector<DialogRequest> shown_;

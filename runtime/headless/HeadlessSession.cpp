@@ -346,6 +346,14 @@ bool HeadlessSession::answerPopup(int choice) {
     return true;
 }
 
+bool HeadlessSession::answerPopup(std::string_view entryText) {
+    DialogRequest* d = pending(DialogRequest::Kind::Popup);
+    if (!d)
+        return false;
+    int choice = HeadlessDisplay::popupChoice(d->menuText, entryText);
+    return choice != 0 && answerPopup(choice);
+}
+
 bool HeadlessSession::answerFileDialog(std::optional<std::string> file) {
     DialogRequest* d = pending(DialogRequest::Kind::File);
     if (!d || !input().answerFileDialog(*d, std::move(file)))

@@ -105,12 +105,15 @@ public:
     // Answers given before the dialog appears (used in order).
     void answerNextMessage(unsigned button) { display_.answerNextMessage(button); }
     void answerNextPopup(int choice) { display_.answerNextPopup(choice); }
+    void answerNextPopup(std::string entryText) { display_.answerNextPopup(std::move(entryText)); }
     void answerNextFileDialog(std::optional<std::string> file) {
         display_.answerNextFileDialog(std::move(file));
     }
     // Answers to the oldest pending dialog of that kind; false when none is pending.
     bool answerMessage(unsigned button);
     bool answerPopup(int choice);
+    // By the text of the chosen entry; false when the popup has no such item.
+    bool answerPopup(std::string_view entryText);
     bool answerFileDialog(std::optional<std::string> file);
     bool answerPrinterSetup(bool ok);
 
