@@ -74,7 +74,6 @@ void ListView::applyColumns(const Control& control) {
         header_->setSectionResizeMode(i, resizable ? QHeaderView::Interactive : QHeaderView::Fixed);
         header_->resizeSection(i, units_.x(column.width));
     }
-    header_->setFixedHeight(header_->sizeHint().height());
 }
 
 void ListView::synchronize(const Control& control) {
@@ -86,6 +85,7 @@ void ListView::synchronize(const Control& control) {
         lastFormat_ = control.formatText();
         applyColumns(control);
     }
+    verticalHeader()->setDefaultSectionSize(rowHeight());
     immediate_ = control.flags().immediate;
     showPager_ = immediate_ && control.hasVScroll();
     setVerticalScrollBarPolicy(!immediate_ && control.hasVScroll() ? Qt::ScrollBarAsNeeded
@@ -98,7 +98,10 @@ void ListView::synchronize(const Control& control) {
     }
     place(placed_);
     int selected = control.selectedRow();
-    if (selected != lastSelected_) {
+    if (immediate_) {
+        // The program pages an immediate list itself: its rows are the page shown.
+        verticalScrollBar()->setValue(0);
+    } else if (selected != lastSelected_ && !placed_.isNull()) {
         lastSelected_ = selected;
         if (selected >= 1 && selected <= model_->rowCount())
             scrollTo(model_->index(selected - 1, 0), QAbstractItemView::EnsureVisible);

@@ -207,6 +207,9 @@ WindowView* QtDisplay::viewOwning(QObject* object) const {
         for (const auto& [id, v] : views_)
             if (v->outer() == o)
                 return v.get();
+        // A dialog or popup is a window of its own, even when a view is its parent.
+        if (static_cast<QWidget*>(o)->isWindow())
+            return nullptr;
     }
     return nullptr;
 }

@@ -168,8 +168,13 @@ void WindowView::build() {
         if (definition.minimizeBox)
             flags |= Qt::WindowMinimizeButtonHint;
         sub_->setWindowFlags(flags);
-        if (!definition.icon.empty())
+        if (!definition.icon.empty()) {
             sub_->setWindowIcon(ImageLibrary::icon(definition.icon));
+        } else {
+            QPixmap none(16, 16);
+            none.fill(Qt::transparent);
+            sub_->setWindowIcon(QIcon(none));
+        }
     } else if (!definition.frame) {
         // A window of its own stays over the frame (or the window it was opened from).
         main_->setWindowFlag(Qt::Dialog, true);
