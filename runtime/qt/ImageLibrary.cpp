@@ -29,7 +29,9 @@ QString folderFor(int pixels) {
 QString fileOnDisk(const QString& name) {
     if (name.isEmpty())
         return {};
+    // Names written on a desktop with backslashes in its paths work here too.
     QString path = QDir::fromNativeSeparators(name);
+    path.replace('\\', '/');
     QFileInfo exact(path);
     if (exact.isFile())
         return exact.filePath();
