@@ -31,6 +31,8 @@ Control::Control(const ControlDefinition& d, unsigned revision)
         value_ = "1";
         falseValue_ = "0";
     }
+    if (kind_ == ControlKind::Sheet)
+        selected_ = 1; // the first tab shows
     if (kind_ == ControlKind::DropList || kind_ == ControlKind::Combo)
         dropCount_ = d.items > 0 ? d.items : 8;
     // A list or drop list names a queue in `from`, or lists its choices with "|".

@@ -504,7 +504,7 @@ bool Window::isVisible(int number) const {
         // A tab that is not the sheet's selected tab hides what it holds.
         if (parent && parent->kind_ == ControlKind::Tab) {
             const Control* sheet = control(parent->parent_);
-            if (sheet && sheet->selected_ != 0 && sheet->selected_ != parent->number_) {
+            if (sheet && sheet->selected_ != 0) {
                 // The sheet's Selected holds the selected tab's position among its tabs.
                 int position = 0;
                 for (const auto& t : controls_) {

@@ -5,6 +5,7 @@
 #include "runtime/Queue.h"
 #include "runtime/Window.h"
 #include "runtime/WindowDefinitionParser.h"
+#include "runtime/WindowResources.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
 
@@ -410,6 +411,19 @@ end)");
     EXPECT_EQ(childLog.back(), "Accepted 2005");
     EXPECT_TRUE(session.chooseMenu("&Customers"));
     EXPECT_EQ(session.windowTitles().size(), 3u); // a second, independent child
+}
+
+} // namespace
+
+namespace {
+
+TEST(WindowResources, TextFilesBuiltIntoTheProgramAreRegisteredAtStartUp) {
+    auto& resources = host::WindowResources::program();
+    auto definition = resources.load("P9$EMBEDDED", "test$embedded");
+    ASSERT_NE(definition, nullptr);
+    EXPECT_EQ(definition->title, "Embedded \"window\"");
+    EXPECT_EQ(definition->control(1)->use, "LOC:TEXT");
+    resources.release("P9$EMBEDDED", "test$embedded");
 }
 
 } // namespace

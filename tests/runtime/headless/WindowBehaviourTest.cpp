@@ -1,0 +1,281 @@
+#include "runtime/CurrentThread.h"
+#include "runtime/Desktop.h"
+#include "runtime/KeyCode.h"
+#include "runtime/Window.h"
+#include "runtime/WindowDefinitionParser.h"
+#include "runtime/headless/HeadlessSession.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using host::CycleEnd;
+using host::EventKind;
+using host::FieldType;
+using host::KeyCode;
+using host::Window;
+using host::headless::HeadlessSession;
+
+std::shared_ptr<const host::WindowDefinition> define(const std::string& text) {
+    auto result = host::WindowDefinitionParser::parse(text, "test");
+    EXPECT_TRUE(result.ok()) << result.message();
+    return result.ok() ? std::make_shared<const host::WindowDefinition>(result.windows.at(0))
+                       : nullptr;
+}
+
+// Logs events as "<window title>: <event> <control>".
+struct Recorder {
+    std::vector<std::string> log;
+    using Handler = std::function<bool(Window&)>;
+    void run(Window& window, Handler handle = {}) {
+        window.open();
+        while (window.nextEvent()) {
+            std::string line =
+                window.title() + ": " + std::string(host::eventName(window.currentEvent()));
+            if (window.eventControl() != 0)
+                line += " " + std::to_string(window.eventControl());
+            log.push_back(line);
+            if (handle && handle(window))
+                continue;
+            window.endCycle(CycleEnd::DefaultAction);
+        }
+    }
+    std::vector<std::string> take() { return std::exchange(log, {}); }
+};
+
+TEST(WindowBehaviour, AFormOpenedFromABrowseOnTheSameThreadGivesTheFocusBackWhenItCloses) {
+    HeadlessSession session;
+    auto browse = define("window BROWSE \"Browse\"\n  button 1 \"&Change\"\nend");
+    auto form = define("window FORM \"Form\"\n  button 1 \"&OK\"\nend");
+    Recorder recorder;
+    session.start([&] {
+        Window b(browse);
+        recorder.run(b, [&](Window& w) {
+            if (w.currentEvent() == EventKind::Accepted) {
+                Window f(form); // the form's loop runs inside the browse's cycle
+                recorder.run(f, [](Window& fw) {
+                    if (fw.currentEvent() == EventKind::Accepted) {
+                        fw.endCycle(CycleEnd::Leave);
+                        return true;
+                    }
+                    return false;
+                });
+            }
+            return false;
+        });
+    });
+    recorder.take();
+    EXPECT_TRUE(session.press("&Change"));
+    EXPECT_EQ(session.activeWindow()->title(), "Form");
+    EXPECT_TRUE(session.press("&OK"));
+    EXPECT_EQ(session.activeWindow()->title(), "Browse");
+    EXPECT_EQ(recorder.take(), (std::vector<std::string>{
+                                   "Browse: Accepted 1", "Form: OpenWindow", "Form: Selected 1",
+                                   "Form: Accepted 1", "Browse: LoseFocus", "Browse: GainFocus"}));
+}
+
+TEST(WindowBehaviour, SwitchingBetweenWindowsOfTwoThreads) {
+    HeadlessSession session;
+    auto one = define("window ONE \"One\"\nend");
+    auto two = define("window TWO \"Two\"\nend");
+    Recorder r1, r2;
+    session.start([&] {
+        Window w(one);
+        r1.run(w);
+    });
+    session.start([&] {
+        Window w(two);
+        r2.run(w);
+    });
+    EXPECT_EQ(session.activeWindow()->title(), "Two");
+    EXPECT_EQ(r1.take(), (std::vector<std::string>{"One: OpenWindow", "One: LoseFocus"}));
+    r2.take();
+    EXPECT_TRUE(session.activate(*session.window("One")));
+    EXPECT_EQ(r1.take(), (std::vector<std::string>{"One: GainFocus"}));
+    EXPECT_EQ(r2.take(), (std::vector<std::string>{"Two: LoseFocus"}));
+    EXPECT_EQ(session.activeWindow()->title(), "One");
+    // Closing down reaches every window.
+    session.input().closeDown();
+    session.run();
+    EXPECT_TRUE(session.windowTitles().empty());
+    EXPECT_EQ(r1.take(), (std::vector<std::string>{"One: CloseDown"}));
+    EXPECT_EQ(r2.take(), (std::vector<std::string>{"Two: CloseDown"}));
+}
+
+const char* const orderForm = R"(
+window F "Order"
+  entry 1 use=A required
+  entry 2 use=B disabled
+  entry 3 use=C hidden
+  entry 4 use=D picture=@n3
+  option 5 use=KIND
+    radio 6 "&Cash" value="C"
+    radio 7 "C&redit" value="R"
+  end
+  button 8 "&OK" default
+  button 9 "&Cancel" cancel
+end)";
+
+struct Order {
+    host::Variable a{FieldType::text(10)};
+    host::Variable b{FieldType::text(10)};
+    host::Variable c{FieldType::text(10)};
+    host::Variable d{FieldType::longInteger()};
+    host::Variable kind{FieldType::text(1)};
+    void bindTo(Window& w) {
+        w.bind("A", a);
+        w.bind("B", b);
+        w.bind("C", c);
+        w.bind("D", d);
+        w.bind("KIND", kind);
+    }
+};
+
+TEST(WindowBehaviour, TheAcceptAllPassSkipsDisabledAndHiddenFieldsAndStopsWhereTheProgramSays) {
+    HeadlessSession session;
+    auto definition = define(orderForm);
+    Order order;
+    order.a.assign(host::Value("x"));
+    order.kind.assign(host::Value("R"));
+    Recorder recorder;
+    bool refuseD = true;
+    session.start([&] {
+        Window w(definition);
+        order.bindTo(w);
+        recorder.run(w, [&](Window& window) {
+            if (window.currentEvent() == EventKind::Accepted && window.eventControl() == 8)
+                window.select(0);
+            if (window.currentEvent() == EventKind::Accepted && window.eventControl() == 4 &&
+                window.isAcceptAllInProgress() && refuseD)
+                window.select(4); // the program's own check fails: the pass stops here
+            return false;
+        });
+    });
+    EXPECT_TRUE(session.isChecked("C&redit"));
+    EXPECT_FALSE(session.isChecked("&Cash"));
+    recorder.take();
+    EXPECT_TRUE(session.press("&OK"));
+    EXPECT_EQ(recorder.take(), (std::vector<std::string>{"Order: Selected 8", "Order: Accepted 8",
+                                                         "Order: Accepted 1", "Order: Accepted 4",
+                                                         "Order: Selected 4"}));
+    EXPECT_EQ(session.activeWindow()->focus(), 4);
+    EXPECT_FALSE(session.activeWindow()->isAcceptAllInProgress());
+
+    // Text that does not fit a field's picture stops the pass on that field.
+    refuseD = false;
+    EXPECT_TRUE(session.press("&Cash"));
+    EXPECT_EQ(order.kind.value().toText(), "C");
+    session.activeWindow()->setProperty(4, host::Property::Contents, "12345");
+    recorder.take();
+    EXPECT_TRUE(session.press("&OK"));
+    auto events = recorder.take();
+    EXPECT_EQ(events.back(), "Order: Selected 4");
+
+    session.input().type(*session.activeWindow(), 4, "123", false);
+    EXPECT_TRUE(session.press("&OK"));
+    events = recorder.take();
+    EXPECT_EQ(events.back(), "Order: Completed");
+    EXPECT_EQ(order.d.value().toInteger(), 123);
+}
+
+TEST(WindowBehaviour, KeysMoveTheFocusAndPressTheDefaultAndCancelButtons) {
+    HeadlessSession session;
+    auto definition = define(orderForm);
+    Order order;
+    Recorder recorder;
+    session.start([&] {
+        Window w(definition);
+        order.bindTo(w);
+        recorder.run(w);
+    });
+    recorder.take();
+    EXPECT_TRUE(session.pressKey("Tab"));
+    EXPECT_EQ(session.activeWindow()->focus(), 4); // 2 is disabled, 3 hidden
+    EXPECT_TRUE(session.pressKey("Shift+Tab"));
+    EXPECT_EQ(session.activeWindow()->focus(), 1);
+    EXPECT_TRUE(session.pressKey("Shift+Tab"));
+    EXPECT_EQ(session.activeWindow()->focus(), 9); // round to the last
+    // A rejected entry keeps the focus: Tab does not leave it.
+    session.input().type(*session.activeWindow(), 4, "abc", false);
+    recorder.take();
+    EXPECT_TRUE(session.pressKey("Tab"));
+    EXPECT_EQ(session.activeWindow()->focus(), 4);
+    EXPECT_EQ(recorder.take(),
+              (std::vector<std::string>{"Order: Selected 4", "Order: Rejected 4"}));
+    EXPECT_TRUE(session.type(4, "7"));
+    recorder.take();
+    EXPECT_TRUE(session.pressKey("Enter"));
+    EXPECT_TRUE(session.pressKey("Esc"));
+    EXPECT_EQ(recorder.take(),
+              (std::vector<std::string>{"Order: Accepted 8", "Order: Accepted 9"}));
+}
+
+TEST(WindowBehaviour, EachThreadKeepsItsOwnKeyCode) {
+    HeadlessSession session;
+    auto definition = define("window K \"K\"\n  entry 1 alert=F5\nend");
+    std::vector<int> seen;
+    int threadOne = 0;
+    session.start([&] {
+        Window w(definition);
+        threadOne = host::currentThread();
+        Recorder().run(w, [&](Window&) {
+            seen.push_back(host::keyCode());
+            return false;
+        });
+    });
+    EXPECT_TRUE(session.pressKey("F5"));
+    EXPECT_EQ(seen.back(), KeyCode::function(5));
+    int other = -1;
+    session.start([&] {
+        other = host::keyCode();
+        host::setKeyCode(KeyCode::Enter);
+    });
+    EXPECT_EQ(other, 0);
+    session.activeWindow()->post(host::userEvent(7));
+    session.run();
+    EXPECT_EQ(seen.back(), KeyCode::function(5)); // untouched by the other thread
+}
+
+TEST(WindowBehaviour, StandardMenuActionsBusyCursorAndMaximising) {
+    HeadlessSession session;
+    auto definition = define(R"(
+window APP "App" frame
+  menu "&File"
+    item 1 "P&rint Setup..." std=print-setup
+    item 2 "E&xit" std=exit
+  end
+end)");
+    Recorder recorder;
+    session.start([&] {
+        Window w(definition);
+        host::setBusyCursor(true);
+        recorder.run(w);
+    });
+    EXPECT_TRUE(session.desktop().isBusy());
+    host::setBusyCursor(false);
+    EXPECT_FALSE(session.desktop().isBusy());
+
+    EXPECT_TRUE(session.chooseMenu("Print Setup..."));
+    ASSERT_EQ(session.pendingDialogs().size(), 1u);
+    EXPECT_TRUE(session.answerPrinterSetup(true));
+    EXPECT_TRUE(session.pendingDialogs().empty());
+
+    recorder.take();
+    EXPECT_TRUE(session.input().maximize(*session.activeWindow()));
+    session.run();
+    EXPECT_TRUE(session.activeWindow()->isMaximized());
+    EXPECT_TRUE(session.input().restore(*session.activeWindow()));
+    session.run();
+    EXPECT_FALSE(session.activeWindow()->isMaximized());
+    EXPECT_EQ(recorder.take(), (std::vector<std::string>{"App: Maximizing", "App: Maximized",
+                                                         "App: Restoring", "App: Restored"}));
+    EXPECT_FALSE(session.resize(10, 10)); // not resizable
+    EXPECT_TRUE(session.chooseMenu("Exit"));
+    EXPECT_TRUE(session.windowTitles().empty());
+}
+
+} // namespace
