@@ -310,6 +310,8 @@ void ControlView::connectInput() {
             owner->input().scroll(owner->window(), number, kind);
             owner->inputDone();
         });
+        connect(list, &ListView::cellsMoved, owner, &WindowView::placeEditors,
+                Qt::QueuedConnection);
         connect(list, &ListView::thumbDragged, this, [owner, number](int position) {
             owner->input().dragThumb(owner->window(), number, position);
             owner->inputDone();
@@ -554,6 +556,13 @@ void ControlView::takeFocus() {
         tabs->tabBar()->setFocus(Qt::OtherFocusReason);
     else if (widget_)
         widget_->setFocus(Qt::OtherFocusReason);
+    // Arriving in a field selects its text, so that typing replaces it.
+    if (auto* edit = as<QLineEdit>(widget_))
+        edit->selectAll();
+    else if (auto* spin = as<SpinBox>(widget_))
+        spin->selectAll();
+    else if (auto* combo = as<ComboField>(widget_))
+        combo->lineEdit()->selectAll();
 }
 
 } // namespace host::qt

@@ -151,6 +151,16 @@ int ListView::columnAt(const QPoint& point) const {
     return column < 0 ? 0 : column + 1;
 }
 
+void ListView::updateGeometries() {
+    QTableView::updateGeometries();
+    emit cellsMoved();
+}
+
+void ListView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    emit cellsMoved();
+}
+
 void ListView::mousePressEvent(QMouseEvent* event) {
     int key = event->button() == Qt::RightButton    ? KeyCode::MouseRight
               : event->button() == Qt::MiddleButton ? KeyCode::MouseCenter

@@ -50,8 +50,12 @@ signals:
     void rowClicked(int row, int column, int keyCode);
     void scrolled(host::EventKind kind);
     void thumbDragged(int position);
+    // The cells moved on the screen (the list scrolled or was laid out again).
+    void cellsMoved();
 
 protected:
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "runtime/Clock.h"
 #include "runtime/Desktop.h"
+#include "runtime/UserInput.h"
 #include "runtime/Window.h"
 #include "runtime/qt/DialogPresenter.h"
 #include "runtime/qt/WindowView.h"
@@ -11,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 #include <set>
 
@@ -152,7 +154,10 @@ void QtDisplay::synchronizeViews() {
         if (w->definition().mdiChild && w->frame())
             if (WindowView* frame = view(*w->frame()))
                 area = frame->mdiArea();
-        views_.emplace(w->id(), std::make_unique<WindowView>(*this, *w, area));
+        auto v = std::make_unique<WindowView>(*this, *w, area);
+        if (QMdiArea* own = v->mdiArea())
+            connect(own, &QMdiArea::subWindowActivated, this, &QtDisplay::childActivated);
+        views_.emplace(w->id(), std::move(v));
     }
     std::set<int> waiting; // threads waiting on a dialog
     for (DialogRequest* d : desktop_.pendingDialogs())
@@ -182,8 +187,24 @@ void QtDisplay::synchronizeActivation() {
     v->applyFocus();
 }
 
+void QtDisplay::childActivated(QMdiSubWindow* sub) {
+    if (synchronizing_ || !sub)
+        return;
+    for (const auto& [id, v] : views_) {
+        if (v->subWindow() == sub) {
+            if (desktop_.activeWindow() != &v->window()) {
+                UserInput(desktop_).activate(v->window());
+                appliedActive_ = id;
+                requestRun();
+            }
+            return;
+        }
+    }
+}
+
 void QtDisplay::synchronize(Desktop& desktop) {
     (void)desktop;
+    QScopedValueRollback<bool> synchronizing(synchronizing_, true);
     synchronizeViews();
     synchronizeActivation();
     dialogs_->synchronize();

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QMdiArea;
+class QMdiSubWindow;
 class QWidget;
 
 namespace host {
@@ -76,6 +77,8 @@ private:
     void synchronizeActivation();
     void scheduleTimers();
     WindowView* viewOwning(QObject* object) const;
+    // The user made a child window of the frame the active one.
+    void childActivated(QMdiSubWindow* sub);
 
     Desktop& desktop_;
     std::map<int, std::unique_ptr<WindowView>> views_;
@@ -83,6 +86,7 @@ private:
     QTimer runTimer_;
     QTimer clockTimer_;
     bool running_ = false;
+    bool synchronizing_ = false;
     bool busyShown_ = false;
     int beepsHeard_ = 0;
     int appliedActive_ = 0;

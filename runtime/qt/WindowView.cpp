@@ -397,8 +397,12 @@ void WindowView::placeControls() {
             continue;
         view->place(placeOf(*view));
     }
-    // A list's column editor lies over the selected row's cell of its column.
-    for (Control* c : controls) {
+    placeEditors();
+}
+
+// A list's column editor lies over the selected row's cell of its column.
+void WindowView::placeEditors() {
+    for (Control* c : window_->controls()) {
         if (c->kind() != ControlKind::List)
             continue;
         ControlView* listView = controlView(c->number());
@@ -485,6 +489,7 @@ void WindowView::applyGeometry() {
                         : around.topLeft() + QPoint(units_.x(r.x), units_.y(r.y));
         main_->move(at);
     }
+    appliedOuterSize_ = outer()->size();
     applyingGeometry_ = false;
 }
 
@@ -503,11 +508,14 @@ void WindowView::synchronizeWindow() {
     }
     QWidget* outerWidget = outer();
     if (!shown_) {
-        shown_ = true;
+        applyingGeometry_ = true;
         outerWidget->show();
         appliedMaximized_ = window_->isMaximized();
         if (appliedMaximized_)
             outerWidget->showMaximized();
+        appliedOuterSize_ = outerWidget->size();
+        applyingGeometry_ = false;
+        shown_ = true;
     }
     if (window_->isMaximized() != appliedMaximized_) {
         appliedMaximized_ = window_->isMaximized();
@@ -657,8 +665,11 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     case QEvent::Resize:
+        // The user's sizing changes the outer window away from the size last applied;
+        // the surface follows through the layouts, and its size is what is reported.
         if (watched == surface_ && shown_ && !applyingGeometry_ && !synchronizing_ &&
-            window_->definition().resizable) {
+            outer()->size() != appliedOuterSize_ && window_->definition().resizable) {
+            appliedOuterSize_ = outer()->size();
             QSize size = surface_->size();
             int width = units_.unitsX(size.width());
             int height = units_.unitsY(size.height());

@@ -75,6 +75,8 @@ public:
     bool isBlocked() const { return blocked_; }
     // Gives the keyboard focus to the runtime's focused control.
     void applyFocus();
+    // Lays column editors over their cells (again when a list scrolls or lays out).
+    void placeEditors();
     // A standard menu action the display does itself (window arrangement, clipboard).
     void standardAction(const std::string& action);
 
@@ -102,6 +104,7 @@ private:
     bool synchronizing_ = false;
     bool blocked_ = false;
     bool applyingGeometry_ = false;
+    QSize appliedOuterSize_;
     Units units_;
     QFont font_;
     QMdiArea* frameArea_;
