@@ -37,6 +37,9 @@ public:
     const std::string& statusText() const { return statusText_; }
     const std::string& tip() const { return tip_; }
     const std::string& icon() const { return icon_; }
+    // A list's icon table: icon numbers (as the icon fields of its rows hold them) to
+    // image names, set by the Icon property with an index.
+    const std::map<int, std::string>& listIcons() const { return listIcons_; }
     const std::string& image() const { return image_; }
     const std::string& keyName() const { return key_; }
     const std::string& standardAction() const { return standard_; }
@@ -111,6 +114,7 @@ private:
     std::string statusText_;
     std::string tip_;
     std::string icon_;
+    std::map<int, std::string> listIcons_;
     std::string image_;
     std::string key_;
     std::string standard_;

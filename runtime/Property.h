@@ -20,7 +20,7 @@ enum class Property : int {
     FontFace = 10,
     FontSize = 11,
     FontBold = 12,
-    Icon = 13,
+    Icon = 13, // index (lists): the image of that icon number in the list's icon table
     Tip = 14,
     StatusText = 15,
     // Controls

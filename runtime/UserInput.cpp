@@ -1,5 +1,6 @@
 #include "runtime/UserInput.h"
 
+#include "runtime/ControlText.h"
 #include "runtime/Desktop.h"
 #include "runtime/KeyCode.h"
 #include "runtime/Window.h"
@@ -386,6 +387,46 @@ bool UserInput::chooseTab(Window& window, int sheet, int tab) {
     c->selected_ = tab;
     window.touch(*c);
     window.enqueue({EventKind::NewSelection, sheet, 0});
+    return true;
+}
+
+bool UserInput::scroll(Window& window, int number, EventKind kind) {
+    Control* c = usable(window, number);
+    if (!c || c->kind() != ControlKind::List || !c->flags().immediate)
+        return false;
+    switch (kind) {
+    case EventKind::ScrollUp:
+    case EventKind::ScrollDown:
+    case EventKind::PageUp:
+    case EventKind::PageDown:
+    case EventKind::ScrollTop:
+    case EventKind::ScrollBottom:
+        window.enqueue({kind, number, 0});
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool UserInput::spin(Window& window, int number, int steps) {
+    Control* c = usable(window, number);
+    if (!c || c->kind() != ControlKind::Spin || c->isReadOnly() || steps == 0)
+        return false;
+    if (window.focus_ != number) {
+        if (!leaveFocused(window))
+            return false;
+        moveFocus(window, number);
+    }
+    Decimal low(c->rangeLow()), high(c->rangeHigh());
+    auto shown = readFromControl(c->contents_, c->picture_);
+    Decimal value = shown ? shown->toDecimal() : low;
+    value += Decimal(c->step() > 0 ? c->step() : 1) * Decimal(steps);
+    value = std::clamp(value, low, high);
+    c->contents_ = formatForControl(Value(value), c->picture_);
+    c->edited_ = true;
+    window.updateControl(*c);
+    window.touch(*c);
+    window.enqueue({EventKind::NewSelection, number, 0});
     return true;
 }
 

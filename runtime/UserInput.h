@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/DialogRequest.h"
+#include "runtime/Event.h"
 
 #include <optional>
 #include <string>
@@ -60,6 +61,14 @@ public:
     bool dragThumb(Window& window, int control, int position);
     // A tab of a sheet is chosen (1-based position among the sheet's tabs).
     bool chooseTab(Window& window, int sheet, int tab);
+    // The user works a list's scroll bar or mouse wheel: an immediate list gets the
+    // scroll event (ScrollUp, ScrollDown, PageUp, PageDown, ScrollTop or ScrollBottom);
+    // any other list scrolls by itself and gets nothing (false).
+    bool scroll(Window& window, int control, EventKind kind);
+    // The up (positive `steps`) or down arrow of a spin box: its value moves by the
+    // step, within its range; the control shows it, its variable takes it, and it gets
+    // NewSelection. A text that does not read as a number counts from the range's low end.
+    bool spin(Window& window, int control, int steps);
 
     // The window is resized (Sizing, whose default action gives the size and Sized),
     // moved (Moved), maximised, minimised or restored.

@@ -100,6 +100,10 @@ Value Window::property(int number, Property p, int index) const {
         case Property::FontBold:
             return flag(c->font_.bold);
         case Property::Icon:
+            if (index > 0) {
+                auto icon = c->listIcons_.find(index);
+                return Value(icon == c->listIcons_.end() ? std::string() : icon->second);
+            }
             return Value(c->icon_);
         case Property::Tip:
             return Value(c->tip_);
@@ -292,7 +296,10 @@ bool Window::setProperty(int number, Property p, const Value& v, int index) {
         c->font_.bold = truth(v);
         break;
     case Property::Icon:
-        c->icon_ = v.toText();
+        if (index > 0)
+            c->listIcons_[index] = v.toText();
+        else
+            c->icon_ = v.toText();
         break;
     case Property::Tip:
         c->tip_ = v.toText();

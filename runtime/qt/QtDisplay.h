@@ -1,0 +1,97 @@
+#pragma once
+
+#include "runtime/Display.h"
+
+#include <QImage>
+#include <QObject>
+#include <QTimer>
+
+#include <exception>
+#include <map>
+#include <memory>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QWidget;
+
+namespace host {
+class Window;
+}
+
+namespace host::qt {
+
+class DialogPresenter;
+class WindowView;
+
+// The Qt display backend. It shows the desktop's windows with Qt Widgets and feeds what
+// the user does back through UserInput, and it runs the logical threads from Qt's event
+// loop: after every piece of user input (and when a window timer is due) it lets the
+// desktop run its threads until they all wait again, and then brings the screen in line
+// with the model (synchronize). Qt is touched only on the main thread, while every
+// logical thread is parked.
+//
+// The display installs itself as the desktop's display; a QApplication must exist.
+class QtDisplay : public QObject, public Display {
+    Q_OBJECT
+public:
+    explicit QtDisplay(Desktop& desktop, QObject* parent = nullptr);
+    ~QtDisplay() override;
+
+    Desktop& desktop() const { return desktop_; }
+
+    void synchronize(Desktop& desktop) override;
+
+    // Lets the logical threads run as soon as Qt's event loop comes back (input handlers
+    // call this, so that the program reacts after the event that caused the input).
+    void requestRun();
+    // Lets them run now (and synchronizes). Does nothing when called while running.
+    void runNow();
+    bool isRunPending() const { return runTimer_.isActive(); }
+    // The exception that ended a logical thread during the last run, taken once.
+    std::exception_ptr takeFailure();
+
+    // The view of an open window (by Window::id()), or null.
+    WindowView* view(int windowId) const;
+    WindowView* view(const Window& window) const;
+    // The application frame's main window and child-window area (null without a frame).
+    QWidget* frameWidget() const;
+    QMdiArea* frameArea() const;
+    DialogPresenter& dialogs() const { return *dialogs_; }
+
+    // What a window looks like now (the frame with its children, or one window).
+    QImage grab(int windowId) const;
+    // The whole screen as the user sees it: the frame, or every open top-level window.
+    QImage grabScreen() const;
+
+signals:
+    // No logical thread is left: the program has ended.
+    void threadsEnded();
+    // A logical thread ended with an exception (see takeFailure).
+    void failed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void synchronizeViews();
+    void synchronizeActivation();
+    void scheduleTimers();
+    WindowView* viewOwning(QObject* object) const;
+    // The user made a child window of the frame the active one.
+    void childActivated(QMdiSubWindow* sub);
+
+    Desktop& desktop_;
+    std::map<int, std::unique_ptr<WindowView>> views_;
+    std::unique_ptr<DialogPresenter> dialogs_;
+    QTimer runTimer_;
+    QTimer clockTimer_;
+    bool running_ = false;
+    bool synchronizing_ = false;
+    bool busyShown_ = false;
+    int beepsHeard_ = 0;
+    int appliedActive_ = 0;
+    bool ended_ = false;
+    std::exception_ptr failure_;
+};
+
+} // namespace host::qt

@@ -1,0 +1,63 @@
+#include "runtime/qt/QtProgram.h"
+
+#include "runtime/Desktop.h"
+#include "runtime/MessageBox.h"
+#include "runtime/qt/QtDisplay.h"
+
+#include <QApplication>
+
+#include <string>
+
+namespace host::qt {
+
+namespace {
+
+// Ends the logical thread that halted the program; the scheduler hands it to the main
+// thread, which ends the event loop with its code.
+struct ProgramHalt {
+    int code;
+};
+
+} // namespace
+
+int QtProgram::run(std::function<void()> mainProcedure) {
+    static int argc = 1;
+    static char name[] = "invoicing";
+    static char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Desktop desktop;
+    desktop.install();
+    QtDisplay display(desktop);
+    int exitCode = 0;
+
+    setHaltHandler([&desktop](int code, std::string_view text) {
+        if (!text.empty())
+            desktop.messageBox({"Example EIP Application", std::string(text), MessageIcon::Hand,
+                                ButtonOk, ButtonOk});
+        throw ProgramHalt{code};
+    });
+    QObject::connect(&display, &QtDisplay::threadsEnded, &application,
+                     [] { QApplication::exit(0); });
+    QObject::connect(&display, &QtDisplay::failed, &application, [&] {
+        try {
+            if (auto failure = display.takeFailure())
+                std::rethrow_exception(failure);
+        } catch (const ProgramHalt& halt) {
+            exitCode = halt.code;
+        } catch (...) {
+            exitCode = 3;
+        }
+        QApplication::exit(exitCode);
+    });
+
+    desktop.startThread(std::move(mainProcedure));
+    display.requestRun();
+    int loop = QApplication::exec();
+    setHaltHandler({});
+    desktop.scheduler().cancelAll();
+    return exitCode != 0 ? exitCode : loop;
+}
+
+} // namespace host::qt

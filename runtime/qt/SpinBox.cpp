@@ -1,0 +1,36 @@
+#include "runtime/qt/SpinBox.h"
+
+#include <QLineEdit>
+
+namespace host::qt {
+
+SpinBox::SpinBox(QWidget* parent) : QAbstractSpinBox(parent) {
+    setButtonSymbols(QAbstractSpinBox::UpDownArrows);
+    setKeyboardTracking(true);
+    setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+    connect(lineEdit(), &QLineEdit::textEdited, this, &SpinBox::edited);
+}
+
+void SpinBox::stepBy(int steps) {
+    emit stepped(steps);
+}
+
+void SpinBox::setText(const QString& text) {
+    if (lineEdit()->text() == text)
+        return;
+    int cursor = lineEdit()->cursorPosition();
+    lineEdit()->setText(text);
+    lineEdit()->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
+}
+
+QString SpinBox::text() const {
+    return lineEdit()->text();
+}
+
+QAbstractSpinBox::StepEnabled SpinBox::stepEnabled() const {
+    if (isReadOnly())
+        return StepNone;
+    return StepUpEnabled | StepDownEnabled;
+}
+
+} // namespace host::qt

@@ -1,0 +1,199 @@
+// List boxes: formats, groups, icons, clicks and scrolling, and the cost of painting a
+// list over a million rows.
+#include "QtTestSession.h"
+
+#include "runtime/Control.h"
+#include "runtime/KeyCode.h"
+#include "runtime/Queue.h"
+#include "runtime/qt/FontResolver.h"
+#include "runtime/qt/GroupHeader.h"
+#include "runtime/qt/ListModel.h"
+#include "runtime/qt/ListView.h"
+#include "runtime/qt/SampleQueue.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using host::Window;
+using host::qt::ListModel;
+using host::qt::ListView;
+using host::qt::test::define;
+using host::qt::test::QtTestSession;
+
+const char* const linesList = R"(
+window L "Lines"
+  list 1 at=0,0,300,120 from=ROWS vscroll format="32C|_FM~Seq~@n_4@[32D(12)|FM~Cost~@n-7.2@31R(2)|FM~Sell~@n8.2@]|FM~Pricing~26C|FMI~Print?~@s1@40L~Note~@s10@"
+end)";
+
+// A list control of an unopened window, bound to `queue`.
+struct ListFixture {
+    QtTestSession session;
+    std::shared_ptr<const host::WindowDefinition> definition = define(linesList);
+    Window window{definition, &session.desktop()};
+    host::Control& control() { return *window.control(1); }
+    host::qt::Units units{host::qt::FontResolver::windowFont({})};
+};
+
+TEST(ListView, AMillionRowsCostOnlyTheRowsShown) {
+    ListFixture f;
+    auto queue = host::qt::SampleQueue::make(*f.control().format(), 1000000);
+    f.window.setQueue(1, queue.get());
+    ListView view(f.control(), f.units);
+    view.place(QRect(0, 0, 500, 300));
+    view.show();
+    view.synchronize(f.control());
+    ASSERT_EQ(view.listModel().rowCount(), 1000000);
+    view.grab();
+    long long painted = view.listModel().cellsFormatted();
+    int columns = f.control().format()->columnCount();
+    int shown = 300 / view.rowHeight() + 2;
+    EXPECT_GT(painted, 0);
+    EXPECT_LE(painted, 4LL * shown * columns); // a few rounds of painting, never the queue
+
+    view.scrollToBottom();
+    view.grab();
+    EXPECT_LE(view.listModel().cellsFormatted() - painted, 4LL * shown * columns);
+    QModelIndex last = view.listModel().index(999999, 4);
+    EXPECT_EQ(last.data().toString(), "Acme Suppl");
+    // A number too wide for its picture shows as '#'s, as everywhere.
+    EXPECT_EQ(view.listModel().index(999999, 0).data().toString(), "####");
+    EXPECT_TRUE(view.viewport()->rect().intersects(view.visualRect(last)));
+}
+
+TEST(ListView, CellsFollowTheFormatGroupsIconsAndAlignment) {
+    ListFixture f;
+    auto queue = host::qt::SampleQueue::make(*f.control().format(), 3);
+    f.window.setQueue(1, queue.get());
+    f.window.setProperty(1, host::Property::Icon, "~CheckOff.ico", 1);
+    f.window.setProperty(1, host::Property::Icon, "~CheckOn.ICO", 2);
+    EXPECT_EQ(f.window.property(1, host::Property::Icon, 2).toText(), "~CheckOn.ICO");
+    ListView view(f.control(), f.units);
+    std::map<int, QIcon> icons{{1, QIcon(QPixmap(16, 16))}, {2, QIcon(QPixmap(24, 24))}};
+    view.listModel().setIcons(icons);
+    const ListModel& model = view.listModel();
+
+    ASSERT_EQ(model.columnCount(), 5);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Cost");
+    auto alignment = [&](int column) {
+        return Qt::Alignment(model.index(0, column).data(Qt::TextAlignmentRole).toInt());
+    };
+    EXPECT_TRUE(alignment(0) & Qt::AlignHCenter);
+    EXPECT_TRUE(alignment(1) & Qt::AlignRight); // decimal
+    EXPECT_TRUE(alignment(4) & Qt::AlignLeft);
+    // The indent is in dialog units.
+    EXPECT_EQ(model.index(0, 1).data(ListModel::IndentRole).toInt(), f.units.x(12));
+    // Row 1's icon number is 2 (the sample rows alternate), row 2's is 1.
+    EXPECT_EQ(model.index(0, 3).data(Qt::DecorationRole).value<QIcon>().cacheKey(),
+              icons[2].cacheKey());
+    EXPECT_EQ(model.index(1, 3).data(Qt::DecorationRole).value<QIcon>().cacheKey(),
+              icons[1].cacheKey());
+    EXPECT_FALSE(model.index(0, 4).data(Qt::DecorationRole).isValid());
+    EXPECT_EQ(model.index(1, 2).data().toString(), "16.49");
+
+    // The grouped header takes two lines; without groups it takes one.
+    EXPECT_TRUE(view.groupHeader().hasGroups());
+    int twoLines = view.groupHeader().sizeHint().height();
+    f.window.setProperty(1, host::Property::Format, "40L~Note~@s10@");
+    view.synchronize(f.control());
+    EXPECT_FALSE(view.groupHeader().hasGroups());
+    EXPECT_EQ(view.listModel().columnCount(), 1);
+    EXPECT_LT(view.groupHeader().sizeHint().height() * 3 / 2, twoLines + 2);
+}
+
+TEST(ListView, RowsAddedOrRemovedAndTheSelectionShowWithoutAReset) {
+    ListFixture f;
+    auto queue = host::qt::SampleQueue::make(*f.control().format(), 40);
+    f.window.setQueue(1, queue.get());
+    ListView view(f.control(), f.units);
+    view.place(QRect(0, 0, 400, 120));
+    view.show();
+    int resets = 0;
+    QObject::connect(&view.listModel(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+    queue->add();
+    view.synchronize(f.control());
+    EXPECT_EQ(view.listModel().rowCount(), 41);
+    queue->get(1);
+    queue->remove();
+    queue->get(1);
+    queue->remove();
+    view.synchronize(f.control());
+    EXPECT_EQ(view.listModel().rowCount(), 39);
+    EXPECT_EQ(resets, 0);
+    // Selecting a row far down scrolls it into view.
+    f.window.setProperty(1, host::Property::Selected, 35);
+    view.synchronize(f.control());
+    EXPECT_TRUE(view.viewport()->rect().contains(view.visualRect(view.listModel().index(34, 0))));
+    EXPECT_TRUE(view.listModel().index(34, 0).data(ListModel::SelectedRole).toBool());
+    EXPECT_FALSE(view.listModel().index(33, 0).data(ListModel::SelectedRole).toBool());
+}
+
+TEST(ListView, ClicksTellTheRowAndTheColumnUnderTheMouse) {
+    ListFixture f;
+    auto queue = host::qt::SampleQueue::make(*f.control().format(), 3);
+    f.window.setQueue(1, queue.get());
+    ListView view(f.control(), f.units);
+    view.place(QRect(0, 0, 500, 200));
+    view.show();
+    std::vector<std::array<int, 3>> clicks;
+    QObject::connect(&view, &ListView::rowClicked, [&](int row, int column, int key) {
+        clicks.push_back({row, column, key});
+    });
+    QRect cell = view.visualRect(view.listModel().index(1, 2));
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, cell.center());
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, cell.center());
+    // Below the last row: no row, but still a column; right of the last column: the last.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(cell.center().x(), 190));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                      QPoint(view.viewport()->width() - 2, cell.center().y()));
+    using host::KeyCode;
+    std::vector<std::array<int, 3>> expected = {{2, 3, KeyCode::MouseRight},
+                                                {2, 3, KeyCode::MouseLeft2},
+                                                {0, 3, KeyCode::MouseLeft},
+                                                {2, 5, KeyCode::MouseLeft}};
+    EXPECT_EQ(clicks, expected);
+    EXPECT_EQ(view.cellRect(2, 3).size(), cell.size());
+    EXPECT_TRUE(view.cellRect(9, 1).isEmpty());
+}
+
+const char* const pagedBrowse = R"(
+window B "Browse"
+  list 1 at=0,0,200,80 from=ROWS vscroll immediate alert=Insert format="80L~Name~@s20@"
+end)";
+
+TEST(ListView, AnImmediateListReportsScrollingToTheProgram) {
+    QtTestSession session;
+    auto definition = define(pagedBrowse);
+    auto queue = host::qt::SampleQueue::makeTexts(5);
+    std::vector<std::string> log;
+    session.start([&] {
+        Window w(definition);
+        w.bind("ROWS", *queue);
+        w.open();
+        while (w.nextEvent()) {
+            log.push_back(std::string(host::eventName(w.currentEvent())));
+            w.endCycle(host::CycleEnd::DefaultAction);
+        }
+    });
+    auto* list = session.widgetAs<ListView>(1);
+    ASSERT_NE(list, nullptr);
+    log.clear();
+    QPoint middle = list->viewport()->rect().center();
+    QWheelEvent wheelDown(middle, list->viewport()->mapToGlobal(middle), QPoint(), QPoint(0, -240),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list->viewport(), &wheelDown);
+    session.settle();
+    QTest::keyClick(list, Qt::Key_PageUp);
+    QTest::keyClick(list, Qt::Key_Insert); // alerted on the list
+    session.settle();
+    EXPECT_EQ(log, (std::vector<std::string>{"ScrollDown", "ScrollDown", "PageUp", "AlertKey"}));
+    // The rows never scroll by themselves: the program pages them.
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0);
+}
+
+} // namespace
