@@ -5,6 +5,7 @@
 #include "framework/window/ResponseKind.h"
 #include "framework/window/ToolbarButton.h"
 #include "runtime/CurrentThread.h"
+#include "runtime/MessageBox.h"
 #include "runtime/Window.h"
 #include "runtime/WindowResources.h"
 
@@ -51,6 +52,7 @@ Severity TestProcedure::Setup() {
     window_.bind("LOC:THREAD", thread_);
     window_.bind("LOC:PRESSED", pressed_);
     window_.bind("LOC:PRESSES", presses_);
+    window_.bind("LOC:ASK", ask_);
     OpenWindow(window_);
     window_.setTitle("Test Procedure (thread " + std::to_string(host::currentThread()) + ")");
     ArmKeys();
@@ -65,6 +67,14 @@ Severity TestProcedure::OnAccepted() {
         window_.display();
     }
     return WindowController::OnAccepted();
+}
+
+Severity TestProcedure::OnCloseRequest() {
+    if (ask_.value().toInteger() != 0 &&
+        host::showMessage("Close this window?", "Test Procedure", host::MessageIcon::Question,
+                          host::ButtonYes | host::ButtonNo, host::ButtonNo) != host::ButtonYes)
+        return Severity::Notify;
+    return WindowController::OnCloseRequest();
 }
 
 Severity TestProcedure::Teardown() {

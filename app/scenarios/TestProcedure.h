@@ -15,7 +15,8 @@ namespace app {
 // name to the error reporter, the request from GlobalRequest, its own toolbar router,
 // the response to GlobalResponse), titles its window "Test Procedure (thread N)" after
 // the logical thread it runs on, and shows the last toolbar button that reached it and
-// how many did.
+// how many did. With "Ask before closing" ticked it asks "Close this window?" before it
+// closes, so that the user can decline.
 class TestProcedure : public framework::WindowController {
 public:
     static constexpr const char* Module = "eip$scenarios";
@@ -29,6 +30,7 @@ public:
     framework::Severity Setup() override;
     framework::Severity Teardown() override;
     framework::Severity OnAccepted() override;
+    framework::Severity OnCloseRequest() override;
 
 private:
     host::Window& window_;
@@ -36,6 +38,7 @@ private:
     host::Variable thread_;
     host::Variable pressed_;
     host::Variable presses_;
+    host::Variable ask_;
 };
 
 } // namespace app
