@@ -159,7 +159,8 @@ std::string ViewReader::Literal(const host::Value& value, bool isText,
     if (!isText)
         return value.toText();
     std::string literal = "'";
-    for (char c : host::clipped(value.toText())) {
+    std::string text = value.toText();
+    for (char c : host::clipped(text)) {
         literal += c;
         if (c == '\'')
             literal += '\'';
