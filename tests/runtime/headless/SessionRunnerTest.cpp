@@ -451,4 +451,83 @@ TEST(SessionRunner, AScriptWithMistakesDoesNotRun) {
     EXPECT_TRUE(f.session.windowTitles().empty());
 }
 
+TEST(SessionRunner, TabsDropListsAndDialogsAnsweredAheadOrWhileWaiting) {
+    auto result = host::WindowDefinitionParser::parse(R"(
+window OPTIONS "Options" status=-1
+  menu "&File"
+    item 9 "Print &Setup..." std=print-setup
+  end
+  sheet 1
+    tab 2 "&General"
+      entry 3 use=LOC:NAME
+    end
+    tab 4 "&Colours"
+      droplist 5 from="Red|Green|Blue" use=LOC:COLOUR
+    end
+  end
+  button 6 "&Browse..."
+end)",
+                                                      "test");
+    ASSERT_TRUE(result.ok()) << result.message();
+    auto definition = std::make_shared<const host::WindowDefinition>(result.windows.at(0));
+    HeadlessSession session;
+    host::Variable name{FieldType::text(20)};
+    host::Variable colour{FieldType::text(10)};
+    std::vector<std::string> answers;
+    session.start([&] {
+        Window w(definition);
+        w.bind("LOC:NAME", name);
+        w.bind("LOC:COLOUR", colour);
+        w.open();
+        while (w.nextEvent()) {
+            if (w.currentEvent() == EventKind::Accepted && w.eventControl() == 6) {
+                host::FileDialogRequest request{"Pick", "a.gif", "", 0};
+                answers.push_back(host::fileDialog(request) ? request.fileName : "cancelled");
+                answers.push_back(std::to_string(host::popupMenu("&One|-|&Two|T&hree")));
+                w.setStatusText(1, "Done");
+            }
+        }
+    });
+    SessionRunner runner(session);
+    SessionResult run = runner.run(R"(expect 5 hidden
+tab "&Colours"
+expect 5 visible
+expect 3 hidden
+choose "blue" from 5
+expect 5 shows "Blue"
+choose 1 from 5
+expect 5 shows "Red"
+tab 2
+expect 1 focused                   # never the drop list the tab hid
+focus 3
+type "Smith"
+expect 3 shows "Smith"
+file cancel
+popup 3
+press "&Browse..."
+expect status "Done"
+press "&Browse..."
+file "b.gif"
+popup "T&wo"
+menu "Print Setup..."
+printer ok
+)");
+    EXPECT_TRUE(run.passed) << run.failure << "\n" << run.transcript;
+    EXPECT_EQ(answers, (std::vector<std::string>{"cancelled", "3", "b.gif", "2"}));
+    EXPECT_EQ(host::clip(colour.value().toText()), "Red");
+    EXPECT_NE(run.transcript.find("file cancel\n    (kept for the next file dialog)\n"
+                                  "popup 3\n    (kept for the next popup menu)\n"
+                                  "press \"&Browse...\"\n"
+                                  "    status 1 \"Done\"\n"
+                                  "    file dialog \"Pick\" \"a.gif\" (answered cancel)\n"
+                                  "    popup \"&One|-|&Two|T&hree\" (answered 3)\n"),
+              std::string::npos)
+        << run.transcript;
+    EXPECT_NE(run.transcript.find("menu \"Print Setup...\"\n    printer setup (waiting)\n"
+                                  "printer ok\n"),
+              std::string::npos)
+        << run.transcript;
+    EXPECT_TRUE(session.pendingDialogs().empty());
+}
+
 } // namespace

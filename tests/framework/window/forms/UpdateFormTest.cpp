@@ -9,6 +9,7 @@
 #include "framework/window/ToolbarButton.h"
 #include "framework/window/ToolbarRouter.h"
 #include "framework/window/WindowController.h"
+#include "framework/window/WindowResizer.h"
 #include "runtime/KeyCode.h"
 #include "runtime/MessageBox.h"
 #include "runtime/RecordFile.h"
@@ -39,7 +40,7 @@ window P43$QUICKWINDOW "Update the Customer File" at=0,0,300,150 resizable
   prompt 1 "&Number:"
   entry 2 use=CUS:NUMBER picture=@s4
   prompt 3 "&Name:"
-  entry 4 use=CUS:NAME picture=@s30 required
+  entry 4 use=CUS:NAME picture=@s30 required at=60,20,120,12
   prompt 5 "&City:"
   entry 6 use=CUS:CITY picture=@s15
   button 7 "OK" default
@@ -71,6 +72,8 @@ public:
     }
 
     std::unique_ptr<host::Window> window;
+    framework::WindowResizer resizer;
+    bool resizes = false;
     int refreshes = 0;
 
 private:
@@ -214,6 +217,12 @@ Severity EditCustomer::Setup() {
     for (std::string_view label : {"CUS:NUMBER", "CUS:NAME", "CUS:CITY"})
         window->bind(label, customer().field(label));
     OpenWindow(*window);
+    if (resizes) {
+        resizer.Setup(*window, 2, true, false);
+        resizer.AUTOTRANSPARENT = 1;
+        resizer.DefaultParents();
+        AttachResizer(resizer);
+    }
     ArmKeys();
     return Severity::Benign;
 }
@@ -554,16 +563,19 @@ TEST_F(UpdateFormTest, TheHistoryKeyRecallsTheLastSavedValues) {
 }
 
 TEST_F(UpdateFormTest, OnlySizeChangesAfterTheFirstRefreshTheForm) {
-    start(RequestKind::Change, 1);
+    start(RequestKind::Change, 1, [](EditCustomer& f) { f.resizes = true; });
     int opened = form->refreshes;
     EXPECT_EQ(opened, 1); // prepared when it opened
-    EXPECT_TRUE(session->resize(400, 200));
+    EXPECT_TRUE(session->resize(600, 300));
     EXPECT_EQ(form->refreshes, opened);
+    EXPECT_EQ(window()->control(4)->rect(), (host::Rect{120, 20, 240, 12})); // laid out
     EXPECT_TRUE(session->resize(500, 250));
     EXPECT_EQ(form->refreshes, opened + 1);
     EXPECT_TRUE(session->resize(300, 150));
     EXPECT_EQ(form->refreshes, opened + 2);
+    EXPECT_EQ(window()->control(4)->rect(), (host::Rect{60, 20, 120, 12}));
     EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(form->resizer.CONTROLQUEUE.empty()); // torn down with the window
 }
 
 } // namespace
