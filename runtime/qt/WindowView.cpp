@@ -73,6 +73,8 @@ WindowView::WindowView(QtDisplay& display, Window& window, QMdiArea* frameArea)
 }
 
 WindowView::~WindowView() {
+    // The runtime's window may be gone already: nothing looks at it from here on.
+    closing_ = true;
     controls_.clear();
     if (sub_)
         delete sub_.data();
@@ -628,6 +630,8 @@ bool WindowView::handleKey(QKeyEvent* event, int number) {
 }
 
 bool WindowView::eventFilter(QObject* watched, QEvent* event) {
+    if (closing_)
+        return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto it = watched_.find(watched);
