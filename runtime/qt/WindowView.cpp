@@ -122,7 +122,10 @@ QStringList WindowView::tabTitles(int sheet) const {
 
 void WindowView::build() {
     const WindowDefinition& definition = window_->definition();
-    main_ = new QMainWindow(nullptr, frameArea_ && definition.mdiChild ? Qt::Widget : Qt::Window);
+    // A window of its own stays over the frame: the frame's main window is its parent.
+    bool child = frameArea_ && definition.mdiChild;
+    QWidget* owner = child || definition.frame ? nullptr : display_.frameWidget();
+    main_ = new QMainWindow(owner, child ? Qt::Widget : Qt::Window);
     main_->setFont(font_);
     main_->setAttribute(Qt::WA_DeleteOnClose, false);
     main_->installEventFilter(this);
