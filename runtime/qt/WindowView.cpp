@@ -73,6 +73,8 @@ WindowView::WindowView(QtDisplay& display, Window& window, QMdiArea* frameArea)
 }
 
 WindowView::~WindowView() {
+    // The runtime's window may be gone already: nothing looks at it from here on.
+    closing_ = true;
     controls_.clear();
     if (sub_)
         delete sub_.data();
@@ -120,7 +122,10 @@ QStringList WindowView::tabTitles(int sheet) const {
 
 void WindowView::build() {
     const WindowDefinition& definition = window_->definition();
-    main_ = new QMainWindow(nullptr, frameArea_ && definition.mdiChild ? Qt::Widget : Qt::Window);
+    // A window of its own stays over the frame: the frame's main window is its parent.
+    bool child = frameArea_ && definition.mdiChild;
+    QWidget* owner = child || definition.frame ? nullptr : display_.frameWidget();
+    main_ = new QMainWindow(owner, child ? Qt::Widget : Qt::Window);
     main_->setFont(font_);
     main_->setAttribute(Qt::WA_DeleteOnClose, false);
     main_->installEventFilter(this);
@@ -628,6 +633,8 @@ bool WindowView::handleKey(QKeyEvent* event, int number) {
 }
 
 bool WindowView::eventFilter(QObject* watched, QEvent* event) {
+    if (closing_)
+        return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto it = watched_.find(watched);

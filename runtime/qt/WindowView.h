@@ -102,6 +102,7 @@ private:
     int id_;
     unsigned revision_ = 0;
     bool synchronizing_ = false;
+    bool closing_ = false;
     bool blocked_ = false;
     bool applyingGeometry_ = false;
     QSize appliedOuterSize_;

@@ -10,6 +10,7 @@
 #include "runtime/qt/WindowView.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -265,6 +266,52 @@ TEST(WindowView, TheBusyCursorFollowsTheDesktop) {
     session.desktop().setBusy(false);
     session.display().runNow();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+const char* const timedForm = R"(
+window TIMED "Timed" timer=2
+  entry 1 use=NAME
+  button 2 "&OK" default
+  button 3 "Cancel" cancel
+end)";
+
+TEST(WindowView, TimersTickFromQtsLoopAndEnterAndEscPressTheirButtons) {
+    QtTestSession session;
+    std::vector<std::string> log;
+    auto definition = define(timedForm);
+    host::Variable name(host::FieldType::text(10));
+    session.start([&] {
+        Window w(definition);
+        w.bind("NAME", name);
+        w.open();
+        while (w.nextEvent()) {
+            if (w.currentEvent() != EventKind::Timer || log.empty() || log.back() != "Timer")
+                log.push_back(std::string(host::eventName(w.currentEvent())) +
+                              (w.eventControl() ? " " + std::to_string(w.eventControl()) : ""));
+            w.endCycle(host::CycleEnd::DefaultAction);
+        }
+    });
+    // The window's timer (two hundredths) ticks while Qt's loop runs.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 200 && std::count(log.begin(), log.end(), "Timer") == 0)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Timer"), 1);
+
+    log.clear();
+    auto* entry = session.widgetAs<QLineEdit>(1);
+    QTest::keyClicks(entry, "Ann");
+    QTest::keyClick(entry, Qt::Key_Return);
+    session.settle();
+    QTest::keyClick(entry, Qt::Key_Escape);
+    session.settle();
+    std::erase(log, "Timer");
+    EXPECT_EQ(log, (std::vector<std::string>{"Accepted 1", "Accepted 2", "Accepted 3"}));
+    EXPECT_EQ(name.value().toText(), "Ann       ");
 }
 
 } // namespace
