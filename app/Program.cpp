@@ -131,7 +131,13 @@ void Program::MainRoutine() {
     errors.Setup();
     step("error reporter set up");
     framework::IniStore& settings = GlobalIniStore();
-    settings.Setup(state().folder.iniFile());
+    // The store keeps file names of at most 259 characters; a settings file deeper than
+    // that is named relative to the current folder, which the program's entry sets to
+    // its own folder.
+    std::string iniFile = state().folder.iniFile();
+    if (iniFile.size() > 259)
+        iniFile = ProgramFolder::iniFileName;
+    settings.Setup(iniFile);
     step("INI store set up on " + std::string(ProgramFolder::iniFileName));
 
     DataDictionary::setObserver([](std::string_view text) { step(std::string(text)); });

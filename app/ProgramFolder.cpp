@@ -67,8 +67,7 @@ ProgramFolder ProgramFolder::choose() {
 
 ProgramFolder ProgramFolder::choose(const std::string& besideProgram, const std::string& perUser) {
     bool perUserChosen = !prepare(besideProgram) && prepare(perUser);
-    const std::string& folder =
-        perUserChosen || besideProgram.empty() ? perUser : besideProgram;
+    const std::string& folder = perUserChosen || besideProgram.empty() ? perUser : besideProgram;
     std::error_code error;
     ProgramFolder chosen = at(folder.empty() ? fs::current_path(error).string() : folder);
     chosen.perUser_ = perUserChosen;
