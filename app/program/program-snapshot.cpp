@@ -3,12 +3,17 @@
 // writes a picture of the screen and closes the program through the frame's close box:
 //
 //     QT_QPA_PLATFORM=offscreen program-snapshot OUT.png [--data FOLDER] [--idle SECONDS]
+//                                               [--children N]
 //
 // The settings and data go to FOLDER, or to a temporary folder removed at the end. With
 // --idle, the program first runs that long with its frame shown (the clock ticking in
-// the status bar) before the memory is read and the picture taken.
+// the status bar) before the memory is read and the picture taken. With --children, the
+// scenarios' test procedure is put behind "&Browse|&Customers" and started N times
+// from the menu before the picture, so that it shows child windows in the frame.
+#include "app/FrameProcedures.h"
 #include "app/Program.h"
 #include "app/ProgramFolder.h"
+#include "app/scenarios/TestProcedure.h"
 #include "runtime/Desktop.h"
 #include "runtime/MessageBox.h"
 #include "runtime/UserInput.h"
@@ -75,12 +80,15 @@ int main(int argc, char** argv) {
     auto started = std::chrono::steady_clock::now();
     std::string output, data;
     int idleSeconds = 0;
+    int children = 0;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--data" && i + 1 < argc)
             data = argv[++i];
         else if (arg == "--idle" && i + 1 < argc)
             idleSeconds = std::atoi(argv[++i]);
+        else if (arg == "--children" && i + 1 < argc)
+            children = std::atoi(argv[++i]);
         else
             output = arg;
     }
@@ -108,6 +116,8 @@ int main(int argc, char** argv) {
                      static_cast<int>(text.size()), text.data());
         std::exit(1);
     });
+    if (children > 0)
+        app::FrameProcedures::assign("?BrowseCustomers", app::TestProcedure::Run);
     desktop.startThread([folder] { app::Program::run(folder); });
     display.requestRun();
 
@@ -124,6 +134,12 @@ int main(int argc, char** argv) {
                 sinceProcessStart * 1000);
     std::printf("memory with the frame just shown: %ld KiB resident\n", residentKiB());
 
+    host::Window* frame = desktop.frame();
+    const host::Control* customers = frame ? frame->controlNamed("?BrowseCustomers") : nullptr;
+    for (int child = 0; customers && child < children; ++child) {
+        host::UserInput(desktop).press(*frame, customers->number());
+        display.runNow();
+    }
     processUntil([] { return false; }, 300 + idleSeconds * 1000);
     display.runNow();
     QApplication::processEvents();
@@ -133,11 +149,12 @@ int main(int argc, char** argv) {
     if (!saved)
         std::fprintf(stderr, "program-snapshot: cannot write %s\n", output.c_str());
 
-    if (host::Window* frame = desktop.frame())
+    if ((frame = desktop.frame()))
         host::UserInput(desktop).close(*frame);
     display.requestRun();
     bool ended = processUntil([&] { return desktop.scheduler().aliveCount() == 0; }, 10000);
-    std::printf("program %s\n", ended ? "ended" : "did not end");
+    std::printf("program %s, %zu windows left\n", ended ? "ended" : "did not end",
+                desktop.windows().size());
     host::setHaltHandler({});
     desktop.scheduler().cancelAll();
     if (!temporary.empty()) {
