@@ -128,10 +128,11 @@ void writeEntries(std::string& out, const std::vector<MenuEntry>& entries, bool 
                        ')';
             out += ']';
         }
-        std::string text = MenuText::escaped(entry.text);
-        if (text.empty() && marks.empty() && !iconBlocks)
-            text = " ";
-        out += text;
+        // Without text a piece would vanish, and an unchecked mark alone would read as a
+        // separator: an empty icon block keeps the entry what it is.
+        if (entry.text.empty() && !iconBlocks)
+            out += "[]";
+        out += MenuText::escaped(entry.text);
         bool submenu = entry.kind == MenuEntry::Kind::Submenu && !entry.entries.empty();
         if (submenu) {
             out += '{';

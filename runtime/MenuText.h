@@ -80,7 +80,8 @@ public:
 
     // The menu text (parsing it gives this menu back). When any entry has an icon,
     // every entry but the separators carries an icon block, as the popup lines up its
-    // texts then. An item whose text would vanish is written as one blank.
+    // texts then. An entry without text gets an empty icon block ("[]", "-[]") so that
+    // it stays the entry it is.
     std::string toText() const;
 
     // `text` with the characters that have a meaning in a menu text escaped, so that

@@ -384,6 +384,11 @@ bool UserInput::chooseTab(Window& window, int sheet, int tab) {
             ++tabs;
     if (tab < 1 || tab > tabs)
         return false;
+    // Clicking the tab strip takes the focus there, so that it never stays on a control
+    // the new tab hides.
+    if (!leaveFocused(window))
+        return true; // the entry refused its text; the focus and the tab stay
+    moveFocus(window, sheet);
     c->selected_ = tab;
     window.touch(*c);
     window.enqueue({EventKind::NewSelection, sheet, 0});

@@ -59,7 +59,8 @@ public:
     bool pressDropButton(Window& window, int control);
     // The list's vertical thumb is dragged to `position` (0..100): ScrollDrag.
     bool dragThumb(Window& window, int control, int position);
-    // A tab of a sheet is chosen (1-based position among the sheet's tabs).
+    // A tab of a sheet is chosen (1-based position among the sheet's tabs). The sheet
+    // takes the focus first (the entry left is accepted, as by a click elsewhere).
     bool chooseTab(Window& window, int sheet, int tab);
     // The user works a list's scroll bar or mouse wheel: an immediate list gets the
     // scroll event (ScrollUp, ScrollDown, PageUp, PageDown, ScrollTop or ScrollBottom);

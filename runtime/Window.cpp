@@ -187,7 +187,25 @@ bool Window::nextEvent() {
         accepted_ = current_.control;
     if (current_.keyCode != 0)
         desktop_->setKeyCode(current_.keyCode);
+    if (!handlers_.empty()) {
+        // A handler may register or unregister handlers: run a copy of the matching ones.
+        std::vector<std::function<void()>> matching;
+        for (const auto& h : handlers_)
+            if (h.kind == current_.kind && h.control == current_.control)
+                matching.push_back(h.run);
+        for (auto& run : matching)
+            run();
+    }
     return true;
+}
+
+int Window::registerHandler(EventKind kind, std::function<void()> handler, int control) {
+    handlers_.push_back({++lastHandlerId_, kind, control, std::move(handler)});
+    return lastHandlerId_;
+}
+
+void Window::unregisterHandler(int id) {
+    std::erase_if(handlers_, [id](const Handler& h) { return h.id == id; });
 }
 
 void Window::endCycle(CycleEnd end) {

@@ -6,6 +6,7 @@
 #include "runtime/WindowDefinition.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -95,6 +96,13 @@ public:
     void post(EventKind kind, int control = 0);
     // Presses a key for the window as if the user had (UserInput::pressKey).
     void pressKey(int keyCode);
+
+    // Event handlers: `handler` runs on the window's thread each time an event of `kind`
+    // for `control` (0: a window event) is taken from the queue, before the loop sees
+    // it. The window resizer lays the controls out this way on every Sized event.
+    // Returns an id for unregistering (never 0).
+    int registerHandler(EventKind kind, std::function<void()> handler, int control = 0);
+    void unregisterHandler(int id);
 
     // --- Focus and validation
     int focus() const { return focus_; }
@@ -220,6 +228,14 @@ private:
     bool statusZone1Written_ = false;
     Window* frame_ = nullptr;
     int nextRuntimeNumber_ = 1000;
+    struct Handler {
+        int id;
+        EventKind kind;
+        int control;
+        std::function<void()> run;
+    };
+    std::vector<Handler> handlers_;
+    int lastHandlerId_ = 0;
 };
 
 } // namespace host

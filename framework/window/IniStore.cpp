@@ -1,6 +1,7 @@
 #include "framework/window/IniStore.h"
 
 #include "runtime/Value.h"
+#include "runtime/Window.h"
 
 namespace framework {
 
@@ -110,6 +111,52 @@ void IniStore::ReadList(std::string_view section, std::string_view name, host::Q
             f3.assign(ReadField(section, entry, 3));
         queue.add();
     }
+}
+
+void IniStore::StorePlacement(std::string_view procedureName, host::Window& window) {
+    if (window.isIconized())
+        return; // a minimised window keeps the settings it had before
+    // The entries go to the file together: one load, one save.
+    host::IniFile file = host::IniFile::load(FILENAME).value_or(host::IniFile());
+    bool maximized = window.isMaximized();
+    file.write(procedureName, "Maximize", maximized ? "Yes" : "No");
+    if (!maximized) {
+        const host::Rect& rect = window.rect();
+        file.write(procedureName, "XPos", std::to_string(rect.x));
+        file.write(procedureName, "YPos", std::to_string(rect.y));
+        if (!window.property(0, host::Property::Resizable).isBlankOrZero()) {
+            file.write(procedureName, "Height", std::to_string(rect.height));
+            file.write(procedureName, "Width", std::to_string(rect.width));
+        }
+    }
+    file.save(FILENAME);
+}
+
+void IniStore::ApplyPlacement(std::string_view procedureName, host::Window& window) {
+    std::string state = ReadEntry(procedureName, "Maximize");
+    bool maximize = host::equalIgnoringCase(host::clipped(state), "Yes");
+    if (!maximize && !host::equalIgnoringCase(host::clipped(state), "No"))
+        return; // never stored
+    if (!maximize && window.isMaximized())
+        window.setProperty(0, host::Property::Maximized, 0);
+    long long x = host::Value(ReadEntry(procedureName, "XPos")).toInteger();
+    if (x != 0) {
+        window.setProperty(0, host::Property::X, x);
+        window.setProperty(0, host::Property::Y,
+                           host::Value(ReadEntry(procedureName, "YPos")).toInteger());
+        if (!window.property(0, host::Property::Resizable).isBlankOrZero()) {
+            // A size stored while the window could not be resized is missing: the window
+            // keeps its own size rather than shrink to nothing.
+            long long width = host::Value(ReadEntryOrMarker(procedureName, "Width")).toInteger();
+            long long height = host::Value(ReadEntryOrMarker(procedureName, "Height")).toInteger();
+            if (width > 0)
+                window.setProperty(0, host::Property::Width, width);
+            if (height > 0)
+                window.setProperty(0, host::Property::Height, height);
+        }
+    }
+    if (window.isMaximized() != maximize)
+        window.setProperty(0, host::Property::Maximized, maximize ? 1 : 0);
 }
 
 std::string IniStore::JoinSectorName(std::string_view family, std::string_view item,

@@ -78,4 +78,13 @@ std::vector<MessageBoxRequest> HeadlessDisplay::messagesShown() const {
     return messages;
 }
 
+// Out of line: GCC 12 at -O2 warns of a maybe-uninitialised variant when these are inline.
+void HeadlessDisplay::answerNextPopup(int choice) {
+    popupAnswers_.push_back(choice);
+}
+
+void HeadlessDisplay::answerNextPopup(std::string entryText) {
+    popupAnswers_.push_back(std::move(entryText));
+}
+
 } // namespace host::headless

@@ -23,10 +23,10 @@ public:
 
     // Scripted answers, used in order by the next dialogs of their kind.
     void answerNextMessage(unsigned button) { messageAnswers_.push_back(button); }
-    void answerNextPopup(int choice) { popupAnswers_.push_back(choice); }
+    void answerNextPopup(int choice);
     // By the chosen entry's text ("&Change" or "Change"); an entry the menu does not
     // have answers 0 (nothing chosen).
-    void answerNextPopup(std::string entryText) { popupAnswers_.push_back(std::move(entryText)); }
+    void answerNextPopup(std::string entryText);
     void answerNextFileDialog(std::optional<std::string> file) {
         fileAnswers_.push_back(std::move(file));
     }

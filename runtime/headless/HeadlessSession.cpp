@@ -11,6 +11,15 @@ namespace host::headless {
 namespace {
 constexpr int hundredthsPerDay = 8640000;
 
+// "&Insert" and "Insert" name the same control or menu entry.
+std::string plainText(std::string_view text) {
+    std::string out;
+    for (char c : text)
+        if (c != '&')
+            out += c;
+    return std::string(clipped(out));
+}
+
 bool isTypedInto(ControlKind kind) {
     return kind == ControlKind::Entry || kind == ControlKind::Spin || kind == ControlKind::Combo ||
            kind == ControlKind::Text || kind == ControlKind::DropList ||
@@ -188,12 +197,17 @@ int HeadlessSession::selectedRow(std::string_view spec, Window* window) const {
 }
 
 std::string HeadlessSession::statusBar(int zone) const {
+    Window* w = statusWindow();
+    return w ? w->statusText(zone) : std::string();
+}
+
+Window* HeadlessSession::statusWindow() const {
     Window* w = desktop_.activeWindow();
     if (w && w->statusZoneCount() == 0 && w->frame())
         w = w->frame();
-    if (w && w->statusZoneCount() == 0 && desktop_.frame())
+    if ((!w || w->statusZoneCount() == 0) && desktop_.frame())
         w = desktop_.frame();
-    return w ? w->statusText(zone) : std::string();
+    return w && w->statusZoneCount() > 0 ? w : nullptr;
 }
 
 bool HeadlessSession::press(std::string_view spec, Window* window) {
@@ -280,7 +294,16 @@ bool HeadlessSession::chooseTab(std::string_view sheet, int tab, Window* window)
     return true;
 }
 
-bool HeadlessSession::chooseMenu(std::string_view itemText) {
+Control* HeadlessSession::menuItem(std::string_view itemText, Window** owner) const {
+    std::vector<std::string> path;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t bar = itemText.find('|', start);
+        path.push_back(plainText(itemText.substr(start, bar - start)));
+        if (bar == std::string_view::npos)
+            break;
+        start = bar + 1;
+    }
     std::vector<Window*> candidates;
     if (Window* w = desktop_.activeWindow()) {
         candidates.push_back(w);
@@ -290,14 +313,36 @@ bool HeadlessSession::chooseMenu(std::string_view itemText) {
     if (Window* f = desktop_.frame())
         candidates.push_back(f);
     for (Window* w : candidates) {
-        if (Control* item = w->controlWithText(itemText, ControlKind::Item)) {
-            if (!input().press(*w, item->number()))
-                return false;
-            run();
-            return true;
+        for (Control* item : w->controls()) {
+            if (item->kind() != ControlKind::Item || item->isSeparator() ||
+                !equalIgnoringCase(plainText(item->text()), path.back()))
+                continue;
+            // A path names the menus above the item, from the menu bar down.
+            const Control* menu = w->control(item->parent());
+            bool matches = true;
+            for (std::size_t i = path.size() - 1; i > 0 && matches; --i) {
+                matches = menu && menu->kind() == ControlKind::Menu &&
+                          equalIgnoringCase(plainText(menu->text()), path[i - 1]);
+                if (matches)
+                    menu = w->control(menu->parent());
+            }
+            if (!matches || (path.size() > 1 && menu && menu->kind() == ControlKind::Menu))
+                continue;
+            if (owner)
+                *owner = w;
+            return item;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool HeadlessSession::chooseMenu(std::string_view itemText) {
+    Window* w = nullptr;
+    Control* item = menuItem(itemText, &w);
+    if (!item || !input().press(*w, item->number()))
+        return false;
+    run();
+    return true;
 }
 
 bool HeadlessSession::resize(int width, int height, Window* window) {

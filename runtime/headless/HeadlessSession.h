@@ -35,7 +35,9 @@ public:
     HeadlessSession& operator=(const HeadlessSession&) = delete;
 
     Desktop& desktop() { return desktop_; }
+    const Desktop& desktop() const { return desktop_; }
     HeadlessDisplay& display() { return display_; }
+    const HeadlessDisplay& display() const { return display_; }
     UserInput input() { return UserInput(desktop_); }
 
     // Starts a procedure on a new logical thread and runs until every thread waits.
@@ -74,6 +76,8 @@ public:
     // The status bar zone (1-based) of the active window, or of its frame when the
     // window has no status bar of its own.
     std::string statusBar(int zone) const;
+    // The window whose status bar the user sees (see statusBar); null when none has one.
+    Window* statusWindow() const;
     // Every message box shown, with its title, text and buttons.
     std::vector<MessageBoxRequest> messagesShown() const { return display_.messagesShown(); }
     std::vector<DialogRequest*> pendingDialogs() const { return desktop_.pendingDialogs(); }
@@ -94,9 +98,12 @@ public:
     bool rightClickRow(std::string_view list, int row, int column = 1, Window* window = nullptr);
     bool chooseItem(std::string_view dropList, int item, Window* window = nullptr);
     bool chooseTab(std::string_view sheet, int tab, Window* window = nullptr);
-    // Chooses a menu item by its text (with or without "&"), looking in the active
-    // window and then in its frame.
+    // Chooses a menu item by its text (with or without "&", letter case ignored), or by
+    // its path from the menu bar ("&Browse|&Customers"), looking in the active window and
+    // then in its frame.
     bool chooseMenu(std::string_view itemText);
+    // The menu item chooseMenu would choose, and the window it is in; null when none.
+    Control* menuItem(std::string_view itemText, Window** window = nullptr) const;
     bool resize(int width, int height, Window* window = nullptr);
     bool closeWindow(Window* window = nullptr);
     bool activate(Window& window);

@@ -112,7 +112,7 @@ TEST(MenuText, TextsWithMenuCharactersStayOneEntry) {
     MenuText parsed = MenuText::parse(menu.toText());
     EXPECT_EQ(selectableTexts(parsed),
               (std::vector<std::string>{"A|B", "{x}", "-", "+5%", "~tilde", "[draft]",
-                                        "back\\slash", " ", "C&lear"}));
+                                        "back\\slash", "", "C&lear"}));
     EXPECT_EQ(MenuText::escaped("a|b"), "a\\|b");
     // A backslash before an ordinary character is kept as it is.
     EXPECT_EQ(MenuText::parse("C:\\temp|[1(~C:\\icons\\x.ico)]y").entries()[0].text, "C:\\temp");
@@ -180,7 +180,7 @@ TEST(MenuText, NamesAreDerivedAndUnique) {
 }
 
 TEST(MenuText, RoundTrips) {
-    for (const char* text : {"a|b|c", "A{B{C|D}E}F", "~+x|-|-y|[1(~i.ico)]z{[]w}",
+    for (const char* text : {"a|b|c", "--|~|+|[]", "A{B{C|D}E}F", "~+x|-|-y|[1(~i.ico)]z{[]w}",
                              "\\|x|\\-|q\\{r\\}", "+[2(~a\\)b.ico)]t"})
         expectRoundTrip(MenuText::parse(text));
 }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "runtime/FileDefinition.h"
+
+namespace app::files {
+
+// The declarations of the application's five data files: label, field prefix, record
+// layout and keys, in each file's declaration order (the key numbers of sort orders).
+//
+// Key attributes: every key refuses duplicate values and compares text without regard
+// to letter case (an item number is unique whatever its case, and customers are looked
+// up by name and number typing either case). The four Id keys are also the files'
+// primary keys, which the framework uses for record positions.
+host::FileDefinition item();
+host::FileDefinition config();
+host::FileDefinition customer();
+host::FileDefinition invDet();
+host::FileDefinition invHdr();
+
+} // namespace app::files

@@ -1,0 +1,7 @@
+#include "runtime/RecordFileDriver.h"
+
+namespace host {
+
+RecordFileDriver::~RecordFileDriver() = default;
+
+} // namespace host

@@ -1,0 +1,252 @@
+#include "runtime/sqlite/Database.h"
+
+#include "runtime/RuntimeErrors.h"
+
+#include <algorithm>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace host::sqlite {
+
+bool failWith(sqlite3* db, int rc) {
+    int extended = db ? sqlite3_extended_errcode(db) : rc;
+    if ((extended & 0xFF) != (rc & 0xFF))
+        extended = rc;
+    switch (rc & 0xFF) {
+    case SQLITE_CONSTRAINT:
+        if (extended == SQLITE_CONSTRAINT_UNIQUE || extended == SQLITE_CONSTRAINT_PRIMARYKEY) {
+            setError(errors::duplicateKey);
+            return false;
+        }
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_READONLY:
+        setError(errors::accessDenied);
+        return false;
+    case SQLITE_CORRUPT:
+        if (extended == SQLITE_CORRUPT_INDEX) {
+            setError(errors::invalidKeyFile);
+            return false;
+        }
+        break;
+    case SQLITE_CANTOPEN:
+        setError(errors::fileNotFound);
+        return false;
+    default:
+        break;
+    }
+    std::string text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    setDriverError(std::to_string(extended), std::move(text));
+    return false;
+}
+
+bool failInDriver(std::string code, std::string text) {
+    setDriverError(std::move(code), std::move(text));
+    return false;
+}
+
+std::string quoted(std::string_view identifier) {
+    std::string out = "\"";
+    for (char c : identifier) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+Database::~Database() {
+    close();
+}
+
+bool Database::open(const std::string& folder) {
+    close();
+    struct stat info {};
+    if (folder.empty() || stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        setError(errors::fileNotFound);
+        return false;
+    }
+    std::string path = folder + "/" + fileName;
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        failWith(db_, rc);
+        close();
+        return false;
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    folder_ = folder;
+    setBusyTimeout(defaultBusyMilliseconds);
+    if (!execute("PRAGMA journal_mode=WAL") || !execute("PRAGMA synchronous=FULL") ||
+        !execute("CREATE TABLE IF NOT EXISTS _files(slot INTEGER PRIMARY KEY, "
+                 "name TEXT NOT NULL UNIQUE COLLATE NOCASE)")) {
+        RuntimeError error = lastError();
+        close();
+        if (error.code == errors::driverError)
+            setDriverError(error.driverCode, error.driverText);
+        else
+            setError(error.code, error.text);
+        return false;
+    }
+    clearError();
+    return true;
+}
+
+void Database::close() {
+    if (db_) {
+        if (inTransaction_)
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db_);
+    }
+    db_ = nullptr;
+    inTransaction_ = false;
+    enlisted_.clear();
+    busyMilliseconds_ = -1;
+}
+
+std::string Database::lockFilePath() const {
+    return folder_ + "/" + lockFileName;
+}
+
+bool Database::execute(std::string_view sql) {
+    if (!db_) {
+        setError(errors::fileNotOpen);
+        return false;
+    }
+    int rc = sqlite3_exec(db_, std::string(sql).c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return failWith(db_, rc);
+    return true;
+}
+
+Statement Database::prepare(std::string_view sql) {
+    Statement statement(db_, sql);
+    if (!statement.isValid())
+        failWith(db_, statement.prepareResult());
+    return statement;
+}
+
+bool Database::fail(int rc) const {
+    return failWith(db_, rc);
+}
+
+void Database::setBusyTimeout(int milliseconds) {
+    if (db_ && milliseconds != busyMilliseconds_) {
+        sqlite3_busy_timeout(db_, milliseconds);
+        busyMilliseconds_ = milliseconds;
+    }
+}
+
+bool Database::tableExists(std::string_view table) {
+    Statement query = prepare("SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 "
+                              "COLLATE NOCASE");
+    if (!query.isValid())
+        return false;
+    StatementUse use(query);
+    sqlite3_bind_text(query.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_STATIC);
+    return sqlite3_step(query.get()) == SQLITE_ROW;
+}
+
+std::optional<std::int64_t> Database::slotOf(std::string_view table, bool assign) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Statement query = prepare("SELECT slot FROM _files WHERE name = ?1");
+        if (!query.isValid())
+            return std::nullopt;
+        {
+            StatementUse use(query);
+            sqlite3_bind_text(query.get(), 1, table.data(), static_cast<int>(table.size()),
+                              SQLITE_STATIC);
+            int rc = sqlite3_step(query.get());
+            if (rc == SQLITE_ROW)
+                return sqlite3_column_int64(query.get(), 0);
+            if (rc != SQLITE_DONE) {
+                fail(rc);
+                return std::nullopt;
+            }
+        }
+        if (!assign || attempt > 0)
+            break;
+        Statement insert = prepare("INSERT OR IGNORE INTO _files(name) VALUES(?1)");
+        if (!insert.isValid())
+            return std::nullopt;
+        StatementUse use(insert);
+        sqlite3_bind_text(insert.get(), 1, table.data(), static_cast<int>(table.size()),
+                          SQLITE_STATIC);
+        int rc = sqlite3_step(insert.get());
+        if (rc != SQLITE_DONE) {
+            fail(rc);
+            return std::nullopt;
+        }
+    }
+    setError(errors::fileNotFound);
+    return std::nullopt;
+}
+
+bool Database::begin(int timeoutSeconds) {
+    if (!db_) {
+        setError(errors::fileNotOpen);
+        return false;
+    }
+    if (inTransaction_)
+        return failInDriver("frame", "A transaction frame is already running");
+    int previous = busyMilliseconds_;
+    setBusyTimeout(std::max(0, timeoutSeconds) * 1000);
+    bool begun = execute("BEGIN IMMEDIATE");
+    setBusyTimeout(previous);
+    if (!begun)
+        return false;
+    inTransaction_ = true;
+    clearError();
+    return true;
+}
+
+bool Database::commit() {
+    if (!inTransaction_)
+        return failInDriver("frame", "No transaction frame is running");
+    if (sqlite3_get_autocommit(db_)) {
+        // SQLite rolled the frame back itself after an error inside it.
+        endFrame();
+        return failInDriver("frame", "The transaction frame was rolled back after an error");
+    }
+    if (!execute("COMMIT"))
+        return false;
+    endFrame();
+    clearError();
+    return true;
+}
+
+bool Database::rollback() {
+    if (!inTransaction_)
+        return failInDriver("frame", "No transaction frame is running");
+    bool done = execute("ROLLBACK");
+    // A failed rollback leaves SQLite without a transaction all the same when it
+    // rolled back on its own; ask it rather than assume.
+    if (done || sqlite3_get_autocommit(db_))
+        endFrame();
+    if (done)
+        clearError();
+    return done;
+}
+
+void Database::endFrame() {
+    inTransaction_ = false;
+    enlisted_.clear();
+}
+
+void Database::enlist(const SqliteRecordFile* file) {
+    if (!isEnlisted(file))
+        enlisted_.push_back(file);
+}
+
+void Database::unlist(const SqliteRecordFile* file) {
+    std::erase(enlisted_, file);
+}
+
+bool Database::isEnlisted(const SqliteRecordFile* file) const {
+    return std::find(enlisted_.begin(), enlisted_.end(), file) != enlisted_.end();
+}
+
+} // namespace host::sqlite

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "runtime/sqlite/Statement.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace host::sqlite {
+
+class SqliteRecordFile;
+
+// The SQLite data base of one data folder: one connection (used by one thread at a time,
+// so SQLite's own mutexes are left out), the catalog of its files,
+// the transaction frame, and the translation of SQLite's results into the host's error
+// codes.
+//
+// Storage: the folder holds "data.sqlite" (write-ahead log, full synchronisation, so
+// that a committed change survives a crash and an interrupted one leaves nothing) and
+// "data.sqlite-locks", the lock file of holds and file opens. The table "_files" gives
+// each data file a stable slot number, which places its locks in the lock file.
+class Database {
+public:
+    static constexpr const char* fileName = "data.sqlite";
+    static constexpr const char* lockFileName = "data.sqlite-locks";
+    // How long a write waits for another station's write to finish when no "Recover="
+    // option says otherwise.
+    static constexpr int defaultBusyMilliseconds = 2000;
+
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    bool open(const std::string& folder);
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+    sqlite3* handle() const { return db_; }
+    const std::string& folder() const { return folder_; }
+    std::string lockFilePath() const;
+
+    // Runs SQL without results; on failure sets the host error and returns false.
+    bool execute(std::string_view sql);
+    // Prepares a statement; on failure sets the host error (the statement is invalid).
+    Statement prepare(std::string_view sql);
+    // Sets the host error for SQLite result `rc` (see failWith) and returns false.
+    bool fail(int rc) const;
+    // The wait for a busy data base, applied to the next statements.
+    void setBusyTimeout(int milliseconds);
+
+    bool tableExists(std::string_view table);
+    // The slot of a data file in the catalog; `assign` adds the file when missing.
+    std::optional<std::int64_t> slotOf(std::string_view table, bool assign);
+
+    // Transaction frame.
+    bool begin(int timeoutSeconds);
+    bool commit();
+    bool rollback();
+    bool inTransaction() const { return inTransaction_; }
+    void enlist(const SqliteRecordFile* file);
+    void unlist(const SqliteRecordFile* file);
+    bool isEnlisted(const SqliteRecordFile* file) const;
+
+private:
+    void endFrame();
+
+    sqlite3* db_ = nullptr;
+    std::string folder_;
+    int busyMilliseconds_ = -1;
+    bool inTransaction_ = false;
+    std::vector<const SqliteRecordFile*> enlisted_;
+};
+
+// Sets the calling thread's host error from a SQLite result: a unique constraint is 40,
+// a busy or locked data base and a read-only one 5, a damaged index 46, a data base that
+// cannot be opened 2; anything else is 90 with SQLite's own code and text. Returns false.
+bool failWith(sqlite3* db, int rc);
+// Sets 90 with the driver's own code and text. Returns false.
+bool failInDriver(std::string code, std::string text);
+
+// SQL identifier quoting: "name" with inner quotes doubled.
+std::string quoted(std::string_view identifier);
+
+} // namespace host::sqlite

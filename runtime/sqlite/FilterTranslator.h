@@ -1,0 +1,47 @@
+#pragma once
+
+#include "runtime/Expression.h"
+#include "runtime/FieldType.h"
+#include "runtime/TypedRef.h"
+#include "runtime/Value.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace host::sqlite {
+
+// Where a field lives in the SQL table: the column as the query names it (t0."NAME")
+// and the field's type, which fixes how the record-file driver stores it:
+//   text (Text, CText, PText)    TEXT, clipped of trailing blanks
+//   integers, Date and Time      INTEGER
+//   Decimal of up to 15 digits   REAL, the value rounded to the field's places
+//   Real                         REAL
+// Columns never hold NULL. Case-insensitive keys are indexes with COLLATE NOCASE.
+struct SqlColumn {
+    std::string expression;
+    FieldType type;
+};
+
+using ColumnLookup = std::function<std::optional<SqlColumn>(const TypedRef& field)>;
+
+// The part of a filter that SQLite can decide.
+struct SqlFilter {
+    std::string where;             // "" when nothing could be pushed down
+    std::vector<Value> parameters; // bound to ?1, ?2 ... in order (text, integer or real)
+    bool exact = false;            // true: `where` alone decides (an empty `where` passes
+                                   // every row); false: the driver must also evaluate the
+                                   // whole Expression on each row
+};
+
+// Pushes down every AND-conjunct of `filter` that SQL can decide with exactly the
+// evaluator's meaning: comparisons of fields with constants or with each other, the
+// UPPER( ) forms (as COLLATE NOCASE where equality allows an index to serve), SUB(x,1,n)
+// prefix tests (as ranges), INSTRING( ) <> 0 searches, and NOT, AND, OR, XOR of those.
+// A conjunct that cannot be decided exactly is left out, so the pushed-down part never
+// excludes a row that the whole expression accepts. Fields that `columnOf` does not
+// know are never pushed down.
+SqlFilter translateFilter(const Expression& filter, const ColumnLookup& columnOf);
+
+} // namespace host::sqlite

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct sqlite3_stmt;
+
+namespace host::sqlite {
+
+// One value as SQLite stores it: null, integer, real or text. Used for the order values
+// that positions and pages are found by.
+struct SqlValue {
+    enum class Type : std::uint8_t { Null, Integer, Real, Text };
+
+    Type type = Type::Null;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string text;
+
+    static SqlValue ofInteger(std::int64_t v) { return {Type::Integer, v, 0, {}}; }
+    static SqlValue ofReal(double v) { return {Type::Real, 0, v, {}}; }
+    static SqlValue ofText(std::string v) { return {Type::Text, 0, 0, std::move(v)}; }
+
+    // The value of result column `column` of a stepped statement.
+    static SqlValue fromColumn(sqlite3_stmt* statement, int column);
+    // Makes this value that of a result column, reusing its text's storage.
+    void readColumn(sqlite3_stmt* statement, int column);
+    // Binds the value to parameter `index` (1-based).
+    void bindTo(sqlite3_stmt* statement, int index) const;
+
+    friend bool operator==(const SqlValue&, const SqlValue&) = default;
+};
+
+} // namespace host::sqlite

@@ -1,0 +1,883 @@
+#include "runtime/sqlite/SqliteRecordFile.h"
+
+#include "runtime/RuntimeErrors.h"
+#include "runtime/Value.h"
+#include "runtime/sqlite/Database.h"
+#include "runtime/sqlite/FieldCodec.h"
+#include "runtime/sqlite/PositionText.h"
+
+#include <charconv>
+#include <chrono>
+#include <sqlite3.h>
+#include <thread>
+
+namespace host::sqlite {
+
+namespace {
+
+// The lock file gives each data file a span of bytes, placed by its catalog slot:
+// a gate taken while an open checks and takes its locks, one byte each for "open for
+// reading", "open for writing", "denies reading" and "denies writing" (shared locks by
+// every station that does so), and from recordBase one byte per record id.
+constexpr std::int64_t slotSpan = std::int64_t{1} << 40;
+constexpr std::int64_t gateByte = 0;
+constexpr std::int64_t readersByte = 1;
+constexpr std::int64_t writersByte = 2;
+constexpr std::int64_t denyReadByte = 3;
+constexpr std::int64_t denyWriteByte = 4;
+constexpr std::int64_t recordBase = 64;
+
+// Statement cache keys: the statement kind in the low byte, then its parameters.
+enum StatementKind : std::uint64_t {
+    readKind = 1,
+    getKind,
+    byIdKind,
+    insertKind,
+    updateKind,
+    deleteKind,
+    duplicateKind,
+    countKind,
+    heldKind,
+};
+
+std::uint64_t cacheKey(StatementKind kind, int key = 0, std::uint64_t a = 0, std::uint64_t b = 0,
+                       std::uint64_t c = 0) {
+    return kind | (static_cast<std::uint64_t>(key) << 8) | (a << 24) | (b << 25) | (c << 40);
+}
+
+std::string keyTag(int keyNumber) {
+    return "K" + std::to_string(keyNumber);
+}
+
+} // namespace
+
+SqliteRecordFile::SqliteRecordFile(Database& database, FileDefinition definition, Record& buffer)
+    : RecordFile(std::move(definition), buffer), database_(database),
+      busyMilliseconds_(Database::defaultBusyMilliseconds) {}
+
+SqliteRecordFile::~SqliteRecordFile() {
+    close();
+    database_.unlist(this);
+}
+
+// ---- Checks --------------------------------------------------------------------------------
+
+bool SqliteRecordFile::checkOpen() const {
+    if (!open_) {
+        setError(errors::fileNotOpen);
+        return false;
+    }
+    return true;
+}
+
+bool SqliteRecordFile::checkKey(int keyNumber, bool allowRecordOrder) const {
+    if (keyNumber < (allowRecordOrder ? 0 : 1) || keyNumber > keyCount())
+        return failInDriver("key",
+                            "The file " + label() + " has no key " + std::to_string(keyNumber));
+    return true;
+}
+
+bool SqliteRecordFile::checkWritable() const {
+    if (!checkOpen())
+        return false;
+    if (!writable_) {
+        setError(errors::accessDenied);
+        return false;
+    }
+    return true;
+}
+
+// The table must hold a column for every field, and each key's index must be there as
+// this file declares it; a missing or different index means the keys must be rebuilt.
+bool SqliteRecordFile::checkTable() {
+    if (!database_.tableExists(schema_.table())) {
+        setError(errors::fileNotFound);
+        return false;
+    }
+    Statement columns = database_.prepare("SELECT name FROM pragma_table_info(?1)");
+    if (!columns.isValid())
+        return false;
+    std::vector<std::string> names;
+    {
+        StatementUse use(columns);
+        sqlite3_bind_text(columns.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
+        while (sqlite3_step(columns.get()) == SQLITE_ROW)
+            names.emplace_back(
+                reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 0)));
+    }
+    for (int n = 1; n <= schema_.fieldCount(); ++n) {
+        bool found = false;
+        for (const std::string& name : names)
+            found = found || equalIgnoringCase(name, schema_.column(n));
+        if (!found)
+            return failInDriver("layout", "The table " + schema_.table() + " has no column " +
+                                              schema_.column(n) + " for " + fieldLabel(n));
+    }
+    Statement index = database_.prepare(
+        "SELECT sql FROM sqlite_schema WHERE type = 'index' AND name = ?1 COLLATE NOCASE");
+    if (!index.isValid())
+        return false;
+    for (int k = 1; k <= keyCount(); ++k) {
+        StatementUse use(index);
+        std::string name = schema_.indexName(k);
+        sqlite3_bind_text(index.get(), 1, name.c_str(), -1, SQLITE_STATIC);
+        const unsigned char* sql = nullptr;
+        if (sqlite3_step(index.get()) == SQLITE_ROW)
+            sql = sqlite3_column_text(index.get(), 0);
+        if (!sql || schema_.createIndexSql(k) != reinterpret_cast<const char*>(sql)) {
+            setError(errors::invalidKeyFile);
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---- Opening -------------------------------------------------------------------------------
+
+bool SqliteRecordFile::lockOpen(int mode) {
+    int access = mode & openMode::accessMask;
+    int sharing = mode & openMode::sharingMask;
+    bool reads = access != openMode::writeOnly;
+    bool writes = access != openMode::readOnly;
+    bool deniesRead = sharing == openMode::denyAll || sharing == openMode::denyRead;
+    bool deniesWrite = sharing == openMode::denyAll || sharing == openMode::denyWrite;
+    std::int64_t base = slot_ * slotSpan;
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMilliseconds_);
+    for (;;) {
+        if (!locks_.lock(base + gateByte, 1, true, lockWaitMilliseconds_)) {
+            setError(errors::accessDenied);
+            return false;
+        }
+        auto taken = [&](std::int64_t byte) {
+            return locks_.lockedElsewhere(base + byte, 1, true);
+        };
+        bool conflict = (reads && taken(denyReadByte)) || (writes && taken(denyWriteByte)) ||
+                        (deniesRead && taken(readersByte)) || (deniesWrite && taken(writersByte));
+        if (!conflict) {
+            if (reads)
+                locks_.lock(base + readersByte, 1, false);
+            if (writes)
+                locks_.lock(base + writersByte, 1, false);
+            if (deniesRead)
+                locks_.lock(base + denyReadByte, 1, false);
+            if (deniesWrite)
+                locks_.lock(base + denyWriteByte, 1, false);
+        }
+        locks_.unlock(base + gateByte, 1);
+        if (!conflict)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            setError(errors::accessDenied);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+bool SqliteRecordFile::open(int mode) {
+    if (open_) {
+        setError(errors::alreadyOpen);
+        return false;
+    }
+    if (!database_.isOpen()) {
+        setError(errors::fileNotFound);
+        return false;
+    }
+    schema_ = TableSchema(definition_);
+    statements_.clear();
+    if (!checkTable())
+        return false;
+    std::optional<std::int64_t> slot = database_.slotOf(schema_.table(), true);
+    if (!slot)
+        return false;
+    slot_ = *slot;
+    if (!locks_.open(database_.lockFilePath()))
+        return failInDriver("lock",
+                            "The lock file " + database_.lockFilePath() + " cannot be opened");
+    if (!lockOpen(mode)) {
+        locks_.close();
+        return false;
+    }
+    open_ = true;
+    mode_ = mode;
+    writable_ = (mode & openMode::accessMask) != openMode::readOnly;
+    order_ = 0;
+    place_ = Place::Start;
+    anchor_.clear();
+    current_.reset();
+    held_.reset();
+    watched_.reset();
+    holdArmed_ = watchArmed_ = skipMemos_ = false;
+    database_.setBusyTimeout(busyMilliseconds_);
+    clearError();
+    return true;
+}
+
+bool SqliteRecordFile::close() {
+    if (open_) {
+        // Closing the lock file's description drops every lock of this file at once.
+        locks_.close();
+        statements_.clear();
+        database_.unlist(this);
+        open_ = false;
+        current_.reset();
+        held_.reset();
+        watched_.reset();
+    }
+    clearError();
+    return true;
+}
+
+bool SqliteRecordFile::create() {
+    if (open_) {
+        setError(errors::alreadyOpen);
+        return false;
+    }
+    if (!database_.isOpen()) {
+        setError(errors::fileNotFound);
+        return false;
+    }
+    schema_ = TableSchema(definition_);
+    statements_.clear();
+    std::optional<std::int64_t> slot = database_.slotOf(schema_.table(), true);
+    if (!slot)
+        return false;
+    slot_ = *slot;
+    // Take the file exclusively for the time of the creation: nobody else may have it
+    // open, and nobody can open it half made.
+    if (!locks_.open(database_.lockFilePath()))
+        return failInDriver("lock",
+                            "The lock file " + database_.lockFilePath() + " cannot be opened");
+    std::int64_t base = slot_ * slotSpan;
+    bool created = false;
+    if (locks_.lock(base + gateByte, 1, true, lockWaitMilliseconds_)) {
+        if (locks_.lockedElsewhere(base + readersByte, denyWriteByte - readersByte + 1, true)) {
+            setError(errors::accessDenied);
+        } else {
+            database_.setBusyTimeout(busyMilliseconds_);
+            created = database_.execute("SAVEPOINT create_file") &&
+                      database_.execute("DROP TABLE IF EXISTS " + schema_.quotedTable()) &&
+                      database_.execute(schema_.createTableSql());
+            for (int k = 1; created && k <= keyCount(); ++k)
+                created = database_.execute(schema_.createIndexSql(k));
+            if (created) {
+                created = database_.execute("RELEASE create_file");
+            } else {
+                RuntimeError error = lastError();
+                sqlite3_exec(database_.handle(), "ROLLBACK TO create_file; RELEASE create_file",
+                             nullptr, nullptr, nullptr);
+                if (error.code == errors::driverError)
+                    setDriverError(error.driverCode, error.driverText);
+                else
+                    setError(error.code, error.text);
+            }
+        }
+    } else {
+        setError(errors::accessDenied);
+    }
+    locks_.close();
+    if (created)
+        clearError();
+    return created;
+}
+
+bool SqliteRecordFile::rebuildKeys() {
+    if (!database_.isOpen()) {
+        setError(errors::fileNotFound);
+        return false;
+    }
+    if (!open_)
+        schema_ = TableSchema(definition_);
+    if (!database_.tableExists(schema_.table())) {
+        setError(errors::fileNotFound);
+        return false;
+    }
+    std::vector<std::string> existing;
+    {
+        Statement indexes =
+            database_.prepare("SELECT name FROM sqlite_schema WHERE type = 'index' "
+                              "AND tbl_name = ?1 COLLATE NOCASE AND sql IS NOT NULL");
+        if (!indexes.isValid())
+            return false;
+        StatementUse use(indexes);
+        sqlite3_bind_text(indexes.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
+        while (sqlite3_step(indexes.get()) == SQLITE_ROW)
+            existing.emplace_back(
+                reinterpret_cast<const char*>(sqlite3_column_text(indexes.get(), 0)));
+    }
+    statements_.clear();
+    database_.setBusyTimeout(busyMilliseconds_);
+    bool rebuilt = database_.execute("SAVEPOINT rebuild_keys");
+    for (size_t i = 0; rebuilt && i < existing.size(); ++i)
+        rebuilt = database_.execute("DROP INDEX " + quoted(existing[i]));
+    for (int k = 1; rebuilt && k <= keyCount(); ++k)
+        rebuilt = database_.execute(schema_.createIndexSql(k));
+    if (rebuilt)
+        rebuilt = database_.execute("RELEASE rebuild_keys");
+    if (!rebuilt) {
+        RuntimeError error = lastError();
+        sqlite3_exec(database_.handle(), "ROLLBACK TO rebuild_keys; RELEASE rebuild_keys", nullptr,
+                     nullptr, nullptr);
+        if (error.code == errors::driverError)
+            setDriverError(error.driverCode, error.driverText);
+        else
+            setError(error.code, error.text);
+        return false;
+    }
+    clearError();
+    return true;
+}
+
+bool SqliteRecordFile::flush() {
+    if (!checkOpen())
+        return false;
+    int rc = sqlite3_wal_checkpoint_v2(database_.handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE,
+                                       nullptr, nullptr);
+    if (rc != SQLITE_OK && rc != SQLITE_BUSY)
+        return database_.fail(rc);
+    clearError();
+    return true;
+}
+
+bool SqliteRecordFile::sendOption(std::string_view option) {
+    size_t equals = option.find('=');
+    std::string name = upper(clip(option.substr(0, equals)));
+    while (!name.empty() && name.front() == ' ')
+        name.erase(name.begin());
+    std::string value =
+        equals == std::string_view::npos ? std::string() : clip(option.substr(equals + 1));
+    while (!value.empty() && value.front() == ' ')
+        value.erase(value.begin());
+    if (name == "RECOVER") {
+        int seconds = 0;
+        auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+        if (ec != std::errc() || ptr != value.data() + value.size() || seconds < 0)
+            return failInDriver("option",
+                                "Recover= needs a number of seconds: " + std::string(option));
+        lockWaitMilliseconds_ = seconds * 1000;
+        busyMilliseconds_ = seconds * 1000;
+        if (open_)
+            database_.setBusyTimeout(busyMilliseconds_);
+        clearError();
+        return true;
+    }
+    if (name == "QUICKSCAN") {
+        std::string flag = upper(value);
+        if (flag != "ON" && flag != "OFF")
+            return failInDriver("option", "QUICKSCAN= needs on or off: " + std::string(option));
+        // Reads are served from SQLite's page cache whichever way; the hint is kept.
+        quickScan_ = flag == "ON";
+        clearError();
+        return true;
+    }
+    return failInDriver("option", "Unknown driver option: " + std::string(option));
+}
+
+// ---- Statements ----------------------------------------------------------------------------
+
+const Statement* SqliteRecordFile::statement(std::uint64_t key, const std::string& sql) const {
+    auto found = statements_.find(key);
+    if (found != statements_.end())
+        return &found->second;
+    Statement prepared = database_.prepare(sql);
+    if (!prepared.isValid())
+        return nullptr;
+    return &statements_.emplace(key, std::move(prepared)).first->second;
+}
+
+const Statement* SqliteRecordFile::readStatement(bool backward, int count, bool inclusive) {
+    std::uint64_t key =
+        cacheKey(readKind, order_, backward, inclusive, static_cast<std::uint64_t>(count));
+    auto found = statements_.find(key);
+    if (found != statements_.end())
+        return &found->second;
+    OrderTerms terms = schema_.keyTerms(order_);
+    std::string sql = "SELECT " + schema_.selectList() + " FROM " + schema_.quotedTable();
+    if (count > 0)
+        sql += " WHERE " + keyset::after(terms, count, backward, inclusive, 1);
+    sql += keyset::orderBy(terms, backward) + " LIMIT 1";
+    return statement(key, sql);
+}
+
+std::int64_t SqliteRecordFile::recordByte(std::int64_t id) const {
+    return slot_ * slotSpan + recordBase + (id % (slotSpan - recordBase));
+}
+
+void SqliteRecordFile::readTermValues(sqlite3_stmt* row, int keyNumber,
+                                      std::vector<SqlValue>& values) const {
+    size_t count = keyNumber > 0 ? definition_.key(keyNumber).components.size() : 0;
+    values.resize(count + 1);
+    for (size_t c = 0; c < count; ++c)
+        values[c].readColumn(row, TableSchema::firstFieldColumn +
+                                      definition_.key(keyNumber).components[c].field - 1);
+    values[count].readColumn(row, 0);
+}
+
+std::vector<SqlValue> SqliteRecordFile::bufferKeyValues(int keyNumber) const {
+    std::vector<SqlValue> values;
+    const RecordLayout& layout = *definition_.layout();
+    for (const KeyComponent& component : definition_.key(keyNumber).components) {
+        const FieldInfo& field = layout.field(component.field);
+        values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
+    }
+    return values;
+}
+
+std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t id,
+                                                                    int keyNumber) const {
+    const Statement* query =
+        statement(cacheKey(byIdKind), "SELECT " + schema_.selectList() + " FROM " +
+                                          schema_.quotedTable() + " WHERE _id = ?1");
+    if (!query)
+        return std::nullopt;
+    StatementUse use(*query);
+    sqlite3_bind_int64(query->get(), 1, id);
+    int rc = sqlite3_step(query->get());
+    if (rc != SQLITE_ROW) {
+        if (rc == SQLITE_DONE)
+            setError(errors::recordNotFound);
+        else
+            database_.fail(rc);
+        return std::nullopt;
+    }
+    std::vector<SqlValue> values;
+    readTermValues(query->get(), keyNumber, values);
+    return values;
+}
+
+// ---- Reading -------------------------------------------------------------------------------
+
+bool SqliteRecordFile::accept(sqlite3_stmt* row) {
+    std::int64_t id = sqlite3_column_int64(row, 0);
+    if (!holdArmed_) {
+        if (locks_.lockedElsewhere(recordByte(id), 1, false)) {
+            setError(errors::recordHeld);
+            return false;
+        }
+        take(row);
+        return true;
+    }
+    if (!locks_.lock(recordByte(id), 1, true, holdWaitMilliseconds_)) {
+        setError(errors::recordHeld);
+        return false;
+    }
+    if (held_ && *held_ != id)
+        locks_.unlock(recordByte(*held_), 1);
+    held_ = id;
+    holdArmed_ = false;
+    // Another station may have written the record while it held it: now that it is held
+    // here, read it again, after ending the read that found it (its snapshot is older).
+    sqlite3_reset(row);
+    const Statement* fresh =
+        statement(cacheKey(heldKind), "SELECT " + schema_.selectList() + " FROM " +
+                                          schema_.quotedTable() + " WHERE _id = ?1");
+    if (!fresh)
+        return false;
+    StatementUse use(*fresh);
+    sqlite3_bind_int64(fresh->get(), 1, id);
+    int rc = sqlite3_step(fresh->get());
+    if (rc != SQLITE_ROW) {
+        release();
+        if (rc == SQLITE_DONE)
+            setError(errors::recordNotFound);
+        else
+            database_.fail(rc);
+        return false;
+    }
+    take(fresh->get());
+    return true;
+}
+
+void SqliteRecordFile::take(sqlite3_stmt* row) {
+    std::int64_t id = sqlite3_column_int64(row, 0);
+    std::int64_t version = sqlite3_column_int64(row, 1);
+    const RecordLayout& layout = *definition_.layout();
+    for (int n = 1; n <= layout.fieldCount(); ++n) {
+        const FieldInfo& field = layout.field(n);
+        fieldCodec::load(row, TableSchema::firstFieldColumn + n - 1, buffer_.data() + field.offset,
+                         field.type);
+    }
+    current_ = id;
+    currentVersion_ = version;
+    if (watchArmed_)
+        watched_ = std::make_pair(id, version);
+    else
+        watched_.reset();
+    watchArmed_ = false;
+    skipMemos_ = false;
+    clearError();
+}
+
+bool SqliteRecordFile::read(bool backward) {
+    if (!checkOpen())
+        return false;
+    if ((backward && place_ == Place::BeforeStart) || (!backward && place_ == Place::PastEnd)) {
+        setError(errors::noRecord);
+        return false;
+    }
+    bool positioned = place_ == Place::At;
+    int count = positioned ? static_cast<int>(anchor_.size()) : 0;
+    const Statement* query = readStatement(backward, count, positioned && inclusive_);
+    if (!query)
+        return false;
+    StatementUse use(*query);
+    for (int i = 0; i < count; ++i)
+        anchor_[static_cast<size_t>(i)].bindTo(query->get(), i + 1);
+    int rc = sqlite3_step(query->get());
+    if (rc == SQLITE_DONE) {
+        place_ = backward ? Place::BeforeStart : Place::PastEnd;
+        anchor_.clear();
+        setError(errors::noRecord);
+        return false;
+    }
+    if (rc != SQLITE_ROW)
+        return database_.fail(rc);
+    // The position moves onto the record even when it cannot be taken (held elsewhere),
+    // so that reading on steps over it.
+    readTermValues(query->get(), order_, nextAnchor_);
+    bool accepted = accept(query->get());
+    std::swap(anchor_, nextAnchor_);
+    place_ = Place::At;
+    inclusive_ = false;
+    return accepted;
+}
+
+bool SqliteRecordFile::get(int keyNumber) {
+    if (!checkOpen() || !checkKey(keyNumber, false))
+        return false;
+    const KeyDefinition& key = definition_.key(keyNumber);
+    std::uint64_t cacheId = cacheKey(getKind, keyNumber);
+    const Statement* query = nullptr;
+    if (auto found = statements_.find(cacheId); found != statements_.end()) {
+        query = &found->second;
+    } else {
+        std::string sql =
+            "SELECT " + schema_.selectList() + " FROM " + schema_.quotedTable() + " WHERE ";
+        for (int c = 1; c <= key.componentCount(); ++c) {
+            if (c > 1)
+                sql += " AND ";
+            sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
+        }
+        query = statement(cacheId,
+                          sql + keyset::orderBy(schema_.keyTerms(keyNumber), false) + " LIMIT 1");
+    }
+    if (!query)
+        return false;
+    StatementUse use(*query);
+    const RecordLayout& layout = *definition_.layout();
+    for (int c = 1; c <= key.componentCount(); ++c) {
+        const FieldInfo& field = layout.field(key.component(c).field);
+        fieldCodec::bind(query->get(), c, buffer_.data() + field.offset, field.type);
+    }
+    int rc = sqlite3_step(query->get());
+    if (rc == SQLITE_DONE) {
+        setError(errors::recordNotFound);
+        return false;
+    }
+    if (rc != SQLITE_ROW)
+        return database_.fail(rc);
+    return accept(query->get());
+}
+
+bool SqliteRecordFile::getAt(std::string_view position) {
+    if (!checkOpen())
+        return false;
+    std::optional<std::vector<SqlValue>> values =
+        positionText::decode(positionText::tagOf(position), position);
+    if (!values || values->back().type != SqlValue::Type::Integer) {
+        setError(errors::recordNotFound);
+        return false;
+    }
+    const Statement* query =
+        statement(cacheKey(byIdKind), "SELECT " + schema_.selectList() + " FROM " +
+                                          schema_.quotedTable() + " WHERE _id = ?1");
+    if (!query)
+        return false;
+    StatementUse use(*query);
+    sqlite3_bind_int64(query->get(), 1, values->back().integer);
+    int rc = sqlite3_step(query->get());
+    if (rc == SQLITE_DONE) {
+        setError(errors::recordNotFound);
+        return false;
+    }
+    if (rc != SQLITE_ROW)
+        return database_.fail(rc);
+    return accept(query->get());
+}
+
+bool SqliteRecordFile::reget() {
+    if (!checkOpen())
+        return false;
+    if (!current_) {
+        setError(errors::noRecord);
+        return false;
+    }
+    return getAt(position(0));
+}
+
+bool SqliteRecordFile::set(int keyNumber) {
+    if (!checkOpen() || !checkKey(keyNumber, true))
+        return false;
+    order_ = keyNumber;
+    place_ = Place::Start;
+    anchor_.clear();
+    clearError();
+    return true;
+}
+
+bool SqliteRecordFile::setAt(int keyNumber) {
+    if (!set(keyNumber))
+        return false;
+    if (keyNumber > 0) {
+        anchor_ = bufferKeyValues(keyNumber);
+        place_ = Place::At;
+        inclusive_ = true;
+    }
+    return true;
+}
+
+bool SqliteRecordFile::reset(int keyNumber, std::string_view position) {
+    if (!checkOpen() || !checkKey(keyNumber, true))
+        return false;
+    std::string tag = positionText::tagOf(position);
+    std::optional<std::vector<SqlValue>> values = positionText::decode(tag, position);
+    if (!values || values->back().type != SqlValue::Type::Integer) {
+        setError(errors::recordNotFound);
+        return false;
+    }
+    if (tag != keyTag(keyNumber)) {
+        // A position taken in another order: place the record by its values in this one.
+        values = rowKeyValues(values->back().integer, keyNumber);
+        if (!values)
+            return false;
+    }
+    order_ = keyNumber;
+    anchor_ = std::move(*values);
+    place_ = Place::At;
+    inclusive_ = true;
+    clearError();
+    return true;
+}
+
+std::string SqliteRecordFile::position(int keyNumber) const {
+    if (!open_ || !current_ || keyNumber < 0 || keyNumber > keyCount())
+        return {};
+    if (keyNumber == 0)
+        return positionText::encode(keyTag(0), {SqlValue::ofInteger(*current_)});
+    std::optional<std::vector<SqlValue>> values = rowKeyValues(*current_, keyNumber);
+    if (!values) {
+        // The record went meanwhile: its values as the buffer holds them still place it.
+        values = bufferKeyValues(keyNumber);
+        values->push_back(SqlValue::ofInteger(*current_));
+    }
+    clearError();
+    return positionText::encode(keyTag(keyNumber), *values);
+}
+
+bool SqliteRecordFile::wouldDuplicate(int keyNumber) {
+    if (!checkOpen() || !checkKey(keyNumber, false))
+        return false;
+    const KeyDefinition& key = definition_.key(keyNumber);
+    if (key.duplicates) {
+        clearError();
+        return false;
+    }
+    std::uint64_t cacheId = cacheKey(duplicateKind, keyNumber);
+    const Statement* query = nullptr;
+    if (auto found = statements_.find(cacheId); found != statements_.end()) {
+        query = &found->second;
+    } else {
+        std::string sql = "SELECT 1 FROM " + schema_.quotedTable() + " WHERE ";
+        for (int c = 1; c <= key.componentCount(); ++c) {
+            if (c > 1)
+                sql += " AND ";
+            sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
+        }
+        query = statement(cacheId, sql + " LIMIT 1");
+    }
+    if (!query)
+        return false;
+    StatementUse use(*query);
+    const RecordLayout& layout = *definition_.layout();
+    for (int c = 1; c <= key.componentCount(); ++c) {
+        const FieldInfo& field = layout.field(key.component(c).field);
+        fieldCodec::bind(query->get(), c, buffer_.data() + field.offset, field.type);
+    }
+    int rc = sqlite3_step(query->get());
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return database_.fail(rc);
+    clearError();
+    return rc == SQLITE_ROW;
+}
+
+// ---- Writing -------------------------------------------------------------------------------
+
+bool SqliteRecordFile::add() {
+    if (!checkWritable())
+        return false;
+    const Statement* insert = statement(cacheKey(insertKind), schema_.insertSql());
+    if (!insert)
+        return false;
+    database_.setBusyTimeout(busyMilliseconds_);
+    StatementUse use(*insert);
+    const RecordLayout& layout = *definition_.layout();
+    for (int n = 1; n <= layout.fieldCount(); ++n) {
+        const FieldInfo& field = layout.field(n);
+        fieldCodec::bind(insert->get(), n, buffer_.data() + field.offset, field.type);
+    }
+    int rc = sqlite3_step(insert->get());
+    if (rc != SQLITE_DONE)
+        return database_.fail(rc);
+    current_ = sqlite3_last_insert_rowid(database_.handle());
+    currentVersion_ = 0;
+    watched_.reset();
+    clearError();
+    return true;
+}
+
+bool SqliteRecordFile::put() {
+    return write(false);
+}
+
+bool SqliteRecordFile::remove() {
+    return write(true);
+}
+
+bool SqliteRecordFile::write(bool erase) {
+    if (!checkWritable())
+        return false;
+    if (!current_) {
+        setError(errors::noRecord);
+        return false;
+    }
+    std::int64_t id = *current_;
+    if (locks_.lockedElsewhere(recordByte(id), 1, false)) {
+        setError(errors::recordHeld);
+        return false;
+    }
+    bool watched = watched_ && watched_->first == id;
+    const Statement* query =
+        erase ? statement(cacheKey(deleteKind, 0, watched), schema_.deleteSql(watched))
+              : statement(cacheKey(updateKind, 0, watched),
+                          schema_.updateSql(watched) + " RETURNING _version");
+    if (!query)
+        return false;
+    database_.setBusyTimeout(busyMilliseconds_);
+    int rc = SQLITE_OK;
+    bool changed = false;
+    {
+        StatementUse use(*query);
+        int next = 1;
+        if (!erase) {
+            const RecordLayout& layout = *definition_.layout();
+            for (int n = 1; n <= layout.fieldCount(); ++n) {
+                const FieldInfo& field = layout.field(n);
+                fieldCodec::bind(query->get(), next++, buffer_.data() + field.offset, field.type);
+            }
+        }
+        sqlite3_bind_int64(query->get(), next++, id);
+        if (watched)
+            sqlite3_bind_int64(query->get(), next, watched_->second);
+        rc = sqlite3_step(query->get());
+        if (rc == SQLITE_ROW) {
+            currentVersion_ = sqlite3_column_int64(query->get(), 0);
+            changed = true;
+            rc = sqlite3_step(query->get());
+        } else if (rc == SQLITE_DONE && erase) {
+            changed = sqlite3_changes(database_.handle()) > 0;
+        }
+    }
+    if (rc != SQLITE_DONE)
+        return database_.fail(rc);
+    if (!changed) {
+        setError(watched ? errors::recordChanged : errors::noRecord);
+        return false;
+    }
+    if (held_ && *held_ == id) {
+        locks_.unlock(recordByte(id), 1);
+        held_.reset();
+    }
+    if (erase) {
+        current_.reset();
+        watched_.reset();
+    } else if (watched) {
+        watched_->second = currentVersion_;
+    }
+    clearError();
+    return true;
+}
+
+// ---- Holding and watching ------------------------------------------------------------------
+
+void SqliteRecordFile::hold(int waitSeconds) {
+    holdArmed_ = true;
+    holdWaitMilliseconds_ = std::max(0, waitSeconds) * 1000;
+}
+
+void SqliteRecordFile::release() {
+    if (held_)
+        locks_.unlock(recordByte(*held_), 1);
+    held_.reset();
+    holdArmed_ = false;
+}
+
+bool SqliteRecordFile::isHeld() const {
+    return held_ && current_ && *held_ == *current_;
+}
+
+bool SqliteRecordFile::isWatched() const {
+    return watched_ && current_ && watched_->first == *current_;
+}
+
+// ---- Sizes and transactions ----------------------------------------------------------------
+
+std::int64_t SqliteRecordFile::recordCount() {
+    if (!checkOpen())
+        return -1;
+    const Statement* query =
+        statement(cacheKey(countKind), "SELECT count(*) FROM " + schema_.quotedTable());
+    if (!query)
+        return -1;
+    StatementUse use(*query);
+    int rc = sqlite3_step(query->get());
+    if (rc != SQLITE_ROW) {
+        database_.fail(rc);
+        return -1;
+    }
+    clearError();
+    return sqlite3_column_int64(query->get(), 0);
+}
+
+std::int64_t SqliteRecordFile::sizeInBytes() {
+    if (!checkOpen())
+        return -1;
+    Statement query =
+        database_.prepare("SELECT coalesce(sum(pgsize), 0) FROM dbstat WHERE name IN "
+                          "(SELECT name FROM sqlite_schema WHERE tbl_name = ?1 COLLATE NOCASE)");
+    if (!query.isValid())
+        return -1;
+    StatementUse use(query);
+    sqlite3_bind_text(query.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
+    int rc = sqlite3_step(query.get());
+    if (rc != SQLITE_ROW) {
+        database_.fail(rc);
+        return -1;
+    }
+    clearError();
+    return sqlite3_column_int64(query.get(), 0);
+}
+
+bool SqliteRecordFile::enlist() {
+    if (!checkOpen())
+        return false;
+    database_.enlist(this);
+    clearError();
+    return true;
+}
+
+bool SqliteRecordFile::isEnlisted() const {
+    return database_.isEnlisted(this);
+}
+
+} // namespace host::sqlite

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "runtime/RecordFile.h"
+#include "runtime/sqlite/LockFile.h"
+#include "runtime/sqlite/SqlValue.h"
+#include "runtime/sqlite/Statement.h"
+#include "runtime/sqlite/TableSchema.h"
+
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace host::sqlite {
+
+class Database;
+
+// A data file stored as a table of the folder's SQLite data base (see TableSchema for
+// the table, Database for the folder). Between stations:
+// - opens lock the file's bytes in the lock file by their access and sharing, so that an
+//   exclusive open elsewhere answers 5;
+// - a held record is an exclusive lock on the record's byte; reads and writes of other
+//   stations test it and answer 43;
+// - a watched record remembers its _version; a write compares it in the same statement
+//   and answers 89 when another station wrote the record since.
+class SqliteRecordFile final : public RecordFile {
+public:
+    SqliteRecordFile(Database& database, FileDefinition definition, Record& buffer);
+    ~SqliteRecordFile() override;
+
+    bool open(int mode = openMode::shared) override;
+    bool close() override;
+    bool isOpen() const override { return open_; }
+    int openMode() const override { return mode_; }
+    bool create() override;
+    bool rebuildKeys() override;
+    bool flush() override;
+    bool sendOption(std::string_view option) override;
+    int lockWaitSeconds() const override { return lockWaitMilliseconds_ / 1000; }
+
+    bool add() override;
+    bool put() override;
+    bool remove() override;
+
+    bool get(int keyNumber) override;
+    bool getAt(std::string_view position) override;
+    bool reget() override;
+    bool set(int keyNumber) override;
+    bool setAt(int keyNumber) override;
+    bool reset(int keyNumber, std::string_view position) override;
+    bool next() override { return read(false); }
+    bool previous() override { return read(true); }
+    int currentOrder() const override { return order_; }
+    std::string position() const override { return position(order_); }
+    std::string position(int keyNumber) const override;
+
+    bool wouldDuplicate(int keyNumber) override;
+    void skipMemosOnNextRead() override { skipMemos_ = true; }
+
+    void hold(int waitSeconds = 0) override;
+    void release() override;
+    bool isHeld() const override;
+    void watch() override { watchArmed_ = true; }
+    bool isWatched() const override;
+
+    std::int64_t recordCount() override;
+    std::int64_t sizeInBytes() override;
+
+    bool enlist() override;
+    bool isEnlisted() const override;
+
+    // For views over the file.
+    Database& database() const { return database_; }
+    const TableSchema& schema() const { return schema_; }
+
+private:
+    // Where next/previous read from.
+    enum class Place { Start, BeforeStart, PastEnd, At };
+
+    bool checkOpen() const;
+    bool checkKey(int keyNumber, bool allowRecordOrder) const;
+    bool checkWritable() const;
+    bool checkTable();
+    bool lockOpen(int mode);
+    std::int64_t recordByte(std::int64_t id) const;
+    int busyMilliseconds() const { return busyMilliseconds_; }
+
+    const Statement* statement(std::uint64_t cacheKey, const std::string& sql) const;
+    const Statement* readStatement(bool backward, int count, bool inclusive);
+    bool read(bool backward);
+    // Makes the row a stepped statement stands on the current record: tests and takes
+    // holds, loads the buffer, arms the watch.
+    bool accept(sqlite3_stmt* row);
+    // Loads the row into the buffer and makes it the current record.
+    void take(sqlite3_stmt* row);
+    // The values of key k's terms (ending with the row id) of a stepped row.
+    void readTermValues(sqlite3_stmt* row, int keyNumber, std::vector<SqlValue>& values) const;
+    std::vector<SqlValue> bufferKeyValues(int keyNumber) const;
+    std::optional<std::vector<SqlValue>> rowKeyValues(std::int64_t id, int keyNumber) const;
+    bool write(bool erase);
+
+    Database& database_;
+    TableSchema schema_;
+    mutable LockFile locks_;
+    mutable std::unordered_map<std::uint64_t, Statement> statements_;
+    std::int64_t slot_ = 0;
+    bool open_ = false;
+    bool writable_ = false;
+    int mode_ = 0;
+    int lockWaitMilliseconds_ = 0;
+    int busyMilliseconds_ = 0;
+    bool quickScan_ = false;
+
+    int order_ = 0;
+    Place place_ = Place::Start;
+    std::vector<SqlValue> anchor_;
+    std::vector<SqlValue> nextAnchor_; // reused storage for the anchor of the next read
+    bool inclusive_ = false;
+
+    std::optional<std::int64_t> current_;
+    std::int64_t currentVersion_ = 0;
+    bool holdArmed_ = false;
+    int holdWaitMilliseconds_ = 0;
+    std::optional<std::int64_t> held_;
+    bool watchArmed_ = false;
+    std::optional<std::pair<std::int64_t, std::int64_t>> watched_; // id, version
+    bool skipMemos_ = false;
+};
+
+} // namespace host::sqlite

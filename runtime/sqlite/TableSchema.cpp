@@ -1,0 +1,139 @@
+#include "runtime/sqlite/TableSchema.h"
+
+#include "runtime/Value.h"
+#include "runtime/sqlite/Database.h"
+#include "runtime/sqlite/FieldCodec.h"
+
+#include <algorithm>
+
+namespace host::sqlite {
+
+namespace {
+
+std::string columnName(const std::string& label) {
+    size_t colon = label.find(':');
+    std::string name = colon == std::string::npos ? label : label.substr(colon + 1);
+    return name.empty() ? label : name;
+}
+
+std::string prefixed(const std::string& alias, const std::string& column) {
+    return alias.empty() ? column : alias + "." + column;
+}
+
+} // namespace
+
+TableSchema::TableSchema(const FileDefinition& definition)
+    : definition_(definition), table_(definition.nameOnDisk()) {
+    for (int n = 1; n <= definition.fieldCount(); ++n) {
+        std::string name = columnName(definition.fieldLabel(n));
+        bool taken = name.empty() || name[0] == '_' ||
+                     std::any_of(columns_.begin(), columns_.end(),
+                                 [&](const std::string& c) { return equalIgnoringCase(c, name); });
+        if (taken)
+            name = "F" + std::to_string(n) + "_" + name;
+        columns_.push_back(name);
+    }
+}
+
+std::string TableSchema::quotedTable() const {
+    return quoted(table_);
+}
+
+std::string TableSchema::createTableSql() const {
+    std::string sql = "CREATE TABLE " + quotedTable() +
+                      " (_id INTEGER PRIMARY KEY, _version INTEGER NOT NULL DEFAULT 0";
+    for (int n = 1; n <= fieldCount(); ++n) {
+        const FieldType& type = definition_.layout()->field(n).type;
+        sql += ", " + quoted(column(n)) + " " + fieldCodec::columnType(type) +
+               " NOT NULL DEFAULT " + fieldCodec::blankLiteral(type);
+    }
+    return sql + ")";
+}
+
+std::string TableSchema::indexName(int key) const {
+    std::string label = definition_.key(key).label;
+    std::replace(label.begin(), label.end(), ':', '_');
+    return table_ + "_" + label;
+}
+
+bool TableSchema::ignoresCase(int key, int field) const {
+    return key > 0 && definition_.key(key).ignoreCase &&
+           definition_.layout()->field(field).type.isText();
+}
+
+std::string TableSchema::componentExpression(int key, int component,
+                                             const std::string& alias) const {
+    int field = definition_.key(key).component(component).field;
+    std::string expression = prefixed(alias, quoted(column(field)));
+    if (ignoresCase(key, field))
+        expression += " COLLATE NOCASE";
+    return expression;
+}
+
+std::string TableSchema::createIndexSql(int key) const {
+    const KeyDefinition& definition = definition_.key(key);
+    std::string sql = std::string("CREATE ") + (definition.duplicates ? "" : "UNIQUE ") + "INDEX " +
+                      quoted(indexName(key)) + " ON " + quotedTable() + " (";
+    for (int c = 1; c <= definition.componentCount(); ++c) {
+        if (c > 1)
+            sql += ", ";
+        sql += componentExpression(key, c);
+        if (!definition.component(c).ascending)
+            sql += " DESC";
+    }
+    return sql + ")";
+}
+
+std::string TableSchema::selectList(const std::string& alias) const {
+    std::string sql = prefixed(alias, "_id") + ", " + prefixed(alias, "_version");
+    for (int n = 1; n <= fieldCount(); ++n)
+        sql += ", " + prefixed(alias, quoted(column(n)));
+    return sql;
+}
+
+OrderTerms TableSchema::keyTerms(int key, const std::string& alias) const {
+    OrderTerms terms;
+    if (key > 0) {
+        const KeyDefinition& definition = definition_.key(key);
+        for (int c = 1; c <= definition.componentCount(); ++c)
+            terms.push_back(
+                {componentExpression(key, c, alias), definition.component(c).ascending});
+    }
+    // The row id breaks ties ascending: SQLite keeps an index's equal entries in row id
+    // order whatever the directions of its columns.
+    terms.push_back({prefixed(alias, "_id"), true});
+    return terms;
+}
+
+std::string TableSchema::insertSql() const {
+    std::string sql = "INSERT INTO " + quotedTable() + " (";
+    std::string values;
+    for (int n = 1; n <= fieldCount(); ++n) {
+        if (n > 1) {
+            sql += ", ";
+            values += ", ";
+        }
+        sql += quoted(column(n));
+        values += "?" + std::to_string(n);
+    }
+    return sql + ") VALUES (" + values + ")";
+}
+
+std::string TableSchema::updateSql(bool watched) const {
+    std::string sql = "UPDATE " + quotedTable() + " SET ";
+    for (int n = 1; n <= fieldCount(); ++n)
+        sql += quoted(column(n)) + " = ?" + std::to_string(n) + ", ";
+    sql += "_version = _version + 1 WHERE _id = ?" + std::to_string(fieldCount() + 1);
+    if (watched)
+        sql += " AND _version = ?" + std::to_string(fieldCount() + 2);
+    return sql;
+}
+
+std::string TableSchema::deleteSql(bool watched) const {
+    std::string sql = "DELETE FROM " + quotedTable() + " WHERE _id = ?1";
+    if (watched)
+        sql += " AND _version = ?2";
+    return sql;
+}
+
+} // namespace host::sqlite

@@ -1,0 +1,13 @@
+#include "runtime/sqlite/ViewPage.h"
+
+namespace host::sqlite {
+
+ViewPage::Row& ViewPage::append() {
+    if (count_ == rows_.size())
+        rows_.emplace_back();
+    Row& row = rows_[count_++];
+    row.missing = 0;
+    return row;
+}
+
+} // namespace host::sqlite

@@ -1,0 +1,126 @@
+#include "runtime/sqlite/ViewTexts.h"
+
+#include "runtime/Value.h"
+
+#include <cctype>
+
+namespace host::sqlite {
+
+namespace {
+
+// A small reader over a text that knows its 1-based position for messages.
+class Reader {
+public:
+    explicit Reader(std::string_view text) : text_(text) {}
+
+    void skipBlanks() {
+        while (at_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[at_])))
+            ++at_;
+    }
+    bool atEnd() {
+        skipBlanks();
+        return at_ >= text_.size();
+    }
+    bool take(char c) {
+        skipBlanks();
+        if (at_ < text_.size() && text_[at_] == c) {
+            ++at_;
+            return true;
+        }
+        return false;
+    }
+    // A label: letters, digits, '_' and ':' (a file prefix), starting with a letter.
+    std::string label() {
+        skipBlanks();
+        size_t start = at_;
+        if (at_ < text_.size() && std::isalpha(static_cast<unsigned char>(text_[at_])))
+            while (at_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[at_])) ||
+                                          text_[at_] == '_' || text_[at_] == ':'))
+                ++at_;
+        return std::string(text_.substr(start, at_ - start));
+    }
+    // Takes a word (letter case ignored) when it stands next, followed by a non-label
+    // character.
+    bool takeWord(std::string_view word) {
+        skipBlanks();
+        if (text_.size() - at_ < word.size() ||
+            !equalIgnoringCase(text_.substr(at_, word.size()), word))
+            return false;
+        size_t after = at_ + word.size();
+        if (after < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[after])) ||
+                                     text_[after] == '_' || text_[after] == ':'))
+            return false;
+        at_ = after;
+        return true;
+    }
+    // Position for messages: the next non-blank character.
+    std::size_t position() {
+        skipBlanks();
+        return at_ + 1;
+    }
+    bool fail(TextError& error, std::string message) {
+        error.position = position();
+        error.message = std::move(message);
+        return false;
+    }
+
+private:
+    std::string_view text_;
+    size_t at_ = 0;
+};
+
+} // namespace
+
+bool parseOrderText(std::string_view text, std::vector<OrderItem>& items, TextError& error) {
+    items.clear();
+    Reader reader(text);
+    if (reader.atEnd())
+        return true;
+    do {
+        OrderItem item;
+        if (reader.take('-'))
+            item.ascending = false;
+        else
+            reader.take('+');
+        bool wrapped = false;
+        {
+            Reader probe = reader;
+            if (probe.takeWord("UPPER") && probe.take('(')) {
+                reader = probe;
+                wrapped = true;
+            }
+        }
+        item.label = reader.label();
+        if (item.label.empty())
+            return reader.fail(error, "a field label is expected");
+        if (wrapped && !reader.take(')'))
+            return reader.fail(error, "')' is expected");
+        item.ignoreCase = wrapped;
+        items.push_back(std::move(item));
+    } while (reader.take(','));
+    if (!reader.atEnd())
+        return reader.fail(error, "',' or the end of the order is expected");
+    return true;
+}
+
+bool parseJoinText(std::string_view text, std::vector<JoinPair>& pairs, TextError& error) {
+    pairs.clear();
+    Reader reader(text);
+    do {
+        JoinPair pair;
+        pair.left = reader.label();
+        if (pair.left.empty())
+            return reader.fail(error, "a field label is expected");
+        if (!reader.take('='))
+            return reader.fail(error, "'=' is expected");
+        pair.right = reader.label();
+        if (pair.right.empty())
+            return reader.fail(error, "a field label is expected");
+        pairs.push_back(std::move(pair));
+    } while (reader.takeWord("AND"));
+    if (!reader.atEnd())
+        return reader.fail(error, "AND or the end of the join is expected");
+    return true;
+}
+
+} // namespace host::sqlite

@@ -1,0 +1,238 @@
+// The application's data dictionary: the five files as declared, their settings, keys
+// and relations, the numbering and validation of invoice lines, and what the invoice
+// relations do to lines.
+#include "DictionaryFixture.h"
+
+#include "framework/data/FileAccess.h"
+#include "framework/data/RelationLink.h"
+#include "framework/data/ViewReader.h"
+#include "runtime/RecordView.h"
+#include "runtime/RuntimeErrors.h"
+
+using namespace apptest;
+using framework::Severity;
+
+namespace {
+
+using DataDictionaryTest = DictionaryTest;
+
+TEST_F(DataDictionaryTest, EveryFileIsSetUpWithItsSettingsAndNoneIsMade) {
+    struct Row {
+        framework::FileAccess* access;
+        const char* name;
+        std::size_t size;
+        host::FileDefinition definition;
+    };
+    for (const Row& row : {Row{app::ItemAccess, "Item", 314, app::files::item()},
+                           Row{app::ConfigAccess, "Config", 90, app::files::config()},
+                           Row{app::CustomerAccess, "Customer", 135, app::files::customer()},
+                           Row{app::InvDetAccess, "InvDet", 39, app::files::invDet()},
+                           Row{app::InvHdrAccess, "InvHdr", 16, app::files::invHdr()}}) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(row.access->BUFFER->size(), row.size);
+        EXPECT_EQ(row.access->FILENAMEVALUE, row.name);
+        EXPECT_TRUE(row.access->CREATE && row.access->LAZYOPEN);
+        EXPECT_EQ(row.access->LOCKRECOVER, 10);
+        host::Record record(row.definition.layout());
+        auto file = driver.makeFile(row.definition, record);
+        EXPECT_FALSE(file->open()) << "no data file is made at set-up";
+        EXPECT_EQ(host::errorCode(), host::errors::fileNotFound);
+    }
+}
+
+TEST_F(DataDictionaryTest, KeysCarryTheirDescriptionsAndTheIdKeysDifferByOneAttribute) {
+    std::vector<std::string> described;
+    const host::KeyDefinition* nonId = &app::ItemFile->key(2);
+    const host::KeyDefinition* id = &app::ItemFile->key(1);
+    for (framework::FileAccess* access :
+         {app::ItemAccess, app::CustomerAccess, app::InvDetAccess, app::InvHdrAccess}) {
+        for (const framework::KeyRecord& key : access->KEYS) {
+            described.push_back(key.DESCRIPTION + " " + std::to_string(key.AUTOINC));
+            const host::KeyDefinition& definition = access->FILE->key(key.KEY);
+            const host::KeyDefinition& same = definition.label.ends_with("IDK") ? *id : *nonId;
+            EXPECT_TRUE(definition.duplicates == same.duplicates &&
+                        definition.ignoreCase == same.ignoreCase &&
+                        definition.primary == same.primary && definition.spare == same.spare)
+                << key.DESCRIPTION;
+        }
+    }
+    EXPECT_EQ(described,
+              (std::vector<std::string>{"Item Id Key 1", "Item Number Key 0", "Customer Id Key 1",
+                                        "Customer Name Key 0", "Customer Number Key 0",
+                                        "Invoice Detail Id Key 1", "Invoice Header Key 2",
+                                        "Invoice Number Key 1", "Invoice Header Id Key 1"}));
+    EXPECT_EQ((id->duplicates != nonId->duplicates) + (id->ignoreCase != nonId->ignoreCase) +
+                  (id->primary != nonId->primary) + (id->spare != nonId->spare),
+              1);
+    EXPECT_FALSE(nonId->duplicates) << "an item number is unique";
+    EXPECT_EQ(app::InvHdrAccess->PRIMARYKEY, 2);
+}
+
+TEST_F(DataDictionaryTest, TearDownReleasesEverythingAndSetUpCanRunAgain) {
+    app::DataDictionary::tearDown();
+    EXPECT_EQ(app::InvHdrAccess, nullptr);
+    EXPECT_EQ(app::ItemLink, nullptr);
+    EXPECT_EQ(app::CustomerFile, nullptr);
+    EXPECT_TRUE(registry.FILES.empty());
+    EXPECT_FALSE(app::DataDictionary::isSetUp());
+    app::DataDictionary::setUp(driver, errors, registry);
+    EXPECT_EQ(registry.FILES.size(), 5u);
+}
+
+// ---- Invoice lines -------------------------------------------------------------------------
+
+class InvoiceLinesTest : public DictionaryTest {
+protected:
+    void SetUp() override {
+        DictionaryTest::SetUp();
+        app::InvDetAccess->Open();
+    }
+    void TearDown() override {
+        app::InvDetAccess->Close();
+        DictionaryTest::TearDown();
+    }
+    // The sequence a new line of `header` gets.
+    long long nextSequence(int header) {
+        app::InvDetRecord.clear();
+        app::InvDetRecord.field("IND:INVHDRID").assign(header);
+        EXPECT_EQ(app::InvDetAccess->PrepareNewRecord(true), Severity::Benign);
+        long long sequence = app::InvDetRecord.field("IND:SEQUENCE").integer();
+        app::InvDetAccess->CancelAutoNumber();
+        return sequence;
+    }
+};
+
+TEST_F(InvoiceLinesTest, LinesAreNumberedInTensWithinTheirInvoice) {
+    seedInvoices(2, {10, 20});
+    seed(app::files::invDet(), [](host::Record& record, host::RecordFile& file) {
+        record.clear();
+        record.field("IND:INVDETID").assign(50);
+        record.field("IND:INVHDRID").assign(3);
+        record.field("IND:SEQUENCE").assign(25);
+        file.add();
+    });
+    EXPECT_EQ(nextSequence(4), 10) << "the first line of an invoice";
+    EXPECT_EQ(nextSequence(1), 30) << "after 10 and 20";
+    EXPECT_EQ(nextSequence(3), 30) << "after 25";
+    EXPECT_EQ(numbers(app::files::invDet(), 1, "IND:INVDETID").size(), 5u)
+        << "no placeholder is left behind";
+
+    app::InvDetRecord.clear();
+    app::InvDetRecord.field("IND:INVHDRID").assign(1);
+    app::InvDetAccess->PrepareNewRecord(true);
+    EXPECT_EQ(app::InvDetRecord.field("IND:INVDETID").integer(), 51);
+    EXPECT_EQ(app::InvDetAccess->Insert(), Severity::Benign);
+    EXPECT_EQ(numbers(app::files::invDet(), 2, "IND:SEQUENCE"),
+              (std::vector<long long>{10, 20, 30, 10, 20, 25}));
+}
+
+TEST_F(InvoiceLinesTest, ValidationAsksTheUserOnlyWithShowRowValidation) {
+    int failed = 0;
+    EXPECT_EQ(app::InvDetAccess->CheckRecord(&failed), Severity::Benign);
+    EXPECT_TRUE(boxes.shown().empty());
+
+    app::ShowRowValidation = 1;
+    boxes.answer(host::ButtonCancel);
+    EXPECT_EQ(app::InvDetAccess->CheckRecord(&failed), Severity{2});
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    const host::MessageBoxRequest& box = boxes.shown()[0];
+    EXPECT_EQ(box.text, "Press OK To Simulate Record:OK or CANCEL to simulate Record:Filtered");
+    EXPECT_EQ(box.title, "EIP Message Screen");
+    EXPECT_EQ(box.icon, host::MessageIcon::Information);
+    EXPECT_EQ(box.buttons, host::ButtonOk | host::ButtonCancel);
+    EXPECT_EQ(box.defaultButton, host::ButtonCancel);
+
+    boxes.answer(host::ButtonOk);
+    EXPECT_EQ(app::InvDetAccess->CheckRecord(&failed), Severity::Benign);
+    boxes.answer(host::ButtonCancel);
+    app::InvDetRecord.clear();
+    EXPECT_EQ(app::InvDetAccess->Insert(), Severity::Notify) << "a filtered line is not added";
+}
+
+// ---- Invoice relations ---------------------------------------------------------------------
+
+class InvoiceRelationsTest : public DictionaryTest {
+protected:
+    void SetUp() override {
+        DictionaryTest::SetUp();
+        seedInvoices(3, {10, 20, 30});
+        seed(app::files::customer(), [](host::Record& record, host::RecordFile& file) {
+            record.clear();
+            record.field("CUS:CUSTOMERID").assign(1);
+            record.field("CUS:NUMBER").assign("C1");
+            record.field("CUS:NAME").assign("First");
+            file.add();
+        });
+    }
+    void readHeader(int id) {
+        app::InvHdrLink->Open();
+        app::InvHdrRecord.field("INH:INVHDRID").assign(id);
+        ASSERT_EQ(app::InvHdrAccess->ReadByKey(2), Severity::Benign);
+        app::InvHdrLink->SaveLinkValues();
+    }
+    std::vector<long long> lineHeaders() {
+        return numbers(app::files::invDet(), 1, "IND:INVHDRID");
+    }
+};
+
+TEST_F(InvoiceRelationsTest, ATreeOpenFromInvHdrOpensEachRelatedFileOnce) {
+    EXPECT_EQ(app::InvHdrLink->Open(), Severity::Benign);
+    EXPECT_EQ(app::InvHdrAccess->SelectInfo().OPENED, 1);
+    EXPECT_EQ(app::CustomerAccess->SelectInfo().OPENED, 1);
+    EXPECT_EQ(app::InvDetAccess->SelectInfo().OPENED, 1);
+    EXPECT_EQ(app::ItemAccess->SelectInfo().OPENED, 0);
+    app::InvHdrLink->Close();
+    EXPECT_EQ(app::InvDetAccess->SelectInfo().OPENED, 0);
+    EXPECT_FALSE(app::InvHdrFile->isOpen());
+}
+
+TEST_F(InvoiceRelationsTest, DeletingAnInvoiceDeletesExactlyItsLines) {
+    readHeader(2);
+    boxes.answer(host::ButtonYes);
+    EXPECT_EQ(app::InvHdrLink->Delete(), Severity::Benign);
+    EXPECT_EQ(numbers(app::files::invHdr(), 2, "INH:INVHDRID"), (std::vector<long long>{1, 3}));
+    EXPECT_EQ(lineHeaders(), (std::vector<long long>{1, 1, 1, 3, 3, 3}));
+    app::InvHdrLink->Close();
+}
+
+TEST_F(InvoiceRelationsTest, RenumberingAnInvoiceRewritesExactlyItsLines) {
+    readHeader(2);
+    app::InvHdrRecord.field("INH:INVHDRID").assign(9);
+    EXPECT_EQ(app::InvHdrLink->Update(), Severity::Benign);
+    EXPECT_EQ(lineHeaders(), (std::vector<long long>{1, 1, 1, 9, 9, 9, 3, 3, 3}));
+    EXPECT_EQ(numbers(app::files::invDet(), 2, "IND:SEQUENCE"),
+              (std::vector<long long>{10, 20, 30, 10, 20, 30, 10, 20, 30}));
+    EXPECT_EQ(app::InvHdrRecord.field("INH:INVHDRID").integer(), 9);
+    app::InvHdrLink->Close();
+}
+
+TEST_F(InvoiceRelationsTest, DeletingACustomerLeavesItsInvoices) {
+    app::CustomerLink->Open();
+    app::CustomerRecord.field("CUS:CUSTOMERID").assign(1);
+    ASSERT_EQ(app::CustomerAccess->ReadByKey(1), Severity::Benign);
+    EXPECT_EQ(app::CustomerLink->Delete(false), Severity::Benign);
+    EXPECT_TRUE(numbers(app::files::customer(), 1, "CUS:CUSTOMERID").empty());
+    EXPECT_EQ(numbers(app::files::invHdr(), 2, "INH:INVHDRID").size(), 3u);
+    app::CustomerLink->Close();
+}
+
+TEST_F(InvoiceRelationsTest, TheLinesOfAnInvoiceAreReadThroughTheirRange) {
+    app::InvDetLink->Open();
+    auto view = driver.makeView(*app::InvDetFile);
+    framework::ViewReader lines;
+    lines.Setup(*view, *app::InvDetLink);
+    lines.DeclareSortOrder("IND:INVHDRK");
+    app::InvHdrRecord.field("INH:INVHDRID").assign(5);
+    lines.AddRangeFromFile(*app::InvDetLink, *app::InvHdrLink);
+    lines.PutFilter("IND:QUANTITY = 0");
+    lines.Reset();
+    EXPECT_EQ(view->order(), "IND:INVHDRID,IND:SEQUENCE");
+    EXPECT_EQ(view->filter(), "IND:INVHDRID = 5 AND (IND:QUANTITY = 0)");
+    EXPECT_EQ(lines.ReadNext(), Severity::Notify);
+    lines.Close();
+    lines.Teardown();
+    view.reset();
+    app::InvDetLink->Close();
+}
+
+} // namespace

@@ -1,0 +1,211 @@
+#include "runtime/headless/SessionScript.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using host::headless::CommandKind;
+using host::headless::ParsedCommand;
+using host::headless::ScriptArguments;
+using host::headless::ScriptToken;
+using host::headless::SessionCommands;
+using host::headless::SessionContext;
+using host::headless::SessionScript;
+using host::headless::StepAction;
+using host::headless::StepResult;
+
+std::vector<ScriptToken> split(std::string_view line) {
+    std::string error;
+    auto tokens = SessionScript::split(line, error);
+    EXPECT_TRUE(tokens) << error;
+    return tokens.value_or(std::vector<ScriptToken>{});
+}
+
+std::string splitError(std::string_view line) {
+    std::string error;
+    EXPECT_FALSE(SessionScript::split(line, error));
+    return error;
+}
+
+TEST(SessionScript, LinesSplitIntoBareWordsAndQuotedTexts) {
+    EXPECT_EQ(split(R"(type "Say ""hi"" # not a comment" into "&Name:")"),
+              (std::vector<ScriptToken>{{"type", false},
+                                        {"Say \"hi\" # not a comment", true},
+                                        {"into", false},
+                                        {"&Name:", true}}));
+    // Key names keep their punctuation; a comment starts with a word beginning in #.
+    EXPECT_EQ(split("key Ctrl+' Shift+3 # Tab"),
+              (std::vector<ScriptToken>{{"key", false}, {"Ctrl+'", false}, {"Shift+3", false}}));
+    EXPECT_EQ(split("\tpress  \"\"  \r"), (std::vector<ScriptToken>{{"press", false}, {"", true}}));
+    EXPECT_TRUE(split("   # only a comment").empty());
+
+    EXPECT_EQ(splitError(R"(press "&OK)"), "the quoted text is not closed");
+    EXPECT_EQ(splitError(R"(press "&OK"x)"), "a blank must follow the quoted text \"&OK\"");
+}
+
+TEST(SessionScript, StepsKeepTheirLineTextAndCommand) {
+    auto script = SessionScript::parse("# Opening\n"
+                                       "\n"
+                                       "  PRESS \"&Insert\"   # the first button\r\n"
+                                       "set clock 23:59:59\n"
+                                       "expect \"&Name:\" shows \"SMITH\" in window \"Form\"\n"
+                                       "expect active \"Form\"\n"
+                                       "expect \"active\" disabled\n"
+                                       "wait");
+    ASSERT_TRUE(script.ok()) << script.errorMessage();
+    const auto& steps = script.steps();
+    ASSERT_EQ(steps.size(), 6u);
+    EXPECT_EQ(steps[0].line, 3);
+    EXPECT_EQ(steps[0].text, "PRESS \"&Insert\"");
+    EXPECT_EQ(steps[0].command, "press");
+    EXPECT_EQ(steps[0].kind, CommandKind::Action);
+    EXPECT_EQ(steps[0].arguments, (std::vector<ScriptToken>{{"&Insert", true}}));
+    // The longest command name wins; "set clock" is one command.
+    EXPECT_EQ(steps[1].command, "set clock");
+    EXPECT_EQ(steps[2].command, "expect");
+    EXPECT_EQ(steps[2].kind, CommandKind::Check);
+    EXPECT_EQ(steps[3].command, "expect active");
+    // A quoted word is never a command word: this expects a control captioned "active".
+    EXPECT_EQ(steps[4].command, "expect");
+    EXPECT_EQ(steps[5].line, 8);
+    EXPECT_EQ(steps[5].command, "wait");
+}
+
+TEST(SessionScript, EveryMistakeIsReportedWithItsLine) {
+    auto script = SessionScript::parse("press \"&OK\"\n"
+                                       "pres \"&OK\"\n"
+                                       "press\n"
+                                       "press \"&OK\" now\n"
+                                       "advance 1x\n"
+                                       "advance 5ms\n"
+                                       "set clock 24:00\n"
+                                       "set date 2026-02-30\n"
+                                       "key Ctrl+Nothing\n"
+                                       "click 1 row 0\n"
+                                       "answer Maybe\n"
+                                       "expect message \"Save\" Maybe\n"
+                                       "expect \"&Name:\" \"SMITH\"\n"
+                                       "type \"x\" into\n"
+                                       "expect 1 row 2 column 1 \"a\" \"b\"\n"
+                                       "resize 600x0\n"
+                                       "\"press\" OK\n"
+                                       "type \"unclosed\n");
+    EXPECT_FALSE(script.ok());
+    EXPECT_TRUE(script.steps().empty()); // nothing of a script with mistakes runs
+    std::vector<std::string> errors;
+    for (const auto& error : script.errors())
+        errors.push_back(error.text());
+    EXPECT_EQ(
+        errors,
+        (std::vector<std::string>{
+            "line 2: unknown command pres",
+            "line 3: press: name the control (press CONTROL [in window TITLE])",
+            "line 4: press: unexpected now (press CONTROL [in window TITLE])",
+            "line 5: advance: not a duration: 1x (such as 1s, 1.5s, 250ms, 2m, 1h; at most 31 "
+            "days) (advance DURATION)",
+            "line 6: advance: not a duration: 5ms (such as 1s, 1.5s, 250ms, 2m, 1h; at most 31 "
+            "days) (advance DURATION)",
+            "line 7: set clock: give the time as 23:59:59 (or 23:59, 23:59:59.50) (set clock "
+            "HH:MM[:SS[.hh]])",
+            "line 8: set date: give a calendar date as 2026-12-07 (set date YYYY-MM-DD)",
+            "line 9: key: unknown key Ctrl+Nothing (key NAME... [in window TITLE])",
+            "line 10: click: give the row (row N) (click LIST row N [column N] [in window "
+            "TITLE])",
+            "line 11: answer: name the button: OK, Yes, No, Abort, Retry, Ignore, Cancel or Help "
+            "(answer BUTTON)",
+            "line 12: expect message: not a button: Maybe (expect message TITLE [TEXT] "
+            "[BUTTON...])",
+            "line 13: expect: say what to expect of \"&Name:\": shows, rows, row, selected, or "
+            "states such as enabled or checked (expect CONTROL shows TEXT | STATE... | rows N | "
+            "row N [column N] CELL... | selected N [in window TITLE])",
+            "line 14: type: name the control to type into (type TEXT [into CONTROL] [in window "
+            "TITLE])",
+            "line 15: expect: give the cell's text (expect CONTROL shows TEXT | STATE... | rows N "
+            "| row N [column N] CELL... | selected N [in window TITLE])",
+            "line 16: resize: give the width and the height (resize WIDTH HEIGHT [in window "
+            "TITLE])",
+            "line 17: unknown command \"press\"",
+            "line 18: the quoted text is not closed",
+        }));
+}
+
+TEST(SessionScript, ClockAndDurationFormsThatAreUnderstood) {
+    for (const char* line :
+         {"advance 1s", "advance 1.5s", "advance 250ms", "advance 2m", "advance 1h 30min",
+          "advance 1m30s", "advance 0.01s", "advance 31h", "set clock 9:00", "set clock 23:59:59",
+          "set clock 23:59:59.50", "set clock 00:00", "set date 2024-02-29"})
+        EXPECT_TRUE(SessionScript::parse(line).ok()) << line;
+    for (const char* line : {"advance 0s", "advance 1.001s", "advance 32d", "advance 745h",
+                             "advance s", "advance \"1s\"", "set clock 9", "set clock 9:0",
+                             "set clock 12:00:00.5", "set clock 12:60", "set date 2023-02-29",
+                             "set date 2023-2-28", "advance 99999999999999999999h"})
+        EXPECT_FALSE(SessionScript::parse(line).ok()) << line;
+}
+
+TEST(SessionScript, ProgramsAddCommandsWithTheirOwnArguments) {
+    SessionCommands commands = SessionCommands::standard();
+    std::vector<std::string> dumped;
+    commands.add(
+        "dump file", CommandKind::Check,
+        [&](ScriptArguments& arguments) -> ParsedCommand {
+            auto file = arguments.takeText();
+            if (!file)
+                return ParsedCommand::invalid("name the file");
+            bool keys = arguments.take("keys");
+            return StepAction([&dumped, file, keys](SessionContext&) {
+                dumped.push_back(*file + (keys ? " keys" : ""));
+                return StepResult::passed();
+            });
+        },
+        "dump file NAME [keys]");
+    commands.add("start program", CommandKind::Action,
+                 StepAction([](SessionContext&) { return StepResult::passed(); }));
+    // A program may also replace a standard command.
+    commands.add("wait", CommandKind::Action,
+                 StepAction([](SessionContext&) { return StepResult::failed("replaced"); }));
+
+    auto script = SessionScript::parse("Start Program\n"
+                                       "dump file Customer keys\n"
+                                       "dump file \"Inv Hdr\"\n",
+                                       commands);
+    ASSERT_TRUE(script.ok()) << script.errorMessage();
+    ASSERT_EQ(script.steps().size(), 3u);
+    EXPECT_EQ(script.steps()[0].command, "start program");
+    EXPECT_EQ(script.steps()[1].kind, CommandKind::Check);
+    EXPECT_EQ(script.steps()[2].arguments, (std::vector<ScriptToken>{{"Inv Hdr", true}}));
+    EXPECT_EQ(commands.find("wait")->usage, "wait");
+
+    auto wrong = SessionScript::parse("dump file\nstart program now\nstart\n", commands);
+    ASSERT_EQ(wrong.errors().size(), 3u);
+    EXPECT_EQ(wrong.errors()[0].text(), "line 1: dump file: name the file (dump file NAME [keys])");
+    EXPECT_EQ(wrong.errors()[1].text(), "line 2: start program: unexpected now (start program)");
+    EXPECT_EQ(wrong.errors()[2].text(), "line 3: unknown command start");
+    // The standard commands stay as they were.
+    EXPECT_EQ(SessionCommands::standard().find("dump file"), nullptr);
+    EXPECT_FALSE(SessionScript::parse("start program").ok());
+}
+
+TEST(SessionScript, TrailingWindowNamesAndNumbers) {
+    ScriptArguments arguments(
+        {{"1", false}, {"row", false}, {"in", false}, {"window", false}, {"Browse", true}});
+    EXPECT_EQ(arguments.takeWindowSuffix(), "Browse");
+    EXPECT_EQ(arguments.remaining(), 2u);
+    EXPECT_FALSE(arguments.takeWindowSuffix());
+    EXPECT_EQ(arguments.takeNumber(), 1);
+    EXPECT_FALSE(arguments.takeNumber()); // "row" is no number and stays
+    EXPECT_TRUE(arguments.take("ROW"));
+    EXPECT_TRUE(arguments.atEnd());
+    EXPECT_FALSE(ScriptArguments::number({"12", true}));
+    EXPECT_FALSE(ScriptArguments::number({"1e3", false}));
+    EXPECT_EQ(ScriptArguments::number({"-4", false}), -4);
+    EXPECT_EQ(ScriptArguments::quote("a \"b\""), "\"a \"\"b\"\"\"");
+
+    auto missing = SessionScript::load("/nonexistent/session.txt");
+    ASSERT_EQ(missing.errors().size(), 1u);
+    EXPECT_EQ(missing.errors()[0].text(), "line 0: cannot read \"/nonexistent/session.txt\"");
+}
+
+} // namespace

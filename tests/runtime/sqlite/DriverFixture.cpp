@@ -1,0 +1,116 @@
+#include "DriverFixture.h"
+
+#include <cstdlib>
+
+using namespace host;
+
+namespace drivertest {
+
+TempFolder::TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "eip-driver-XXXXXX").string();
+    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    if (!path_.empty())
+        std::filesystem::remove_all(path_, ignored);
+}
+
+SharedLayout customerLayout() {
+    static SharedLayout layout = std::make_shared<RecordLayout>(RecordLayout{
+        {"CUS:CUSTOMERID", FieldType::longInteger()},
+        {"CUS:NUMBER", FieldType::text(4)},
+        {"CUS:NAME", FieldType::text(30)},
+        {"CUS:ADDRESS", FieldType::text(20)},
+        {"CUS:CITY", FieldType::text(15)},
+        {"CUS:STATE", FieldType::text(2)},
+        {"CUS:ZIP", FieldType::text(10)},
+        {"CUS:PHONE", FieldType::text(10)},
+        {"CUS:FAX", FieldType::text(10)},
+        {"CUS:TOLLFREE", FieldType::text(10)},
+        {"CUS:CONTACT", FieldType::text(20)},
+    });
+    return layout;
+}
+
+SharedLayout itemLayout() {
+    static SharedLayout layout = std::make_shared<RecordLayout>(RecordLayout{
+        {"ITM:ITEMID", FieldType::longInteger()},
+        {"ITM:ITEMNUMBER", FieldType::text(10)},
+        {"ITM:DESCRIPTION", FieldType::text(30)},
+        {"ITM:COST", FieldType::decimal(7, 2)},
+        {"ITM:LIST", FieldType::decimal(7, 2)},
+        {"ITM:SELL", FieldType::decimal(7, 2)},
+        {"ITM:UOM", FieldType::text(2)},
+        {"ITM:ICONFILE", FieldType::cstring(256)},
+    });
+    return layout;
+}
+
+SharedLayout detailLayout() {
+    static SharedLayout layout = std::make_shared<RecordLayout>(RecordLayout{
+        {"IND:INVDETID", FieldType::longInteger()},
+        {"IND:INVHDRID", FieldType::longInteger()},
+        {"IND:ITEMNUMBER", FieldType::text(10)},
+        {"IND:QUANTITY", FieldType::longInteger()},
+        {"IND:SEQUENCE", FieldType::longInteger()},
+        {"IND:COST", FieldType::decimal(7, 2)},
+        {"IND:LIST", FieldType::decimal(7, 2)},
+        {"IND:SELL", FieldType::decimal(7, 2)},
+        {"IND:PRINT", FieldType::text(1)},
+    });
+    return layout;
+}
+
+FileDefinition customerDefinition() {
+    FileDefinition definition("CUSTOMER", "CUS", customerLayout());
+    definition.setNameOnDisk("Customer");
+    definition.addKey("CUS:CUSTOMERIDK", {"CUS:CUSTOMERID"}, false, false, true);
+    definition.addKey("CUS:NAMEK", {"CUS:NAME"}, true, true);
+    definition.addKey("CUS:NUMBERK", {"CUS:NUMBER"});
+    return definition;
+}
+
+FileDefinition itemDefinition() {
+    FileDefinition definition("ITEM", "ITM", itemLayout());
+    definition.setNameOnDisk("Item");
+    definition.addKey("ITM:ITEMIDK", {"ITM:ITEMID"}, false, false, true);
+    definition.addKey("ITM:ITEMNUMBERK", {"ITM:ITEMNUMBER"}, false, true);
+    return definition;
+}
+
+FileDefinition detailDefinition() {
+    FileDefinition definition("INVDET", "IND", detailLayout());
+    definition.setNameOnDisk("InvDet");
+    definition.addKey("IND:INVDETIDK", {"IND:INVDETID"}, false, false, true);
+    definition.addKey("IND:INVHDRK", {"IND:INVHDRID", "IND:SEQUENCE"});
+    return definition;
+}
+
+Station::Station(const std::string& folder, bool createFile) {
+    driver.openFolder(folder);
+    customers = driver.makeFile(customerDefinition(), customer);
+    if (createFile)
+        customers->create();
+}
+
+bool Station::addCustomer(int id, const std::string& number, const std::string& name,
+                          const std::string& city) {
+    customer.clear();
+    customer.field("CUS:CUSTOMERID").assign(id);
+    customer.field("CUS:NUMBER").assign(number);
+    customer.field("CUS:NAME").assign(name);
+    customer.field("CUS:CITY").assign(city);
+    return customers->add();
+}
+
+std::string Station::name() const {
+    return clip(customer.field("CUS:NAME").text());
+}
+
+int Station::id() const {
+    return static_cast<int>(customer.field("CUS:CUSTOMERID").integer());
+}
+
+} // namespace drivertest

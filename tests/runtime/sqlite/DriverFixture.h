@@ -1,0 +1,53 @@
+#pragma once
+
+#include "runtime/FileDefinition.h"
+#include "runtime/Record.h"
+#include "runtime/RecordFile.h"
+#include "runtime/RuntimeErrors.h"
+#include "runtime/sqlite/SqliteDriver.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace drivertest {
+
+// A temporary data folder, removed with the object.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+host::SharedLayout customerLayout();
+host::SharedLayout itemLayout();
+host::SharedLayout detailLayout();
+
+// Customer: keys 1 CUS:CUSTOMERIDK (unique, primary), 2 CUS:NAMEK (duplicates, ignores
+// case), 3 CUS:NUMBERK (unique).
+host::FileDefinition customerDefinition();
+// Item: keys 1 ITM:ITEMIDK, 2 ITM:ITEMNUMBERK (unique, ignores case).
+host::FileDefinition itemDefinition();
+// InvDet: keys 1 IND:INVDETIDK, 2 IND:INVHDRK (IND:INVHDRID, IND:SEQUENCE).
+host::FileDefinition detailDefinition();
+
+// One station: a driver on the folder and the customer file with its buffer.
+struct Station {
+    explicit Station(const std::string& folder, bool createFile = false);
+    host::sqlite::SqliteDriver driver;
+    host::Record customer{customerLayout()};
+    std::unique_ptr<host::RecordFile> customers;
+
+    // Fills the buffer and adds the record.
+    bool addCustomer(int id, const std::string& number, const std::string& name,
+                     const std::string& city = "Springfield");
+    std::string name() const;
+    int id() const;
+};
+
+} // namespace drivertest

@@ -1,0 +1,421 @@
+// Two stations on one data folder: first two drivers in this process, then real
+// processes (fork), which is where holds, exclusive opens and interrupted transaction
+// frames must hold up when a station dies.
+#include "DriverFixture.h"
+
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace host;
+using namespace drivertest;
+
+namespace {
+
+enum CustomerKey { idKey = 1, nameKey = 2, numberKey = 3 };
+
+bool readCustomer(Station& station, int id) {
+    station.customer.clear();
+    station.customer.field("CUS:CUSTOMERID").assign(id);
+    return station.customers->get(idKey);
+}
+
+// Fills a new folder with customers 1..count named "Name <id>", then lets go of it, so
+// that no connection is open when a test forks.
+void fill(const std::string& folder, int count) {
+    Station setup(folder, true);
+    setup.customers->open();
+    for (int id = 1; id <= count; ++id)
+        setup.addCustomer(id, "C" + std::to_string(id), "Name " + std::to_string(id));
+}
+
+class TwoStations : public ::testing::Test {
+protected:
+    TempFolder folder;
+    std::unique_ptr<Station> a, b;
+
+    void SetUp() override {
+        fill(folder.path(), 5);
+        a = std::make_unique<Station>(folder.path());
+        b = std::make_unique<Station>(folder.path());
+        ASSERT_TRUE(a->customers->open());
+        ASSERT_TRUE(b->customers->open());
+    }
+};
+
+TEST_F(TwoStations, AHeldRecordAnswers43UntilReleasedAndReadingStepsOverIt) {
+    a->customers->hold();
+    ASSERT_TRUE(readCustomer(*a, 3));
+    EXPECT_TRUE(a->customers->isHeld());
+    EXPECT_FALSE(readCustomer(*b, 3));
+    EXPECT_EQ(errorCode(), errors::recordHeld);
+
+    // Reading in order meets it as 43 and goes on past it at the next read.
+    ASSERT_TRUE(b->customers->set(idKey));
+    std::vector<int> read;
+    for (;;) {
+        if (b->customers->next())
+            read.push_back(b->id());
+        else if (errorCode() != errors::recordHeld)
+            break;
+    }
+    EXPECT_EQ(read, (std::vector<int>{1, 2, 4, 5}));
+
+    // Writes of a held record are refused too, and the holder's own write releases it.
+    ASSERT_TRUE(readCustomer(*b, 4));
+    ASSERT_TRUE(b->customers->set(idKey));
+    b->customers->getAt(a->customers->position());
+    EXPECT_EQ(errorCode(), errors::recordHeld);
+    a->customer.field("CUS:CITY").assign("Held City");
+    ASSERT_TRUE(a->customers->put());
+    EXPECT_FALSE(a->customers->isHeld());
+    ASSERT_TRUE(readCustomer(*b, 3));
+    EXPECT_EQ(clip(b->customer.field("CUS:CITY").text()), "Held City");
+
+    // A second hold elsewhere waits for the first to go, up to its wait time.
+    a->customers->hold();
+    ASSERT_TRUE(readCustomer(*a, 2));
+    b->customers->hold(0);
+    EXPECT_FALSE(readCustomer(*b, 2));
+    EXPECT_EQ(errorCode(), errors::recordHeld);
+    a->customers->release();
+    EXPECT_TRUE(readCustomer(*b, 2));
+    EXPECT_TRUE(b->customers->isHeld());
+    EXPECT_FALSE(a->customers->remove());
+    EXPECT_EQ(errorCode(), errors::recordHeld);
+    b->customers->close(); // closing lets go of every hold
+    EXPECT_TRUE(a->customers->remove());
+}
+
+TEST_F(TwoStations, AWatchedRecordChangedElsewhereAnswers89AndRereadsTheirVersion) {
+    a->customers->watch();
+    ASSERT_TRUE(readCustomer(*a, 2));
+    EXPECT_TRUE(a->customers->isWatched());
+    std::string position = a->customers->position();
+
+    ASSERT_TRUE(readCustomer(*b, 2));
+    b->customer.field("CUS:NAME").assign("Changed by B");
+    ASSERT_TRUE(b->customers->put());
+
+    a->customer.field("CUS:NAME").assign("Changed by A");
+    EXPECT_FALSE(a->customers->put());
+    EXPECT_EQ(errorCode(), errors::recordChanged);
+    EXPECT_FALSE(a->customers->remove());
+    EXPECT_EQ(errorCode(), errors::recordChanged);
+    // Watching again and re-reading shows B's version; then A's write goes through, and
+    // A may write again after its own write.
+    a->customers->watch();
+    ASSERT_TRUE(a->customers->getAt(position));
+    EXPECT_EQ(a->name(), "Changed by B");
+    a->customer.field("CUS:NAME").assign("Changed by A");
+    EXPECT_TRUE(a->customers->put());
+    a->customer.field("CUS:CITY").assign("Again");
+    EXPECT_TRUE(a->customers->put());
+
+    // Without a watch the last writer wins, as the host's files do.
+    ASSERT_TRUE(readCustomer(*b, 2));
+    ASSERT_TRUE(readCustomer(*a, 2));
+    ASSERT_TRUE(b->customers->put());
+    EXPECT_TRUE(a->customers->put());
+
+    // A watched record removed elsewhere is changed as well.
+    a->customers->watch();
+    ASSERT_TRUE(readCustomer(*a, 4));
+    ASSERT_TRUE(readCustomer(*b, 4));
+    ASSERT_TRUE(b->customers->remove());
+    EXPECT_FALSE(a->customers->put());
+    EXPECT_EQ(errorCode(), errors::recordChanged);
+}
+
+TEST_F(TwoStations, OpensExcludeEachOtherByAccessAndSharing) {
+    b->customers->close();
+    a->customers->close();
+    ASSERT_TRUE(a->customers->open(openMode::exclusive));
+    EXPECT_FALSE(b->customers->open());
+    EXPECT_EQ(errorCode(), errors::accessDenied);
+    EXPECT_FALSE(b->customers->open(openMode::readOnly | openMode::denyNone));
+    EXPECT_EQ(errorCode(), errors::accessDenied);
+    a->customers->close();
+
+    // Deny-write lets readers in and keeps writers out, and the other way round.
+    ASSERT_TRUE(a->customers->open(openMode::readWrite | openMode::denyWrite));
+    EXPECT_FALSE(b->customers->open(openMode::shared));
+    EXPECT_TRUE(b->customers->open(openMode::readOnly | openMode::denyNone));
+    b->customers->close();
+    a->customers->close();
+    ASSERT_TRUE(a->customers->open(openMode::shared));
+    EXPECT_FALSE(b->customers->open(openMode::readOnly | openMode::denyWrite));
+    EXPECT_FALSE(b->customers->create());
+    EXPECT_EQ(errorCode(), errors::accessDenied);
+}
+
+TEST_F(TwoStations, TransactionFramesCommitOrRollBackEveryFileTogether) {
+    Record item(itemLayout());
+    auto items = a->driver.makeFile(itemDefinition(), item);
+    EXPECT_FALSE(items->enlist());
+    EXPECT_EQ(errorCode(), errors::fileNotOpen);
+    ASSERT_TRUE(items->create() && items->open());
+    ASSERT_TRUE(items->enlist() && a->customers->enlist());
+    EXPECT_TRUE(items->isEnlisted());
+
+    ASSERT_TRUE(a->driver.begin(2));
+    EXPECT_FALSE(a->driver.begin(2));
+    EXPECT_EQ(errorCode(), errors::driverError);
+    ASSERT_TRUE(a->addCustomer(10, "C10", "In Frame"));
+    item.field("ITM:ITEMID").assign(1);
+    ASSERT_TRUE(items->add());
+    EXPECT_FALSE(readCustomer(*b, 10)); // not visible elsewhere before the commit
+    // Another station's frame waits for this one, up to its time-out.
+    EXPECT_FALSE(b->driver.begin(0));
+    EXPECT_EQ(errorCode(), errors::accessDenied);
+    ASSERT_TRUE(a->driver.rollback());
+    EXPECT_FALSE(items->isEnlisted());
+    EXPECT_EQ(items->recordCount(), 0);
+    EXPECT_FALSE(readCustomer(*a, 10));
+
+    ASSERT_TRUE(a->driver.begin(2));
+    ASSERT_TRUE(a->addCustomer(10, "C10", "In Frame"));
+    ASSERT_TRUE(items->add());
+    ASSERT_TRUE(a->driver.commit());
+    EXPECT_TRUE(readCustomer(*b, 10));
+    EXPECT_EQ(items->recordCount(), 1);
+    EXPECT_FALSE(a->driver.commit());
+    EXPECT_FALSE(a->driver.rollback());
+    EXPECT_EQ(errorCode(), errors::driverError);
+}
+
+// ---- Real processes -------------------------------------------------------------------------
+
+// A station in a child process, run by `body`, talking with the test over two pipes: the
+// child waits for a letter with `expect` and answers with `say`.
+class ChildStation {
+public:
+    using Body = std::function<void(ChildStation&)>;
+
+    explicit ChildStation(Body body) {
+        if (pipe(toChild_) != 0 || pipe(toParent_) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            inChild_ = true;
+            body(*this);
+            _exit(0);
+        }
+    }
+    ~ChildStation() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        for (int fd : {toChild_[0], toChild_[1], toParent_[0], toParent_[1]})
+            close(fd);
+    }
+    void say(char letter) {
+        int fd = inChild_ ? toParent_[1] : toChild_[1];
+        [[maybe_unused]] auto written = write(fd, &letter, 1);
+    }
+    // The next letter from the other side ('\0' when it is gone).
+    char hear() {
+        int fd = inChild_ ? toChild_[0] : toParent_[0];
+        char letter = 0;
+        return read(fd, &letter, 1) == 1 ? letter : '\0';
+    }
+    // In the child: ends it with a failure when the condition is false.
+    void require(bool condition) {
+        if (!condition)
+            _exit(1);
+    }
+    // Kills the child at once (as a crash or a power cut of that station would).
+    void killNow() {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    // The child's exit status after it ended on its own.
+    int wait() {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    int toChild_[2] = {-1, -1};
+    int toParent_[2] = {-1, -1};
+    pid_t pid_ = -1;
+    bool inChild_ = false;
+};
+
+class Processes : public ::testing::Test {
+protected:
+    TempFolder folder;
+    void SetUp() override { fill(folder.path(), 5); }
+};
+
+TEST_F(Processes, AHoldDiesWithItsProcess) {
+    ChildStation child([&](ChildStation& self) {
+        Station station(folder.path());
+        self.require(station.customers->open());
+        station.customers->hold();
+        self.require(readCustomer(station, 3));
+        self.say('h');
+        self.hear(); // holds until killed
+    });
+    ASSERT_EQ(child.hear(), 'h');
+    Station parent(folder.path());
+    ASSERT_TRUE(parent.customers->open());
+    EXPECT_FALSE(readCustomer(parent, 3));
+    EXPECT_EQ(errorCode(), errors::recordHeld);
+    // Skipping held records, as SKIPHELDRECORDS reading does.
+    parent.customers->set(idKey);
+    std::vector<int> read;
+    while (parent.customers->next() || errorCode() == errors::recordHeld)
+        if (errorCode() == 0)
+            read.push_back(parent.id());
+    EXPECT_EQ(read, (std::vector<int>{1, 2, 4, 5}));
+
+    child.killNow();
+    EXPECT_TRUE(readCustomer(parent, 3));
+    parent.customer.field("CUS:CITY").assign("Free");
+    EXPECT_TRUE(parent.customers->put());
+}
+
+TEST_F(Processes, AHoldThatWaitsReadsWhatTheHolderWrote) {
+    ChildStation child([&](ChildStation& self) {
+        Station station(folder.path());
+        self.require(station.customers->open());
+        station.customers->hold();
+        self.require(readCustomer(station, 3));
+        self.say('h');
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        station.customer.field("CUS:NAME").assign("Written While Held");
+        self.require(station.customers->put()); // and so released
+        self.hear();
+    });
+    ASSERT_EQ(child.hear(), 'h');
+    Station parent(folder.path());
+    ASSERT_TRUE(parent.customers->open());
+    parent.customers->hold(5);
+    ASSERT_TRUE(readCustomer(parent, 3)) << errorText();
+    EXPECT_EQ(parent.name(), "Written While Held");
+    EXPECT_TRUE(parent.customers->isHeld());
+}
+
+TEST_F(Processes, AChangeByAnotherProcessAnswers89) {
+    ChildStation child([&](ChildStation& self) {
+        Station station(folder.path());
+        self.require(station.customers->open());
+        self.hear();
+        self.require(readCustomer(station, 2));
+        station.customer.field("CUS:NAME").assign("Other Process");
+        self.require(station.customers->put());
+        self.say('w');
+        self.hear();
+    });
+    Station parent(folder.path());
+    ASSERT_TRUE(parent.customers->open());
+    parent.customers->watch();
+    ASSERT_TRUE(readCustomer(parent, 2));
+    child.say('g');
+    ASSERT_EQ(child.hear(), 'w');
+    parent.customer.field("CUS:NAME").assign("This Process");
+    EXPECT_FALSE(parent.customers->put());
+    EXPECT_EQ(errorCode(), errors::recordChanged);
+    parent.customers->watch();
+    ASSERT_TRUE(parent.customers->reget());
+    EXPECT_EQ(parent.name(), "Other Process");
+}
+
+TEST_F(Processes, AnExclusiveOpenElsewhereAnswers5AndRecoverWaitsForIt) {
+    ChildStation child([&](ChildStation& self) {
+        Station station(folder.path());
+        self.require(station.customers->open(openMode::exclusive));
+        self.say('x');
+        self.hear();
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        station.customers->close();
+        self.hear();
+    });
+    ASSERT_EQ(child.hear(), 'x');
+    Station parent(folder.path());
+    EXPECT_FALSE(parent.customers->open());
+    EXPECT_EQ(errorCode(), errors::accessDenied);
+    // The lock-recovery time makes the next open wait for the other station to close.
+    ASSERT_TRUE(parent.customers->sendOption("Recover=5"));
+    auto start = std::chrono::steady_clock::now();
+    child.say('c');
+    EXPECT_TRUE(parent.customers->open()) << errorText();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+
+    // When the station dies with the file open exclusively, the file is free at once.
+    parent.customers->close();
+    ChildStation crashing([&](ChildStation& self) {
+        Station station(folder.path());
+        self.require(station.customers->open(openMode::exclusive));
+        self.say('x');
+        self.hear();
+    });
+    ASSERT_EQ(crashing.hear(), 'x');
+    ASSERT_TRUE(parent.customers->sendOption("Recover=0"));
+    EXPECT_FALSE(parent.customers->open());
+    crashing.killNow();
+    EXPECT_TRUE(parent.customers->open());
+}
+
+TEST_F(Processes, AFrameKilledHalfWayLeavesNothing) {
+    ChildStation child([&](ChildStation& self) {
+        Station station(folder.path());
+        Record item(itemLayout());
+        auto items = station.driver.makeFile(itemDefinition(), item);
+        self.require(items->create() && items->open() && station.customers->open());
+        self.require(items->enlist() && station.customers->enlist() && station.driver.begin(2));
+        for (int id = 100; id < 150; ++id)
+            self.require(station.addCustomer(id, "N" + std::to_string(id), "Half Way"));
+        self.require(readCustomer(station, 1) && station.customers->remove());
+        item.field("ITM:ITEMID").assign(1);
+        self.require(items->add());
+        self.say('m'); // in the middle of the frame
+        self.hear();
+    });
+    ASSERT_EQ(child.hear(), 'm');
+    child.killNow();
+
+    Station parent(folder.path());
+    ASSERT_TRUE(parent.customers->open());
+    EXPECT_EQ(parent.customers->recordCount(), 5);
+    EXPECT_TRUE(readCustomer(parent, 1));
+    Record item(itemLayout());
+    auto items = parent.driver.makeFile(itemDefinition(), item);
+    ASSERT_TRUE(items->open());
+    EXPECT_EQ(items->recordCount(), 0);
+    // And the data base takes writes again.
+    EXPECT_TRUE(parent.addCustomer(100, "N100", "After"));
+}
+
+TEST_F(Processes, WritesWaitForAnotherFrameUpToTheLockWaitTime) {
+    ChildStation child([&](ChildStation& self) {
+        Station station(folder.path());
+        self.require(station.customers->open() && station.customers->enlist());
+        self.require(station.driver.begin(2) && station.addCustomer(20, "C20", "Framed"));
+        self.say('f');
+        self.hear();
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        self.require(station.driver.commit());
+        self.hear();
+    });
+    ASSERT_EQ(child.hear(), 'f');
+    Station parent(folder.path());
+    ASSERT_TRUE(parent.customers->open());
+    ASSERT_TRUE(parent.customers->sendOption("Recover=0"));
+    EXPECT_FALSE(parent.addCustomer(21, "C21", "Waiting"));
+    EXPECT_EQ(errorCode(), errors::accessDenied);
+    ASSERT_TRUE(parent.customers->sendOption("Recover=5"));
+    child.say('c');
+    EXPECT_TRUE(parent.addCustomer(21, "C21", "Waiting")) << errorText();
+    EXPECT_TRUE(readCustomer(parent, 20));
+}
+
+} // namespace
