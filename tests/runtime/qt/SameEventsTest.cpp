@@ -305,6 +305,7 @@ TEST(SameEvents, EveryActionOnEveryControlKindGivesTheHeadlessEvents) {
         "NewSelection 14 key MouseLeft",
         "Selected 2",
         "AlertKey 2 key Ctrl+'",
+        "Selected 12",
         "NewSelection 12",
         "Selected 27",
         "Accepted 27 key MouseLeft",
