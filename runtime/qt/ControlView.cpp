@@ -109,9 +109,7 @@ void ControlView::create(QWidget* container) {
             menu_ = menuBar->addMenu(text(c.text()));
         else if (parentMenu)
             menu_ = parentMenu->addMenu(text(c.text()));
-        if (menu_)
-            action_ = nullptr; // the menu owns its action
-        return;
+        return; // the menu owns its action
     case ControlKind::Item:
         if (!parentMenu && !menuBar)
             return;

@@ -596,8 +596,7 @@ void WindowView::standardAction(const std::string& action) {
     }
 }
 
-bool WindowView::handleKey(QKeyEvent* event, int number) {
-    (void)number;
+bool WindowView::handleKey(QKeyEvent* event) {
     int code = KeyTranslator::keyCode(*event);
     if (code == 0)
         return false;
@@ -643,7 +642,7 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
         auto it = watched_.find(watched);
         if (it != watched_.end())
-            return handleKey(static_cast<QKeyEvent*>(event), it->second);
+            return handleKey(static_cast<QKeyEvent*>(event));
         if (watched != surface_ && watched != main_ && watched != sub_)
             break;
         // A key the focused control let through climbs its parents: the window takes it
@@ -651,7 +650,7 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
         QWidget* focus = QApplication::focusWidget();
         if (focus && (watched_.count(focus) || display_.viewOwning(focus) != this))
             break;
-        return handleKey(static_cast<QKeyEvent*>(event), 0);
+        return handleKey(static_cast<QKeyEvent*>(event));
     }
     case QEvent::MouseButtonPress: {
         auto it = watched_.find(watched);
