@@ -109,9 +109,7 @@ void ControlView::create(QWidget* container) {
             menu_ = menuBar->addMenu(text(c.text()));
         else if (parentMenu)
             menu_ = parentMenu->addMenu(text(c.text()));
-        if (menu_)
-            action_ = nullptr; // the menu owns its action
-        return;
+        return; // the menu owns its action
     case ControlKind::Item:
         if (!parentMenu && !menuBar)
             return;
@@ -389,17 +387,35 @@ void ControlView::update(const Control& control) {
     if (!widget_)
         return;
     updateWidget(control);
-    if (onSurface_) {
-        if (auto* list = as<ListView>(widget_))
-            list->setVisibleTo(visible);
-        else
-            widget_->setVisible(visible);
-    }
-    widget_->setEnabled(enabled);
+    applyState(visible, enabled);
     widget_->setToolTip(text(control.tip()));
     QFont font = FontResolver::resolve(control.font(), owner_.windowFont());
     if (widget_->font() != font)
         widget_->setFont(font);
+}
+
+void ControlView::applyState(bool visible, bool enabled) {
+    if (menu_ && kind_ == ControlKind::Menu) {
+        menu_->menuAction()->setVisible(visible);
+        menu_->menuAction()->setEnabled(enabled);
+        return;
+    }
+    if (action_) {
+        action_->setVisible(visible);
+        action_->setEnabled(enabled);
+        return;
+    }
+    if (!widget_)
+        return;
+    if (onSurface_) {
+        auto* list = as<ListView>(widget_);
+        if (list && list->isVisibleTo(list->parentWidget()) != visible)
+            list->setVisibleTo(visible);
+        else if (!list && widget_->isVisibleTo(widget_->parentWidget()) != visible)
+            widget_->setVisible(visible);
+    }
+    if (widget_->isEnabled() != enabled)
+        widget_->setEnabled(enabled);
 }
 
 void ControlView::applyImage(const Control& control) {
@@ -467,10 +483,13 @@ void ControlView::updateWidget(const Control& control) {
     }
     case ControlKind::List: {
         auto* list = as<ListView>(widget_);
-        std::map<int, QIcon> icons;
-        for (const auto& [number, name] : control.listIcons())
-            icons[number] = ImageLibrary::icon(name);
-        list->listModel().setIcons(std::move(icons));
+        if (control.listIcons() != shownIcons_) {
+            shownIcons_ = control.listIcons();
+            std::map<int, QIcon> icons;
+            for (const auto& [number, name] : shownIcons_)
+                icons[number] = ImageLibrary::icon(name);
+            list->listModel().setIcons(std::move(icons));
+        }
         list->synchronize(control);
         break;
     }

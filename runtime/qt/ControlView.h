@@ -8,7 +8,9 @@
 #include <QPointer>
 #include <QRect>
 #include <QStringList>
+
 #include <QWidget>
+#include <map>
 
 #include <string>
 
@@ -52,6 +54,8 @@ public:
     // Shows the control as the runtime has it now (the control object may be new when
     // it was destroyed and created again under the same number).
     void update(const Control& control);
+    // Shows or hides, enables or disables (a tab, group or menu around it may decide).
+    void applyState(bool visible, bool enabled);
     // Places the widget (pixels of the surface); lists also place their scroll bar.
     void place(const QRect& rect);
     QRect placed() const { return placed_; }
@@ -79,6 +83,7 @@ private:
     QPointer<QMenu> menu_;
     QPointer<QAction> action_;
     QRect placed_;
+    std::map<int, std::string> shownIcons_;
     std::string shownImage_;
     QSize shownImageSize_;
 };

@@ -57,6 +57,8 @@ public:
     QWidget* frameWidget() const;
     QMdiArea* frameArea() const;
     DialogPresenter& dialogs() const { return *dialogs_; }
+    // The view whose window holds a widget (null for dialogs and popups).
+    WindowView* viewOwning(QObject* object) const;
 
     // What a window looks like now (the frame with its children, or one window).
     QImage grab(int windowId) const;
@@ -76,7 +78,6 @@ private:
     void synchronizeViews();
     void synchronizeActivation();
     void scheduleTimers();
-    WindowView* viewOwning(QObject* object) const;
     // The user made a child window of the frame the active one.
     void childActivated(QMdiSubWindow* sub);
 

@@ -248,6 +248,10 @@ void WindowView::synchronizeControls() {
             added = true;
         } else if (it->second->revision() != c->revision()) {
             it->second->update(*c);
+        } else {
+            // Unchanged itself, but a tab, group or menu around it may have changed.
+            it->second->applyState(window_->isVisible(c->number()),
+                                   window_->isEnabled(c->number()));
         }
     }
     for (Control* c : controls)
@@ -592,8 +596,7 @@ void WindowView::standardAction(const std::string& action) {
     }
 }
 
-bool WindowView::handleKey(QKeyEvent* event, int number) {
-    (void)number;
+bool WindowView::handleKey(QKeyEvent* event) {
     int code = KeyTranslator::keyCode(*event);
     if (code == 0)
         return false;
@@ -638,9 +641,16 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto it = watched_.find(watched);
-        if (it != watched_.end() || watched == surface_ || watched == main_ || watched == sub_)
-            return handleKey(static_cast<QKeyEvent*>(event), it == watched_.end() ? 0 : it->second);
-        break;
+        if (it != watched_.end())
+            return handleKey(static_cast<QKeyEvent*>(event));
+        if (watched != surface_ && watched != main_ && watched != sub_)
+            break;
+        // A key the focused control let through climbs its parents: the window takes it
+        // only when the focus is its own and no control of it had the key already.
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && (watched_.count(focus) || display_.viewOwning(focus) != this))
+            break;
+        return handleKey(static_cast<QKeyEvent*>(event));
     }
     case QEvent::MouseButtonPress: {
         auto it = watched_.find(watched);

@@ -93,7 +93,9 @@ private:
     QSize defaultSize(const ControlView& view) const;
     QWidget* containerFor(const Control& control) const;
     void watch(ControlView& view);
-    bool handleKey(QKeyEvent* event, int number);
+    // A key for the window: what the runtime must see (alerted keys, Tab, Enter, Esc,
+    // moves in lists and spin boxes) goes to it; the rest is left to the widget.
+    bool handleKey(QKeyEvent* event);
     QSize clientSize() const;
     void applyGeometry();
 

@@ -232,6 +232,9 @@ std::vector<std::string> runOnQt(Program& program) {
     QTabBar* tabs = session.widgetAs<QTabWidget>(12)->tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
     session.settle();
+    // The second tab's controls show, the first tab's hide.
+    EXPECT_FALSE(session.widget(14)->isVisible());
+    EXPECT_TRUE(session.widget(16)->isVisible());
 
     QTest::mouseClick(session.widgetAs<QPushButton>(27), Qt::LeftButton);
     session.settle();
@@ -302,6 +305,7 @@ TEST(SameEvents, EveryActionOnEveryControlKindGivesTheHeadlessEvents) {
         "NewSelection 14 key MouseLeft",
         "Selected 2",
         "AlertKey 2 key Ctrl+'",
+        "Selected 12",
         "NewSelection 12",
         "Selected 27",
         "Accepted 27 key MouseLeft",

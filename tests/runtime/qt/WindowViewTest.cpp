@@ -315,3 +315,41 @@ TEST(WindowView, TimersTickFromQtsLoopAndEnterAndEscPressTheirButtons) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(WindowView, UpperCaseAndCapitalisedEntriesShowWhatTheRuntimeMadeOfTheTyping) {
+    QtTestSession session;
+    auto definition = define(R"(
+window NAMES "Names"
+  entry 1 use=CODE upper picture=@s10
+  entry 2 use=NAME caps picture=@s30
+end)");
+    host::Variable code(host::FieldType::text(10));
+    host::Variable name(host::FieldType::text(30));
+    session.start([&] {
+        Window w(definition);
+        w.bind("CODE", code);
+        w.bind("NAME", name);
+        w.open();
+        while (w.nextEvent())
+            w.endCycle(host::CycleEnd::DefaultAction);
+    });
+    auto* first = session.widgetAs<QLineEdit>(1);
+    QTest::keyClicks(first, "b100x");
+    session.settle();
+    EXPECT_EQ(first->text(), "B100X");
+    EXPECT_EQ(first->cursorPosition(), 5); // typing goes on where it was
+    QTest::keyClick(first, Qt::Key_Tab);
+    session.settle();
+    auto* second = session.widgetAs<QLineEdit>(2);
+    EXPECT_TRUE(second->hasFocus() || QApplication::focusWidget() == nullptr);
+    QTest::keyClicks(second, "ziro's CORNER shop");
+    QTest::keyClick(second, Qt::Key_Tab);
+    session.settle();
+    EXPECT_EQ(second->text(), "Ziro's Corner Shop");
+    EXPECT_EQ(code.value().toText(), "B100X     ");
+    EXPECT_EQ(std::string(host::clipped(name.value().toText())), "Ziro's Corner Shop");
+}
+
+} // namespace
