@@ -13,6 +13,7 @@
 #include "runtime/RecordView.h"
 #include "runtime/RuntimeErrors.h"
 #include "runtime/sqlite/SqliteDriver.h"
+#include "tests/support/ShopLayouts.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -47,22 +48,7 @@ const char* firstNames[] = {"James",   "Mary",  "Robert", "Patricia",  "John",  
 const char* cities[] = {"Springfield",  "Shelbyville", "Ogdenville",    "North Haverbrook",
                         "Capital City", "Brockway",    "Cypress Creek", "Waverly Hills"};
 
-SharedLayout customerLayout() {
-    static SharedLayout layout = std::make_shared<RecordLayout>(RecordLayout{
-        {"CUS:CUSTOMERID", FieldType::longInteger()},
-        {"CUS:NUMBER", FieldType::text(4)},
-        {"CUS:NAME", FieldType::text(30)},
-        {"CUS:ADDRESS", FieldType::text(20)},
-        {"CUS:CITY", FieldType::text(15)},
-        {"CUS:STATE", FieldType::text(2)},
-        {"CUS:ZIP", FieldType::text(10)},
-        {"CUS:PHONE", FieldType::text(10)},
-        {"CUS:FAX", FieldType::text(10)},
-        {"CUS:TOLLFREE", FieldType::text(10)},
-        {"CUS:CONTACT", FieldType::text(20)},
-    });
-    return layout;
-}
+using testsupport::customerLayout;
 
 FileDefinition customerDefinition() {
     FileDefinition definition("CUSTOMER", "CUS", customerLayout());

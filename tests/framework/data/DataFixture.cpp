@@ -1,22 +1,8 @@
 #include "DataFixture.h"
 
-#include <cstdlib>
-#include <filesystem>
-
 using namespace host;
 
 namespace datatest {
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "eip-data-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    if (!path_.empty())
-        std::filesystem::remove_all(path_, ignored);
-}
 
 FileDefinition customerDefinition() {
     FileDefinition file("CUSTOMER", "CUS",
