@@ -13,6 +13,8 @@
 #include "runtime/RecordView.h"
 #include "runtime/RuntimeErrors.h"
 #include "runtime/sqlite/SqliteDriver.h"
+
+#include "bench/support/RatioReporter.h"
 #include "tests/support/ShopLayouts.h"
 
 #include <benchmark/benchmark.h>
@@ -393,18 +395,6 @@ void sqliteDelete(benchmark::State& state) {
     sqlite3_finalize(erase);
 }
 
-// Collects each case's times per iteration (real, CPU) for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred)
-                times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-    }
-    std::map<std::string, std::pair<double, double>> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -455,25 +445,9 @@ int main(int argc, char** argv) {
             ->Iterations(300);
 
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchsupport::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    // The machine may be shared: CPU time is the fairer measure of the work; real time
-    // also counts the waits for the disk that the writes end with.
-    std::printf("\n%-24s %12s %12s %7s %12s %12s %7s\n", "case", "driver cpu", "sqlite cpu",
-                "ratio", "driver real", "sqlite real", "ratio");
-    for (const auto& [name, time] : reporter.times) {
-        if (name.rfind("Driver/", 0) != 0)
-            continue;
-        std::string base = name.substr(7);
-        auto baseline = reporter.times.find("SQLite/" + base);
-        if (baseline == reporter.times.end())
-            continue;
-        auto [real, cpu] = time;
-        auto [baseReal, baseCpu] = baseline->second;
-        std::printf("%-24s %9.2f us %9.2f us %6.2fx %9.2f us %9.2f us %6.2fx\n", base.c_str(),
-                    cpu / 1000, baseCpu / 1000, cpu / baseCpu, real / 1000, baseReal / 1000,
-                    real / baseReal);
-    }
+    reporter.printTable("Driver", "SQLite");
     benchmark::Shutdown();
     return 0;
 }
