@@ -9,6 +9,7 @@
 #include "runtime/headless/SessionView.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace host::headless {
 
@@ -71,6 +72,10 @@ StepAction onControl(Optional window, std::string spec, Step step, bool anyState
         return step(context, t);
     };
 }
+
+// What a command does with the control it names (`spec`).
+using ControlStep =
+    std::function<StepResult(SessionContext&, const Target&, const std::string& spec)>;
 
 StepResult result(bool done, std::string whyNot) {
     return done ? StepResult::passed() : StepResult::failed(std::move(whyNot));
@@ -170,19 +175,32 @@ std::optional<int> calendarDay(std::string_view text) {
 // --- Controls
 
 void addControlActions(SessionCommands& commands) {
-    commands.add(
-        "press", CommandKind::Action,
-        [](ScriptArguments& arguments) -> ParsedCommand {
-            Optional window = arguments.takeWindowSuffix();
-            Optional spec = arguments.takeText();
-            if (!spec)
-                return ParsedCommand::invalid("name the control");
-            return onControl(window, *spec, [spec](SessionContext& context, const Target& t) {
-                return result(context.session().press(t.control->number(), t.window),
-                              "could not press " + quote(*spec));
-            });
-        },
-        "press CONTROL [in window TITLE]");
+    // The commands on one control: NAME CONTROL [in window TITLE], where `whatToName` is
+    // what the user names ("control", "tab").
+    auto controlCommand = [&commands](std::string_view name, std::string_view whatToName,
+                                      ControlStep step, bool anyState = false) {
+        commands.add(
+            name, CommandKind::Action,
+            [=](ScriptArguments& arguments) -> ParsedCommand {
+                Optional window = arguments.takeWindowSuffix();
+                Optional spec = arguments.takeText();
+                if (!spec)
+                    return ParsedCommand::invalid("name the " + std::string(whatToName));
+                return onControl(
+                    window, *spec,
+                    [step, spec](SessionContext& context, const Target& t) {
+                        return step(context, t, *spec);
+                    },
+                    anyState);
+            },
+            std::string(name) + " " + upper(whatToName) + " [in window TITLE]");
+    };
+
+    controlCommand("press", "control",
+                   [](SessionContext& context, const Target& t, const std::string& spec) {
+                       return result(context.session().press(t.control->number(), t.window),
+                                     "could not press " + quote(spec));
+                   });
 
     commands.add(
         "type", CommandKind::Action,
@@ -215,20 +233,11 @@ void addControlActions(SessionCommands& commands) {
         },
         "type TEXT [into CONTROL] [in window TITLE]");
 
-    commands.add(
-        "focus", CommandKind::Action,
-        [](ScriptArguments& arguments) -> ParsedCommand {
-            Optional window = arguments.takeWindowSuffix();
-            Optional spec = arguments.takeText();
-            if (!spec)
-                return ParsedCommand::invalid("name the control");
-            return onControl(window, *spec, [spec](SessionContext& context, const Target& t) {
-                return result(
-                    context.session().focus(std::to_string(t.control->number()), t.window),
-                    quote(*spec) + " cannot take the focus");
-            });
-        },
-        "focus CONTROL [in window TITLE]");
+    controlCommand(
+        "focus", "control", [](SessionContext& context, const Target& t, const std::string& spec) {
+            return result(context.session().focus(std::to_string(t.control->number()), t.window),
+                          quote(spec) + " cannot take the focus");
+        });
 
     commands.add(
         "key", CommandKind::Action,
@@ -314,32 +323,24 @@ void addControlActions(SessionCommands& commands) {
         },
         "choose ITEM from CONTROL [in window TITLE]");
 
-    commands.add(
-        "tab", CommandKind::Action,
-        [](ScriptArguments& arguments) -> ParsedCommand {
-            Optional window = arguments.takeWindowSuffix();
-            Optional spec = arguments.takeText();
-            if (!spec)
-                return ParsedCommand::invalid("name the tab");
-            auto choose = [spec](SessionContext& context, const Target& t) {
-                if (t.control->kind() != ControlKind::Tab)
-                    return StepResult::failed(quote(*spec) + " is not a tab");
-                int sheet = t.control->parent();
-                int position = 0;
-                for (Control* c : t.window->controls()) {
-                    if (c->kind() == ControlKind::Tab && c->parent() == sheet)
-                        ++position;
-                    if (c == t.control)
-                        break;
-                }
-                return result(
-                    context.session().chooseTab(std::to_string(sheet), position, t.window),
-                    "could not choose the tab " + quote(*spec));
-            };
-            // A tab is chosen even where the control on it is not usable.
-            return onControl(window, *spec, choose, true);
+    // A tab is chosen even where the control on it is not usable.
+    controlCommand(
+        "tab", "tab",
+        [](SessionContext& context, const Target& t, const std::string& spec) {
+            if (t.control->kind() != ControlKind::Tab)
+                return StepResult::failed(quote(spec) + " is not a tab");
+            int sheet = t.control->parent();
+            int position = 0;
+            for (Control* c : t.window->controls()) {
+                if (c->kind() == ControlKind::Tab && c->parent() == sheet)
+                    ++position;
+                if (c == t.control)
+                    break;
+            }
+            return result(context.session().chooseTab(std::to_string(sheet), position, t.window),
+                          "could not choose the tab " + quote(spec));
         },
-        "tab TAB [in window TITLE]");
+        true);
 
     commands.add(
         "menu", CommandKind::Action,
