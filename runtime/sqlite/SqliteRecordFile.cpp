@@ -175,7 +175,7 @@ bool SqliteRecordFile::lockOpen(int mode) {
     }
 }
 
-bool SqliteRecordFile::open(int mode) {
+bool SqliteRecordFile::attach(bool existing) {
     if (open_) {
         setError(errors::alreadyOpen);
         return false;
@@ -186,7 +186,7 @@ bool SqliteRecordFile::open(int mode) {
     }
     schema_ = TableSchema(definition_);
     statements_.clear();
-    if (!checkTable())
+    if (existing && !checkTable())
         return false;
     std::optional<std::int64_t> slot = database_.slotOf(schema_.table(), true);
     if (!slot)
@@ -195,6 +195,12 @@ bool SqliteRecordFile::open(int mode) {
     if (!locks_.open(database_.lockFilePath()))
         return failInDriver("lock",
                             "The lock file " + database_.lockFilePath() + " cannot be opened");
+    return true;
+}
+
+bool SqliteRecordFile::open(int mode) {
+    if (!attach(true))
+        return false;
     if (!lockOpen(mode)) {
         locks_.close();
         return false;
@@ -230,25 +236,10 @@ bool SqliteRecordFile::close() {
 }
 
 bool SqliteRecordFile::create() {
-    if (open_) {
-        setError(errors::alreadyOpen);
+    if (!attach(false))
         return false;
-    }
-    if (!database_.isOpen()) {
-        setError(errors::fileNotFound);
-        return false;
-    }
-    schema_ = TableSchema(definition_);
-    statements_.clear();
-    std::optional<std::int64_t> slot = database_.slotOf(schema_.table(), true);
-    if (!slot)
-        return false;
-    slot_ = *slot;
     // Take the file exclusively for the time of the creation: nobody else may have it
     // open, and nobody can open it half made.
-    if (!locks_.open(database_.lockFilePath()))
-        return failInDriver("lock",
-                            "The lock file " + database_.lockFilePath() + " cannot be opened");
     std::int64_t base = slot_ * slotSpan;
     bool created = false;
     if (locks_.lock(base + gateByte, 1, true, lockWaitMilliseconds_)) {
@@ -264,13 +255,7 @@ bool SqliteRecordFile::create() {
             if (created) {
                 created = database_.execute("RELEASE create_file");
             } else {
-                RuntimeError error = lastError();
-                sqlite3_exec(database_.handle(), "ROLLBACK TO create_file; RELEASE create_file",
-                             nullptr, nullptr, nullptr);
-                if (error.code == errors::driverError)
-                    setDriverError(error.driverCode, error.driverText);
-                else
-                    setError(error.code, error.text);
+                database_.abandonSavepoint("create_file");
             }
         }
     } else {
@@ -316,13 +301,7 @@ bool SqliteRecordFile::rebuildKeys() {
     if (rebuilt)
         rebuilt = database_.execute("RELEASE rebuild_keys");
     if (!rebuilt) {
-        RuntimeError error = lastError();
-        sqlite3_exec(database_.handle(), "ROLLBACK TO rebuild_keys; RELEASE rebuild_keys", nullptr,
-                     nullptr, nullptr);
-        if (error.code == errors::driverError)
-            setDriverError(error.driverCode, error.driverText);
-        else
-            setError(error.code, error.text);
+        database_.abandonSavepoint("rebuild_keys");
         return false;
     }
     clearError();

@@ -83,6 +83,10 @@ private:
     bool checkKey(int keyNumber, bool allowRecordOrder) const;
     bool checkWritable() const;
     bool checkTable();
+    // What opening and creating begin with: the file must be closed and the data base
+    // open; takes the file's slot in the catalog and opens the lock file. `existing`: the
+    // table must be there already, with the columns the definition gives (checkTable).
+    bool attach(bool existing);
     bool lockOpen(int mode);
     std::int64_t recordByte(std::int64_t id) const;
     int busyMilliseconds() const { return busyMilliseconds_; }
