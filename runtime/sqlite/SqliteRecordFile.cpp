@@ -365,6 +365,34 @@ const Statement* SqliteRecordFile::statement(std::uint64_t key, const std::strin
     return &statements_.emplace(key, std::move(prepared)).first->second;
 }
 
+const Statement* SqliteRecordFile::keyLookup(std::uint64_t cacheId, int keyNumber, bool whole) {
+    const KeyDefinition& key = definition_.key(keyNumber);
+    const Statement* query = nullptr;
+    if (auto found = statements_.find(cacheId); found != statements_.end()) {
+        query = &found->second;
+    } else {
+        // The text is made only the first time; the statement is kept.
+        std::string sql = "SELECT " + (whole ? schema_.selectList() : std::string("1")) + " FROM " +
+                          schema_.quotedTable() + " WHERE ";
+        for (int c = 1; c <= key.componentCount(); ++c) {
+            if (c > 1)
+                sql += " AND ";
+            sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
+        }
+        if (whole)
+            sql += keyset::orderBy(schema_.keyTerms(keyNumber), false);
+        query = statement(cacheId, sql + " LIMIT 1");
+    }
+    if (!query)
+        return nullptr;
+    const RecordLayout& layout = *definition_.layout();
+    for (int c = 1; c <= key.componentCount(); ++c) {
+        const FieldInfo& field = layout.field(key.component(c).field);
+        fieldCodec::bind(query->get(), c, buffer_.data() + field.offset, field.type);
+    }
+    return query;
+}
+
 const Statement* SqliteRecordFile::readStatement(bool backward, int count, bool inclusive) {
     std::uint64_t key =
         cacheKey(readKind, order_, backward, inclusive, static_cast<std::uint64_t>(count));
@@ -525,30 +553,10 @@ bool SqliteRecordFile::read(bool backward) {
 bool SqliteRecordFile::get(int keyNumber) {
     if (!checkOpen() || !checkKey(keyNumber, false))
         return false;
-    const KeyDefinition& key = definition_.key(keyNumber);
-    std::uint64_t cacheId = cacheKey(getKind, keyNumber);
-    const Statement* query = nullptr;
-    if (auto found = statements_.find(cacheId); found != statements_.end()) {
-        query = &found->second;
-    } else {
-        std::string sql =
-            "SELECT " + schema_.selectList() + " FROM " + schema_.quotedTable() + " WHERE ";
-        for (int c = 1; c <= key.componentCount(); ++c) {
-            if (c > 1)
-                sql += " AND ";
-            sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
-        }
-        query = statement(cacheId,
-                          sql + keyset::orderBy(schema_.keyTerms(keyNumber), false) + " LIMIT 1");
-    }
+    const Statement* query = keyLookup(cacheKey(getKind, keyNumber), keyNumber, true);
     if (!query)
         return false;
     StatementUse use(*query);
-    const RecordLayout& layout = *definition_.layout();
-    for (int c = 1; c <= key.componentCount(); ++c) {
-        const FieldInfo& field = layout.field(key.component(c).field);
-        fieldCodec::bind(query->get(), c, buffer_.data() + field.offset, field.type);
-    }
     int rc = sqlite3_step(query->get());
     if (rc == SQLITE_DONE) {
         setError(errors::recordNotFound);
@@ -662,27 +670,10 @@ bool SqliteRecordFile::wouldDuplicate(int keyNumber) {
         clearError();
         return false;
     }
-    std::uint64_t cacheId = cacheKey(duplicateKind, keyNumber);
-    const Statement* query = nullptr;
-    if (auto found = statements_.find(cacheId); found != statements_.end()) {
-        query = &found->second;
-    } else {
-        std::string sql = "SELECT 1 FROM " + schema_.quotedTable() + " WHERE ";
-        for (int c = 1; c <= key.componentCount(); ++c) {
-            if (c > 1)
-                sql += " AND ";
-            sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
-        }
-        query = statement(cacheId, sql + " LIMIT 1");
-    }
+    const Statement* query = keyLookup(cacheKey(duplicateKind, keyNumber), keyNumber, false);
     if (!query)
         return false;
     StatementUse use(*query);
-    const RecordLayout& layout = *definition_.layout();
-    for (int c = 1; c <= key.componentCount(); ++c) {
-        const FieldInfo& field = layout.field(key.component(c).field);
-        fieldCodec::bind(query->get(), c, buffer_.data() + field.offset, field.type);
-    }
     int rc = sqlite3_step(query->get());
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return database_.fail(rc);

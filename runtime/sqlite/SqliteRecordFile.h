@@ -92,6 +92,11 @@ private:
     int busyMilliseconds() const { return busyMilliseconds_; }
 
     const Statement* statement(std::uint64_t cacheKey, const std::string& sql) const;
+    // The kept statement that finds the first record whose key `keyNumber` holds the
+    // buffer's values, with those values bound (the caller resets it: StatementUse).
+    // `whole`: it reads the record's columns in key order; otherwise only whether there
+    // is one. Null, with the error set, when it cannot be prepared.
+    const Statement* keyLookup(std::uint64_t cacheId, int keyNumber, bool whole);
     const Statement* readStatement(bool backward, int count, bool inclusive);
     bool read(bool backward);
     // Makes the row a stepped statement stands on the current record: tests and takes
