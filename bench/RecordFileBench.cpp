@@ -96,6 +96,18 @@ void loadRow(sqlite3_stmt* row, Record& customer) {
     }
 }
 
+// Reads the rows of a page statement into the buffer one after another and resets the
+// statement; the number of rows.
+int loadPage(sqlite3_stmt* query, Record& customer) {
+    int rows = 0;
+    while (sqlite3_step(query) == SQLITE_ROW) {
+        loadRow(query, customer);
+        ++rows;
+    }
+    sqlite3_reset(query);
+    return rows;
+}
+
 void bindRecord(sqlite3_stmt* statement, const Record& customer) {
     const RecordLayout& layout = *customer.layout();
     for (int n = 1; n <= layout.fieldCount(); ++n) {
@@ -225,13 +237,7 @@ void sqlitePage(benchmark::State& state, const std::string* name, bool backward)
         if (name)
             sqlite3_bind_text(query, 1, name->c_str(), static_cast<int>(name->size()),
                               SQLITE_STATIC);
-        int rows = 0;
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            loadRow(query, b.customer);
-            ++rows;
-        }
-        sqlite3_reset(query);
-        if (rows != pageSize)
+        if (loadPage(query, b.customer) != pageSize)
             state.SkipWithError("short page");
         benchmark::DoNotOptimize(b.customer.data());
     }
@@ -289,13 +295,7 @@ void sqliteFiltered(benchmark::State& state, const char* where) {
     sqlite3_stmt* query = b.prepare(std::string("SELECT ") + columns + " FROM Customer WHERE " +
                                     where + " ORDER BY NAME COLLATE NOCASE, _id LIMIT 20");
     for (auto _ : state) {
-        int rows = 0;
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            loadRow(query, b.customer);
-            ++rows;
-        }
-        sqlite3_reset(query);
-        if (rows != pageSize)
+        if (loadPage(query, b.customer) != pageSize)
             state.SkipWithError("short page");
     }
     sqlite3_finalize(query);
