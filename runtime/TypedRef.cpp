@@ -1,6 +1,7 @@
 #include "runtime/TypedRef.h"
 
 #include "runtime/PackedDecimal.h"
+#include "runtime/Unaligned.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,20 +10,10 @@ namespace host {
 
 namespace {
 
-template <typename T> T load(const std::byte* at) {
-    T v;
-    std::memcpy(&v, at, sizeof v);
-    return v;
-}
-
-template <typename T> void store(std::byte* at, T v) {
-    std::memcpy(at, &v, sizeof v);
-}
-
 // Keeps the low bits of an integer, as the host's assignment to a narrower integer does.
 template <typename T> bool storeInteger(std::byte* at, std::int64_t v) {
     T narrowed = static_cast<T>(v);
-    store(at, narrowed);
+    storeUnaligned(at, narrowed);
     return static_cast<std::int64_t>(narrowed) == v;
 }
 
@@ -33,19 +24,19 @@ Value TypedRef::value() const {
         return Value();
     switch (type_.kind) {
     case FieldKind::Byte:
-        return Value(static_cast<int>(load<std::uint8_t>(address_)));
+        return Value(static_cast<int>(loadUnaligned<std::uint8_t>(address_)));
     case FieldKind::Short:
-        return Value(static_cast<int>(load<std::int16_t>(address_)));
+        return Value(static_cast<int>(loadUnaligned<std::int16_t>(address_)));
     case FieldKind::UShort:
-        return Value(static_cast<int>(load<std::uint16_t>(address_)));
+        return Value(static_cast<int>(loadUnaligned<std::uint16_t>(address_)));
     case FieldKind::Long:
     case FieldKind::Date:
     case FieldKind::Time:
-        return Value(static_cast<long long>(load<std::int32_t>(address_)));
+        return Value(static_cast<long long>(loadUnaligned<std::int32_t>(address_)));
     case FieldKind::ULong:
-        return Value(static_cast<long long>(load<std::uint32_t>(address_)));
+        return Value(static_cast<long long>(loadUnaligned<std::uint32_t>(address_)));
     case FieldKind::Real:
-        return Value(load<double>(address_));
+        return Value(loadUnaligned<double>(address_));
     case FieldKind::Decimal:
         return Value(readPackedDecimal(address_, type_.digits, type_.places));
     case FieldKind::Text:
@@ -83,7 +74,7 @@ bool TypedRef::assign(const Value& v) const {
     case FieldKind::ULong:
         return storeInteger<std::uint32_t>(address_, v.toInteger());
     case FieldKind::Real:
-        store(address_, v.toReal());
+        storeUnaligned(address_, v.toReal());
         return true;
     case FieldKind::Decimal:
         return writePackedDecimal(address_, type_.digits, type_.places, v.toDecimal());
@@ -133,12 +124,12 @@ void TypedRef::clear() const {
 TypedRef TypedRef::referenced() const {
     if (!address_ || type_.kind != FieldKind::Reference)
         return {};
-    return load<TypedRef>(address_);
+    return loadUnaligned<TypedRef>(address_);
 }
 
 void TypedRef::setReferenced(const TypedRef& target) const {
     if (address_ && type_.kind == FieldKind::Reference)
-        store(address_, target);
+        storeUnaligned(address_, target);
 }
 
 Variable::Variable(FieldType type) : type_(type), storage_(type.size, std::byte{0}) {

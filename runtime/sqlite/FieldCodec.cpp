@@ -2,6 +2,7 @@
 
 #include "runtime/PackedDecimal.h"
 #include "runtime/TypedRef.h"
+#include "runtime/Unaligned.h"
 #include "runtime/Value.h"
 
 #include <algorithm>
@@ -19,47 +20,37 @@ bool decimalAsReal(const FieldType& type) {
     return type.kind == FieldKind::Decimal && type.digits <= maxRealDigits;
 }
 
-template <typename T> T loadAs(const std::byte* at) {
-    T v;
-    std::memcpy(&v, at, sizeof v);
-    return v;
-}
-
-template <typename T> void storeAs(std::byte* at, T v) {
-    std::memcpy(at, &v, sizeof v);
-}
-
 std::int64_t integerOf(const std::byte* data, FieldKind kind) {
     switch (kind) {
     case FieldKind::Byte:
-        return loadAs<std::uint8_t>(data);
+        return loadUnaligned<std::uint8_t>(data);
     case FieldKind::Short:
-        return loadAs<std::int16_t>(data);
+        return loadUnaligned<std::int16_t>(data);
     case FieldKind::UShort:
-        return loadAs<std::uint16_t>(data);
+        return loadUnaligned<std::uint16_t>(data);
     case FieldKind::ULong:
-        return loadAs<std::uint32_t>(data);
+        return loadUnaligned<std::uint32_t>(data);
     default:
-        return loadAs<std::int32_t>(data);
+        return loadUnaligned<std::int32_t>(data);
     }
 }
 
 void storeInteger(std::byte* data, FieldKind kind, std::int64_t v) {
     switch (kind) {
     case FieldKind::Byte:
-        storeAs(data, static_cast<std::uint8_t>(v));
+        storeUnaligned(data, static_cast<std::uint8_t>(v));
         break;
     case FieldKind::Short:
-        storeAs(data, static_cast<std::int16_t>(v));
+        storeUnaligned(data, static_cast<std::int16_t>(v));
         break;
     case FieldKind::UShort:
-        storeAs(data, static_cast<std::uint16_t>(v));
+        storeUnaligned(data, static_cast<std::uint16_t>(v));
         break;
     case FieldKind::ULong:
-        storeAs(data, static_cast<std::uint32_t>(v));
+        storeUnaligned(data, static_cast<std::uint32_t>(v));
         break;
     default:
-        storeAs(data, static_cast<std::int32_t>(v));
+        storeUnaligned(data, static_cast<std::int32_t>(v));
         break;
     }
 }
@@ -112,7 +103,7 @@ void storeText(std::byte* data, const FieldType& type, std::string_view text) {
 
 void storeReal(std::byte* data, const FieldType& type, double v) {
     if (type.kind == FieldKind::Real)
-        storeAs(data, v);
+        storeUnaligned(data, v);
     else if (type.kind == FieldKind::Decimal)
         writePackedDecimal(data, type.digits, type.places, Decimal::fromDouble(v, type.places));
     else if (type.isInteger())
@@ -147,7 +138,7 @@ SqlValue valueOf(const std::byte* data, const FieldType& type) {
     if (type.isInteger())
         return SqlValue::ofInteger(integerOf(data, type.kind));
     if (type.kind == FieldKind::Real)
-        return SqlValue::ofReal(loadAs<double>(data));
+        return SqlValue::ofReal(loadUnaligned<double>(data));
     if (decimalAsReal(type))
         return SqlValue::ofReal(readPackedDecimal(data, type.digits, type.places).toDouble());
     if (type.kind == FieldKind::Decimal)
@@ -163,7 +154,7 @@ void bind(sqlite3_stmt* statement, int index, const std::byte* data, const Field
     } else if (type.isInteger()) {
         sqlite3_bind_int64(statement, index, integerOf(data, type.kind));
     } else if (type.kind == FieldKind::Real) {
-        sqlite3_bind_double(statement, index, loadAs<double>(data));
+        sqlite3_bind_double(statement, index, loadUnaligned<double>(data));
     } else if (decimalAsReal(type)) {
         sqlite3_bind_double(statement, index,
                             readPackedDecimal(data, type.digits, type.places).toDouble());
