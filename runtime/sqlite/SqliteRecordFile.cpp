@@ -440,14 +440,8 @@ std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t
         return std::nullopt;
     StatementUse use(*query);
     sqlite3_bind_int64(query->get(), 1, id);
-    int rc = sqlite3_step(query->get());
-    if (rc != SQLITE_ROW) {
-        if (rc == SQLITE_DONE)
-            setError(errors::recordNotFound);
-        else
-            database_.fail(rc);
+    if (!stepToRecord(query->get()))
         return std::nullopt;
-    }
     std::vector<SqlValue> values;
     readTermValues(query->get(), keyNumber, values);
     return values;
@@ -550,6 +544,17 @@ bool SqliteRecordFile::read(bool backward) {
     return accepted;
 }
 
+bool SqliteRecordFile::stepToRecord(sqlite3_stmt* query) const {
+    int rc = sqlite3_step(query);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        setError(errors::recordNotFound);
+    else
+        database_.fail(rc);
+    return false;
+}
+
 bool SqliteRecordFile::get(int keyNumber) {
     if (!checkOpen() || !checkKey(keyNumber, false))
         return false;
@@ -557,13 +562,8 @@ bool SqliteRecordFile::get(int keyNumber) {
     if (!query)
         return false;
     StatementUse use(*query);
-    int rc = sqlite3_step(query->get());
-    if (rc == SQLITE_DONE) {
-        setError(errors::recordNotFound);
+    if (!stepToRecord(query->get()))
         return false;
-    }
-    if (rc != SQLITE_ROW)
-        return database_.fail(rc);
     return accept(query->get());
 }
 
@@ -583,13 +583,8 @@ bool SqliteRecordFile::getAt(std::string_view position) {
         return false;
     StatementUse use(*query);
     sqlite3_bind_int64(query->get(), 1, values->back().integer);
-    int rc = sqlite3_step(query->get());
-    if (rc == SQLITE_DONE) {
-        setError(errors::recordNotFound);
+    if (!stepToRecord(query->get()))
         return false;
-    }
-    if (rc != SQLITE_ROW)
-        return database_.fail(rc);
     return accept(query->get());
 }
 

@@ -96,6 +96,9 @@ private:
     // buffer's values, with those values bound (the caller resets it: StatementUse).
     // `whole`: it reads the record's columns in key order; otherwise only whether there
     // is one. Null, with the error set, when it cannot be prepared.
+    // Steps a statement that reads one record onto its row; false, with "record not
+    // found" when there is none or the data base's error.
+    bool stepToRecord(sqlite3_stmt* query) const;
     const Statement* keyLookup(std::uint64_t cacheId, int keyNumber, bool whole);
     const Statement* readStatement(bool backward, int count, bool inclusive);
     bool read(bool backward);
