@@ -1,5 +1,6 @@
 #include "runtime/TypedRef.h"
 
+#include "runtime/FieldText.h"
 #include "runtime/PackedDecimal.h"
 #include "runtime/Unaligned.h"
 
@@ -80,29 +81,15 @@ bool TypedRef::assign(const Value& v) const {
         return writePackedDecimal(address_, type_.digits, type_.places, v.toDecimal());
     case FieldKind::Text: {
         std::string text = v.toText();
-        size_t n = std::min<size_t>(text.size(), type_.size);
-        std::memcpy(address_, text.data(), n);
-        std::memset(address_ + n, ' ', type_.size - n);
-        return n == text.size() || clipped(text).size() <= n;
+        size_t n = writeFieldText(address_, type_, text);
+        return n == text.size() || clipped(text).size() <= n; // only blanks cut off
     }
-    case FieldKind::CText: {
-        if (type_.size == 0)
-            return false;
-        std::string text = v.toText();
-        size_t n = std::min(text.size(), type_.textCapacity());
-        std::memcpy(address_, text.data(), n);
-        std::memset(address_ + n, 0, type_.size - n);
-        return n == text.size();
-    }
+    case FieldKind::CText:
     case FieldKind::PText: {
         if (type_.size == 0)
             return false;
         std::string text = v.toText();
-        size_t n = std::min({text.size(), type_.textCapacity(), size_t{255}});
-        address_[0] = std::byte(n);
-        std::memcpy(address_ + 1, text.data(), n);
-        std::memset(address_ + 1 + n, 0, type_.size - 1 - n);
-        return n == text.size();
+        return writeFieldText(address_, type_, text) == text.size();
     }
     case FieldKind::Reference: {
         TypedRef target = referenced();

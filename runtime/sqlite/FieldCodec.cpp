@@ -1,5 +1,6 @@
 #include "runtime/sqlite/FieldCodec.h"
 
+#include "runtime/FieldText.h"
 #include "runtime/PackedDecimal.h"
 #include "runtime/TypedRef.h"
 #include "runtime/Unaligned.h"
@@ -68,36 +69,6 @@ std::string_view textOf(const std::byte* data, const FieldType& type) {
             chars + 1, std::min<size_t>(std::to_integer<size_t>(data[0]), type.textCapacity()));
     default:
         return {};
-    }
-}
-
-void storeText(std::byte* data, const FieldType& type, std::string_view text) {
-    switch (type.kind) {
-    case FieldKind::Text: {
-        size_t n = std::min<size_t>(text.size(), type.size);
-        std::memcpy(data, text.data(), n);
-        std::memset(data + n, ' ', type.size - n);
-        break;
-    }
-    case FieldKind::CText: {
-        if (type.size == 0)
-            return;
-        size_t n = std::min(text.size(), type.textCapacity());
-        std::memcpy(data, text.data(), n);
-        std::memset(data + n, 0, type.size - n);
-        break;
-    }
-    case FieldKind::PText: {
-        if (type.size == 0)
-            return;
-        size_t n = std::min({text.size(), type.textCapacity(), size_t{255}});
-        data[0] = std::byte(n);
-        std::memcpy(data + 1, text.data(), n);
-        std::memset(data + 1 + n, 0, type.size - 1 - n);
-        break;
-    }
-    default:
-        break;
     }
 }
 
@@ -173,9 +144,8 @@ void load(sqlite3_stmt* statement, int column, std::byte* data, const FieldType&
     // clearing the field gives, so no type test is needed on this path.
     if (type.isText()) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        storeText(data, type,
-                  std::string_view(text ? text : "",
-                                   static_cast<size_t>(sqlite3_column_bytes(statement, column))));
+        auto length = static_cast<size_t>(sqlite3_column_bytes(statement, column));
+        writeFieldText(data, type, std::string_view(text ? text : "", length));
     } else if (type.isInteger()) {
         storeInteger(data, type.kind, sqlite3_column_int64(statement, column));
     } else if (type.kind == FieldKind::Real || decimalAsReal(type)) {
@@ -201,7 +171,7 @@ void load(const SqlValue& value, std::byte* data, const FieldType& type) {
         break;
     case SqlValue::Type::Text:
         if (type.isText())
-            storeText(data, type, value.text);
+            writeFieldText(data, type, value.text);
         else
             TypedRef(data, type).assign(Value(value.text));
         break;
