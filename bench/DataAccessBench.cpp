@@ -20,6 +20,8 @@
 #include "runtime/RuntimeErrors.h"
 #include "runtime/sqlite/SqliteDriver.h"
 
+#include "bench/support/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <filesystem>
@@ -296,18 +298,6 @@ void driverCascadeDelete(benchmark::State& state) {
     }
 }
 
-// Collects each case's times per iteration (real, CPU) for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred)
-                times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-    }
-    std::map<std::string, std::pair<double, double>> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -336,29 +326,9 @@ int main(int argc, char** argv) {
     args.insert(args.begin() + 1, {interleave.data(), repetitions.data(), aggregates.data()});
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    RatioReporter reporter;
+    benchsupport::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    // The machine may be shared: CPU time is the fairer measure of the work; real time
-    // also counts the waits for the disk that the writes end with.
-    std::printf("\n%-24s %14s %14s %7s %14s %14s %7s\n", "case", "framework cpu", "driver cpu",
-                "ratio", "framework real", "driver real", "ratio");
-    bool repeated = false;
-    for (const auto& entry : reporter.times)
-        repeated = repeated || entry.first.ends_with("_median");
-    for (const auto& [name, time] : reporter.times) {
-        if (name.rfind("Framework/", 0) != 0 || (repeated && !name.ends_with("_median")))
-            continue;
-        std::string base = name.substr(10);
-        auto baseline = reporter.times.find("Driver/" + base);
-        if (baseline == reporter.times.end())
-            continue;
-        auto [real, cpu] = time;
-        auto [baseReal, baseCpu] = baseline->second;
-        std::string shown = base.substr(0, base.find_first_of("/_"));
-        std::printf("%-24s %11.2f us %11.2f us %6.2fx %11.2f us %11.2f us %6.2fx\n", shown.c_str(),
-                    cpu / 1000, baseCpu / 1000, cpu / baseCpu, real / 1000, baseReal / 1000,
-                    real / baseReal);
-    }
+    reporter.printTable("Framework", "Driver");
     benchmark::Shutdown();
     return 0;
 }

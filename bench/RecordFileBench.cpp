@@ -14,6 +14,9 @@
 #include "runtime/RuntimeErrors.h"
 #include "runtime/sqlite/SqliteDriver.h"
 
+#include "bench/support/RatioReporter.h"
+#include "tests/support/ShopLayouts.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstring>
@@ -47,22 +50,7 @@ const char* firstNames[] = {"James",   "Mary",  "Robert", "Patricia",  "John",  
 const char* cities[] = {"Springfield",  "Shelbyville", "Ogdenville",    "North Haverbrook",
                         "Capital City", "Brockway",    "Cypress Creek", "Waverly Hills"};
 
-SharedLayout customerLayout() {
-    static SharedLayout layout = std::make_shared<RecordLayout>(RecordLayout{
-        {"CUS:CUSTOMERID", FieldType::longInteger()},
-        {"CUS:NUMBER", FieldType::text(4)},
-        {"CUS:NAME", FieldType::text(30)},
-        {"CUS:ADDRESS", FieldType::text(20)},
-        {"CUS:CITY", FieldType::text(15)},
-        {"CUS:STATE", FieldType::text(2)},
-        {"CUS:ZIP", FieldType::text(10)},
-        {"CUS:PHONE", FieldType::text(10)},
-        {"CUS:FAX", FieldType::text(10)},
-        {"CUS:TOLLFREE", FieldType::text(10)},
-        {"CUS:CONTACT", FieldType::text(20)},
-    });
-    return layout;
-}
+using testsupport::customerLayout;
 
 FileDefinition customerDefinition() {
     FileDefinition definition("CUSTOMER", "CUS", customerLayout());
@@ -106,6 +94,18 @@ void loadRow(sqlite3_stmt* row, Record& customer) {
             std::memset(data + field.offset + length, ' ', field.type.size - length);
         }
     }
+}
+
+// Reads the rows of a page statement into the buffer one after another and resets the
+// statement; the number of rows.
+int loadPage(sqlite3_stmt* query, Record& customer) {
+    int rows = 0;
+    while (sqlite3_step(query) == SQLITE_ROW) {
+        loadRow(query, customer);
+        ++rows;
+    }
+    sqlite3_reset(query);
+    return rows;
 }
 
 void bindRecord(sqlite3_stmt* statement, const Record& customer) {
@@ -237,13 +237,7 @@ void sqlitePage(benchmark::State& state, const std::string* name, bool backward)
         if (name)
             sqlite3_bind_text(query, 1, name->c_str(), static_cast<int>(name->size()),
                               SQLITE_STATIC);
-        int rows = 0;
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            loadRow(query, b.customer);
-            ++rows;
-        }
-        sqlite3_reset(query);
-        if (rows != pageSize)
+        if (loadPage(query, b.customer) != pageSize)
             state.SkipWithError("short page");
         benchmark::DoNotOptimize(b.customer.data());
     }
@@ -301,13 +295,7 @@ void sqliteFiltered(benchmark::State& state, const char* where) {
     sqlite3_stmt* query = b.prepare(std::string("SELECT ") + columns + " FROM Customer WHERE " +
                                     where + " ORDER BY NAME COLLATE NOCASE, _id LIMIT 20");
     for (auto _ : state) {
-        int rows = 0;
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            loadRow(query, b.customer);
-            ++rows;
-        }
-        sqlite3_reset(query);
-        if (rows != pageSize)
+        if (loadPage(query, b.customer) != pageSize)
             state.SkipWithError("short page");
     }
     sqlite3_finalize(query);
@@ -407,18 +395,6 @@ void sqliteDelete(benchmark::State& state) {
     sqlite3_finalize(erase);
 }
 
-// Collects each case's times per iteration (real, CPU) for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred)
-                times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-    }
-    std::map<std::string, std::pair<double, double>> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -469,25 +445,9 @@ int main(int argc, char** argv) {
             ->Iterations(300);
 
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchsupport::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    // The machine may be shared: CPU time is the fairer measure of the work; real time
-    // also counts the waits for the disk that the writes end with.
-    std::printf("\n%-24s %12s %12s %7s %12s %12s %7s\n", "case", "driver cpu", "sqlite cpu",
-                "ratio", "driver real", "sqlite real", "ratio");
-    for (const auto& [name, time] : reporter.times) {
-        if (name.rfind("Driver/", 0) != 0)
-            continue;
-        std::string base = name.substr(7);
-        auto baseline = reporter.times.find("SQLite/" + base);
-        if (baseline == reporter.times.end())
-            continue;
-        auto [real, cpu] = time;
-        auto [baseReal, baseCpu] = baseline->second;
-        std::printf("%-24s %9.2f us %9.2f us %6.2fx %9.2f us %9.2f us %6.2fx\n", base.c_str(),
-                    cpu / 1000, baseCpu / 1000, cpu / baseCpu, real / 1000, baseReal / 1000,
-                    real / baseReal);
-    }
+    reporter.printTable("Driver", "SQLite");
     benchmark::Shutdown();
     return 0;
 }

@@ -23,10 +23,6 @@ int lastDay() {
     return last;
 }
 
-std::string twoDigits(int n) {
-    return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)};
-}
-
 std::string fourDigits(int n) {
     return twoDigits(n / 100) + twoDigits(n % 100);
 }
@@ -80,29 +76,7 @@ std::optional<DatePicture> DatePicture::parse(std::string_view body) {
     if (!form || !((*form >= 1 && *form <= 6) || *form == 17 || *form == 18))
         return std::nullopt;
     p.form_ = *form;
-    if (at < body.size()) {
-        switch (body[at]) {
-        case '.':
-        case '-':
-            p.separator_ = body[at++];
-            break;
-        case '_':
-            p.separator_ = ' ';
-            ++at;
-            break;
-        case '\'':
-            p.separator_ = ',';
-            ++at;
-            break;
-        default:
-            break;
-        }
-    }
-    if (at < body.size() && (body[at] == 'b' || body[at] == 'B')) {
-        p.blankWhenZero_ = true;
-        ++at;
-    }
-    if (!trimmed(body.substr(at)).empty())
+    if (!readDateTimeEnding(body.substr(at), p.separator_, p.blankWhenZero_))
         return std::nullopt;
     return p;
 }

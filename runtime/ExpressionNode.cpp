@@ -28,6 +28,19 @@ Value asNumber(const Value& v) {
     return v.isText() ? Value(v.toDecimal()) : v;
 }
 
+Value decimalResult(ArithmeticOperator op, const Decimal& x, const Decimal& y) {
+    switch (op) {
+    case ArithmeticOperator::Add:
+        return Value(x + y);
+    case ArithmeticOperator::Subtract:
+        return Value(x + negated(y));
+    case ArithmeticOperator::Multiply:
+        return Value(x * y);
+    default:
+        return Value(x / y);
+    }
+}
+
 Value integerResult(ArithmeticOperator op, std::int64_t a, std::int64_t b) {
     std::int64_t result = 0;
     bool overflow = false;
@@ -47,17 +60,9 @@ Value integerResult(ArithmeticOperator op, std::int64_t a, std::int64_t b) {
     }
     if (!overflow)
         return Value(static_cast<long long>(result));
-    Decimal x(static_cast<long long>(a)), y(static_cast<long long>(b));
-    switch (op) {
-    case ArithmeticOperator::Add:
-        return Value(x + y);
-    case ArithmeticOperator::Subtract:
-        return Value(x - y);
-    case ArithmeticOperator::Multiply:
-        return Value(x * y);
-    default:
-        return Value(x / y);
-    }
+    // Beyond 64 bits the result is exact as a decimal.
+    return decimalResult(op, Decimal(static_cast<long long>(a)),
+                         Decimal(static_cast<long long>(b)));
 }
 
 Value arithmetic(ArithmeticOperator op, const Value& left, const Value& right) {
@@ -79,17 +84,7 @@ Value arithmetic(ArithmeticOperator op, const Value& left, const Value& right) {
     }
     if (a.kind() == Value::Kind::Integer && b.kind() == Value::Kind::Integer)
         return integerResult(op, a.toInteger(), b.toInteger());
-    Decimal x = a.toDecimal(), y = b.toDecimal();
-    switch (op) {
-    case ArithmeticOperator::Add:
-        return Value(x + y);
-    case ArithmeticOperator::Subtract:
-        return Value(x + negated(y));
-    case ArithmeticOperator::Multiply:
-        return Value(x * y);
-    default:
-        return Value(x / y);
-    }
+    return decimalResult(op, a.toDecimal(), b.toDecimal());
 }
 
 Value negate(const Value& operand) {

@@ -33,6 +33,14 @@ bool sameName(std::string_view a, std::string_view b) {
     return equalIgnoringCase(trimmed(a), trimmed(b));
 }
 
+// Adds the name to the list unless the list has it already (in any case).
+void addName(std::vector<std::string>& names, std::string_view name) {
+    for (const std::string& known : names)
+        if (sameName(known, name))
+            return;
+    names.emplace_back(name);
+}
+
 // What one line of the file is, as a reader sees it.
 struct LineMeaning {
     enum Kind { Other, Section, Entry } kind = Other;
@@ -240,11 +248,7 @@ std::vector<std::string> IniFile::sections() const {
         LineMeaning meaning = meaningOf(line.text);
         if (meaning.kind != LineMeaning::Section || meaning.name.empty())
             continue;
-        bool known = false;
-        for (const std::string& name : names)
-            known = known || sameName(name, meaning.name);
-        if (!known)
-            names.emplace_back(meaning.name);
+        addName(names, meaning.name);
     }
     return names;
 }
@@ -259,11 +263,7 @@ std::vector<std::string> IniFile::entryNames(std::string_view section) const {
         if (meaning.kind == LineMeaning::Section) {
             inSection = sameName(meaning.name, section);
         } else if (inSection && meaning.kind == LineMeaning::Entry) {
-            bool known = false;
-            for (const std::string& name : names)
-                known = known || sameName(name, meaning.name);
-            if (!known)
-                names.emplace_back(meaning.name);
+            addName(names, meaning.name);
         }
     }
     return names;

@@ -53,4 +53,31 @@ std::string unitDigits(Decimal::Units units, int minimum) {
     return digits;
 }
 
+bool readDateTimeEnding(std::string_view rest, char& separator, bool& blankWhenZero) {
+    size_t at = 0;
+    if (at < rest.size()) {
+        switch (rest[at]) {
+        case '.':
+        case '-':
+            separator = rest[at++];
+            break;
+        case '_':
+            separator = ' ';
+            ++at;
+            break;
+        case '\'':
+            separator = ',';
+            ++at;
+            break;
+        default:
+            break;
+        }
+    }
+    if (at < rest.size() && (rest[at] == 'b' || rest[at] == 'B')) {
+        blankWhenZero = true;
+        ++at;
+    }
+    return trimmed(rest.substr(at)).empty();
+}
+
 } // namespace host::picturetext

@@ -42,6 +42,17 @@ std::optional<Decimal> exactNumber(const Value& value);
 // such a run.
 std::optional<int> smallNumber(std::string_view digits, int maxDigits);
 
+// The last two decimal digits of a non-negative number.
+inline std::string twoDigits(int n) {
+    return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)};
+}
+
+// Reads the end of a date or time picture, after its form number: an optional separator
+// ('.', '-', '_' for a blank, '\'' for a comma), then an optional 'b' (blank when zero),
+// then nothing but blanks. Leaves `separator` as it is when none is given; false when
+// anything else follows.
+bool readDateTimeEnding(std::string_view rest, char& separator, bool& blankWhenZero);
+
 // Decimal digits of a non-negative count of units, at least `minimum` of them.
 std::string unitDigits(Decimal::Units units, int minimum);
 

@@ -78,6 +78,10 @@ void setDriverError(std::string driverCode, std::string driverText) {
     e.driverText = std::move(driverText);
 }
 
+void restoreError(RuntimeError error) {
+    table()[currentThread()] = std::move(error);
+}
+
 void clearError() {
     auto it = table().find(currentThread());
     if (it != table().end())

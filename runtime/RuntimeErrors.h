@@ -36,6 +36,9 @@ void setError(int code, std::string text = {});
 // Sets code 90 with the driver's own code and text.
 void setDriverError(std::string driverCode, std::string driverText);
 void clearError();
+// Sets the current thread's error back to one taken earlier with lastError(), as after a
+// clean-up that may have failed too.
+void restoreError(RuntimeError error);
 const RuntimeError& lastError();
 int errorCode();
 std::string errorText();

@@ -12,10 +12,6 @@ namespace {
 
 constexpr long long hundredthsPerDay = 24LL * 60 * 60 * 100;
 
-std::string twoDigits(int n) {
-    return {static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10)};
-}
-
 bool isTimeSeparator(char c) {
     return c == ' ' || c == '\t' || c == ':' || c == '.';
 }
@@ -30,29 +26,7 @@ std::optional<TimePicture> TimePicture::parse(std::string_view body) {
     if (at >= body.size() || body[at] < '1' || body[at] > '8')
         return std::nullopt;
     p.form_ = body[at++] - '0';
-    if (at < body.size()) {
-        switch (body[at]) {
-        case '.':
-        case '-':
-            p.separator_ = body[at++];
-            break;
-        case '_':
-            p.separator_ = ' ';
-            ++at;
-            break;
-        case '\'':
-            p.separator_ = ',';
-            ++at;
-            break;
-        default:
-            break;
-        }
-    }
-    if (at < body.size() && (body[at] == 'b' || body[at] == 'B')) {
-        p.blankWhenZero_ = true;
-        ++at;
-    }
-    if (!trimmed(body.substr(at)).empty())
+    if (!readDateTimeEnding(body.substr(at), p.separator_, p.blankWhenZero_))
         return std::nullopt;
     return p;
 }

@@ -1,6 +1,8 @@
 #include "runtime/TypedRef.h"
 
+#include "runtime/FieldText.h"
 #include "runtime/PackedDecimal.h"
+#include "runtime/Unaligned.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,20 +11,10 @@ namespace host {
 
 namespace {
 
-template <typename T> T load(const std::byte* at) {
-    T v;
-    std::memcpy(&v, at, sizeof v);
-    return v;
-}
-
-template <typename T> void store(std::byte* at, T v) {
-    std::memcpy(at, &v, sizeof v);
-}
-
 // Keeps the low bits of an integer, as the host's assignment to a narrower integer does.
 template <typename T> bool storeInteger(std::byte* at, std::int64_t v) {
     T narrowed = static_cast<T>(v);
-    store(at, narrowed);
+    storeUnaligned(at, narrowed);
     return static_cast<std::int64_t>(narrowed) == v;
 }
 
@@ -33,19 +25,19 @@ Value TypedRef::value() const {
         return Value();
     switch (type_.kind) {
     case FieldKind::Byte:
-        return Value(static_cast<int>(load<std::uint8_t>(address_)));
+        return Value(static_cast<int>(loadUnaligned<std::uint8_t>(address_)));
     case FieldKind::Short:
-        return Value(static_cast<int>(load<std::int16_t>(address_)));
+        return Value(static_cast<int>(loadUnaligned<std::int16_t>(address_)));
     case FieldKind::UShort:
-        return Value(static_cast<int>(load<std::uint16_t>(address_)));
+        return Value(static_cast<int>(loadUnaligned<std::uint16_t>(address_)));
     case FieldKind::Long:
     case FieldKind::Date:
     case FieldKind::Time:
-        return Value(static_cast<long long>(load<std::int32_t>(address_)));
+        return Value(static_cast<long long>(loadUnaligned<std::int32_t>(address_)));
     case FieldKind::ULong:
-        return Value(static_cast<long long>(load<std::uint32_t>(address_)));
+        return Value(static_cast<long long>(loadUnaligned<std::uint32_t>(address_)));
     case FieldKind::Real:
-        return Value(load<double>(address_));
+        return Value(loadUnaligned<double>(address_));
     case FieldKind::Decimal:
         return Value(readPackedDecimal(address_, type_.digits, type_.places));
     case FieldKind::Text:
@@ -83,35 +75,21 @@ bool TypedRef::assign(const Value& v) const {
     case FieldKind::ULong:
         return storeInteger<std::uint32_t>(address_, v.toInteger());
     case FieldKind::Real:
-        store(address_, v.toReal());
+        storeUnaligned(address_, v.toReal());
         return true;
     case FieldKind::Decimal:
         return writePackedDecimal(address_, type_.digits, type_.places, v.toDecimal());
     case FieldKind::Text: {
         std::string text = v.toText();
-        size_t n = std::min<size_t>(text.size(), type_.size);
-        std::memcpy(address_, text.data(), n);
-        std::memset(address_ + n, ' ', type_.size - n);
-        return n == text.size() || clipped(text).size() <= n;
+        size_t n = writeFieldText(address_, type_, text);
+        return n == text.size() || clipped(text).size() <= n; // only blanks cut off
     }
-    case FieldKind::CText: {
-        if (type_.size == 0)
-            return false;
-        std::string text = v.toText();
-        size_t n = std::min(text.size(), type_.textCapacity());
-        std::memcpy(address_, text.data(), n);
-        std::memset(address_ + n, 0, type_.size - n);
-        return n == text.size();
-    }
+    case FieldKind::CText:
     case FieldKind::PText: {
         if (type_.size == 0)
             return false;
         std::string text = v.toText();
-        size_t n = std::min({text.size(), type_.textCapacity(), size_t{255}});
-        address_[0] = std::byte(n);
-        std::memcpy(address_ + 1, text.data(), n);
-        std::memset(address_ + 1 + n, 0, type_.size - 1 - n);
-        return n == text.size();
+        return writeFieldText(address_, type_, text) == text.size();
     }
     case FieldKind::Reference: {
         TypedRef target = referenced();
@@ -133,12 +111,12 @@ void TypedRef::clear() const {
 TypedRef TypedRef::referenced() const {
     if (!address_ || type_.kind != FieldKind::Reference)
         return {};
-    return load<TypedRef>(address_);
+    return loadUnaligned<TypedRef>(address_);
 }
 
 void TypedRef::setReferenced(const TypedRef& target) const {
     if (address_ && type_.kind == FieldKind::Reference)
-        store(address_, target);
+        storeUnaligned(address_, target);
 }
 
 Variable::Variable(FieldType type) : type_(type), storage_(type.size, std::byte{0}) {

@@ -151,11 +151,11 @@ void FileAccess::ExposeFields() {}
 
 // ---- Opening and closing -------------------------------------------------------------------
 
-Severity FileAccess::Open() {
+Severity FileAccess::OpenFile(bool report) {
     ThreadFileInfo& info = SelectInfo();
     ExposeFields();
     if (!LAZYOPEN && !info.USED) {
-        Severity result = RealOpen(true);
+        Severity result = RealOpen(report);
         if (result != Severity::Benign)
             return result;
     }
@@ -165,17 +165,12 @@ Severity FileAccess::Open() {
     return Severity::Benign;
 }
 
+Severity FileAccess::Open() {
+    return OpenFile(true);
+}
+
 Severity FileAccess::OpenQuiet() {
-    ThreadFileInfo& info = SelectInfo();
-    ExposeFields();
-    if (!LAZYOPEN && !info.USED) {
-        Severity result = RealOpen(false);
-        if (result != Severity::Benign)
-            return result;
-    }
-    REGISTRY->NoteOpen(*this);
-    ++info.OPENED;
-    return Severity::Benign;
+    return OpenFile(false);
 }
 
 Severity FileAccess::Close() {

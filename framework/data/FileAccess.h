@@ -167,6 +167,9 @@ protected:
     // rebuild, at most two attempts.
     Severity RealOpen(bool report);
     Severity Read(bool backward, bool report);
+    // Open and OpenQuiet: counts an open of this thread, opening the file for real
+    // unless it opens lazily or is in use already.
+    Severity OpenFile(bool report);
     Severity InsertRecord(bool report);
     Severity UpdateRecord(bool report);
     Severity Reserve(bool report);

@@ -9,18 +9,6 @@
 
 namespace framework {
 
-namespace {
-
-// Puts back a runtime error that later driver calls have cleared.
-void restoreError(const host::RuntimeError& error) {
-    if (error.code == host::errors::driverError)
-        host::setDriverError(error.driverCode, error.driverText);
-    else
-        host::setError(error.code, error.text);
-}
-
-} // namespace
-
 // ---- Numbering -----------------------------------------------------------------------------
 
 Severity FileAccess::NumberKeys(bool report) {
@@ -88,13 +76,13 @@ Severity FileAccess::Reserve(bool report) {
             // A clash on a key that numbering does not fill is no race for a number:
             // numbering again would meet it every time. It is the duplicate it is.
             if (const KeyRecord* key = DuplicatedKey(true)) {
-                restoreError(failure);
+                host::restoreError(failure);
                 SetError(13);
                 if (report)
                     ReportDuplicate(key);
                 return Severity::Notify;
             }
-            restoreError(failure);
+            host::restoreError(failure);
         }
         if (++failures < 3)
             continue;

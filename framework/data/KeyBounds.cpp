@@ -1,6 +1,7 @@
 #include "framework/data/KeyBounds.h"
 
 #include "runtime/Decimal.h"
+#include "runtime/Unaligned.h"
 
 #include <cstdint>
 #include <cstring>
@@ -11,7 +12,7 @@ namespace framework::keyBounds {
 namespace {
 
 template <typename T> void store(const host::TypedRef& field, T value) {
-    std::memcpy(field.address(), &value, sizeof value);
+    host::storeUnaligned(field.address(), value);
 }
 
 void fillText(const host::TypedRef& field, unsigned char byte) {

@@ -5,6 +5,7 @@
 #include "runtime/TypedRef.h"
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -88,6 +89,10 @@ protected:
     Severity EnlistTree(bool forDelete);
     using ChainStep = std::pair<const RelationLink*, bool>; // a link, and whether for delete
     bool EnlistFiles(bool forDelete, std::vector<ChainStep>& visited, bool& unsupported);
+    // Opens the file for a change that may touch related files and, when the driver keeps
+    // frames, enlists the files the change may touch and begins a frame (`frame` tells).
+    // Closes again when that fails.
+    Severity OpenForChange(bool forDelete, bool& frame);
     // Begins the frame; raises id 21 on failure.
     Severity BeginFrame();
     // Rolls back the running frame, when there is one.
@@ -96,6 +101,16 @@ protected:
     // One attempt; `recordFailed` tells that the record itself could not be deleted.
     Severity DeleteOnce(bool& recordFailed);
     Severity UpdateChild();
+    // Applies every relation's delete action to the records that belong to the current
+    // record; the first result that is not Benign.
+    Severity CascadeDeleteRelated();
+    // Reads in turn the records of `key` that belong to the parent: those whose linking
+    // fields (the right side of `fields`) hold the parent's values (the left side, or the
+    // values saved in the buffer when `savedValues`). `visit` is called on each; the first
+    // result that is not Benign ends the walk. A failed read rolls back and notifies. The
+    // file's state is restored afterwards.
+    Severity ForEachLinkedRecord(int key, BufferedPairList& fields, bool savedValues,
+                                 const std::function<Severity()>& visit);
     // Positions this file at the first record of `key` whose linked components hold the
     // values now in the linking fields.
     void PositionAtLinks(int key, BufferedPairList& fields);

@@ -5,6 +5,7 @@
 #include "runtime/RecordFile.h"
 #include "runtime/RecordFileDriver.h"
 
+#include <functional>
 #include <string>
 
 namespace framework {
@@ -49,6 +50,25 @@ void RelationLink::PositionAtLinks(int key, BufferedPairList& fields) {
     ME->FILE->setAt(key);
 }
 
+Severity RelationLink::OpenForChange(bool forDelete, bool& frame) {
+    frame = false;
+    Severity result = Open(false);
+    if (result != Severity::Benign || !USELOGOUT)
+        return result;
+    if (EnlistTree(forDelete) != Severity::Benign) {
+        Close(false);
+        return Severity::Notify;
+    }
+    if (USELOGOUT) {
+        if (BeginFrame() != Severity::Benign) {
+            Close(false);
+            return Severity::Notify;
+        }
+        frame = true;
+    }
+    return Severity::Benign;
+}
+
 // ---- Delete --------------------------------------------------------------------------------
 
 Severity RelationLink::Delete(bool askFirst) {
@@ -66,23 +86,10 @@ Severity RelationLink::Delete(bool askFirst) {
 
 Severity RelationLink::DeleteOnce(bool& recordFailed) {
     std::string position = ME->CurrentPosition();
-    Severity result = Open(false);
+    bool frame = false;
+    Severity result = OpenForChange(true, frame);
     if (result != Severity::Benign)
         return result;
-    bool frame = false;
-    if (USELOGOUT) {
-        if (EnlistTree(true) != Severity::Benign) {
-            Close(false);
-            return Severity::Notify;
-        }
-        if (USELOGOUT) {
-            if (BeginFrame() != Severity::Benign) {
-                Close(false);
-                return Severity::Notify;
-            }
-            frame = true;
-        }
-    }
     auto fail = [&] {
         recordFailed = true;
         ME->SetError(11);
@@ -94,16 +101,11 @@ Severity RelationLink::DeleteOnce(bool& recordFailed) {
     if (ME->Reget(position) != Severity::Benign) {
         result = fail();
     } else {
-        for (Relation& relation : RELATIONS) {
-            if (!Relation::acts(relation.DELETEMODE))
-                continue;
-            result = relation.FILE->CascadeDelete(relation.HISKEY, relation.FIELDS.get(),
-                                                  relation.DELETEMODE);
-            if (result != Severity::Benign) {
-                RollBack();
-                Close(false);
-                return result;
-            }
+        result = CascadeDeleteRelated();
+        if (result != Severity::Benign) {
+            RollBack();
+            Close(false);
+            return result;
         }
         if (!ME->FILE->remove())
             result = fail();
@@ -116,17 +118,30 @@ Severity RelationLink::DeleteOnce(bool& recordFailed) {
     return result;
 }
 
-Severity RelationLink::CascadeDelete(int key, BufferedPairList* fields, std::uint8_t action) {
-    // Without linking fields no record of this file belongs to the parent.
-    if (!hasLinks(fields))
-        return Severity::Benign;
+Severity RelationLink::CascadeDeleteRelated() {
+    for (Relation& relation : RELATIONS) {
+        if (!Relation::acts(relation.DELETEMODE))
+            continue;
+        Severity result = relation.FILE->CascadeDelete(relation.HISKEY, relation.FIELDS.get(),
+                                                       relation.DELETEMODE);
+        if (result != Severity::Benign)
+            return result;
+    }
+    return Severity::Benign;
+}
+
+Severity RelationLink::ForEachLinkedRecord(int key, BufferedPairList& fields, bool savedValues,
+                                           const std::function<Severity()>& visit) {
     Severity result = ME->CheckOpen(2);
     if (result != Severity::Benign)
         return result;
     std::uint16_t state = ME->StoreState();
     ME->BUFFER->clear();
-    fields->LeftToRight();
-    PositionAtLinks(key, *fields);
+    if (savedValues)
+        fields.BufferToRight();
+    else
+        fields.LeftToRight();
+    PositionAtLinks(key, fields);
     bool wholeFile = key == 0;
     for (;;) {
         Severity read = ME->ReadNextQuiet();
@@ -138,69 +153,55 @@ Severity RelationLink::CascadeDelete(int key, BufferedPairList* fields, std::uin
             }
             break;
         }
-        if (!fields->SameLeftRight()) {
+        if (savedValues ? !fields.SameRightBuffer() : !fields.SameLeftRight()) {
             if (wholeFile)
                 continue;
             break;
         }
-        if (action == ActionRestrict) {
-            ME->SetError(30);
-            RollBack();
-            ME->ReportLastError();
-            result = Severity::Notify;
-            break;
-        }
-        if (action == ActionClear) {
-            SaveLinkValues();
-            fields->BlankRight();
-            if (UpdateChild() != Severity::Benign) {
-                result = Severity::Notify;
-                break;
-            }
-            continue;
-        }
-        for (Relation& relation : RELATIONS) {
-            if (!Relation::acts(relation.DELETEMODE))
-                continue;
-            result = relation.FILE->CascadeDelete(relation.HISKEY, relation.FIELDS.get(),
-                                                  relation.DELETEMODE);
-            if (result != Severity::Benign)
-                break;
-        }
+        result = visit();
         if (result != Severity::Benign)
             break;
-        if (!ME->FILE->remove()) {
-            ME->SetError(11);
-            RollBack();
-            ME->ReportLastError();
-            result = Severity::Notify;
-            break;
-        }
     }
     ME->RecallState(state, true);
     return result;
 }
 
+Severity RelationLink::CascadeDelete(int key, BufferedPairList* fields, std::uint8_t action) {
+    // Without linking fields no record of this file belongs to the parent.
+    if (!hasLinks(fields))
+        return Severity::Benign;
+    return ForEachLinkedRecord(key, *fields, false, [&] {
+        if (action == ActionRestrict) {
+            ME->SetError(30);
+            RollBack();
+            ME->ReportLastError();
+            return Severity::Notify;
+        }
+        if (action == ActionClear) {
+            SaveLinkValues();
+            fields->BlankRight();
+            return UpdateChild() == Severity::Benign ? Severity::Benign : Severity::Notify;
+        }
+        Severity result = CascadeDeleteRelated();
+        if (result != Severity::Benign)
+            return result;
+        if (!ME->FILE->remove()) {
+            ME->SetError(11);
+            RollBack();
+            ME->ReportLastError();
+            return Severity::Notify;
+        }
+        return Severity::Benign;
+    });
+}
+
 // ---- Update --------------------------------------------------------------------------------
 
 Severity RelationLink::Update(bool dittoNotice) {
-    Severity result = Open(false);
+    bool frame = false;
+    Severity result = OpenForChange(false, frame);
     if (result != Severity::Benign)
         return result;
-    bool frame = false;
-    if (USELOGOUT) {
-        if (EnlistTree(false) != Severity::Benign) {
-            Close(false);
-            return Severity::Notify;
-        }
-        if (USELOGOUT) {
-            if (BeginFrame() != Severity::Benign) {
-                Close(false);
-                return Severity::Notify;
-            }
-            frame = true;
-        }
-    }
     result = ME->UpdateQuiet();
     if (result != Severity::Benign) {
         RollBack();
@@ -251,49 +252,21 @@ Severity RelationLink::Update(bool dittoNotice) {
 Severity RelationLink::CascadeUpdate(int key, BufferedPairList* fields, std::uint8_t action) {
     if (!hasLinks(fields))
         return Severity::Benign;
-    Severity result = ME->CheckOpen(2);
-    if (result != Severity::Benign)
-        return result;
-    std::uint16_t state = ME->StoreState();
-    ME->BUFFER->clear();
-    fields->BufferToRight();
-    PositionAtLinks(key, *fields);
-    bool wholeFile = key == 0;
-    for (;;) {
-        Severity read = ME->ReadNextQuiet();
-        if (read != Severity::Benign) {
-            if (!ME->SelectInfo().ATEOF) {
-                RollBack();
-                ME->ReportLastError();
-                result = Severity::Notify;
-            }
-            break;
-        }
-        if (!fields->SameRightBuffer()) {
-            if (wholeFile)
-                continue;
-            break;
-        }
+    return ForEachLinkedRecord(key, *fields, true, [&] {
         SaveLinkValues();
         if (action == ActionRestrict) {
             ME->SetError(31);
             RollBack();
             ME->ReportLastError();
             fields->BufferToLeft();
-            result = Severity::Notify;
-            break;
+            return Severity::Notify;
         }
         if (action == ActionClear)
             fields->BlankRight();
         else
             fields->LeftToRight();
-        if (UpdateChild() != Severity::Benign) {
-            result = Severity::Notify;
-            break;
-        }
-    }
-    ME->RecallState(state, true);
-    return result;
+        return UpdateChild() == Severity::Benign ? Severity::Benign : Severity::Notify;
+    });
 }
 
 Severity RelationLink::UpdateChild() {

@@ -485,10 +485,30 @@ Severity WindowController::StartAnotherInsert() {
         RESPONSE = ResponseKind::Cancelled;
     }
     SAVED = primary.StoreImage();
+    ShowFormAgain();
+    return Severity::Notify;
+}
+
+unsigned WindowController::AskYesNoCancel(std::uint16_t message) {
+    ErrorReporter* errors = Reporter();
+    return errors ? errors->AskUser(message, yesNoCancel, host::ButtonCancel) : host::ButtonCancel;
+}
+
+bool WindowController::RetryAfterFailure(std::uint16_t message) {
+    unsigned answer = AskYesNoCancel(message);
+    if (answer == host::ButtonYes)
+        return true;
+    if (answer == host::ButtonNo)
+        PostToWindow(EventKind::CloseWindow);
+    else
+        ShowFormAgain();
+    return false;
+}
+
+void WindowController::ShowFormAgain() {
     if (window_)
         window_->display();
     SelectFirstField();
-    return Severity::Notify;
 }
 
 Severity WindowController::CompleteChange() {
@@ -501,25 +521,12 @@ Severity WindowController::CompleteChange() {
         Severity result = changed ? PRIMARY->Update(HISTORYKEY != 0) : Severity::Benign;
         host::setBusyCursor(false);
         if (result == Severity::User) {
-            ErrorReporter* errors = Reporter();
-            unsigned answer =
-                errors ? errors->AskUser(UpdateErrorMessage, yesNoCancel, host::ButtonCancel)
-                       : host::ButtonCancel;
-            if (answer == host::ButtonYes)
+            if (RetryAfterFailure(UpdateErrorMessage))
                 continue;
-            if (answer == host::ButtonNo) {
-                PostToWindow(EventKind::CloseWindow);
-            } else {
-                if (window_)
-                    window_->display();
-                SelectFirstField();
-            }
             return Severity::Benign;
         }
         if (result != Severity::Benign) {
-            if (window_)
-                window_->display();
-            SelectFirstField();
+            ShowFormAgain();
             return Severity::Benign;
         }
         bool noRequestPending = !VCRREQUEST || *VCRREQUEST == 0;
@@ -542,19 +549,8 @@ Severity WindowController::CompleteDelete() {
             Finish(ResponseKind::Completed);
             return Severity::Benign;
         }
-        ErrorReporter* errors = Reporter();
-        unsigned answer = errors
-                              ? errors->AskUser(DeleteErrorMessage, yesNoCancel, host::ButtonCancel)
-                              : host::ButtonCancel;
-        if (answer == host::ButtonYes)
+        if (RetryAfterFailure(DeleteErrorMessage))
             continue;
-        if (answer == host::ButtonNo) {
-            PostToWindow(EventKind::CloseWindow);
-        } else {
-            if (window_)
-                window_->display();
-            SelectFirstField();
-        }
         return Severity::Benign;
     }
 }
@@ -574,10 +570,7 @@ Severity WindowController::OnCloseRequest() {
                 ConfirmOk();
         };
         if (save && ask) {
-            ErrorReporter* errors = Reporter();
-            unsigned answer =
-                errors ? errors->AskUser(SaveRecordMessage, yesNoCancel, host::ButtonCancel)
-                       : host::ButtonCancel;
+            unsigned answer = AskYesNoCancel(SaveRecordMessage);
             if (answer == host::ButtonYes) {
                 saveAsOk();
                 return Severity::Notify;

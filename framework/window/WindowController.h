@@ -175,6 +175,13 @@ private:
     // Starts another new record after an insert, the form staying open.
     Severity StartAnotherInsert();
     bool PrimaryChanged() const;
+    // Asks `message` with Yes, No and Cancel; Cancel when there is nobody to ask.
+    unsigned AskYesNoCancel(std::uint16_t message);
+    // After a write failed: asks `message`. True for Yes (try again); No closes the form,
+    // Cancel shows it again.
+    bool RetryAfterFailure(std::uint16_t message);
+    // Shows the form again with the focus on its first field.
+    void ShowFormAgain();
 
     host::Window* window_ = nullptr;
     HistoryEntry historyBuffer_;

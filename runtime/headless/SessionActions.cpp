@@ -9,6 +9,7 @@
 #include "runtime/headless/SessionView.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace host::headless {
 
@@ -49,6 +50,32 @@ Target findControl(SessionContext& context, const Optional& window, const std::s
         target.whyNot = SessionContext::whyUnusable(*target.window, *target.control, spec);
     return target;
 }
+
+// The step that finds the window a command names and does `step` with it, or fails
+// telling why the window is not there.
+template <typename Step> StepAction onWindow(Optional window, Step step) {
+    return [window, step](SessionContext& context) {
+        Target t = findWindow(context, window);
+        if (!t)
+            return StepResult::failed(t.whyNot);
+        return step(context, t);
+    };
+}
+
+// The same for a control of the window (see findControl).
+template <typename Step>
+StepAction onControl(Optional window, std::string spec, Step step, bool anyState = false) {
+    return [window, spec, step, anyState](SessionContext& context) {
+        Target t = findControl(context, window, spec, anyState);
+        if (!t)
+            return StepResult::failed(t.whyNot);
+        return step(context, t);
+    };
+}
+
+// What a command does with the control it names (`spec`).
+using ControlStep =
+    std::function<StepResult(SessionContext&, const Target&, const std::string& spec)>;
 
 StepResult result(bool done, std::string whyNot) {
     return done ? StepResult::passed() : StepResult::failed(std::move(whyNot));
@@ -148,22 +175,32 @@ std::optional<int> calendarDay(std::string_view text) {
 // --- Controls
 
 void addControlActions(SessionCommands& commands) {
-    commands.add(
-        "press", CommandKind::Action,
-        [](ScriptArguments& arguments) -> ParsedCommand {
-            Optional window = arguments.takeWindowSuffix();
-            Optional spec = arguments.takeText();
-            if (!spec)
-                return ParsedCommand::invalid("name the control");
-            return StepAction([=](SessionContext& context) {
-                Target t = findControl(context, window, *spec);
-                if (!t)
-                    return StepResult::failed(t.whyNot);
-                return result(context.session().press(t.control->number(), t.window),
-                              "could not press " + quote(*spec));
-            });
-        },
-        "press CONTROL [in window TITLE]");
+    // The commands on one control: NAME CONTROL [in window TITLE], where `whatToName` is
+    // what the user names ("control", "tab").
+    auto controlCommand = [&commands](std::string_view name, std::string_view whatToName,
+                                      ControlStep step, bool anyState = false) {
+        commands.add(
+            name, CommandKind::Action,
+            [=](ScriptArguments& arguments) -> ParsedCommand {
+                Optional window = arguments.takeWindowSuffix();
+                Optional spec = arguments.takeText();
+                if (!spec)
+                    return ParsedCommand::invalid("name the " + std::string(whatToName));
+                return onControl(
+                    window, *spec,
+                    [step, spec](SessionContext& context, const Target& t) {
+                        return step(context, t, *spec);
+                    },
+                    anyState);
+            },
+            std::string(name) + " " + upper(whatToName) + " [in window TITLE]");
+    };
+
+    controlCommand("press", "control",
+                   [](SessionContext& context, const Target& t, const std::string& spec) {
+                       return result(context.session().press(t.control->number(), t.window),
+                                     "could not press " + quote(spec));
+                   });
 
     commands.add(
         "type", CommandKind::Action,
@@ -196,23 +233,11 @@ void addControlActions(SessionCommands& commands) {
         },
         "type TEXT [into CONTROL] [in window TITLE]");
 
-    commands.add(
-        "focus", CommandKind::Action,
-        [](ScriptArguments& arguments) -> ParsedCommand {
-            Optional window = arguments.takeWindowSuffix();
-            Optional spec = arguments.takeText();
-            if (!spec)
-                return ParsedCommand::invalid("name the control");
-            return StepAction([=](SessionContext& context) {
-                Target t = findControl(context, window, *spec);
-                if (!t)
-                    return StepResult::failed(t.whyNot);
-                return result(
-                    context.session().focus(std::to_string(t.control->number()), t.window),
-                    quote(*spec) + " cannot take the focus");
-            });
-        },
-        "focus CONTROL [in window TITLE]");
+    controlCommand(
+        "focus", "control", [](SessionContext& context, const Target& t, const std::string& spec) {
+            return result(context.session().focus(std::to_string(t.control->number()), t.window),
+                          quote(spec) + " cannot take the focus");
+        });
 
     commands.add(
         "key", CommandKind::Action,
@@ -255,10 +280,7 @@ void addControlActions(SessionCommands& commands) {
                 std::optional<int> column = 1;
                 if (arguments.take("column") && (!(column = arguments.takeNumber()) || *column < 0))
                     return ParsedCommand::invalid("give the column (column N)");
-                return StepAction([=](SessionContext& context) {
-                    Target t = findControl(context, window, *spec);
-                    if (!t)
-                        return StepResult::failed(t.whyNot);
+                return onControl(window, *spec, [=](SessionContext& context, const Target& t) {
                     std::size_t rows = t.control->rowCount();
                     if (static_cast<std::size_t>(*row) > rows)
                         return StepResult::failed(quote(*spec) + " has " + std::to_string(rows) +
@@ -282,10 +304,7 @@ void addControlActions(SessionCommands& commands) {
             Optional spec;
             if (!item || !arguments.take("from") || !(spec = arguments.takeText()))
                 return ParsedCommand::invalid("say what to choose from which control");
-            return StepAction([=](SessionContext& context) {
-                Target t = findControl(context, window, *spec);
-                if (!t)
-                    return StepResult::failed(t.whyNot);
+            return onControl(window, *spec, [=](SessionContext& context, const Target& t) {
                 std::string list = std::to_string(t.control->number());
                 int index = ScriptArguments::number(*item).value_or(0);
                 auto rows = context.session().listCells(list, t.window);
@@ -304,33 +323,24 @@ void addControlActions(SessionCommands& commands) {
         },
         "choose ITEM from CONTROL [in window TITLE]");
 
-    commands.add(
-        "tab", CommandKind::Action,
-        [](ScriptArguments& arguments) -> ParsedCommand {
-            Optional window = arguments.takeWindowSuffix();
-            Optional spec = arguments.takeText();
-            if (!spec)
-                return ParsedCommand::invalid("name the tab");
-            return StepAction([=](SessionContext& context) {
-                Target t = findControl(context, window, *spec, true);
-                if (!t)
-                    return StepResult::failed(t.whyNot);
-                if (t.control->kind() != ControlKind::Tab)
-                    return StepResult::failed(quote(*spec) + " is not a tab");
-                int sheet = t.control->parent();
-                int position = 0;
-                for (Control* c : t.window->controls()) {
-                    if (c->kind() == ControlKind::Tab && c->parent() == sheet)
-                        ++position;
-                    if (c == t.control)
-                        break;
-                }
-                return result(
-                    context.session().chooseTab(std::to_string(sheet), position, t.window),
-                    "could not choose the tab " + quote(*spec));
-            });
+    // A tab is chosen even where the control on it is not usable.
+    controlCommand(
+        "tab", "tab",
+        [](SessionContext& context, const Target& t, const std::string& spec) {
+            if (t.control->kind() != ControlKind::Tab)
+                return StepResult::failed(quote(spec) + " is not a tab");
+            int sheet = t.control->parent();
+            int position = 0;
+            for (Control* c : t.window->controls()) {
+                if (c->kind() == ControlKind::Tab && c->parent() == sheet)
+                    ++position;
+                if (c == t.control)
+                    break;
+            }
+            return result(context.session().chooseTab(std::to_string(sheet), position, t.window),
+                          "could not choose the tab " + quote(spec));
         },
-        "tab TAB [in window TITLE]");
+        true);
 
     commands.add(
         "menu", CommandKind::Action,
@@ -360,10 +370,7 @@ void addWindowActions(SessionCommands& commands) {
         "close", CommandKind::Action,
         [](ScriptArguments& arguments) -> ParsedCommand {
             Optional window = arguments.takeText();
-            return StepAction([=](SessionContext& context) {
-                Target t = findWindow(context, window);
-                if (!t)
-                    return StepResult::failed(t.whyNot);
+            return onWindow(window, [=](SessionContext& context, const Target& t) {
                 return result(context.session().closeWindow(t.window),
                               "could not close " + SessionContext::nameOf(*t.window));
             });
@@ -376,10 +383,7 @@ void addWindowActions(SessionCommands& commands) {
             Optional window = arguments.takeText();
             if (!window)
                 return ParsedCommand::invalid("name the window");
-            return StepAction([=](SessionContext& context) {
-                Target t = findWindow(context, window);
-                if (!t)
-                    return StepResult::failed(t.whyNot);
+            return onWindow(window, [=](SessionContext& context, const Target& t) {
                 return result(context.session().activate(*t.window),
                               "could not activate " + SessionContext::nameOf(*t.window));
             });
@@ -405,10 +409,7 @@ void addWindowActions(SessionCommands& commands) {
             }
             if (!width || !height || *width <= 0 || *height <= 0)
                 return ParsedCommand::invalid("give the width and the height");
-            return StepAction([=](SessionContext& context) {
-                Target t = findWindow(context, window);
-                if (!t)
-                    return StepResult::failed(t.whyNot);
+            return onWindow(window, [=](SessionContext& context, const Target& t) {
                 return result(context.session().resize(*width, *height, t.window),
                               "could not resize " + SessionContext::nameOf(*t.window));
             });
@@ -543,37 +544,33 @@ void addClockActions(SessionCommands& commands) {
         },
         "advance DURATION");
 
-    commands.add(
-        "set clock", CommandKind::Action,
-        [](ScriptArguments& arguments) -> ParsedCommand {
-            Optional text = arguments.takeText();
-            std::optional<int> time = text ? clockTime(*text) : std::nullopt;
-            if (!time)
-                return ParsedCommand::invalid("give the time as 23:59:59 (or 23:59, 23:59:59.50)");
-            return StepAction([=](SessionContext& context) {
-                HeadlessSession& session = context.session();
-                session.setClock(session.today(), *time);
-                session.run();
-                return StepResult::passed();
-            });
-        },
-        "set clock HH:MM[:SS[.hh]]");
-
-    commands.add(
-        "set date", CommandKind::Action,
-        [](ScriptArguments& arguments) -> ParsedCommand {
-            Optional text = arguments.takeText();
-            std::optional<int> day = text ? calendarDay(*text) : std::nullopt;
-            if (!day)
-                return ParsedCommand::invalid("give a calendar date as 2026-12-07");
-            return StepAction([=](SessionContext& context) {
-                HeadlessSession& session = context.session();
-                session.setClock(*day, session.clock());
-                session.run();
-                return StepResult::passed();
-            });
-        },
-        "set date YYYY-MM-DD");
+    // "set clock" and "set date" set the one and keep the other.
+    auto setCommand = [&commands](std::string_view name, bool day,
+                                  std::optional<int> (*read)(std::string_view),
+                                  std::string_view howToGive, std::string_view usage) {
+        commands.add(
+            name, CommandKind::Action,
+            [=](ScriptArguments& arguments) -> ParsedCommand {
+                Optional text = arguments.takeText();
+                std::optional<int> value = text ? read(*text) : std::nullopt;
+                if (!value)
+                    return ParsedCommand::invalid(std::string(howToGive));
+                return StepAction([=](SessionContext& context) {
+                    HeadlessSession& session = context.session();
+                    if (day)
+                        session.setClock(*value, session.clock());
+                    else
+                        session.setClock(session.today(), *value);
+                    session.run();
+                    return StepResult::passed();
+                });
+            },
+            std::string(usage));
+    };
+    setCommand("set clock", false, clockTime, "give the time as 23:59:59 (or 23:59, 23:59:59.50)",
+               "set clock HH:MM[:SS[.hh]]");
+    setCommand("set date", true, calendarDay, "give a calendar date as 2026-12-07",
+               "set date YYYY-MM-DD");
 
     commands.add("wait", CommandKind::Action, StepAction([](SessionContext& context) {
                      context.session().run();

@@ -85,10 +85,7 @@ bool Database::open(const std::string& folder) {
                  "name TEXT NOT NULL UNIQUE COLLATE NOCASE)")) {
         RuntimeError error = lastError();
         close();
-        if (error.code == errors::driverError)
-            setDriverError(error.driverCode, error.driverText);
-        else
-            setError(error.code, error.text);
+        restoreError(std::move(error));
         return false;
     }
     clearError();
@@ -120,6 +117,15 @@ bool Database::execute(std::string_view sql) {
     if (rc != SQLITE_OK)
         return failWith(db_, rc);
     return true;
+}
+
+void Database::abandonSavepoint(std::string_view name) {
+    RuntimeError error = lastError();
+    std::string savepoint(name);
+    if (db_)
+        sqlite3_exec(db_, ("ROLLBACK TO " + savepoint + "; RELEASE " + savepoint).c_str(), nullptr,
+                     nullptr, nullptr);
+    restoreError(std::move(error));
 }
 
 Statement Database::prepare(std::string_view sql) {

@@ -45,6 +45,9 @@ public:
 
     // Runs SQL without results; on failure sets the host error and returns false.
     bool execute(std::string_view sql);
+    // Undoes and ends the savepoint `name` after a step in it failed, keeping that step's
+    // error.
+    void abandonSavepoint(std::string_view name);
     // Prepares a statement; on failure sets the host error (the statement is invalid).
     Statement prepare(std::string_view sql);
     // Sets the host error for SQLite result `rc` (see failWith) and returns false.

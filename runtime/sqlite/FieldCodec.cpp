@@ -1,7 +1,9 @@
 #include "runtime/sqlite/FieldCodec.h"
 
+#include "runtime/FieldText.h"
 #include "runtime/PackedDecimal.h"
 #include "runtime/TypedRef.h"
+#include "runtime/Unaligned.h"
 #include "runtime/Value.h"
 
 #include <algorithm>
@@ -19,47 +21,37 @@ bool decimalAsReal(const FieldType& type) {
     return type.kind == FieldKind::Decimal && type.digits <= maxRealDigits;
 }
 
-template <typename T> T loadAs(const std::byte* at) {
-    T v;
-    std::memcpy(&v, at, sizeof v);
-    return v;
-}
-
-template <typename T> void storeAs(std::byte* at, T v) {
-    std::memcpy(at, &v, sizeof v);
-}
-
 std::int64_t integerOf(const std::byte* data, FieldKind kind) {
     switch (kind) {
     case FieldKind::Byte:
-        return loadAs<std::uint8_t>(data);
+        return loadUnaligned<std::uint8_t>(data);
     case FieldKind::Short:
-        return loadAs<std::int16_t>(data);
+        return loadUnaligned<std::int16_t>(data);
     case FieldKind::UShort:
-        return loadAs<std::uint16_t>(data);
+        return loadUnaligned<std::uint16_t>(data);
     case FieldKind::ULong:
-        return loadAs<std::uint32_t>(data);
+        return loadUnaligned<std::uint32_t>(data);
     default:
-        return loadAs<std::int32_t>(data);
+        return loadUnaligned<std::int32_t>(data);
     }
 }
 
 void storeInteger(std::byte* data, FieldKind kind, std::int64_t v) {
     switch (kind) {
     case FieldKind::Byte:
-        storeAs(data, static_cast<std::uint8_t>(v));
+        storeUnaligned(data, static_cast<std::uint8_t>(v));
         break;
     case FieldKind::Short:
-        storeAs(data, static_cast<std::int16_t>(v));
+        storeUnaligned(data, static_cast<std::int16_t>(v));
         break;
     case FieldKind::UShort:
-        storeAs(data, static_cast<std::uint16_t>(v));
+        storeUnaligned(data, static_cast<std::uint16_t>(v));
         break;
     case FieldKind::ULong:
-        storeAs(data, static_cast<std::uint32_t>(v));
+        storeUnaligned(data, static_cast<std::uint32_t>(v));
         break;
     default:
-        storeAs(data, static_cast<std::int32_t>(v));
+        storeUnaligned(data, static_cast<std::int32_t>(v));
         break;
     }
 }
@@ -80,39 +72,9 @@ std::string_view textOf(const std::byte* data, const FieldType& type) {
     }
 }
 
-void storeText(std::byte* data, const FieldType& type, std::string_view text) {
-    switch (type.kind) {
-    case FieldKind::Text: {
-        size_t n = std::min<size_t>(text.size(), type.size);
-        std::memcpy(data, text.data(), n);
-        std::memset(data + n, ' ', type.size - n);
-        break;
-    }
-    case FieldKind::CText: {
-        if (type.size == 0)
-            return;
-        size_t n = std::min(text.size(), type.textCapacity());
-        std::memcpy(data, text.data(), n);
-        std::memset(data + n, 0, type.size - n);
-        break;
-    }
-    case FieldKind::PText: {
-        if (type.size == 0)
-            return;
-        size_t n = std::min({text.size(), type.textCapacity(), size_t{255}});
-        data[0] = std::byte(n);
-        std::memcpy(data + 1, text.data(), n);
-        std::memset(data + 1 + n, 0, type.size - 1 - n);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
 void storeReal(std::byte* data, const FieldType& type, double v) {
     if (type.kind == FieldKind::Real)
-        storeAs(data, v);
+        storeUnaligned(data, v);
     else if (type.kind == FieldKind::Decimal)
         writePackedDecimal(data, type.digits, type.places, Decimal::fromDouble(v, type.places));
     else if (type.isInteger())
@@ -147,7 +109,7 @@ SqlValue valueOf(const std::byte* data, const FieldType& type) {
     if (type.isInteger())
         return SqlValue::ofInteger(integerOf(data, type.kind));
     if (type.kind == FieldKind::Real)
-        return SqlValue::ofReal(loadAs<double>(data));
+        return SqlValue::ofReal(loadUnaligned<double>(data));
     if (decimalAsReal(type))
         return SqlValue::ofReal(readPackedDecimal(data, type.digits, type.places).toDouble());
     if (type.kind == FieldKind::Decimal)
@@ -163,7 +125,7 @@ void bind(sqlite3_stmt* statement, int index, const std::byte* data, const Field
     } else if (type.isInteger()) {
         sqlite3_bind_int64(statement, index, integerOf(data, type.kind));
     } else if (type.kind == FieldKind::Real) {
-        sqlite3_bind_double(statement, index, loadAs<double>(data));
+        sqlite3_bind_double(statement, index, loadUnaligned<double>(data));
     } else if (decimalAsReal(type)) {
         sqlite3_bind_double(statement, index,
                             readPackedDecimal(data, type.digits, type.places).toDouble());
@@ -182,9 +144,8 @@ void load(sqlite3_stmt* statement, int column, std::byte* data, const FieldType&
     // clearing the field gives, so no type test is needed on this path.
     if (type.isText()) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        storeText(data, type,
-                  std::string_view(text ? text : "",
-                                   static_cast<size_t>(sqlite3_column_bytes(statement, column))));
+        auto length = static_cast<size_t>(sqlite3_column_bytes(statement, column));
+        writeFieldText(data, type, std::string_view(text ? text : "", length));
     } else if (type.isInteger()) {
         storeInteger(data, type.kind, sqlite3_column_int64(statement, column));
     } else if (type.kind == FieldKind::Real || decimalAsReal(type)) {
@@ -210,7 +171,7 @@ void load(const SqlValue& value, std::byte* data, const FieldType& type) {
         break;
     case SqlValue::Type::Text:
         if (type.isText())
-            storeText(data, type, value.text);
+            writeFieldText(data, type, value.text);
         else
             TypedRef(data, type).assign(Value(value.text));
         break;

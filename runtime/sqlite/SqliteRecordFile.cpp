@@ -175,7 +175,7 @@ bool SqliteRecordFile::lockOpen(int mode) {
     }
 }
 
-bool SqliteRecordFile::open(int mode) {
+bool SqliteRecordFile::attach(bool existing) {
     if (open_) {
         setError(errors::alreadyOpen);
         return false;
@@ -186,7 +186,7 @@ bool SqliteRecordFile::open(int mode) {
     }
     schema_ = TableSchema(definition_);
     statements_.clear();
-    if (!checkTable())
+    if (existing && !checkTable())
         return false;
     std::optional<std::int64_t> slot = database_.slotOf(schema_.table(), true);
     if (!slot)
@@ -195,6 +195,12 @@ bool SqliteRecordFile::open(int mode) {
     if (!locks_.open(database_.lockFilePath()))
         return failInDriver("lock",
                             "The lock file " + database_.lockFilePath() + " cannot be opened");
+    return true;
+}
+
+bool SqliteRecordFile::open(int mode) {
+    if (!attach(true))
+        return false;
     if (!lockOpen(mode)) {
         locks_.close();
         return false;
@@ -230,25 +236,10 @@ bool SqliteRecordFile::close() {
 }
 
 bool SqliteRecordFile::create() {
-    if (open_) {
-        setError(errors::alreadyOpen);
+    if (!attach(false))
         return false;
-    }
-    if (!database_.isOpen()) {
-        setError(errors::fileNotFound);
-        return false;
-    }
-    schema_ = TableSchema(definition_);
-    statements_.clear();
-    std::optional<std::int64_t> slot = database_.slotOf(schema_.table(), true);
-    if (!slot)
-        return false;
-    slot_ = *slot;
     // Take the file exclusively for the time of the creation: nobody else may have it
     // open, and nobody can open it half made.
-    if (!locks_.open(database_.lockFilePath()))
-        return failInDriver("lock",
-                            "The lock file " + database_.lockFilePath() + " cannot be opened");
     std::int64_t base = slot_ * slotSpan;
     bool created = false;
     if (locks_.lock(base + gateByte, 1, true, lockWaitMilliseconds_)) {
@@ -264,13 +255,7 @@ bool SqliteRecordFile::create() {
             if (created) {
                 created = database_.execute("RELEASE create_file");
             } else {
-                RuntimeError error = lastError();
-                sqlite3_exec(database_.handle(), "ROLLBACK TO create_file; RELEASE create_file",
-                             nullptr, nullptr, nullptr);
-                if (error.code == errors::driverError)
-                    setDriverError(error.driverCode, error.driverText);
-                else
-                    setError(error.code, error.text);
+                database_.abandonSavepoint("create_file");
             }
         }
     } else {
@@ -316,13 +301,7 @@ bool SqliteRecordFile::rebuildKeys() {
     if (rebuilt)
         rebuilt = database_.execute("RELEASE rebuild_keys");
     if (!rebuilt) {
-        RuntimeError error = lastError();
-        sqlite3_exec(database_.handle(), "ROLLBACK TO rebuild_keys; RELEASE rebuild_keys", nullptr,
-                     nullptr, nullptr);
-        if (error.code == errors::driverError)
-            setDriverError(error.driverCode, error.driverText);
-        else
-            setError(error.code, error.text);
+        database_.abandonSavepoint("rebuild_keys");
         return false;
     }
     clearError();
@@ -386,6 +365,34 @@ const Statement* SqliteRecordFile::statement(std::uint64_t key, const std::strin
     return &statements_.emplace(key, std::move(prepared)).first->second;
 }
 
+const Statement* SqliteRecordFile::keyLookup(std::uint64_t cacheId, int keyNumber, bool whole) {
+    const KeyDefinition& key = definition_.key(keyNumber);
+    const Statement* query = nullptr;
+    if (auto found = statements_.find(cacheId); found != statements_.end()) {
+        query = &found->second;
+    } else {
+        // The text is made only the first time; the statement is kept.
+        std::string sql = "SELECT " + (whole ? schema_.selectList() : std::string("1")) + " FROM " +
+                          schema_.quotedTable() + " WHERE ";
+        for (int c = 1; c <= key.componentCount(); ++c) {
+            if (c > 1)
+                sql += " AND ";
+            sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
+        }
+        if (whole)
+            sql += keyset::orderBy(schema_.keyTerms(keyNumber), false);
+        query = statement(cacheId, sql + " LIMIT 1");
+    }
+    if (!query)
+        return nullptr;
+    const RecordLayout& layout = *definition_.layout();
+    for (int c = 1; c <= key.componentCount(); ++c) {
+        const FieldInfo& field = layout.field(key.component(c).field);
+        fieldCodec::bind(query->get(), c, buffer_.data() + field.offset, field.type);
+    }
+    return query;
+}
+
 const Statement* SqliteRecordFile::readStatement(bool backward, int count, bool inclusive) {
     std::uint64_t key =
         cacheKey(readKind, order_, backward, inclusive, static_cast<std::uint64_t>(count));
@@ -433,14 +440,8 @@ std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t
         return std::nullopt;
     StatementUse use(*query);
     sqlite3_bind_int64(query->get(), 1, id);
-    int rc = sqlite3_step(query->get());
-    if (rc != SQLITE_ROW) {
-        if (rc == SQLITE_DONE)
-            setError(errors::recordNotFound);
-        else
-            database_.fail(rc);
+    if (!stepToRecord(query->get()))
         return std::nullopt;
-    }
     std::vector<SqlValue> values;
     readTermValues(query->get(), keyNumber, values);
     return values;
@@ -543,40 +544,26 @@ bool SqliteRecordFile::read(bool backward) {
     return accepted;
 }
 
+bool SqliteRecordFile::stepToRecord(sqlite3_stmt* query) const {
+    int rc = sqlite3_step(query);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        setError(errors::recordNotFound);
+    else
+        database_.fail(rc);
+    return false;
+}
+
 bool SqliteRecordFile::get(int keyNumber) {
     if (!checkOpen() || !checkKey(keyNumber, false))
         return false;
-    const KeyDefinition& key = definition_.key(keyNumber);
-    std::uint64_t cacheId = cacheKey(getKind, keyNumber);
-    const Statement* query = nullptr;
-    if (auto found = statements_.find(cacheId); found != statements_.end()) {
-        query = &found->second;
-    } else {
-        std::string sql =
-            "SELECT " + schema_.selectList() + " FROM " + schema_.quotedTable() + " WHERE ";
-        for (int c = 1; c <= key.componentCount(); ++c) {
-            if (c > 1)
-                sql += " AND ";
-            sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
-        }
-        query = statement(cacheId,
-                          sql + keyset::orderBy(schema_.keyTerms(keyNumber), false) + " LIMIT 1");
-    }
+    const Statement* query = keyLookup(cacheKey(getKind, keyNumber), keyNumber, true);
     if (!query)
         return false;
     StatementUse use(*query);
-    const RecordLayout& layout = *definition_.layout();
-    for (int c = 1; c <= key.componentCount(); ++c) {
-        const FieldInfo& field = layout.field(key.component(c).field);
-        fieldCodec::bind(query->get(), c, buffer_.data() + field.offset, field.type);
-    }
-    int rc = sqlite3_step(query->get());
-    if (rc == SQLITE_DONE) {
-        setError(errors::recordNotFound);
+    if (!stepToRecord(query->get()))
         return false;
-    }
-    if (rc != SQLITE_ROW)
-        return database_.fail(rc);
     return accept(query->get());
 }
 
@@ -596,13 +583,8 @@ bool SqliteRecordFile::getAt(std::string_view position) {
         return false;
     StatementUse use(*query);
     sqlite3_bind_int64(query->get(), 1, values->back().integer);
-    int rc = sqlite3_step(query->get());
-    if (rc == SQLITE_DONE) {
-        setError(errors::recordNotFound);
+    if (!stepToRecord(query->get()))
         return false;
-    }
-    if (rc != SQLITE_ROW)
-        return database_.fail(rc);
     return accept(query->get());
 }
 
@@ -683,27 +665,10 @@ bool SqliteRecordFile::wouldDuplicate(int keyNumber) {
         clearError();
         return false;
     }
-    std::uint64_t cacheId = cacheKey(duplicateKind, keyNumber);
-    const Statement* query = nullptr;
-    if (auto found = statements_.find(cacheId); found != statements_.end()) {
-        query = &found->second;
-    } else {
-        std::string sql = "SELECT 1 FROM " + schema_.quotedTable() + " WHERE ";
-        for (int c = 1; c <= key.componentCount(); ++c) {
-            if (c > 1)
-                sql += " AND ";
-            sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
-        }
-        query = statement(cacheId, sql + " LIMIT 1");
-    }
+    const Statement* query = keyLookup(cacheKey(duplicateKind, keyNumber), keyNumber, false);
     if (!query)
         return false;
     StatementUse use(*query);
-    const RecordLayout& layout = *definition_.layout();
-    for (int c = 1; c <= key.componentCount(); ++c) {
-        const FieldInfo& field = layout.field(key.component(c).field);
-        fieldCodec::bind(query->get(), c, buffer_.data() + field.offset, field.type);
-    }
     int rc = sqlite3_step(query->get());
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return database_.fail(rc);

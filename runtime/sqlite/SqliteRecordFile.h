@@ -83,11 +83,23 @@ private:
     bool checkKey(int keyNumber, bool allowRecordOrder) const;
     bool checkWritable() const;
     bool checkTable();
+    // What opening and creating begin with: the file must be closed and the data base
+    // open; takes the file's slot in the catalog and opens the lock file. `existing`: the
+    // table must be there already, with the columns the definition gives (checkTable).
+    bool attach(bool existing);
     bool lockOpen(int mode);
     std::int64_t recordByte(std::int64_t id) const;
     int busyMilliseconds() const { return busyMilliseconds_; }
 
     const Statement* statement(std::uint64_t cacheKey, const std::string& sql) const;
+    // The kept statement that finds the first record whose key `keyNumber` holds the
+    // buffer's values, with those values bound (the caller resets it: StatementUse).
+    // `whole`: it reads the record's columns in key order; otherwise only whether there
+    // is one. Null, with the error set, when it cannot be prepared.
+    // Steps a statement that reads one record onto its row; false, with "record not
+    // found" when there is none or the data base's error.
+    bool stepToRecord(sqlite3_stmt* query) const;
+    const Statement* keyLookup(std::uint64_t cacheId, int keyNumber, bool whole);
     const Statement* readStatement(bool backward, int count, bool inclusive);
     bool read(bool backward);
     // Makes the row a stepped statement stands on the current record: tests and takes

@@ -9,9 +9,9 @@
 #include "runtime/RecordFile.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
 #include "runtime/sqlite/SqliteDriver.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/TempFolder.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -24,9 +24,7 @@ namespace apptest {
 class DictionaryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "eip-app-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        ASSERT_FALSE(folder.empty());
         host::headless::haltByException();
         host::setCurrentThread(1);
         errors.Setup();
@@ -40,35 +38,15 @@ protected:
         registry.Teardown();
         errors.Teardown();
         app::ShowRowValidation = 0;
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
     }
 
-    // Adds records to a file through a host file of its own.
     void seed(const host::FileDefinition& definition,
               const std::function<void(host::Record&, host::RecordFile&)>& fill) {
-        host::Record record(definition.layout());
-        auto file = driver.makeFile(definition, record);
-        if (!file->open()) {
-            ASSERT_TRUE(file->create());
-            ASSERT_TRUE(file->open());
-        }
-        fill(record, *file);
-        file->close();
+        testsupport::seed(driver, definition, fill);
     }
-    // One field of every record, in the order of a key.
     std::vector<long long> numbers(const host::FileDefinition& definition, int key,
                                    std::string_view label) {
-        host::Record record(definition.layout());
-        auto file = driver.makeFile(definition, record);
-        std::vector<long long> values;
-        if (!file->open())
-            return values;
-        file->set(key);
-        while (file->next())
-            values.push_back(record.field(label).integer());
-        file->close();
-        return values;
+        return testsupport::numbers(driver, definition, key, label);
     }
     // Invoice headers 1..headers, each with the given line sequences.
     void seedInvoices(int headers, const std::vector<int>& sequences) {
@@ -94,7 +72,8 @@ protected:
         });
     }
 
-    std::string folder;
+    testsupport::TempFolder temporary;
+    const std::string& folder = temporary.path();
     host::headless::ScriptedMessageBoxes boxes;
     host::sqlite::SqliteDriver driver;
     framework::ErrorReporter errors;

@@ -2,6 +2,7 @@
 #include "runtime/Decimal.h"
 #include "runtime/Record.h"
 #include "runtime/TypedRef.h"
+#include "tests/support/ShopLayouts.h"
 
 #include <gtest/gtest.h>
 
@@ -96,16 +97,7 @@ TEST(TypedRef, AssignmentConvertsLikeTheHost) {
 }
 
 TEST(Record, LayoutSizesMatchTheDataDictionary) {
-    auto layout = std::make_shared<RecordLayout>(RecordLayout{
-        {"ITM:ITEMID", FieldType::longInteger()},
-        {"ITM:ITEMNUMBER", FieldType::text(10)},
-        {"ITM:DESCRIPTION", FieldType::text(30)},
-        {"ITM:COST", FieldType::decimal(7, 2)},
-        {"ITM:LIST", FieldType::decimal(7, 2)},
-        {"ITM:SELL", FieldType::decimal(7, 2)},
-        {"ITM:UOM", FieldType::text(2)},
-        {"ITM:ICONFILE", FieldType::cstring(256)},
-    });
+    SharedLayout layout = testsupport::itemLayout();
     EXPECT_EQ(layout->size(), 314u);
     Record a(layout), b(layout);
     EXPECT_EQ(layout->fieldNumber("itm:sell"), 6);

@@ -1,22 +1,9 @@
 #include "DataFixture.h"
-
-#include <cstdlib>
-#include <filesystem>
+#include "tests/support/FileContents.h"
 
 using namespace host;
 
 namespace datatest {
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "eip-data-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    if (!path_.empty())
-        std::filesystem::remove_all(path_, ignored);
-}
 
 FileDefinition customerDefinition() {
     FileDefinition file("CUSTOMER", "CUS",
@@ -106,29 +93,12 @@ void DataTest::declare(TestFile& file, std::string displayName,
 
 void DataTest::seed(const FileDefinition& definition,
                     const std::function<void(Record&, RecordFile&)>& fill) {
-    Record record(definition.layout());
-    std::unique_ptr<RecordFile> file = driver.makeFile(definition, record);
-    if (!file->open()) {
-        ASSERT_EQ(errorCode(), errors::fileNotFound);
-        ASSERT_TRUE(file->create());
-        ASSERT_TRUE(file->open());
-    }
-    fill(record, *file);
-    file->close();
+    testsupport::seed(driver, definition, fill);
 }
 
 std::vector<long long> DataTest::numbers(const FileDefinition& definition, int key,
                                          std::string_view label) {
-    Record record(definition.layout());
-    std::unique_ptr<RecordFile> file = driver.makeFile(definition, record);
-    std::vector<long long> values;
-    if (!file->open(openMode::readOnly | openMode::denyNone))
-        return values;
-    file->set(key);
-    while (file->next())
-        values.push_back(record.field(label).integer());
-    file->close();
-    return values;
+    return testsupport::numbers(driver, definition, key, label);
 }
 
 std::vector<std::string> DataTest::titles() const {

@@ -11,6 +11,7 @@
 #include "runtime/RuntimeErrors.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
 #include "runtime/sqlite/SqliteDriver.h"
+#include "tests/support/TempFolder.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -22,16 +23,7 @@ namespace datatest {
 
 using framework::Severity;
 
-// A temporary data folder, removed with the object.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using testsupport::TempFolder;
 
 // CUSTOMER (CUS): keys 1 "CUS:CUSTOMERIDK" (primary), 2 "CUS:NAMEK", 3 "CUS:NUMBERK";
 // no duplicates, text ignoring case.

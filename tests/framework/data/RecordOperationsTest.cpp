@@ -1,10 +1,11 @@
 // Record operations through FileAccess: reading, auto-numbering with its placeholder,
 // inserting with duplicate diagnosis, updating against another station, validation.
 #include "DataFixture.h"
-#include "StationProcess.h"
+#include "tests/support/StationProcess.h"
 
 using namespace datatest;
 using framework::FileAccess;
+using testsupport::StationProcess;
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "runtime/Window.h"
 #include "runtime/WindowDefinitionParser.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>
 
@@ -35,9 +36,7 @@ protected:
     static std::shared_ptr<const host::WindowDefinition> define(bool resizable) {
         std::string text = std::string("window P7$PREVIEW \"Preview\" at=10,20,300,200") +
                            (resizable ? " resizable" : "") + "\nend";
-        auto result = host::WindowDefinitionParser::parse(text, "test");
-        EXPECT_TRUE(result.ok()) << result.message();
-        return std::make_shared<const host::WindowDefinition>(result.windows.at(0));
+        return testsupport::define(text);
     }
     std::string entry(std::string_view name) const {
         return host::IniFile::readEntry(file, "_PreviewWindow_", name, "<none>");

@@ -6,6 +6,7 @@
 #include "runtime/Window.h"
 #include "runtime/WindowDefinitionParser.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>
 
@@ -121,11 +122,7 @@ window P5$BROWSE "Browse" at=0,0,300,200
   button 13 "&Delete" at=210,65,50,14
 end)";
 
-std::shared_ptr<const host::WindowDefinition> define(const char* text) {
-    auto result = host::WindowDefinitionParser::parse(text, "test");
-    EXPECT_TRUE(result.ok()) << result.message();
-    return std::make_shared<const host::WindowDefinition>(result.windows.at(0));
-}
+using testsupport::define;
 
 // A browse-like window whose thread owns a popup menu. The test asks the thread to do
 // things (open the menu, open the toolbox) by posting user events to it; every event the

@@ -2,6 +2,7 @@
 #include "runtime/Window.h"
 #include "runtime/WindowDefinitionParser.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,7 @@ using host::headless::HeadlessSession;
 
 namespace {
 
-std::shared_ptr<const host::WindowDefinition> define(const char* text) {
-    auto result = host::WindowDefinitionParser::parse(text, "test");
-    EXPECT_TRUE(result.ok()) << result.message();
-    return std::make_shared<const host::WindowDefinition>(result.windows.at(0));
-}
+using testsupport::define;
 
 // A 400 x 300 form: an entry, a list, a button near the bottom-right corner, and a group
 // holding a check box.

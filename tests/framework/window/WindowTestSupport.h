@@ -6,6 +6,7 @@
 #include "framework/window/WindowController.h"
 #include "runtime/Window.h"
 #include "runtime/WindowDefinitionParser.h"
+#include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +18,7 @@
 
 namespace windowtest {
 
-inline std::shared_ptr<const host::WindowDefinition> define(std::string_view text) {
-    auto result = host::WindowDefinitionParser::parse(text, "test");
-    EXPECT_TRUE(result.ok()) << result.message();
-    return std::make_shared<const host::WindowDefinition>(result.windows.at(0));
-}
+using testsupport::define;
 
 // Empties a log and returns what it held.
 inline std::vector<std::string> take(std::vector<std::string>& log) {

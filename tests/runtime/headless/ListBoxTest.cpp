@@ -5,6 +5,7 @@
 #include "runtime/Window.h"
 #include "runtime/WindowDefinitionParser.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,7 @@ using host::KeyCode;
 using host::Window;
 using host::headless::HeadlessSession;
 
-std::shared_ptr<const host::WindowDefinition> define(const std::string& text) {
-    auto result = host::WindowDefinitionParser::parse(text, "test");
-    EXPECT_TRUE(result.ok()) << result.message();
-    return result.ok() ? std::make_shared<const host::WindowDefinition>(result.windows.at(0))
-                       : nullptr;
-}
+using testsupport::define;
 
 std::string describe(const Window& w) {
     std::string text(host::eventName(w.currentEvent()));

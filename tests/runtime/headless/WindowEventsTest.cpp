@@ -8,6 +8,7 @@
 #include "runtime/WindowResources.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
+#include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +24,7 @@ using host::KeyCode;
 using host::Window;
 using host::headless::HeadlessSession;
 
-std::shared_ptr<const host::WindowDefinition> define(const char* text) {
-    auto result = host::WindowDefinitionParser::parse(text, "test");
-    EXPECT_TRUE(result.ok()) << result.message();
-    if (!result.ok() || result.windows.empty())
-        return nullptr;
-    return std::make_shared<const host::WindowDefinition>(result.windows[0]);
-}
+using testsupport::define;
 
 std::string describe(const Window& w) {
     std::string text(host::eventName(w.currentEvent()));

@@ -1,52 +1,8 @@
 #include "DriverFixture.h"
 
-#include <cstdlib>
-
 using namespace host;
 
 namespace drivertest {
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "eip-driver-XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    if (!path_.empty())
-        std::filesystem::remove_all(path_, ignored);
-}
-
-SharedLayout customerLayout() {
-    static SharedLayout layout = std::make_shared<RecordLayout>(RecordLayout{
-        {"CUS:CUSTOMERID", FieldType::longInteger()},
-        {"CUS:NUMBER", FieldType::text(4)},
-        {"CUS:NAME", FieldType::text(30)},
-        {"CUS:ADDRESS", FieldType::text(20)},
-        {"CUS:CITY", FieldType::text(15)},
-        {"CUS:STATE", FieldType::text(2)},
-        {"CUS:ZIP", FieldType::text(10)},
-        {"CUS:PHONE", FieldType::text(10)},
-        {"CUS:FAX", FieldType::text(10)},
-        {"CUS:TOLLFREE", FieldType::text(10)},
-        {"CUS:CONTACT", FieldType::text(20)},
-    });
-    return layout;
-}
-
-SharedLayout itemLayout() {
-    static SharedLayout layout = std::make_shared<RecordLayout>(RecordLayout{
-        {"ITM:ITEMID", FieldType::longInteger()},
-        {"ITM:ITEMNUMBER", FieldType::text(10)},
-        {"ITM:DESCRIPTION", FieldType::text(30)},
-        {"ITM:COST", FieldType::decimal(7, 2)},
-        {"ITM:LIST", FieldType::decimal(7, 2)},
-        {"ITM:SELL", FieldType::decimal(7, 2)},
-        {"ITM:UOM", FieldType::text(2)},
-        {"ITM:ICONFILE", FieldType::cstring(256)},
-    });
-    return layout;
-}
 
 SharedLayout detailLayout() {
     static SharedLayout layout = std::make_shared<RecordLayout>(RecordLayout{

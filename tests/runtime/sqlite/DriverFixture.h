@@ -5,6 +5,8 @@
 #include "runtime/RecordFile.h"
 #include "runtime/RuntimeErrors.h"
 #include "runtime/sqlite/SqliteDriver.h"
+#include "tests/support/ShopLayouts.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -13,19 +15,10 @@
 
 namespace drivertest {
 
-// A temporary data folder, removed with the object.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return path_; }
+using testsupport::TempFolder;
 
-private:
-    std::string path_;
-};
-
-host::SharedLayout customerLayout();
-host::SharedLayout itemLayout();
+using testsupport::customerLayout;
+using testsupport::itemLayout;
 host::SharedLayout detailLayout();
 
 // Customer: keys 1 CUS:CUSTOMERIDK (unique, primary), 2 CUS:NAMEK (duplicates, ignores

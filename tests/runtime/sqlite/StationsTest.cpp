@@ -2,16 +2,14 @@
 // processes (fork), which is where holds, exclusive opens and interrupted transaction
 // frames must hold up when a station dies.
 #include "DriverFixture.h"
+#include "tests/support/StationProcess.h"
 
 #include <chrono>
-#include <csignal>
-#include <functional>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace host;
 using namespace drivertest;
+using testsupport::StationProcess;
 
 namespace {
 
@@ -189,66 +187,6 @@ TEST_F(TwoStations, TransactionFramesCommitOrRollBackEveryFileTogether) {
 
 // ---- Real processes -------------------------------------------------------------------------
 
-// A station in a child process, run by `body`, talking with the test over two pipes: the
-// child waits for a letter with `expect` and answers with `say`.
-class ChildStation {
-public:
-    using Body = std::function<void(ChildStation&)>;
-
-    explicit ChildStation(Body body) {
-        if (pipe(toChild_) != 0 || pipe(toParent_) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            inChild_ = true;
-            body(*this);
-            _exit(0);
-        }
-    }
-    ~ChildStation() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        for (int fd : {toChild_[0], toChild_[1], toParent_[0], toParent_[1]})
-            close(fd);
-    }
-    void say(char letter) {
-        int fd = inChild_ ? toParent_[1] : toChild_[1];
-        [[maybe_unused]] auto written = write(fd, &letter, 1);
-    }
-    // The next letter from the other side ('\0' when it is gone).
-    char hear() {
-        int fd = inChild_ ? toChild_[0] : toParent_[0];
-        char letter = 0;
-        return read(fd, &letter, 1) == 1 ? letter : '\0';
-    }
-    // In the child: ends it with a failure when the condition is false.
-    void require(bool condition) {
-        if (!condition)
-            _exit(1);
-    }
-    // Kills the child at once (as a crash or a power cut of that station would).
-    void killNow() {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-    // The child's exit status after it ended on its own.
-    int wait() {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    int toChild_[2] = {-1, -1};
-    int toParent_[2] = {-1, -1};
-    pid_t pid_ = -1;
-    bool inChild_ = false;
-};
-
 class Processes : public ::testing::Test {
 protected:
     TempFolder folder;
@@ -256,7 +194,7 @@ protected:
 };
 
 TEST_F(Processes, AHoldDiesWithItsProcess) {
-    ChildStation child([&](ChildStation& self) {
+    StationProcess child([&](StationProcess& self) {
         Station station(folder.path());
         self.require(station.customers->open());
         station.customers->hold();
@@ -284,7 +222,7 @@ TEST_F(Processes, AHoldDiesWithItsProcess) {
 }
 
 TEST_F(Processes, AHoldThatWaitsReadsWhatTheHolderWrote) {
-    ChildStation child([&](ChildStation& self) {
+    StationProcess child([&](StationProcess& self) {
         Station station(folder.path());
         self.require(station.customers->open());
         station.customers->hold();
@@ -305,7 +243,7 @@ TEST_F(Processes, AHoldThatWaitsReadsWhatTheHolderWrote) {
 }
 
 TEST_F(Processes, AChangeByAnotherProcessAnswers89) {
-    ChildStation child([&](ChildStation& self) {
+    StationProcess child([&](StationProcess& self) {
         Station station(folder.path());
         self.require(station.customers->open());
         self.hear();
@@ -330,7 +268,7 @@ TEST_F(Processes, AChangeByAnotherProcessAnswers89) {
 }
 
 TEST_F(Processes, AnExclusiveOpenElsewhereAnswers5AndRecoverWaitsForIt) {
-    ChildStation child([&](ChildStation& self) {
+    StationProcess child([&](StationProcess& self) {
         Station station(folder.path());
         self.require(station.customers->open(openMode::exclusive));
         self.say('x');
@@ -352,7 +290,7 @@ TEST_F(Processes, AnExclusiveOpenElsewhereAnswers5AndRecoverWaitsForIt) {
 
     // When the station dies with the file open exclusively, the file is free at once.
     parent.customers->close();
-    ChildStation crashing([&](ChildStation& self) {
+    StationProcess crashing([&](StationProcess& self) {
         Station station(folder.path());
         self.require(station.customers->open(openMode::exclusive));
         self.say('x');
@@ -366,7 +304,7 @@ TEST_F(Processes, AnExclusiveOpenElsewhereAnswers5AndRecoverWaitsForIt) {
 }
 
 TEST_F(Processes, AFrameKilledHalfWayLeavesNothing) {
-    ChildStation child([&](ChildStation& self) {
+    StationProcess child([&](StationProcess& self) {
         Station station(folder.path());
         Record item(itemLayout());
         auto items = station.driver.makeFile(itemDefinition(), item);
@@ -396,7 +334,7 @@ TEST_F(Processes, AFrameKilledHalfWayLeavesNothing) {
 }
 
 TEST_F(Processes, WritesWaitForAnotherFrameUpToTheLockWaitTime) {
-    ChildStation child([&](ChildStation& self) {
+    StationProcess child([&](StationProcess& self) {
         Station station(folder.path());
         self.require(station.customers->open() && station.customers->enlist());
         self.require(station.driver.begin(2) && station.addCustomer(20, "C20", "Framed"));

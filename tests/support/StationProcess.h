@@ -5,11 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace datatest {
+namespace testsupport {
 
 // Another station in a child process, run by `body`, talking with the test over two
-// pipes one letter at a time. Start it before this process opens its data folder: a
-// data base connection must not be carried across fork.
+// pipes one letter at a time: one side waits for a letter with `hear` and answers with
+// `say`. Start it before this process opens its data folder: a data base connection
+// must not be carried across fork.
 class StationProcess {
 public:
     using Body = std::function<void(StationProcess&)>;
@@ -50,7 +51,13 @@ public:
         if (!condition)
             _exit(1);
     }
-    // The child's exit status once it ended.
+    // Kills the child at once (as a crash or a power cut of that station would).
+    void killNow() {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    // The child's exit status once it ended on its own.
     int wait() {
         int status = 0;
         waitpid(pid_, &status, 0);
@@ -65,4 +72,4 @@ private:
     bool inChild_ = false;
 };
 
-} // namespace datatest
+} // namespace testsupport
