@@ -8,6 +8,7 @@
 #include "runtime/RecordFileDriver.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace app {
@@ -53,21 +54,29 @@ struct KeyDeclaration {
     std::uint8_t autoNumber;
 };
 
-// What set-up makes, owned here until tear-down.
+// What the set-up steps make, owned here until release.
+// The host files come first, so that they go last.
 struct Objects {
+    host::RecordFileDriver* driver = nullptr;
     std::unique_ptr<host::RecordFile> item, config, customer, invDet, invHdr;
     framework::FileAccess itemAccess, configAccess, customerAccess, invHdrAccess;
     InvDetFileAccess invDetAccess;
     framework::RelationLink itemLink, configLink, customerLink, invDetLink, invHdrLink;
+    bool filesSetUp = false;
 };
 
 std::unique_ptr<Objects> objects;
+DataDictionary::Observer observer;
+
+void note(std::string_view file, std::string_view step) {
+    if (observer)
+        observer(std::string(file) + " " + std::string(step));
+}
 
 void setUpFile(framework::FileAccess& access, host::RecordFile& file, host::Record& buffer,
-               host::RecordFileDriver& driver, framework::ErrorReporter& errors,
-               framework::FileRegistry& registry, std::string_view displayName,
-               std::initializer_list<KeyDeclaration> keys) {
-    access.Setup(file, driver, errors, registry);
+               framework::ErrorReporter& errors, framework::FileRegistry& registry,
+               std::string_view displayName, std::initializer_list<KeyDeclaration> keys) {
+    access.Setup(file, *objects->driver, errors, registry);
     access.FILENAMEVALUE = std::string(displayName);
     access.BUFFER = &buffer;
     access.CREATE = true;
@@ -78,15 +87,20 @@ void setUpFile(framework::FileAccess& access, host::RecordFile& file, host::Reco
 
 } // namespace
 
-void DataDictionary::setUp(host::RecordFileDriver& driver, framework::ErrorReporter& errors,
-                           framework::FileRegistry& registry) {
+void DataDictionary::bindClasses() {
     if (objects)
-        tearDown();
+        release();
     objects = std::make_unique<Objects>();
+}
+
+void DataDictionary::bindFiles(host::RecordFileDriver& driver) {
+    if (!objects)
+        bindClasses();
     Objects& o = *objects;
     for (host::Record* buffer :
          {&ItemRecord, &ConfigRecord, &CustomerRecord, &InvDetRecord, &InvHdrRecord})
         buffer->clear();
+    o.driver = &driver;
     o.item = driver.makeFile(files::item(), ItemRecord);
     o.config = driver.makeFile(files::config(), ConfigRecord);
     o.customer = driver.makeFile(files::customer(), CustomerRecord);
@@ -97,6 +111,14 @@ void DataDictionary::setUp(host::RecordFileDriver& driver, framework::ErrorRepor
     CustomerFile = o.customer.get();
     InvDetFile = o.invDet.get();
     InvHdrFile = o.invHdr.get();
+}
+
+void DataDictionary::setUpFiles(framework::ErrorReporter& errors,
+                                framework::FileRegistry& registry) {
+    if (!objects || !objects->driver || objects->filesSetUp)
+        return;
+    Objects& o = *objects;
+    o.filesSetUp = true;
 
     ItemLink = &o.itemLink;
     ConfigLink = &o.configLink;
@@ -104,32 +126,36 @@ void DataDictionary::setUp(host::RecordFileDriver& driver, framework::ErrorRepor
     InvDetLink = &o.invDetLink;
     InvHdrLink = &o.invHdrLink;
 
-    setUpFile(o.itemAccess, *ItemFile, ItemRecord, driver, errors, registry, "Item",
+    setUpFile(o.itemAccess, *ItemFile, ItemRecord, errors, registry, "Item",
               {{"ITM:ITEMIDK", "Item Id Key", wholeKey},
                {"ITM:ITEMNUMBERK", "Item Number Key", notNumbered}});
     ItemAccess = &o.itemAccess;
     o.itemLink.Setup(o.itemAccess, true);
+    note("Item", "set up");
 
-    setUpFile(o.configAccess, *ConfigFile, ConfigRecord, driver, errors, registry, "Config", {});
+    setUpFile(o.configAccess, *ConfigFile, ConfigRecord, errors, registry, "Config", {});
     ConfigAccess = &o.configAccess;
     o.configLink.Setup(o.configAccess, true);
+    note("Config", "set up");
 
-    setUpFile(o.customerAccess, *CustomerFile, CustomerRecord, driver, errors, registry, "Customer",
+    setUpFile(o.customerAccess, *CustomerFile, CustomerRecord, errors, registry, "Customer",
               {{"CUS:CUSTOMERIDK", "Customer Id Key", wholeKey},
                {"CUS:NAMEK", "Customer Name Key", notNumbered},
                {"CUS:NUMBERK", "Customer Number Key", notNumbered}});
     CustomerAccess = &o.customerAccess;
     o.customerLink.Setup(o.customerAccess, true);
     o.customerLink.DeclareRelation(o.invHdrLink);
+    note("Customer", "set up");
 
-    setUpFile(o.invDetAccess, *InvDetFile, InvDetRecord, driver, errors, registry, "InvDet",
+    setUpFile(o.invDetAccess, *InvDetFile, InvDetRecord, errors, registry, "InvDet",
               {{"IND:INVDETIDK", "Invoice Detail Id Key", wholeKey},
                {"IND:INVHDRK", "Invoice Header Key", secondComponent}});
     InvDetAccess = &o.invDetAccess;
     o.invDetLink.Setup(o.invDetAccess, true);
     o.invDetLink.DeclareRelation(o.invHdrLink);
+    note("InvDet", "set up");
 
-    setUpFile(o.invHdrAccess, *InvHdrFile, InvHdrRecord, driver, errors, registry, "InvHdr",
+    setUpFile(o.invHdrAccess, *InvHdrFile, InvHdrRecord, errors, registry, "InvHdr",
               {{"INH:INVOICENUMBERK", "Invoice Number Key", wholeKey},
                {"INH:INVHDRIDK", "Invoice Header Id Key", wholeKey}});
     InvHdrAccess = &o.invHdrAccess;
@@ -140,28 +166,59 @@ void DataDictionary::setUp(host::RecordFileDriver& driver, framework::ErrorRepor
     o.invHdrLink.DeclareRelation(o.invDetLink, ActionCascade, ActionCascade, "IND:INVHDRK");
     o.invHdrLink.AddLinkFields(InvHdrRecord.field("INH:INVHDRID"),
                                InvDetRecord.field("IND:INVHDRID"));
+    note("InvHdr", "set up");
 }
 
-void DataDictionary::tearDown() {
+void DataDictionary::shutDownFiles() {
+    if (!objects || !objects->filesSetUp)
+        return;
+    objects->filesSetUp = false;
+    // The same order as set-up. Each link's tear-down takes its file's access with it.
+    struct File {
+        std::string_view name;
+        framework::RelationLink** link;
+        framework::FileAccess** access;
+    };
+    const File order[] = {{"Item", &ItemLink, &ItemAccess},
+                          {"Config", &ConfigLink, &ConfigAccess},
+                          {"Customer", &CustomerLink, &CustomerAccess},
+                          {"InvDet", &InvDetLink, &InvDetAccess},
+                          {"InvHdr", &InvHdrLink, &InvHdrAccess}};
+    for (const File& file : order) {
+        if (*file.link)
+            (*file.link)->Teardown();
+        *file.link = nullptr;
+        *file.access = nullptr;
+        note(file.name, "torn down");
+    }
+}
+
+void DataDictionary::release() {
     if (!objects)
         return;
-    // The same order as set-up. Each link's tear-down takes its file's access with it.
-    framework::RelationLink** links[] = {&ItemLink, &ConfigLink, &CustomerLink, &InvDetLink,
-                                         &InvHdrLink};
-    framework::FileAccess** accesses[] = {&ItemAccess, &ConfigAccess, &CustomerAccess,
-                                          &InvDetAccess, &InvHdrAccess};
-    for (std::size_t f = 0; f < std::size(links); ++f) {
-        if (*links[f])
-            (*links[f])->Teardown();
-        *links[f] = nullptr;
-        *accesses[f] = nullptr;
-    }
+    shutDownFiles();
     ItemFile = ConfigFile = CustomerFile = InvDetFile = InvHdrFile = nullptr;
     objects.reset();
 }
 
+void DataDictionary::setUp(host::RecordFileDriver& driver, framework::ErrorReporter& errors,
+                           framework::FileRegistry& registry) {
+    bindClasses();
+    bindFiles(driver);
+    setUpFiles(errors, registry);
+}
+
+void DataDictionary::tearDown() {
+    shutDownFiles();
+    release();
+}
+
 bool DataDictionary::isSetUp() {
-    return objects != nullptr;
+    return objects != nullptr && objects->filesSetUp;
+}
+
+void DataDictionary::setObserver(Observer newObserver) {
+    observer = std::move(newObserver);
 }
 
 } // namespace app

@@ -193,9 +193,18 @@ std::vector<std::string> wordList(const std::string& value) {
     return words;
 }
 
-const std::set<std::string> standardActions = {"print-setup",   "exit",        "cut",     "copy",
-                                               "paste",         "tile",        "cascade", "arrange",
-                                               "help-contents", "help-search", "help-how"};
+// A constant table, not a set: window texts are parsed while the program's static objects
+// are being made (ResourceRegistration), possibly before a set here would exist.
+constexpr std::string_view standardActions[] = {
+    "print-setup", "exit",    "cut",           "copy",        "paste",   "tile",
+    "cascade",     "arrange", "help-contents", "help-search", "help-how"};
+
+bool isStandardAction(std::string_view name) {
+    for (std::string_view action : standardActions)
+        if (action == name)
+            return true;
+    return false;
+}
 
 class Parser {
 public:
@@ -546,7 +555,7 @@ private:
         else if (k == "key")
             c.key = t.text;
         else if (k == "std") {
-            if (!standardActions.count(t.text))
+            if (!isStandardAction(t.text))
                 throw ParseError{line, "unknown standard action \"" + t.text + "\""};
             c.standard = t.text;
         } else if (k == "alert")

@@ -1,7 +1,18 @@
-#include <cstdio>
+// The desktop program: the invoicing application on the Qt display. It reads no command
+// line and no environment variables; its settings file and data folder live beside the
+// executable (or in the user's own folder when that place cannot be written, see
+// app/ProgramFolder.h).
+#include "app/Program.h"
+#include "app/ProgramFolder.h"
+#include "runtime/qt/QtProgram.h"
 
-// The desktop program. Until the main frame exists it only says so.
+#include <filesystem>
+#include <system_error>
+
 int main() {
-    std::puts("Example EIP Application: the program is not built yet.");
-    return 0;
+    app::ProgramFolder folder = app::ProgramFolder::choose();
+    // Relative names the program uses (item pictures) are found in its folder.
+    std::error_code ignored;
+    std::filesystem::current_path(folder.folder(), ignored);
+    return host::qt::QtProgram::run([folder] { app::Program::run(folder); });
 }

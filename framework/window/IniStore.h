@@ -30,6 +30,8 @@ public:
     void Setup(std::string_view fileName);
     // Writes the registry to the file and disposes of it.
     void Teardown();
+    // A hook the program calls at shut-down just before Teardown; does nothing here.
+    virtual void Closing() {}
 
     std::string ReadEntry(std::string_view section, std::string_view entry) const;
     // The value, or the literal "---Unknown---" when the entry is missing; at most 999

@@ -1,0 +1,47 @@
+#include "app/FrameProcedures.h"
+
+#include "runtime/Desktop.h"
+#include "runtime/Value.h"
+
+#include <map>
+#include <string>
+
+namespace app {
+
+namespace {
+
+// The program's own procedures behind the "&Browse" items. The browses come with their
+// own procedures; until they are there their items stay disabled.
+std::map<std::string, FrameProcedures::Procedure> programProcedures() {
+    return {{"?BROWSEITEMS", {}}, {"?BROWSECUSTOMERS", {}}, {"?BROWSEINVOICES", {}}};
+}
+
+std::map<std::string, FrameProcedures::Procedure>& table() {
+    static std::map<std::string, FrameProcedures::Procedure> procedures = programProcedures();
+    return procedures;
+}
+
+std::string keyOf(std::string_view menuItem) {
+    return host::upper(menuItem);
+}
+
+} // namespace
+
+FrameProcedures::Procedure FrameProcedures::find(std::string_view menuItem) {
+    auto it = table().find(keyOf(menuItem));
+    return it == table().end() ? Procedure() : it->second;
+}
+
+void FrameProcedures::assign(std::string_view menuItem, Procedure procedure) {
+    table()[keyOf(menuItem)] = std::move(procedure);
+}
+
+void FrameProcedures::reset() {
+    table() = programProcedures();
+}
+
+int FrameProcedures::start(Procedure procedure) {
+    return host::startThread(std::move(procedure), stackSize);
+}
+
+} // namespace app

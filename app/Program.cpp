@@ -1,0 +1,171 @@
+#include "app/Program.h"
+
+#include "app/DataDictionary.h"
+#include "app/Globals.h"
+#include "app/Main.h"
+#include "framework/data/ErrorReporter.h"
+#include "framework/data/FileRegistry.h"
+#include "framework/window/IniStore.h"
+#include "runtime/RuntimeErrors.h"
+#include "runtime/WindowResources.h"
+#include "runtime/sqlite/SqliteDriver.h"
+
+#include <memory>
+
+namespace app {
+
+namespace {
+
+using Phase = host::ModuleTable::Phase;
+
+// The pop-up edit windows of in-place editing, loaded once for the whole run.
+constexpr const char* editWindows[] = {"$MULTIWINDOW", "$TXTWINDOW"};
+
+struct State {
+    ProgramFolder folder;
+    std::unique_ptr<host::sqlite::SqliteDriver> driver;
+    std::vector<std::string> steps;
+    std::vector<std::string> loadedEditWindows;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+void step(std::string text) {
+    state().steps.push_back(std::move(text));
+}
+
+void classBinding(Phase phase) {
+    if (phase == Phase::Start) {
+        DataDictionary::bindClasses();
+        step("class binding started");
+    }
+}
+
+void applicationGlobals(Phase phase) {
+    if (phase != Phase::Start)
+        return;
+    host::clearError();
+    State& s = state();
+    s.driver = std::make_unique<host::sqlite::SqliteDriver>();
+    // A folder that cannot be opened leaves the files to fail on their first use, where
+    // the error reporter tells the user.
+    s.driver->openFolder(s.folder.dataFolder());
+    DataDictionary::bindFiles(*s.driver);
+    GlobalErrors();
+    GlobalIniStore();
+    GlobalRequest = 0;
+    GlobalResponse = 0;
+    GlobalVcrRequest = 0;
+    ShowRowValidation = 0;
+    step("application globals started");
+}
+
+void fileRegistry(Phase phase) {
+    if (phase == Phase::Start) {
+        GlobalFileRegistry().Setup();
+        step("file registry started");
+    } else {
+        GlobalFileRegistry().Teardown();
+        step("file registry closed down");
+    }
+}
+
+void popupEditWindows(Phase phase) {
+    State& s = state();
+    auto& resources = host::WindowResources::program();
+    if (phase == Phase::Start) {
+        for (const char* name : editWindows)
+            if (resources.load(name, WindowModule))
+                s.loadedEditWindows.push_back(name);
+        step("edit windows started");
+    } else {
+        for (const std::string& name : s.loadedEditWindows)
+            resources.release(name, WindowModule);
+        s.loadedEditWindows.clear();
+        step("edit windows closed down");
+    }
+}
+
+// Frees what the modules made, also when a halt or the end of the logical thread cut
+// the run short: the host files go before their driver.
+struct Storage {
+    ~Storage() {
+        DataDictionary::setObserver({});
+        DataDictionary::release();
+        state().driver.reset();
+    }
+};
+
+} // namespace
+
+host::ModuleTable Program::Modules() {
+    return host::ModuleTable({{"class binding", classBinding},
+                              {"application globals", applicationGlobals},
+                              {"file registry", fileRegistry},
+                              {"edit windows", popupEditWindows}});
+}
+
+void Program::run(const ProgramFolder& folder, int builtFor) {
+    State& s = state();
+    s.folder = folder;
+    s.steps.clear();
+    Storage storage;
+    host::ModuleTable modules = Modules();
+    modules.start();
+    if (!host::runtimeFits(builtFor)) {
+        step("runtime version does not fit");
+        return;
+    }
+    step("runtime version checked");
+    MainRoutine();
+    modules.closeDown();
+    step("program ended");
+}
+
+void Program::MainRoutine() {
+    step("program started");
+    framework::ErrorReporter& errors = GlobalErrors();
+    errors.Setup();
+    step("error reporter set up");
+    framework::IniStore& settings = GlobalIniStore();
+    // The store keeps file names of at most 259 characters; a settings file deeper than
+    // that is named relative to the current folder, which the program's entry sets to
+    // its own folder.
+    std::string iniFile = state().folder.iniFile();
+    if (iniFile.size() > 259)
+        iniFile = ProgramFolder::iniFileName;
+    settings.Setup(iniFile);
+    step("INI store set up on " + std::string(ProgramFolder::iniFileName));
+
+    DataDictionary::setObserver([](std::string_view text) { step(std::string(text)); });
+    DataDictionary::setUpFiles(errors, GlobalFileRegistry());
+
+    step("Main entered");
+    Main();
+    step("Main returned");
+
+    settings.Closing();
+    settings.Teardown();
+    step("INI store torn down");
+    DataDictionary::shutDownFiles();
+    DataDictionary::setObserver({});
+    errors.Teardown();
+    step("error reporter torn down");
+}
+
+const std::vector<std::string>& Program::Steps() {
+    return state().steps;
+}
+
+host::RecordFileDriver* Program::Driver() {
+    return state().driver.get();
+}
+
+const ProgramFolder& Program::Folder() {
+    return state().folder;
+}
+
+} // namespace app

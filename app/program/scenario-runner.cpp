@@ -1,0 +1,155 @@
+// Runs the invoicing program with no display, replaying a session script, and prints
+// the transcript of what the user saw (docs/scenarios.md):
+//
+//     scenario-runner [--data FOLDER] [--expect TRANSCRIPT] SCRIPT
+//
+// The program keeps its settings file and data in FOLDER (made when missing, kept
+// afterwards), or in a fresh temporary folder that is removed at the end. With
+// --expect, the transcript must equal the file's text; otherwise it is printed as the
+// run goes. Exit code: 0 when every step went as the script says (and the transcript is
+// the expected one), 1 when a step failed or the transcript differs, 2 when the script
+// or the transcript cannot be read or the arguments are wrong.
+#include "app/ProgramFolder.h"
+#include "app/scenarios/ScenarioCommands.h"
+#include "runtime/headless/HeadlessSession.h"
+#include "runtime/headless/SessionRunner.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string script;
+    std::string data;
+    std::string expected;
+};
+
+std::optional<Options> parseArguments(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--data" && i + 1 < argc)
+            options.data = argv[++i];
+        else if (arg == "--expect" && i + 1 < argc)
+            options.expected = argv[++i];
+        else if (!arg.empty() && arg[0] != '-' && options.script.empty())
+            options.script = arg;
+        else
+            return std::nullopt;
+    }
+    if (options.script.empty())
+        return std::nullopt;
+    return options;
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Tells where the transcript leaves the expected one; false when they differ.
+bool compare(const std::string& transcript, const std::string& expected) {
+    std::vector<std::string> got = linesOf(transcript);
+    std::vector<std::string> want = linesOf(expected);
+    for (std::size_t i = 0; i < std::max(got.size(), want.size()); ++i) {
+        if (i < got.size() && i < want.size() && got[i] == want[i])
+            continue;
+        std::cout << "transcript differs at line " << i + 1 << ":\n"
+                  << "  expected: " << (i < want.size() ? want[i] : "(end)") << "\n"
+                  << "  got:      " << (i < got.size() ? got[i] : "(end)") << "\n";
+        return false;
+    }
+    return true;
+}
+
+// A fresh folder for one run, removed at the end.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "eip-scenario-XXXXXX").string();
+        if (::mkdtemp(pattern.data()))
+            path_ = pattern;
+    }
+    ~TemporaryFolder() {
+        std::error_code ignored;
+        if (!path_.empty())
+            std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::optional<Options> options = parseArguments(argc, argv);
+    if (!options) {
+        std::cerr << "usage: scenario-runner [--data FOLDER] [--expect TRANSCRIPT] SCRIPT\n";
+        return 2;
+    }
+    std::optional<std::string> script = readFile(options->script);
+    if (!script) {
+        std::cerr << "scenario-runner: cannot read " << options->script << "\n";
+        return 2;
+    }
+    std::optional<std::string> expected;
+    if (!options->expected.empty() && !(expected = readFile(options->expected))) {
+        std::cerr << "scenario-runner: cannot read " << options->expected << "\n";
+        return 2;
+    }
+
+    TemporaryFolder temporary;
+    std::string folder = options->data.empty() ? temporary.path() : options->data;
+    if (folder.empty()) {
+        std::cerr << "scenario-runner: cannot make a temporary folder\n";
+        return 2;
+    }
+
+    host::headless::SessionResult result;
+    {
+        host::headless::HeadlessSession session;
+        host::headless::SessionRunner runner(session);
+        app::ScenarioCommands::AddTo(runner, app::ProgramFolder::at(folder));
+        if (!expected)
+            runner.setEcho(&std::cout);
+        result = runner.run(*script);
+    }
+    if (expected) {
+        if (!compare(result.transcript, *expected)) {
+            std::cout << "--- transcript\n" << result.transcript;
+            return 1;
+        }
+        if (!result.passed)
+            std::cout << result.transcript;
+    }
+    if (!result.passed) {
+        std::cerr << "scenario-runner: " << options->script << ": " << result.failure << "\n";
+        return 1;
+    }
+    return 0;
+}

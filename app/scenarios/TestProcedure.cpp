@@ -1,0 +1,88 @@
+#include "app/scenarios/TestProcedure.h"
+
+#include "app/Globals.h"
+#include "framework/data/ErrorReporter.h"
+#include "framework/window/ResponseKind.h"
+#include "framework/window/ToolbarButton.h"
+#include "runtime/CurrentThread.h"
+#include "runtime/MessageBox.h"
+#include "runtime/Window.h"
+#include "runtime/WindowResources.h"
+
+#include <string>
+
+namespace app {
+
+using framework::Severity;
+
+void TestProcedure::Run() {
+    auto definition = host::WindowResources::program().load(WindowName, Module);
+    if (!definition)
+        return;
+    {
+        host::Window window(definition);
+        TestProcedure procedure(window);
+        GlobalResponse = procedure.Execute();
+    }
+    host::WindowResources::program().release(WindowName, Module);
+}
+
+TestProcedure::TestProcedure(host::Window& window)
+    : window_(window), pressed_(host::FieldType::text(4)) {}
+
+Severity TestProcedure::Setup() {
+    GlobalErrors().TrackProcedure("TestProcedure", false);
+    REQUEST = GlobalRequest;
+    Severity level = WindowController::Setup();
+    if (level != Severity::Benign)
+        return level;
+    VCRREQUEST = &GlobalVcrRequest;
+    ERRORS = &GlobalErrors();
+    AttachToolbar(toolbar_);
+    GlobalRequest = 0;
+    GlobalResponse = 0;
+    host::Control* close = window_.controlNamed("?Close");
+    if (close) {
+        FIRSTFIELD = close->number();
+        RegisterButton(close->number(), framework::ResponseKind::Cancelled);
+    }
+    thread_.assign(host::currentThread());
+    pressed_.assign("none");
+    presses_.assign(0);
+    window_.bind("LOC:THREAD", thread_);
+    window_.bind("LOC:PRESSED", pressed_);
+    window_.bind("LOC:PRESSES", presses_);
+    window_.bind("LOC:ASK", ask_);
+    OpenWindow(window_);
+    window_.setTitle("Test Procedure (thread " + std::to_string(host::currentThread()) + ")");
+    ArmKeys();
+    return Severity::Benign;
+}
+
+Severity TestProcedure::OnAccepted() {
+    std::int32_t control = window_.eventControl();
+    if (framework::ToolbarButton::isToolbarButton(control)) {
+        pressed_.assign(control);
+        presses_.assign(presses_.value().toInteger() + 1);
+        window_.display();
+    }
+    return WindowController::OnAccepted();
+}
+
+Severity TestProcedure::OnCloseRequest() {
+    if (ask_.value().toInteger() != 0 &&
+        host::showMessage("Close this window?", "Test Procedure", host::MessageIcon::Question,
+                          host::ButtonYes | host::ButtonNo, host::ButtonNo) != host::ButtonYes)
+        return Severity::Notify;
+    return WindowController::OnCloseRequest();
+}
+
+Severity TestProcedure::Teardown() {
+    Severity level = WindowController::Teardown();
+    if (level != Severity::Benign)
+        return level;
+    GlobalErrors().TrackProcedure("", true);
+    return level;
+}
+
+} // namespace app

@@ -1,0 +1,9 @@
+#include "runtime/RuntimeVersion.h"
+
+namespace host {
+
+int runtimeVersion() {
+    return runtimeInterfaceVersion;
+}
+
+} // namespace host

@@ -1,0 +1,73 @@
+// The frame's date and time texts and its timer.
+#include "app/MainFrame.h"
+#include "runtime/Clock.h"
+#include "runtime/Window.h"
+#include "runtime/WindowResources.h"
+#include "runtime/headless/HeadlessSession.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(MainFrameTexts, TheDateShowsTheDayNameAndTheLongDateAndTheTimeIsTwentyFourHour) {
+    struct Row {
+        int day;
+        const char* text;
+    };
+    for (const Row& row : {Row{host::dayNumber(2024, 3, 15), "Friday, March 15, 2024"},
+                           Row{host::dayNumber(2024, 3, 17), "Sunday, March 17, 2024"},
+                           Row{host::dayNumber(2024, 3, 20), "Wednesday, March 20, 2024"},
+                           Row{host::dayNumber(2024, 2, 29), "Thursday, February 29, 2024"},
+                           Row{host::dayNumber(1801, 1, 1), "Thursday, January 1, 1801"}}) {
+        EXPECT_EQ(app::MainFrame::DateText(row.day), row.text);
+    }
+    // A day number below zero still finds its day name (the remainder made positive).
+    EXPECT_TRUE(app::MainFrame::DateText(-1).starts_with("Saturday, "));
+    EXPECT_EQ(app::MainFrame::TimeText(0), "00:00:00");
+    EXPECT_EQ(app::MainFrame::TimeText(9 * 360000 + 5 * 6000 + 3 * 100 + 99), "09:05:03");
+    EXPECT_EQ(app::MainFrame::TimeText(8639999), "23:59:59");
+}
+
+// Frames whose definitions set other timers.
+constexpr const char* frames = R"(
+window TIMER0 "No timer" frame status=100,100,100,-1
+end
+window TIMER1 "Fast timer" frame status=100,100,100,-1 timer=1
+end
+window TIMER100 "Second timer" frame status=100,100,100,-1 timer=100
+end
+window TIMER101 "Slow timer" frame status=100,100,100,-1 timer=101
+end
+)";
+
+TEST(MainFrameTimer, ATimerFromOneToAHundredStaysAndAnyOtherTicksOnceASecond) {
+    auto& resources = host::WindowResources::program();
+    ASSERT_TRUE(resources.add("test$frames", frames).ok());
+    struct Row {
+        const char* window;
+        int timer;
+    };
+    for (const Row& row :
+         {Row{"TIMER0", 100}, Row{"TIMER1", 1}, Row{"TIMER100", 100}, Row{"TIMER101", 100}}) {
+        SCOPED_TRACE(row.window);
+        host::headless::HeadlessSession session;
+        std::string name = row.window;
+        session.start([name, &resources] {
+            auto definition = resources.load(name, "test$frames");
+            host::Window window(definition);
+            app::MainFrame frame(window);
+            frame.Execute();
+            resources.release(name, "test$frames");
+        });
+        host::Window* frame = session.activeWindow();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(frame->timer(), row.timer);
+        EXPECT_EQ(session.statusBar(3), "Friday, March 15, 2024");
+        session.advanceClock(row.timer);
+        EXPECT_EQ(session.statusBar(4), app::MainFrame::TimeText(9 * 360000 + row.timer));
+        session.closeWindow(frame);
+        EXPECT_TRUE(session.desktop().windows().empty());
+    }
+}
+
+} // namespace
