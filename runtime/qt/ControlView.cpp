@@ -329,15 +329,19 @@ void ControlView::showChoices() {
     auto* combo = as<ComboField>(widget_);
     if (!combo)
         return;
-    QMenu menu(combo);
+    // Shown without a nested event loop: the logical threads keep running meanwhile.
+    auto* menu = new QMenu(combo);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
     QStringList items = rowTexts(*control_);
     for (int i = 0; i < items.size(); ++i)
-        menu.addAction(items[i])->setData(i + 1);
-    QAction* chosen = menu.exec(combo->mapToGlobal(QPoint(0, combo->height())));
-    if (chosen) {
-        owner_.input().chooseItem(owner_.window(), number_, chosen->data().toInt());
-        owner_.inputDone();
-    }
+        menu->addAction(items[i])->setData(i + 1);
+    WindowView* owner = &owner_;
+    int number = number_;
+    connect(menu, &QMenu::triggered, this, [owner, number](QAction* chosen) {
+        owner->input().chooseItem(owner->window(), number, chosen->data().toInt());
+        owner->inputDone();
+    });
+    menu->popup(combo->mapToGlobal(QPoint(0, combo->height())));
 }
 
 QStringList ControlView::rowTexts(const Control& c) const {

@@ -237,6 +237,17 @@ const std::vector<Image>& images() {
              p.setBrush(green);
              p.drawEllipse(QPointF(18.5, 12), 1.2, 1.2);
          }},
+        {"eip.ico",
+         [](QPainter& p) {
+             // The program's own icon: an invoice and a coin.
+             p.setPen(QPen(blue.darker(130), 1.2));
+             p.setBrush(blue);
+             p.drawRoundedRect(QRectF(1.5, 1.5, 21, 21), 4, 4);
+             sheet(p, QRectF(5.5, 3.5, 11, 16));
+             badge(p, yellow, {16.5, 16.5}, 4.5);
+             p.setPen(QPen(yellow.darker(160), 1.2));
+             p.drawLine(QPointF(16.5, 14), QPointF(16.5, 19));
+         }},
         {"checkoff.ico",
          [](QPainter& p) {
              p.setPen(outline(1.4));
