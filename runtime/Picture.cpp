@@ -13,10 +13,10 @@ std::optional<Picture> Picture::parse(std::string_view text) {
     char kind = picturetext::lowerCase(token.front());
     std::string_view body = token.substr(1);
     std::string full = "@" + std::string(token);
-    auto make = [&](auto spec) -> std::optional<Picture> {
-        if (!spec)
+    auto make = [&](auto form) -> std::optional<Picture> {
+        if (!form)
             return std::nullopt;
-        return Picture(std::move(full), kind, Spec(std::move(*spec)));
+        return Picture(std::move(full), kind, Form(std::move(*form)));
     };
     switch (kind) {
     case 's':
@@ -37,15 +37,15 @@ std::optional<Picture> Picture::parse(std::string_view text) {
 }
 
 std::string Picture::format(const Value& value) const {
-    return std::visit([&](const auto& spec) { return spec.format(value); }, spec_);
+    return std::visit([&](const auto& form) { return form.format(value); }, form_);
 }
 
 std::optional<Value> Picture::deformat(std::string_view text) const {
-    return std::visit([&](const auto& spec) { return spec.deformat(text); }, spec_);
+    return std::visit([&](const auto& form) { return form.deformat(text); }, form_);
 }
 
 int Picture::width() const {
-    return std::visit([](const auto& spec) { return spec.width(); }, spec_);
+    return std::visit([](const auto& form) { return form.width(); }, form_);
 }
 
 Picture::Alignment Picture::alignment() const {
@@ -53,22 +53,22 @@ Picture::Alignment Picture::alignment() const {
 }
 
 int Picture::places() const {
-    if (auto number = std::get_if<NumberPicture>(&spec_))
+    if (auto number = std::get_if<NumberPicture>(&form_))
         return number->places();
-    if (auto scientific = std::get_if<ScientificPicture>(&spec_))
+    if (auto scientific = std::get_if<ScientificPicture>(&form_))
         return scientific->places();
     return 0;
 }
 
 bool Picture::isBlankWhenZero() const {
     return std::visit(
-        [](const auto& spec) {
-            if constexpr (requires { spec.isBlankWhenZero(); })
-                return spec.isBlankWhenZero();
+        [](const auto& form) {
+            if constexpr (requires { form.isBlankWhenZero(); })
+                return form.isBlankWhenZero();
             else
                 return false;
         },
-        spec_);
+        form_);
 }
 
 std::string formatPicture(const Value& value, std::string_view picture) {

@@ -52,15 +52,15 @@ public:
     const std::string& text() const { return text_; }
 
 private:
-    using Spec = std::variant<TextPicture, NumberPicture, ScientificPicture, DatePicture,
+    using Form = std::variant<TextPicture, NumberPicture, ScientificPicture, DatePicture,
                               TimePicture, PatternPicture>;
 
-    Picture(std::string text, char kind, Spec spec)
-        : text_(std::move(text)), kind_(kind), spec_(std::move(spec)) {}
+    Picture(std::string text, char kind, Form form)
+        : text_(std::move(text)), kind_(kind), form_(std::move(form)) {}
 
     std::string text_;
     char kind_;
-    Spec spec_;
+    Form form_;
 };
 
 // Formats with a picture text; an invalid picture formats as the value's text.

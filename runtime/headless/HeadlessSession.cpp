@@ -100,18 +100,18 @@ Control* HeadlessSession::control(int number, Window* window) const {
     return w ? w->control(number) : nullptr;
 }
 
-Control* HeadlessSession::control(std::string_view spec, Window* window) const {
+Control* HeadlessSession::control(std::string_view which, Window* window) const {
     Window* w = target(window);
     if (!w)
         return nullptr;
     int number = 0;
-    auto [end, ec] = std::from_chars(spec.data(), spec.data() + spec.size(), number);
-    if (ec == std::errc() && end == spec.data() + spec.size())
+    auto [end, ec] = std::from_chars(which.data(), which.data() + which.size(), number);
+    if (ec == std::errc() && end == which.data() + which.size())
         return w->control(number);
-    if (Control* named = w->controlNamed(spec))
+    if (Control* named = w->controlNamed(which))
         return named;
     // A prompt names the control that follows it.
-    if (Control* prompt = w->controlWithText(spec, ControlKind::Prompt)) {
+    if (Control* prompt = w->controlWithText(which, ControlKind::Prompt)) {
         bool after = false;
         for (Control* c : w->controls()) {
             if (c == prompt) {
@@ -122,11 +122,11 @@ Control* HeadlessSession::control(std::string_view spec, Window* window) const {
                 return c;
         }
     }
-    return w->controlWithText(spec);
+    return w->controlWithText(which);
 }
 
-std::string HeadlessSession::text(std::string_view spec, Window* window) const {
-    Control* c = control(spec, window);
+std::string HeadlessSession::text(std::string_view which, Window* window) const {
+    Control* c = control(which, window);
     if (!c)
         return {};
     switch (c->kind()) {
@@ -143,25 +143,25 @@ std::string HeadlessSession::text(std::string_view spec, Window* window) const {
     }
 }
 
-bool HeadlessSession::isEnabled(std::string_view spec, Window* window) const {
-    Control* c = control(spec, window);
+bool HeadlessSession::isEnabled(std::string_view which, Window* window) const {
+    Control* c = control(which, window);
     return c && target(window)->isEnabled(c->number());
 }
 
-bool HeadlessSession::isVisible(std::string_view spec, Window* window) const {
-    Control* c = control(spec, window);
+bool HeadlessSession::isVisible(std::string_view which, Window* window) const {
+    Control* c = control(which, window);
     return c && target(window)->isVisible(c->number());
 }
 
-bool HeadlessSession::isChecked(std::string_view spec, Window* window) const {
-    Control* c = control(spec, window);
+bool HeadlessSession::isChecked(std::string_view which, Window* window) const {
+    Control* c = control(which, window);
     return c && c->isChecked();
 }
 
-std::vector<std::vector<std::string>> HeadlessSession::listCells(std::string_view spec,
+std::vector<std::vector<std::string>> HeadlessSession::listCells(std::string_view which,
                                                                  Window* window) const {
     std::vector<std::vector<std::string>> rows;
-    Control* c = control(spec, window);
+    Control* c = control(which, window);
     if (!c)
         return rows;
     for (const auto& cells : c->formattedRows()) {
@@ -173,9 +173,9 @@ std::vector<std::vector<std::string>> HeadlessSession::listCells(std::string_vie
     return rows;
 }
 
-std::vector<std::string> HeadlessSession::listLines(std::string_view spec, Window* window) const {
+std::vector<std::string> HeadlessSession::listLines(std::string_view which, Window* window) const {
     std::vector<std::string> lines;
-    Control* c = control(spec, window);
+    Control* c = control(which, window);
     if (!c)
         return lines;
     for (const auto& cells : c->formattedRows()) {
@@ -191,8 +191,8 @@ std::vector<std::string> HeadlessSession::listLines(std::string_view spec, Windo
     return lines;
 }
 
-int HeadlessSession::selectedRow(std::string_view spec, Window* window) const {
-    Control* c = control(spec, window);
+int HeadlessSession::selectedRow(std::string_view which, Window* window) const {
+    Control* c = control(which, window);
     return c ? c->selectedRow() : 0;
 }
 
@@ -210,8 +210,8 @@ Window* HeadlessSession::statusWindow() const {
     return w && w->statusZoneCount() > 0 ? w : nullptr;
 }
 
-bool HeadlessSession::press(std::string_view spec, Window* window) {
-    Control* c = control(spec, window);
+bool HeadlessSession::press(std::string_view which, Window* window) {
+    Control* c = control(which, window);
     return c && press(c->number(), window);
 }
 
@@ -223,8 +223,8 @@ bool HeadlessSession::press(int number, Window* window) {
     return true;
 }
 
-bool HeadlessSession::type(std::string_view spec, std::string_view text, Window* window) {
-    Control* c = control(spec, window);
+bool HeadlessSession::type(std::string_view which, std::string_view text, Window* window) {
+    Control* c = control(which, window);
     return c && type(c->number(), text, window);
 }
 
@@ -236,9 +236,9 @@ bool HeadlessSession::type(int number, std::string_view text, Window* window) {
     return true;
 }
 
-bool HeadlessSession::focus(std::string_view spec, Window* window) {
+bool HeadlessSession::focus(std::string_view which, Window* window) {
     Window* w = target(window);
-    Control* c = control(spec, window);
+    Control* c = control(which, window);
     if (!w || !c || !input().focus(*w, c->number()))
         return false;
     run();

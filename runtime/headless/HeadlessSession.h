@@ -59,20 +59,20 @@ public:
     Window* window(std::string_view titleOrName) const;
     std::vector<std::string> windowTitles() const;
     // The control named by number, name, text, or prompt text (see above); null if none.
-    Control* control(std::string_view spec, Window* window = nullptr) const;
+    Control* control(std::string_view which, Window* window = nullptr) const;
     Control* control(int number, Window* window = nullptr) const;
     // What a control shows: the contents of an entry, spin, combo, drop list or display,
     // the text of any other control. Empty when there is no such control.
-    std::string text(std::string_view spec, Window* window = nullptr) const;
-    bool isEnabled(std::string_view spec, Window* window = nullptr) const;
-    bool isVisible(std::string_view spec, Window* window = nullptr) const;
-    bool isChecked(std::string_view spec, Window* window = nullptr) const;
+    std::string text(std::string_view which, Window* window = nullptr) const;
+    bool isEnabled(std::string_view which, Window* window = nullptr) const;
+    bool isVisible(std::string_view which, Window* window = nullptr) const;
+    bool isChecked(std::string_view which, Window* window = nullptr) const;
     // A list's rows as the user reads them: cell texts through the list's format.
-    std::vector<std::vector<std::string>> listCells(std::string_view spec,
+    std::vector<std::vector<std::string>> listCells(std::string_view which,
                                                     Window* window = nullptr) const;
     // The same rendered as lines of text (column widths and justification kept).
-    std::vector<std::string> listLines(std::string_view spec, Window* window = nullptr) const;
-    int selectedRow(std::string_view spec, Window* window = nullptr) const;
+    std::vector<std::string> listLines(std::string_view which, Window* window = nullptr) const;
+    int selectedRow(std::string_view which, Window* window = nullptr) const;
     // The status bar zone (1-based) of the active window, or of its frame when the
     // window has no status bar of its own.
     std::string statusBar(int zone) const;
@@ -83,12 +83,12 @@ public:
     std::vector<DialogRequest*> pendingDialogs() const { return desktop_.pendingDialogs(); }
 
     // --- What the user does
-    bool press(std::string_view spec, Window* window = nullptr);
+    bool press(std::string_view which, Window* window = nullptr);
     bool press(int control, Window* window = nullptr);
     // Types into the control (entry, spin, combo or text) and finishes the entry.
-    bool type(std::string_view spec, std::string_view text, Window* window = nullptr);
+    bool type(std::string_view which, std::string_view text, Window* window = nullptr);
     bool type(int control, std::string_view text, Window* window = nullptr);
-    bool focus(std::string_view spec, Window* window = nullptr);
+    bool focus(std::string_view which, Window* window = nullptr);
     bool pressKey(int keyCode, Window* window = nullptr);
     // By name: "Ctrl+'", "Down", "Enter".
     bool pressKey(std::string_view keyName, Window* window = nullptr);

@@ -40,14 +40,14 @@ Target findWindow(SessionContext& context, const Optional& window) {
 
 // The control, which the user must be able to use (visible and enabled) unless
 // `anyState`.
-Target findControl(SessionContext& context, const Optional& window, const std::string& spec,
+Target findControl(SessionContext& context, const Optional& window, const std::string& which,
                    bool anyState = false) {
     Target target = findWindow(context, window);
     if (!target)
         return target;
-    target.control = context.control(*target.window, spec, target.whyNot);
+    target.control = context.control(*target.window, which, target.whyNot);
     if (target.control && !anyState)
-        target.whyNot = SessionContext::whyUnusable(*target.window, *target.control, spec);
+        target.whyNot = SessionContext::whyUnusable(*target.window, *target.control, which);
     return target;
 }
 
@@ -64,18 +64,18 @@ template <typename Step> StepAction onWindow(Optional window, Step step) {
 
 // The same for a control of the window (see findControl).
 template <typename Step>
-StepAction onControl(Optional window, std::string spec, Step step, bool anyState = false) {
-    return [window, spec, step, anyState](SessionContext& context) {
-        Target t = findControl(context, window, spec, anyState);
+StepAction onControl(Optional window, std::string which, Step step, bool anyState = false) {
+    return [window, which, step, anyState](SessionContext& context) {
+        Target t = findControl(context, window, which, anyState);
         if (!t)
             return StepResult::failed(t.whyNot);
         return step(context, t);
     };
 }
 
-// What a command does with the control it names (`spec`).
+// What a command does with the control it names (`which`).
 using ControlStep =
-    std::function<StepResult(SessionContext&, const Target&, const std::string& spec)>;
+    std::function<StepResult(SessionContext&, const Target&, const std::string& which)>;
 
 StepResult result(bool done, std::string whyNot) {
     return done ? StepResult::passed() : StepResult::failed(std::move(whyNot));
@@ -183,13 +183,13 @@ void addControlActions(SessionCommands& commands) {
             name, CommandKind::Action,
             [=](ScriptArguments& arguments) -> ParsedCommand {
                 Optional window = arguments.takeWindowSuffix();
-                Optional spec = arguments.takeText();
-                if (!spec)
+                Optional which = arguments.takeText();
+                if (!which)
                     return ParsedCommand::invalid("name the " + std::string(whatToName));
                 return onControl(
-                    window, *spec,
-                    [step, spec](SessionContext& context, const Target& t) {
-                        return step(context, t, *spec);
+                    window, *which,
+                    [step, which](SessionContext& context, const Target& t) {
+                        return step(context, t, *which);
                     },
                     anyState);
             },
@@ -197,9 +197,9 @@ void addControlActions(SessionCommands& commands) {
     };
 
     controlCommand("press", "control",
-                   [](SessionContext& context, const Target& t, const std::string& spec) {
+                   [](SessionContext& context, const Target& t, const std::string& which) {
                        return result(context.session().press(t.control->number(), t.window),
-                                     "could not press " + quote(spec));
+                                     "could not press " + quote(which));
                    });
 
     commands.add(
@@ -209,15 +209,15 @@ void addControlActions(SessionCommands& commands) {
             Optional text = arguments.takeText();
             if (!text)
                 return ParsedCommand::invalid("give the text to type");
-            Optional spec;
-            if (arguments.take("into") && !(spec = arguments.takeText()))
+            Optional which;
+            if (arguments.take("into") && !(which = arguments.takeText()))
                 return ParsedCommand::invalid("name the control to type into");
             return StepAction([=](SessionContext& context) {
                 Target t;
                 std::string name;
-                if (spec) {
-                    t = findControl(context, window, *spec);
-                    name = *spec;
+                if (which) {
+                    t = findControl(context, window, *which);
+                    name = *which;
                 } else {
                     t = findWindow(context, window);
                     if (t && !(t.control = t.window->control(t.window->focus())))
@@ -234,9 +234,9 @@ void addControlActions(SessionCommands& commands) {
         "type TEXT [into CONTROL] [in window TITLE]");
 
     controlCommand(
-        "focus", "control", [](SessionContext& context, const Target& t, const std::string& spec) {
+        "focus", "control", [](SessionContext& context, const Target& t, const std::string& which) {
             return result(context.session().focus(std::to_string(t.control->number()), t.window),
-                          quote(spec) + " cannot take the focus");
+                          quote(which) + " cannot take the focus");
         });
 
     commands.add(
@@ -271,8 +271,8 @@ void addControlActions(SessionCommands& commands) {
             name, CommandKind::Action,
             [keyCode](ScriptArguments& arguments) -> ParsedCommand {
                 Optional window = arguments.takeWindowSuffix();
-                Optional spec = arguments.takeText();
-                if (!spec)
+                Optional which = arguments.takeText();
+                if (!which)
                     return ParsedCommand::invalid("name the list");
                 std::optional<int> row;
                 if (!arguments.take("row") || !(row = arguments.takeNumber()) || *row < 1)
@@ -280,14 +280,14 @@ void addControlActions(SessionCommands& commands) {
                 std::optional<int> column = 1;
                 if (arguments.take("column") && (!(column = arguments.takeNumber()) || *column < 0))
                     return ParsedCommand::invalid("give the column (column N)");
-                return onControl(window, *spec, [=](SessionContext& context, const Target& t) {
+                return onControl(window, *which, [=](SessionContext& context, const Target& t) {
                     std::size_t rows = t.control->rowCount();
                     if (static_cast<std::size_t>(*row) > rows)
-                        return StepResult::failed(quote(*spec) + " has " + std::to_string(rows) +
+                        return StepResult::failed(quote(*which) + " has " + std::to_string(rows) +
                                                   " rows");
                     return result(context.session().clickRow(std::to_string(t.control->number()),
                                                              *row, *column, keyCode, t.window),
-                                  "could not click " + quote(*spec));
+                                  "could not click " + quote(*which));
                 });
             },
             std::string(name) + " LIST row N [column N] [in window TITLE]");
@@ -301,10 +301,10 @@ void addControlActions(SessionCommands& commands) {
         [](ScriptArguments& arguments) -> ParsedCommand {
             Optional window = arguments.takeWindowSuffix();
             std::optional<ScriptToken> item = arguments.takeToken();
-            Optional spec;
-            if (!item || !arguments.take("from") || !(spec = arguments.takeText()))
+            Optional which;
+            if (!item || !arguments.take("from") || !(which = arguments.takeText()))
                 return ParsedCommand::invalid("say what to choose from which control");
-            return onControl(window, *spec, [=](SessionContext& context, const Target& t) {
+            return onControl(window, *which, [=](SessionContext& context, const Target& t) {
                 std::string list = std::to_string(t.control->number());
                 int index = ScriptArguments::number(*item).value_or(0);
                 auto rows = context.session().listCells(list, t.window);
@@ -315,10 +315,10 @@ void addControlActions(SessionCommands& commands) {
                             index = static_cast<int>(i) + 1;
                 }
                 if (index < 1 || static_cast<std::size_t>(index) > rows.size())
-                    return StepResult::failed(quote(*spec) + " has no item " +
+                    return StepResult::failed(quote(*which) + " has no item " +
                                               ScriptArguments::spell(*item));
                 return result(context.session().chooseItem(list, index, t.window),
-                              "could not choose from " + quote(*spec));
+                              "could not choose from " + quote(*which));
             });
         },
         "choose ITEM from CONTROL [in window TITLE]");
@@ -326,9 +326,9 @@ void addControlActions(SessionCommands& commands) {
     // A tab is chosen even where the control on it is not usable.
     controlCommand(
         "tab", "tab",
-        [](SessionContext& context, const Target& t, const std::string& spec) {
+        [](SessionContext& context, const Target& t, const std::string& which) {
             if (t.control->kind() != ControlKind::Tab)
-                return StepResult::failed(quote(spec) + " is not a tab");
+                return StepResult::failed(quote(which) + " is not a tab");
             int sheet = t.control->parent();
             int position = 0;
             for (Control* c : t.window->controls()) {
@@ -338,7 +338,7 @@ void addControlActions(SessionCommands& commands) {
                     break;
             }
             return result(context.session().chooseTab(std::to_string(sheet), position, t.window),
-                          "could not choose the tab " + quote(spec));
+                          "could not choose the tab " + quote(which));
         },
         true);
 

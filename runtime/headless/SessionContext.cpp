@@ -38,19 +38,20 @@ Window* SessionContext::window(const std::optional<std::string>& title, std::str
     return named;
 }
 
-Control* SessionContext::control(Window& window, std::string_view spec, std::string& whyNot) const {
-    Control* found = session_.control(spec, &window);
+Control* SessionContext::control(Window& window, std::string_view which,
+                                 std::string& whyNot) const {
+    Control* found = session_.control(which, &window);
     if (!found)
-        whyNot = "no control " + ScriptArguments::quote(spec) + " in " + nameOf(window);
+        whyNot = "no control " + ScriptArguments::quote(which) + " in " + nameOf(window);
     return found;
 }
 
 std::string SessionContext::whyUnusable(const Window& window, const Control& control,
-                                        std::string_view spec) {
+                                        std::string_view which) {
     if (!window.isVisible(control.number()))
-        return ScriptArguments::quote(spec) + " is hidden";
+        return ScriptArguments::quote(which) + " is hidden";
     if (!window.isEnabled(control.number()))
-        return ScriptArguments::quote(spec) + " is disabled";
+        return ScriptArguments::quote(which) + " is disabled";
     return {};
 }
 

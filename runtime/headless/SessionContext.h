@@ -56,11 +56,11 @@ public:
     Window* window(const std::optional<std::string>& title, std::string& whyNot) const;
     // The control a step names in the window (number, name, text or prompt). Null with
     // `whyNot` set when the window has none.
-    Control* control(Window& window, std::string_view spec, std::string& whyNot) const;
+    Control* control(Window& window, std::string_view which, std::string& whyNot) const;
     // Why a user could not use the control ("\"&Delete\" is disabled"); empty when
     // they could.
     static std::string whyUnusable(const Window& window, const Control& control,
-                                   std::string_view spec);
+                                   std::string_view which);
     // How transcripts and messages name a window: its title in quotes, or its
     // definition name when it has no title.
     static std::string nameOf(const Window& window);

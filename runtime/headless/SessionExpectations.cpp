@@ -249,16 +249,16 @@ struct ControlExpectation {
     std::vector<std::string> cells;
 };
 
-StepResult check(SessionContext& context, const Optional& windowTitle, const std::string& spec,
+StepResult check(SessionContext& context, const Optional& windowTitle, const std::string& which,
                  const ControlExpectation& e) {
     std::string whyNot;
     Window* window = context.window(windowTitle, whyNot);
-    Control* control = window ? context.control(*window, spec, whyNot) : nullptr;
+    Control* control = window ? context.control(*window, which, whyNot) : nullptr;
     if (!control)
         return StepResult::failed(whyNot);
     HeadlessSession& session = context.session();
     std::string number = std::to_string(control->number());
-    std::string name = quote(spec);
+    std::string name = quote(which);
     using Kind = ControlExpectation::Kind;
     switch (e.kind) {
     case Kind::Shows: {
@@ -322,8 +322,8 @@ void addControlExpectations(SessionCommands& commands) {
         "expect", CommandKind::Check,
         [](ScriptArguments& arguments) -> ParsedCommand {
             Optional window = arguments.takeWindowSuffix();
-            Optional spec = arguments.takeText();
-            if (!spec)
+            Optional which = arguments.takeText();
+            if (!which)
                 return ParsedCommand::invalid("say what to expect");
             ControlExpectation e;
             using Kind = ControlExpectation::Kind;
@@ -373,11 +373,11 @@ void addControlExpectations(SessionCommands& commands) {
                 }
                 if (e.states.empty())
                     return ParsedCommand::invalid(
-                        "say what to expect of " + quote(*spec) +
+                        "say what to expect of " + quote(*which) +
                         ": shows, rows, row, selected, or states such as enabled or checked");
             }
             return StepAction(
-                [=](SessionContext& context) { return check(context, window, *spec, e); });
+                [=](SessionContext& context) { return check(context, window, *which, e); });
         },
         "expect CONTROL shows TEXT | STATE... | rows N | row N [column N] CELL... | "
         "selected N [in window TITLE]");

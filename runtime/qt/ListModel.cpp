@@ -104,7 +104,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return {};
     int column = index.column() + 1;
     const ListFormat* format = control_->format();
-    const ListColumn* spec =
+    const ListColumn* columnFormat =
         format && column <= format->columnCount() ? &format->column(column) : nullptr;
     switch (role) {
     case Qt::DisplayRole: {
@@ -113,7 +113,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return at < row.size() ? QString::fromStdString(row[at].text) : QString();
     }
     case Qt::DecorationRole: {
-        if (!spec || !spec->icon)
+        if (!columnFormat || !columnFormat->icon)
             return {};
         const auto& row = cells(index.row());
         std::size_t at = static_cast<std::size_t>(index.column());
@@ -123,8 +123,8 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return icon == icons_.end() ? QVariant() : QVariant(icon->second);
     }
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(spec ? alignmentOf(spec->justification)
-                                        : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        return QVariant::fromValue(columnFormat ? alignmentOf(columnFormat->justification)
+                                                : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     case Qt::ForegroundRole: {
         int colour = control_->columnTextColour(column);
         if (colour < 0)
@@ -132,11 +132,13 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return QColor((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
     }
     case IndentRole:
-        return spec ? units_.x(spec->indent) : 0;
+        return columnFormat ? units_.x(columnFormat->indent) : 0;
     case SelectedRole:
         return control_->selectedRow() == index.row() + 1;
     case LinesRole:
-        return spec ? (spec->rightBorder ? 1 : 0) | (spec->underline ? 2 : 0) : 0;
+        return columnFormat
+                   ? (columnFormat->rightBorder ? 1 : 0) | (columnFormat->underline ? 2 : 0)
+                   : 0;
     default:
         return {};
     }
