@@ -1,28 +1,12 @@
 #include "runtime/qt/GroupHeader.h"
 
 #include "runtime/ListFormat.h"
+#include "runtime/qt/ListModel.h"
 
 #include <QPainter>
 #include <QStyleOptionHeader>
 
 namespace host::qt {
-
-namespace {
-
-Qt::Alignment alignmentOf(Justification justification) {
-    switch (justification) {
-    case Justification::Left:
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    case Justification::Center:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    case Justification::Right:
-    case Justification::Decimal:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
-}
-
-} // namespace
 
 GroupHeader::GroupHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     setSectionsClickable(false);

@@ -6,8 +6,6 @@
 
 namespace host::qt {
 
-namespace {
-
 Qt::Alignment alignmentOf(Justification justification) {
     switch (justification) {
     case Justification::Left:
@@ -20,8 +18,6 @@ Qt::Alignment alignmentOf(Justification justification) {
     }
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
-
-} // namespace
 
 ListModel::ListModel(const Control& control, Units units, QObject* parent)
     : QAbstractTableModel(parent), control_(&control), units_(units) {

@@ -15,6 +15,9 @@ class Control;
 
 namespace host::qt {
 
+// How a list cell or header of this justification is aligned on the screen.
+Qt::Alignment alignmentOf(Justification justification);
+
 // A list box's rows for Qt's views: a table over the control's queue (or its fixed
 // choices) and parsed format. Nothing is copied: a cell is formatted through its
 // column's picture when the view paints it, so only the visible rows cost anything and
