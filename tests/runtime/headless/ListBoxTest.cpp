@@ -5,6 +5,7 @@
 #include "runtime/Window.h"
 #include "runtime/WindowDefinitionParser.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "tests/support/EventText.h"
 #include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>
@@ -24,19 +25,10 @@ using host::headless::HeadlessSession;
 
 using testsupport::define;
 
-std::string describe(const Window& w) {
-    std::string text(host::eventName(w.currentEvent()));
-    if (w.eventControl() != 0)
-        text += " " + std::to_string(w.eventControl());
-    if (w.event().keyCode != 0)
-        text += " " + host::KeyCode::name(w.event().keyCode);
-    return text;
-}
-
 void runWindow(Window& window, std::vector<std::string>& log) {
     window.open();
     while (window.nextEvent()) {
-        log.push_back(describe(window));
+        log.push_back(testsupport::describeEvent(window, true));
         window.endCycle(CycleEnd::DefaultAction);
     }
 }

@@ -8,6 +8,7 @@
 #include "runtime/WindowResources.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
+#include "tests/support/EventText.h"
 #include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>
@@ -26,20 +27,13 @@ using host::headless::HeadlessSession;
 
 using testsupport::define;
 
-std::string describe(const Window& w) {
-    std::string text(host::eventName(w.currentEvent()));
-    if (w.eventControl() != 0)
-        text += " " + std::to_string(w.eventControl());
-    return text;
-}
-
 // Runs a window's loop on the current logical thread, logging every event; `handle`
 // may end the cycle itself (returning true) or leave it to the default.
 using Handler = std::function<bool(Window&)>;
 void runWindow(Window& window, std::vector<std::string>& log, Handler handle = {}) {
     window.open();
     while (window.nextEvent()) {
-        log.push_back(describe(window));
+        log.push_back(testsupport::describeEvent(window));
         if (handle && handle(window))
             continue;
         window.endCycle(CycleEnd::DefaultAction);
