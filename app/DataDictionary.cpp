@@ -4,8 +4,8 @@
 #include "app/InvDetFileAccess.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RecordFileDriver.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/files/RecordFileDriver.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/Record.h"
+#include "runtime/base/Record.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/FileDefinition.h"
+#include "runtime/files/FileDefinition.h"
 
 namespace app::files {
 

@@ -1,7 +1,7 @@
 #include "app/FrameProcedures.h"
 
-#include "runtime/Desktop.h"
-#include "runtime/Value.h"
+#include "runtime/base/Value.h"
+#include "runtime/ui/Desktop.h"
 
 #include <map>
 #include <string>

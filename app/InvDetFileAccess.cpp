@@ -1,8 +1,8 @@
 #include "app/InvDetFileAccess.h"
 
 #include "app/DataDictionary.h"
-#include "runtime/MessageBox.h"
-#include "runtime/Record.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/base/Record.h"
 
 #include <cstdint>
 

@@ -2,9 +2,9 @@
 
 #include "app/Globals.h"
 #include "app/MainFrame.h"
-#include "runtime/MessageBox.h"
-#include "runtime/Window.h"
-#include "runtime/WindowResources.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowResources.h"
 
 namespace app {
 

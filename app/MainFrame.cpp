@@ -4,10 +4,10 @@
 #include "app/Globals.h"
 #include "framework/data/ErrorReporter.h"
 #include "framework/window/ToolbarButton.h"
-#include "runtime/Clock.h"
-#include "runtime/Desktop.h"
-#include "runtime/Picture.h"
-#include "runtime/Window.h"
+#include "runtime/base/Clock.h"
+#include "runtime/pictures/Picture.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/Window.h"
 
 #include <algorithm>
 

@@ -6,9 +6,10 @@
 #include "framework/data/ErrorReporter.h"
 #include "framework/data/FileRegistry.h"
 #include "framework/window/IniStore.h"
-#include "runtime/RuntimeErrors.h"
-#include "runtime/WindowResources.h"
-#include "runtime/sqlite/SqliteDriver.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/RecordFileDriver.h"
+#include "runtime/ui/WindowResources.h"
 
 #include <memory>
 
@@ -23,7 +24,8 @@ constexpr const char* editWindows[] = {"$MULTIWINDOW", "$TXTWINDOW"};
 
 struct State {
     ProgramFolder folder;
-    std::unique_ptr<host::sqlite::SqliteDriver> driver;
+    Program::DriverMaker makeDriver;
+    std::unique_ptr<host::RecordFileDriver> driver;
     std::vector<std::string> steps;
     std::vector<std::string> loadedEditWindows;
 };
@@ -49,7 +51,9 @@ void applicationGlobals(Phase phase) {
         return;
     host::clearError();
     State& s = state();
-    s.driver = std::make_unique<host::sqlite::SqliteDriver>();
+    s.driver = s.makeDriver ? s.makeDriver() : nullptr;
+    if (!s.driver)
+        host::halt(1, "The program was started without a record-file driver.");
     // A folder that cannot be opened leaves the files to fail on their first use, where
     // the error reporter tells the user.
     s.driver->openFolder(s.folder.dataFolder());
@@ -100,6 +104,10 @@ struct Storage {
 };
 
 } // namespace
+
+void Program::useDriver(DriverMaker maker) {
+    state().makeDriver = std::move(maker);
+}
 
 host::ModuleTable Program::Modules() {
     return host::ModuleTable({{"class binding", classBinding},

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/ProgramFolder.h"
-#include "runtime/ModuleTable.h"
-#include "runtime/RuntimeVersion.h"
+#include "runtime/base/RuntimeVersion.h"
+#include "runtime/ui/ModuleTable.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,12 +15,16 @@ class RecordFileDriver;
 
 namespace app {
 
+// The program's title: its frame's, and the title of the message that ends it.
+inline constexpr const char* ProgramTitle = "Example EIP Application";
+
 // The program: what exists before the first window opens, in which order it comes into
 // being, and how it goes away again.
 //
 // run is the program's entry. It runs as the first logical thread of the host runtime
 // (on the desktop, or in a headless session) and reads no command line and no
 // environment variables; `folder` says where the settings file and the data folder are.
+// The record-file driver is the one the executable chose with `useDriver`.
 //  1. The runtime's modules start, in order: class binding (the ten data objects),
 //     application globals (the five record buffers cleared, the files bound to the
 //     record-file driver on the data folder, the shared objects made, the request
@@ -39,6 +45,11 @@ namespace app {
 // halt); the shut-down steps are then not run.
 class Program {
 public:
+    // Makes the record-file driver the program keeps its data files with. The executable
+    // chooses it (the program itself knows only the driver interface) before `run`.
+    using DriverMaker = std::function<std::unique_ptr<host::RecordFileDriver>()>;
+    static void useDriver(DriverMaker maker);
+
     // `builtFor` is the runtime version the program was compiled against (the caller's
     // own copy of the number).
     static void run(const ProgramFolder& folder, int builtFor = host::runtimeInterfaceVersion);

@@ -1,8 +1,8 @@
 // Cost of testing one record against a filter text, as a view does for every record
 // that SQL could not decide alone, beside the same test written by hand in C++.
 
-#include "runtime/Expression.h"
-#include "runtime/Record.h"
+#include "runtime/base/Record.h"
+#include "runtime/expressions/Expression.h"
 #include "runtime/sqlite/FilterTranslator.h"
 
 #include <benchmark/benchmark.h>

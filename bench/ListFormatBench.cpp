@@ -1,8 +1,8 @@
 // Filling one 40-row page of the invoice lines list from a queue of 100,000 lines and
 // formatting every cell through the column pictures, beside a plain loop that copies the
 // same fields of the same rows into strings without pictures.
-#include "runtime/ListFormat.h"
-#include "runtime/Queue.h"
+#include "runtime/base/Queue.h"
+#include "runtime/ui/ListFormat.h"
 
 #include <benchmark/benchmark.h>
 

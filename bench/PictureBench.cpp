@@ -1,9 +1,9 @@
 // Picture formatting and exact decimal arithmetic, each beside a naive baseline measured
 // in the same run: snprintf of a double with "%.2f" for the money picture, snprintf of the
 // calendar parts for the long date, and plain double arithmetic for the decimals.
-#include "runtime/Clock.h"
-#include "runtime/Decimal.h"
-#include "runtime/Picture.h"
+#include "runtime/base/Clock.h"
+#include "runtime/base/Decimal.h"
+#include "runtime/pictures/Picture.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,13 +3,13 @@
 // 100,000 rows of the same, already formatted texts (a QTableWidget of a million rows
 // would need gigabytes of items before it painted anything). The list formats only the
 // rows it shows, so its times do not grow with the queue.
-#include "runtime/Desktop.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinitionParser.h"
 #include "runtime/qt/FontResolver.h"
 #include "runtime/qt/ListModel.h"
 #include "runtime/qt/ListView.h"
 #include "runtime/qt/SampleQueue.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 
 #include <QApplication>
 #include <QHeaderView>

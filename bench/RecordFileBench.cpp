@@ -7,11 +7,11 @@
 //
 // The customer file is generated once (through the driver, in one transaction frame)
 // into a folder under the system's temporary directory and reused by later runs.
-#include "runtime/FileDefinition.h"
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RecordView.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/Record.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/FileDefinition.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/files/RecordView.h"
 #include "runtime/sqlite/SqliteDriver.h"
 
 #include "bench/support/RatioReporter.h"

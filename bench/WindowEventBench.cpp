@@ -1,10 +1,10 @@
 // Events per second through a window's event loop, beside a plain loop that handles the
 // same events from a double-ended queue, and the cost of a round trip between the
 // scheduler and a logical thread (one event per wake-up).
-#include "runtime/Desktop.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinitionParser.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 // evaluator must survive every accepted text, and whatever the SQL translation pushes
 // down must agree with the evaluator over a small table stored as the driver stores it.
 
-#include "runtime/Expression.h"
-#include "runtime/Record.h"
+#include "runtime/base/Record.h"
+#include "runtime/expressions/Expression.h"
 #include "runtime/sqlite/FilterTranslator.h"
 
 #include <sqlite3.h>

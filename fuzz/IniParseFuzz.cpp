@@ -1,8 +1,8 @@
 // Parses arbitrary bytes as an INI file and writes one entry into it. Checks that the
 // text comes back exactly, that the written entry reads back, and that no other entry's
 // value changed.
-#include "runtime/IniFile.h"
-#include "runtime/Value.h"
+#include "runtime/base/Value.h"
+#include "runtime/settings/IniFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Feeds arbitrary text to the list format parser. A format that reads must write itself
 // back in a spelling that reads to the same columns, and must format, render and hit-test
 // rows of a queue built for it without fault.
-#include "runtime/ListFormat.h"
-#include "runtime/Queue.h"
+#include "runtime/base/Queue.h"
+#include "runtime/ui/ListFormat.h"
 
 #include <cstdint>
 #include <string>

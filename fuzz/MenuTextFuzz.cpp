@@ -1,6 +1,6 @@
 // Feeds arbitrary text to the popup menu parser. Any text gives a menu whose text reads
 // back to the same entries, and whose choice numbers walk the items in menu order.
-#include "runtime/MenuText.h"
+#include "runtime/ui/MenuText.h"
 
 #include <cstdint>
 #include <string_view>

@@ -2,7 +2,7 @@
 // context texts taken from the same bytes. A table that ends early or lies about its
 // count must load only whole entries and never read outside the bytes given.
 #include "framework/data/ErrorReporter.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/RuntimeErrors.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 // line break, then the text. Checks that nothing crashes, that no formatted text is wider
 // than its picture, and that what de-format accepts shows without overflow and reads back
 // to the same value (or, where the picture drops detail, to the same text).
-#include "runtime/Picture.h"
+#include "runtime/pictures/Picture.h"
 
 #include <cstdint>
 #include <cstring>

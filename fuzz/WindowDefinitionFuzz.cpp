@@ -1,6 +1,6 @@
 // Window-definition texts of any content are read without crashing; a text that reads
 // gives windows whose controls all have distinct numbers and existing containers.
-#include "runtime/WindowDefinitionParser.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -14,11 +14,12 @@
 #include "app/Program.h"
 #include "app/ProgramFolder.h"
 #include "app/scenarios/TestProcedure.h"
-#include "runtime/Desktop.h"
-#include "runtime/MessageBox.h"
-#include "runtime/UserInput.h"
-#include "runtime/Window.h"
+#include "runtime/base/MessageBox.h"
 #include "runtime/qt/QtDisplay.h"
+#include "runtime/sqlite/SqliteDriver.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/UserInput.h"
+#include "runtime/ui/Window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,6 +31,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -118,6 +120,7 @@ int main(int argc, char** argv) {
     });
     if (children > 0)
         app::FrameProcedures::assign("?BrowseCustomers", app::TestProcedure::Run);
+    app::Program::useDriver([] { return std::make_unique<host::sqlite::SqliteDriver>(); });
     desktop.startThread([folder] { app::Program::run(folder); });
     display.requestRun();
 

@@ -5,14 +5,19 @@
 #include "app/Program.h"
 #include "app/ProgramFolder.h"
 #include "runtime/qt/QtProgram.h"
+#include "runtime/sqlite/SqliteDriver.h"
 
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 int main() {
+    // The shop's data live in the embedded SQLite data base of the data folder.
+    app::Program::useDriver([] { return std::make_unique<host::sqlite::SqliteDriver>(); });
     app::ProgramFolder folder = app::ProgramFolder::choose();
     // Relative names the program uses (item pictures) are found in its folder.
     std::error_code ignored;
     std::filesystem::current_path(folder.folder(), ignored);
-    return host::qt::QtProgram::run([folder] { app::Program::run(folder); });
+    return host::qt::QtProgram::run("invoicing", app::ProgramTitle,
+                                    [folder] { app::Program::run(folder); });
 }

@@ -9,15 +9,18 @@
 // run goes. Exit code: 0 when every step went as the script says (and the transcript is
 // the expected one), 1 when a step failed or the transcript differs, 2 when the script
 // or the transcript cannot be read or the arguments are wrong.
+#include "app/Program.h"
 #include "app/ProgramFolder.h"
 #include "app/scenarios/ScenarioCommands.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/SessionRunner.h"
+#include "runtime/sqlite/SqliteDriver.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -107,6 +110,7 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    app::Program::useDriver([] { return std::make_unique<host::sqlite::SqliteDriver>(); });
     std::optional<Options> options = parseArguments(argc, argv);
     if (!options) {
         std::cerr << "usage: scenario-runner [--data FOLDER] [--expect TRANSCRIPT] SCRIPT\n";

@@ -1,11 +1,11 @@
 #include "app/scenarios/RecordDump.h"
 
 #include "app/FileDeclarations.h"
-#include "runtime/Clock.h"
-#include "runtime/OpenMode.h"
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/Clock.h"
+#include "runtime/base/Record.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/OpenMode.h"
+#include "runtime/files/RecordFile.h"
 #include "runtime/sqlite/SqliteDriver.h"
 
 #include <cstdio>

@@ -4,9 +4,9 @@
 #include "app/Program.h"
 #include "app/scenarios/RecordDump.h"
 #include "app/scenarios/TestProcedure.h"
-#include "runtime/Window.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/SessionRunner.h"
+#include "runtime/ui/Window.h"
 
 #include <memory>
 #include <optional>

@@ -4,10 +4,10 @@
 #include "framework/data/ErrorReporter.h"
 #include "framework/window/ResponseKind.h"
 #include "framework/window/ToolbarButton.h"
-#include "runtime/CurrentThread.h"
-#include "runtime/MessageBox.h"
-#include "runtime/Window.h"
-#include "runtime/WindowResources.h"
+#include "runtime/base/CurrentThread.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowResources.h"
 
 #include <string>
 

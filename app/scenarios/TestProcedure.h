@@ -2,7 +2,7 @@
 
 #include "framework/window/ToolbarRouter.h"
 #include "framework/window/WindowController.h"
-#include "runtime/TypedRef.h"
+#include "runtime/base/TypedRef.h"
 
 namespace host {
 class Window;

@@ -1,10 +1,10 @@
 #include "framework/data/ErrorReporter.h"
 
 #include "framework/data/BuiltInMessages.h"
-#include "runtime/CurrentThread.h"
-#include "runtime/MessageBox.h"
-#include "runtime/RuntimeErrors.h"
-#include "runtime/Value.h"
+#include "runtime/base/CurrentThread.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/base/Value.h"
 
 #include <cctype>
 

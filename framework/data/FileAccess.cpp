@@ -2,11 +2,11 @@
 
 #include "framework/data/ErrorReporter.h"
 #include "framework/data/FileRegistry.h"
-#include "runtime/CurrentThread.h"
-#include "runtime/OpenMode.h"
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/CurrentThread.h"
+#include "runtime/base/Record.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/OpenMode.h"
+#include "runtime/files/RecordFile.h"
 
 #include <string>
 

@@ -5,7 +5,7 @@
 #include "framework/data/SavedFileState.h"
 #include "framework/data/Severity.h"
 #include "framework/data/ThreadFileInfo.h"
-#include "runtime/TypedRef.h"
+#include "runtime/base/TypedRef.h"
 
 #include <cstdint>
 #include <map>

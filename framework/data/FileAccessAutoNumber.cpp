@@ -1,9 +1,9 @@
 #include "framework/data/FileAccess.h"
 #include "framework/data/KeyBounds.h"
 #include "framework/data/RelationLink.h"
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/Record.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/RecordFile.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 #include "framework/data/ErrorReporter.h"
 #include "framework/data/FileAccess.h"
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/Record.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/RecordFile.h"
 
 namespace framework {
 

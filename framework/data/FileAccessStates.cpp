@@ -1,7 +1,7 @@
 #include "framework/data/FileAccess.h"
 
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
+#include "runtime/base/Record.h"
+#include "runtime/files/RecordFile.h"
 
 #include <algorithm>
 

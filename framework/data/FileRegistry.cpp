@@ -2,7 +2,7 @@
 
 #include "framework/data/ErrorReporter.h"
 #include "framework/data/FileAccess.h"
-#include "runtime/CurrentThread.h"
+#include "runtime/base/CurrentThread.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "framework/data/KeyBounds.h"
 
-#include "runtime/Decimal.h"
-#include "runtime/Unaligned.h"
+#include "runtime/base/Decimal.h"
+#include "runtime/base/Unaligned.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/TypedRef.h"
+#include "runtime/base/TypedRef.h"
 
 #include <cstdint>
 #include <string>

@@ -1,9 +1,9 @@
 #include "framework/data/RelationLink.h"
 
 #include "framework/data/FileAccess.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RecordFileDriver.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/files/RecordFileDriver.h"
 
 #include <algorithm>
 

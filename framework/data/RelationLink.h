@@ -2,7 +2,7 @@
 
 #include "framework/data/Relation.h"
 #include "framework/data/Severity.h"
-#include "runtime/TypedRef.h"
+#include "runtime/base/TypedRef.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,9 +1,9 @@
 #include "framework/data/FileAccess.h"
 #include "framework/data/KeyBounds.h"
 #include "framework/data/RelationLink.h"
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RecordFileDriver.h"
+#include "runtime/base/Record.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/files/RecordFileDriver.h"
 
 #include <functional>
 #include <string>

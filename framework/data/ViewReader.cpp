@@ -3,10 +3,10 @@
 #include "framework/data/FileAccess.h"
 #include "framework/data/FileRegistry.h"
 #include "framework/data/RelationLink.h"
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RecordView.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/Record.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/files/RecordView.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "framework/data/Severity.h"
-#include "runtime/TypedRef.h"
+#include "runtime/base/TypedRef.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "framework/window/FilePicker.h"
 
-#include "runtime/Desktop.h"
-#include "runtime/DialogRequest.h"
-#include "runtime/Value.h"
+#include "runtime/base/Value.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/DialogRequest.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,7 +1,7 @@
 #include "framework/window/IniStore.h"
 
-#include "runtime/Value.h"
-#include "runtime/Window.h"
+#include "runtime/base/Value.h"
+#include "runtime/ui/Window.h"
 
 namespace framework {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "runtime/IniFile.h"
-#include "runtime/Queue.h"
-#include "runtime/TypedRef.h"
+#include "runtime/base/Queue.h"
+#include "runtime/base/TypedRef.h"
+#include "runtime/settings/IniFile.h"
 
 #include <memory>
 #include <string>

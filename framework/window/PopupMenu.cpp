@@ -1,11 +1,11 @@
 #include "framework/window/PopupMenu.h"
 
 #include "framework/window/TextTranslator.h"
-#include "runtime/Control.h"
-#include "runtime/CurrentThread.h"
-#include "runtime/Desktop.h"
-#include "runtime/MenuText.h"
-#include "runtime/Window.h"
+#include "runtime/base/CurrentThread.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/MenuText.h"
+#include "runtime/ui/Window.h"
 
 #include <algorithm>
 #include <cctype>

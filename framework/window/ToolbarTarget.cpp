@@ -4,8 +4,8 @@
 #include "framework/window/ToolbarButton.h"
 #include "framework/window/ToolbarRouter.h"
 #include "framework/window/WindowController.h"
-#include "runtime/KeyCode.h"
-#include "runtime/Window.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/Window.h"
 
 #include <array>
 #include <utility>

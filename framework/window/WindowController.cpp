@@ -9,11 +9,11 @@
 #include "framework/window/ToolbarButton.h"
 #include "framework/window/ToolbarRouter.h"
 #include "framework/window/WindowResizer.h"
-#include "runtime/Desktop.h"
-#include "runtime/KeyCode.h"
-#include "runtime/MessageBox.h"
-#include "runtime/Record.h"
-#include "runtime/Window.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/base/Record.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/Window.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include "framework/data/Severity.h"
 #include "framework/window/RequestKind.h"
 #include "framework/window/ResponseKind.h"
-#include "runtime/Event.h"
+#include "runtime/ui/Event.h"
 
 #include <cstdint>
 #include <memory>

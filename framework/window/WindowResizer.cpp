@@ -1,8 +1,8 @@
 #include "framework/window/WindowResizer.h"
 
-#include "runtime/Control.h"
-#include "runtime/Decimal.h"
-#include "runtime/Window.h"
+#include "runtime/base/Decimal.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/Window.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/Property.h"
-#include "runtime/Rect.h"
+#include "runtime/ui/Property.h"
+#include "runtime/ui/Rect.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "runtime/headless/HeadlessDisplay.h"
 
-#include "runtime/MenuText.h"
-#include "runtime/Value.h"
+#include "runtime/base/Value.h"
+#include "runtime/ui/MenuText.h"
 
 namespace host::headless {
 

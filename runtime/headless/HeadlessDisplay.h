@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/DialogRequest.h"
-#include "runtime/Display.h"
+#include "runtime/ui/DialogRequest.h"
+#include "runtime/ui/Display.h"
 
 #include <deque>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "runtime/headless/HeadlessSession.h"
 
-#include "runtime/Clock.h"
+#include "runtime/base/Clock.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "runtime/Desktop.h"
-#include "runtime/KeyCode.h"
-#include "runtime/UserInput.h"
-#include "runtime/Window.h"
 #include "runtime/headless/HeadlessDisplay.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/UserInput.h"
+#include "runtime/ui/Window.h"
 
 #include <functional>
 #include <optional>

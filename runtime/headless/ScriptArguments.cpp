@@ -1,6 +1,6 @@
 #include "runtime/headless/ScriptArguments.h"
 
-#include "runtime/Value.h"
+#include "runtime/base/Value.h"
 
 #include <charconv>
 

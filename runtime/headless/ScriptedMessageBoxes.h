@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/MessageBox.h"
+#include "runtime/base/MessageBox.h"
 
 #include <deque>
 #include <stdexcept>

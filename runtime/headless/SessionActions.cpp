@@ -1,12 +1,12 @@
 // The standard actions of session scripts: what a user does with the program.
 
-#include "runtime/Clock.h"
-#include "runtime/KeyCode.h"
-#include "runtime/Value.h"
-#include "runtime/Window.h"
+#include "runtime/base/Clock.h"
+#include "runtime/base/Value.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/SessionCommands.h"
 #include "runtime/headless/SessionView.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/Window.h"
 
 #include <algorithm>
 #include <functional>

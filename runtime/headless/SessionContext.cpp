@@ -1,8 +1,8 @@
 #include "runtime/headless/SessionContext.h"
 
-#include "runtime/Window.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/ScriptArguments.h"
+#include "runtime/ui/Window.h"
 
 namespace host::headless {
 

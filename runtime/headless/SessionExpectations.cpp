@@ -1,11 +1,11 @@
 // The standard expectations of session scripts: what the user should see. A failed
 // expectation says what was seen instead.
 
-#include "runtime/Value.h"
-#include "runtime/Window.h"
+#include "runtime/base/Value.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/SessionCommands.h"
 #include "runtime/headless/SessionView.h"
+#include "runtime/ui/Window.h"
 
 namespace host::headless {
 

@@ -1,9 +1,9 @@
 #include "runtime/headless/SessionView.h"
 
-#include "runtime/Value.h"
-#include "runtime/Window.h"
+#include "runtime/base/Value.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/ScriptArguments.h"
+#include "runtime/ui/Window.h"
 
 #include <algorithm>
 #include <array>

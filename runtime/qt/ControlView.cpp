@@ -1,11 +1,6 @@
 #include "runtime/qt/ControlView.h"
 
-#include "runtime/Control.h"
-#include "runtime/KeyCode.h"
-#include "runtime/MenuText.h"
-#include "runtime/Picture.h"
-#include "runtime/UserInput.h"
-#include "runtime/Window.h"
+#include "runtime/pictures/Picture.h"
 #include "runtime/qt/ComboField.h"
 #include "runtime/qt/DropList.h"
 #include "runtime/qt/FontResolver.h"
@@ -16,6 +11,11 @@
 #include "runtime/qt/ShapeWidget.h"
 #include "runtime/qt/SpinBox.h"
 #include "runtime/qt/WindowView.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/MenuText.h"
+#include "runtime/ui/UserInput.h"
+#include "runtime/ui/Window.h"
 
 #include <QAction>
 #include <QCheckBox>

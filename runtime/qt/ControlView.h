@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/ControlKind.h"
+#include "runtime/ui/ControlKind.h"
 
 #include <QAction>
 #include <QMenu>

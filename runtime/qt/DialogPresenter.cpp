@@ -1,12 +1,12 @@
 #include "runtime/qt/DialogPresenter.h"
 
-#include "runtime/Desktop.h"
-#include "runtime/MenuText.h"
-#include "runtime/UserInput.h"
-#include "runtime/Window.h"
 #include "runtime/qt/ImageLibrary.h"
 #include "runtime/qt/QtDisplay.h"
 #include "runtime/qt/WindowView.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/MenuText.h"
+#include "runtime/ui/UserInput.h"
+#include "runtime/ui/Window.h"
 
 #include <QApplication>
 #include <QCursor>

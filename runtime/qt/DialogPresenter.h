@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/DialogRequest.h"
+#include "runtime/ui/DialogRequest.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/Font.h"
+#include "runtime/ui/Font.h"
 
 #include <QFont>
 #include <QString>

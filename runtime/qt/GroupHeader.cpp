@@ -1,7 +1,7 @@
 #include "runtime/qt/GroupHeader.h"
 
-#include "runtime/ListFormat.h"
 #include "runtime/qt/ListModel.h"
+#include "runtime/ui/ListFormat.h"
 
 #include <QPainter>
 #include <QStyleOptionHeader>

@@ -1,6 +1,6 @@
 #include "runtime/qt/KeyTranslator.h"
 
-#include "runtime/KeyCode.h"
+#include "runtime/ui/KeyCode.h"
 
 #include <QString>
 

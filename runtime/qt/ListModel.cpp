@@ -1,6 +1,6 @@
 #include "runtime/qt/ListModel.h"
 
-#include "runtime/Control.h"
+#include "runtime/ui/Control.h"
 
 #include <QColor>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/ListFormat.h"
 #include "runtime/qt/Units.h"
+#include "runtime/ui/ListFormat.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

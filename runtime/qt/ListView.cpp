@@ -1,11 +1,11 @@
 #include "runtime/qt/ListView.h"
 
-#include "runtime/Control.h"
-#include "runtime/Event.h"
-#include "runtime/KeyCode.h"
 #include "runtime/qt/GroupHeader.h"
 #include "runtime/qt/ListCellPainter.h"
 #include "runtime/qt/ListModel.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/Event.h"
+#include "runtime/ui/KeyCode.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

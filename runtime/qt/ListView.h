@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/Event.h"
 #include "runtime/qt/Units.h"
+#include "runtime/ui/Event.h"
 
 #include <QTableView>
 

@@ -1,11 +1,11 @@
 #include "runtime/qt/QtDisplay.h"
 
-#include "runtime/Clock.h"
-#include "runtime/Desktop.h"
-#include "runtime/UserInput.h"
-#include "runtime/Window.h"
+#include "runtime/base/Clock.h"
 #include "runtime/qt/DialogPresenter.h"
 #include "runtime/qt/WindowView.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/UserInput.h"
+#include "runtime/ui/Window.h"
 
 #include <QApplication>
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/Display.h"
+#include "runtime/ui/Display.h"
 
 #include <QImage>
 #include <QObject>

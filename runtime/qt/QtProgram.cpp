@@ -1,8 +1,8 @@
 #include "runtime/qt/QtProgram.h"
 
-#include "runtime/Desktop.h"
-#include "runtime/MessageBox.h"
+#include "runtime/base/MessageBox.h"
 #include "runtime/qt/QtDisplay.h"
+#include "runtime/ui/Desktop.h"
 
 #include <QApplication>
 
@@ -20,10 +20,14 @@ struct ProgramHalt {
 
 } // namespace
 
-int QtProgram::run(std::function<void()> mainProcedure) {
+int QtProgram::run(const std::string& name, const std::string& title,
+                   std::function<void()> mainProcedure) {
+    // Qt keeps argc and argv for the application's life.
+    static std::string programName;
+    programName = name;
     static int argc = 1;
-    static char name[] = "invoicing";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = {programName.data(), nullptr};
+    argv[0] = programName.data();
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -32,10 +36,9 @@ int QtProgram::run(std::function<void()> mainProcedure) {
     QtDisplay display(desktop);
     int exitCode = 0;
 
-    setHaltHandler([&desktop](int code, std::string_view text) {
+    setHaltHandler([&desktop, title](int code, std::string_view text) {
         if (!text.empty())
-            desktop.messageBox({"Example EIP Application", std::string(text), MessageIcon::Hand,
-                                ButtonOk, ButtonOk});
+            desktop.messageBox({title, std::string(text), MessageIcon::Hand, ButtonOk, ButtonOk});
         throw ProgramHalt{code};
     });
     QObject::connect(&display, &QtDisplay::threadsEnded, &application,

@@ -1,8 +1,8 @@
 #include "runtime/qt/SampleQueue.h"
 
-#include "runtime/Clock.h"
-#include "runtime/Picture.h"
-#include "runtime/RecordLayout.h"
+#include "runtime/base/Clock.h"
+#include "runtime/base/RecordLayout.h"
+#include "runtime/pictures/Picture.h"
 
 #include <string>
 

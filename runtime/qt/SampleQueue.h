@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/ListFormat.h"
-#include "runtime/Queue.h"
+#include "runtime/base/Queue.h"
+#include "runtime/ui/ListFormat.h"
 
 #include <cstddef>
 #include <memory>

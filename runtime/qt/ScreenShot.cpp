@@ -1,7 +1,7 @@
 #include "runtime/qt/ScreenShot.h"
 
-#include "runtime/Desktop.h"
 #include "runtime/qt/QtDisplay.h"
+#include "runtime/ui/Desktop.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/Rect.h"
+#include "runtime/ui/Rect.h"
 
 #include <QFont>
 #include <QRect>

@@ -1,17 +1,17 @@
 #include "runtime/qt/WindowView.h"
 
-#include "runtime/Control.h"
-#include "runtime/Desktop.h"
-#include "runtime/KeyCode.h"
-#include "runtime/MenuText.h"
-#include "runtime/Picture.h"
-#include "runtime/Window.h"
+#include "runtime/pictures/Picture.h"
 #include "runtime/qt/ControlView.h"
 #include "runtime/qt/FontResolver.h"
 #include "runtime/qt/ImageLibrary.h"
 #include "runtime/qt/KeyTranslator.h"
 #include "runtime/qt/ListView.h"
 #include "runtime/qt/QtDisplay.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/MenuText.h"
+#include "runtime/ui/Window.h"
 
 #include <QApplication>
 #include <QCloseEvent>

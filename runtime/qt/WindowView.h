@@ -1,8 +1,8 @@
 #pragma once
 
-#include "runtime/Rect.h"
-#include "runtime/UserInput.h"
 #include "runtime/qt/Units.h"
+#include "runtime/ui/Rect.h"
+#include "runtime/ui/UserInput.h"
 
 #include <QFont>
 #include <QMainWindow>

@@ -1,6 +1,6 @@
 #include "runtime/sqlite/Database.h"
 
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/RuntimeErrors.h"
 
 #include <algorithm>
 #include <sqlite3.h>

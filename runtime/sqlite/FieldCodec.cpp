@@ -1,10 +1,10 @@
 #include "runtime/sqlite/FieldCodec.h"
 
-#include "runtime/FieldText.h"
-#include "runtime/PackedDecimal.h"
-#include "runtime/TypedRef.h"
-#include "runtime/Unaligned.h"
-#include "runtime/Value.h"
+#include "runtime/base/FieldText.h"
+#include "runtime/base/PackedDecimal.h"
+#include "runtime/base/TypedRef.h"
+#include "runtime/base/Unaligned.h"
+#include "runtime/base/Value.h"
 
 #include <algorithm>
 #include <cstring>

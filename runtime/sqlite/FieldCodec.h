@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/FieldType.h"
+#include "runtime/base/FieldType.h"
 #include "runtime/sqlite/SqlValue.h"
 
 #include <cstddef>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "runtime/Expression.h"
-#include "runtime/FieldType.h"
-#include "runtime/TypedRef.h"
-#include "runtime/Value.h"
+#include "runtime/base/FieldType.h"
+#include "runtime/base/TypedRef.h"
+#include "runtime/base/Value.h"
+#include "runtime/expressions/Expression.h"
 
 #include <functional>
 #include <optional>

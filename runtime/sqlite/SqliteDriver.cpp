@@ -1,6 +1,6 @@
 #include "runtime/sqlite/SqliteDriver.h"
 
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/RuntimeErrors.h"
 #include "runtime/sqlite/Database.h"
 #include "runtime/sqlite/SqliteRecordFile.h"
 #include "runtime/sqlite/SqliteRecordView.h"

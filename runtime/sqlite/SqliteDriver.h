@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/RecordFileDriver.h"
+#include "runtime/files/RecordFileDriver.h"
 
 #include <memory>
 

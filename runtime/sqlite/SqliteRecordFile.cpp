@@ -1,7 +1,7 @@
 #include "runtime/sqlite/SqliteRecordFile.h"
 
-#include "runtime/RuntimeErrors.h"
-#include "runtime/Value.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/base/Value.h"
 #include "runtime/sqlite/Database.h"
 #include "runtime/sqlite/FieldCodec.h"
 #include "runtime/sqlite/PositionText.h"

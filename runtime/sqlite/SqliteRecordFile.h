@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/RecordFile.h"
+#include "runtime/files/RecordFile.h"
 #include "runtime/sqlite/LockFile.h"
 #include "runtime/sqlite/SqlValue.h"
 #include "runtime/sqlite/Statement.h"

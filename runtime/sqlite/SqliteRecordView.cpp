@@ -1,6 +1,6 @@
 #include "runtime/sqlite/SqliteRecordView.h"
 
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/RuntimeErrors.h"
 #include "runtime/sqlite/Database.h"
 #include "runtime/sqlite/FieldCodec.h"
 #include "runtime/sqlite/PositionText.h"

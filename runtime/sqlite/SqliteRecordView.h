@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/RecordView.h"
+#include "runtime/files/RecordView.h"
 #include "runtime/sqlite/OrderTerm.h"
 #include "runtime/sqlite/SqlValue.h"
 #include "runtime/sqlite/Statement.h"

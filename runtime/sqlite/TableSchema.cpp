@@ -1,6 +1,6 @@
 #include "runtime/sqlite/TableSchema.h"
 
-#include "runtime/Value.h"
+#include "runtime/base/Value.h"
 #include "runtime/sqlite/Database.h"
 #include "runtime/sqlite/FieldCodec.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/FileDefinition.h"
+#include "runtime/files/FileDefinition.h"
 #include "runtime/sqlite/OrderTerm.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "runtime/sqlite/ViewFilter.h"
 
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/RuntimeErrors.h"
 
 namespace host::sqlite {
 

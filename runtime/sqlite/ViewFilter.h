@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/Expression.h"
+#include "runtime/expressions/Expression.h"
 #include "runtime/sqlite/FilterTranslator.h"
 #include "runtime/sqlite/SqlValue.h"
 

@@ -1,6 +1,6 @@
 #include "runtime/sqlite/ViewTexts.h"
 
-#include "runtime/Value.h"
+#include "runtime/base/Value.h"
 
 #include <cctype>
 

@@ -6,8 +6,8 @@
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
 #include "framework/data/ViewReader.h"
-#include "runtime/RecordView.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/RecordView.h"
 
 using namespace apptest;
 using framework::Severity;

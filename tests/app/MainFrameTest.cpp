@@ -1,9 +1,9 @@
 // The frame's date and time texts and its timer.
 #include "app/MainFrame.h"
-#include "runtime/Clock.h"
-#include "runtime/Window.h"
-#include "runtime/WindowResources.h"
+#include "runtime/base/Clock.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowResources.h"
 
 #include <gtest/gtest.h>
 

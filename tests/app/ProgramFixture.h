@@ -3,6 +3,7 @@
 #include "app/Program.h"
 #include "app/ProgramFolder.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/sqlite/SqliteDriver.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +23,7 @@ protected:
         folderPath = pattern;
         folder = app::ProgramFolder::at(folderPath);
         session = std::make_unique<host::headless::HeadlessSession>();
+        app::Program::useDriver([] { return std::make_unique<host::sqlite::SqliteDriver>(); });
     }
     void TearDown() override {
         session.reset();

@@ -9,10 +9,10 @@
 #include "app/Globals.h"
 #include "framework/data/ErrorReporter.h"
 #include "framework/data/FileRegistry.h"
-#include "runtime/IniFile.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/RecordFile.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
+#include "runtime/settings/IniFile.h"
 #include "runtime/sqlite/SqliteDriver.h"
 
 #include <vector>

@@ -3,8 +3,8 @@
 
 #include "app/scenarios/RecordDump.h"
 #include "app/scenarios/ScenarioCommands.h"
-#include "runtime/Clock.h"
-#include "runtime/Decimal.h"
+#include "runtime/base/Clock.h"
+#include "runtime/base/Decimal.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/SessionRunner.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "runtime/Event.h"
-#include "runtime/KeyCode.h"
-#include "runtime/Window.h"
+#include "runtime/ui/Event.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/Window.h"
 
 #include <string>
 

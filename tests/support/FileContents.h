@@ -1,10 +1,10 @@
 #pragma once
 
-#include "runtime/FileDefinition.h"
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RecordFileDriver.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/Record.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/FileDefinition.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/files/RecordFileDriver.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "runtime/FieldType.h"
-#include "runtime/RecordLayout.h"
+#include "runtime/base/FieldType.h"
+#include "runtime/base/RecordLayout.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/WindowDefinitionParser.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 
 #include <gtest/gtest.h>
 #include <memory>

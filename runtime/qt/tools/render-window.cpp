@@ -7,12 +7,12 @@
 // (default 12) so that their columns, groups and icons show. With --frame, the named
 // window of the same file is opened first as the application frame and WINDOW inside
 // it, as the user would see them. Exit code 0 when the image was written.
-#include "runtime/Control.h"
-#include "runtime/Desktop.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinitionParser.h"
 #include "runtime/qt/QtDisplay.h"
 #include "runtime/qt/SampleQueue.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 
 #include <QApplication>
 #include <QImage>

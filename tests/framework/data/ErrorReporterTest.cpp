@@ -1,7 +1,7 @@
 #include "framework/data/ErrorReporter.h"
 #include "framework/data/BuiltInMessages.h"
-#include "runtime/CurrentThread.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/CurrentThread.h"
+#include "runtime/base/RuntimeErrors.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "DataFixture.h"
 
 #include "framework/data/ViewReader.h"
-#include "runtime/RecordView.h"
+#include "runtime/files/RecordView.h"
 
 using namespace datatest;
 using framework::ActionCascade;

@@ -1,5 +1,5 @@
 #include "framework/window/IniStore.h"
-#include "runtime/IniFile.h"
+#include "runtime/settings/IniFile.h"
 
 #include <gtest/gtest.h>
 

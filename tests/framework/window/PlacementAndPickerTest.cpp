@@ -1,9 +1,9 @@
 #include "framework/window/FilePicker.h"
 #include "framework/window/IniStore.h"
-#include "runtime/IniFile.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinitionParser.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/settings/IniFile.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 #include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>

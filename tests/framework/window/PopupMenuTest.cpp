@@ -1,11 +1,11 @@
 #include "framework/window/PopupMenu.h"
 #include "framework/window/TextTranslator.h"
-#include "runtime/CurrentThread.h"
-#include "runtime/Desktop.h"
-#include "runtime/MenuText.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinitionParser.h"
+#include "runtime/base/CurrentThread.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/MenuText.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 #include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 
 #include "framework/window/ToolbarButton.h"
 #include "framework/window/ToolbarTarget.h"
-#include "runtime/Desktop.h"
-#include "runtime/Record.h"
+#include "runtime/base/Record.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/ui/Desktop.h"
 
 #include <gtest/gtest.h>
 

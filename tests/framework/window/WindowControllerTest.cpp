@@ -1,9 +1,9 @@
 #include "WindowTestSupport.h"
 
 #include "framework/window/TextTranslator.h"
-#include "runtime/Desktop.h"
-#include "runtime/KeyCode.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/KeyCode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "framework/window/WindowResizer.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinitionParser.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 #include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>

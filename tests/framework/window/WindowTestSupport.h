@@ -4,8 +4,8 @@
 #include "framework/window/FileDrop.h"
 #include "framework/window/ToolbarRouter.h"
 #include "framework/window/WindowController.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinitionParser.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 #include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>

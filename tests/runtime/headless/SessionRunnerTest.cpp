@@ -1,11 +1,11 @@
 #include "runtime/headless/SessionRunner.h"
-#include "runtime/Clock.h"
-#include "runtime/Desktop.h"
-#include "runtime/MessageBox.h"
-#include "runtime/Queue.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinitionParser.h"
+#include "runtime/base/Clock.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/base/Queue.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "runtime/CurrentThread.h"
-#include "runtime/Desktop.h"
-#include "runtime/KeyCode.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinitionParser.h"
+#include "runtime/base/CurrentThread.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 #include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>

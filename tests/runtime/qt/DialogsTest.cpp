@@ -2,7 +2,7 @@
 // answered back through the runtime.
 #include "QtTestSession.h"
 
-#include "runtime/MessageBox.h"
+#include "runtime/base/MessageBox.h"
 #include "runtime/qt/DialogPresenter.h"
 #include "runtime/qt/WindowView.h"
 

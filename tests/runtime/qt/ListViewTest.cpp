@@ -2,14 +2,14 @@
 // list over a million rows.
 #include "QtTestSession.h"
 
-#include "runtime/Control.h"
-#include "runtime/KeyCode.h"
-#include "runtime/Queue.h"
+#include "runtime/base/Queue.h"
 #include "runtime/qt/FontResolver.h"
 #include "runtime/qt/GroupHeader.h"
 #include "runtime/qt/ListModel.h"
 #include "runtime/qt/ListView.h"
 #include "runtime/qt/SampleQueue.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/KeyCode.h"
 
 #include <QApplication>
 #include <QScrollBar>

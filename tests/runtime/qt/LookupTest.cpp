@@ -1,11 +1,11 @@
 // Fonts, keys, units and images: the look-ups the display makes for the definitions.
 #include "QtTestSession.h"
 
-#include "runtime/KeyCode.h"
 #include "runtime/qt/FontResolver.h"
 #include "runtime/qt/ImageLibrary.h"
 #include "runtime/qt/KeyTranslator.h"
 #include "runtime/qt/Units.h"
+#include "runtime/ui/KeyCode.h"
 
 #include <QDir>
 #include <QFile>

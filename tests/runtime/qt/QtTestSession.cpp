@@ -1,9 +1,9 @@
 #include "QtTestSession.h"
 
-#include "runtime/WindowDefinitionParser.h"
 #include "runtime/qt/ControlView.h"
 #include "runtime/qt/DialogPresenter.h"
 #include "runtime/qt/WindowView.h"
+#include "runtime/ui/WindowDefinitionParser.h"
 
 #include <QApplication>
 

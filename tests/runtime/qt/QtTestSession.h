@@ -1,9 +1,9 @@
 #pragma once
 
-#include "runtime/Desktop.h"
-#include "runtime/Window.h"
-#include "runtime/WindowDefinition.h"
 #include "runtime/qt/QtDisplay.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinition.h"
 
 #include <QWidget>
 

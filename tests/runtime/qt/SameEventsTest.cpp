@@ -2,12 +2,12 @@
 // test drives the headless display with the same actions.
 #include "QtTestSession.h"
 
-#include "runtime/KeyCode.h"
-#include "runtime/MessageBox.h"
-#include "runtime/Queue.h"
-#include "runtime/RecordLayout.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/base/Queue.h"
+#include "runtime/base/RecordLayout.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/qt/WindowView.h"
+#include "runtime/ui/KeyCode.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

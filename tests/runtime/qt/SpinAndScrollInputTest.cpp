@@ -2,7 +2,7 @@
 // working a list's scroll bar.
 #include "QtTestSession.h"
 
-#include "runtime/Queue.h"
+#include "runtime/base/Queue.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/qt/SampleQueue.h"
 

@@ -2,12 +2,12 @@
 // thread blocking each other, geometry and sizing, column editors and the busy cursor.
 #include "QtTestSession.h"
 
-#include "runtime/Control.h"
-#include "runtime/Queue.h"
+#include "runtime/base/Queue.h"
 #include "runtime/qt/ControlView.h"
 #include "runtime/qt/ListView.h"
 #include "runtime/qt/SampleQueue.h"
 #include "runtime/qt/WindowView.h"
+#include "runtime/ui/Control.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "runtime/FileDefinition.h"
-#include "runtime/Record.h"
-#include "runtime/RecordFile.h"
-#include "runtime/RuntimeErrors.h"
+#include "runtime/base/Record.h"
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/files/FileDefinition.h"
+#include "runtime/files/RecordFile.h"
 #include "runtime/sqlite/SqliteDriver.h"
 #include "tests/support/ShopLayouts.h"
 #include "tests/support/TempFolder.h"

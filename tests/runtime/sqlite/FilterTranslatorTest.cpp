@@ -1,5 +1,5 @@
 #include "runtime/sqlite/FilterTranslator.h"
-#include "runtime/Record.h"
+#include "runtime/base/Record.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

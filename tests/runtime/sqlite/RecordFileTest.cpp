@@ -1,6 +1,6 @@
 #include "DriverFixture.h"
 
-#include "runtime/Decimal.h"
+#include "runtime/base/Decimal.h"
 #include "runtime/sqlite/Database.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "DriverFixture.h"
 
-#include "runtime/Decimal.h"
-#include "runtime/RecordView.h"
+#include "runtime/base/Decimal.h"
+#include "runtime/files/RecordView.h"
 
 #include <vector>
 

@@ -1,7 +1,0 @@
-#include "runtime/RecordFileDriver.h"
-
-namespace host {
-
-RecordFileDriver::~RecordFileDriver() = default;
-
-} // namespace host

@@ -1,7 +1,0 @@
-#include "runtime/RecordView.h"
-
-namespace host {
-
-RecordView::~RecordView() = default;
-
-} // namespace host

@@ -1,9 +1,0 @@
-#include "runtime/RuntimeVersion.h"
-
-namespace host {
-
-int runtimeVersion() {
-    return runtimeInterfaceVersion;
-}
-
-} // namespace host

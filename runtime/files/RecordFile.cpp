@@ -1,0 +1,22 @@
+#include "runtime/files/RecordFile.h"
+
+#include "runtime/base/RuntimeErrors.h"
+
+namespace host {
+
+RecordFile::RecordFile(FileDefinition definition, Record& buffer)
+    : definition_(std::move(definition)), buffer_(buffer) {}
+
+RecordFile::~RecordFile() = default;
+
+bool RecordFile::setNameOnDisk(std::string name) {
+    if (isOpen()) {
+        setError(errors::alreadyOpen);
+        return false;
+    }
+    definition_.setNameOnDisk(std::move(name));
+    clearError();
+    return true;
+}
+
+} // namespace host

@@ -1,0 +1,7 @@
+#include "runtime/files/RecordFileDriver.h"
+
+namespace host {
+
+RecordFileDriver::~RecordFileDriver() = default;
+
+} // namespace host

@@ -1,0 +1,7 @@
+#include "runtime/files/RecordView.h"
+
+namespace host {
+
+RecordView::~RecordView() = default;
+
+} // namespace host

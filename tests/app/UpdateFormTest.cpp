@@ -1,0 +1,581 @@
+// The window controller's form logic on the application's Customer file: a small update
+// form like the customer form, run through the headless desktop on a real data folder.
+#include "app/DataDictionary.h"
+#include "app/FileDeclarations.h"
+#include "framework/data/ErrorReporter.h"
+#include "framework/data/FileAccess.h"
+#include "framework/data/FileRegistry.h"
+#include "framework/data/RelationLink.h"
+#include "framework/window/ToolbarButton.h"
+#include "framework/window/ToolbarRouter.h"
+#include "framework/window/WindowController.h"
+#include "framework/window/WindowResizer.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/headless/HeadlessSession.h"
+#include "runtime/sqlite/SqliteDriver.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowDefinitionParser.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+using framework::RequestKind;
+using framework::ResponseKind;
+using framework::Severity;
+using framework::WindowController;
+using host::headless::HeadlessSession;
+
+namespace {
+
+const char* const customerForm = R"(
+window P43$QUICKWINDOW "Update the Customer File" at=0,0,300,150 resizable
+  prompt 1 "&Number:"
+  entry 2 use=CUS:NUMBER picture=@s4
+  prompt 3 "&Name:"
+  entry 4 use=CUS:NAME picture=@s30 required at=60,20,120,12
+  prompt 5 "&City:"
+  entry 6 use=CUS:CITY picture=@s15
+  button 7 "OK" default
+  button 8 "Cancel" cancel
+end)";
+
+host::Record& customer() {
+    return app::CustomerRecord;
+}
+std::string field(std::string_view label) {
+    return host::clip(customer().field(label).text());
+}
+
+class UpdateFormTest;
+
+// The update form: the customer form's set-up in the order every form follows.
+class EditCustomer : public WindowController {
+public:
+    using Configure = std::function<void(EditCustomer&)>;
+
+    EditCustomer(UpdateFormTest& test, std::uint8_t request, Configure configure)
+        : test_(test), request_(request), configure_(std::move(configure)) {}
+
+    Severity Setup() override;
+    Severity Teardown() override;
+    void Refresh(std::uint8_t force) override {
+        ++refreshes;
+        WindowController::Refresh(force);
+    }
+
+    std::unique_ptr<host::Window> window;
+    framework::WindowResizer resizer;
+    bool resizes = false;
+    int refreshes = 0;
+
+private:
+    UpdateFormTest& test_;
+    std::uint8_t request_;
+    Configure configure_;
+    bool opened_ = false;
+};
+
+class UpdateFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session = std::make_unique<HeadlessSession>();
+        char pattern[] = "/tmp/eip-forms-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        ASSERT_TRUE(driver.openFolder(folder));
+        errors.Setup();
+        registry.Setup();
+        seed({{1, "C1", "Adams", "Albany"},
+              {2, "C2", "Baker", "Boston"},
+              {3, "C3", "Clark", "Concord"}});
+        app::DataDictionary::setUp(driver, errors, registry);
+        history.clear();
+        definition = std::make_shared<const host::WindowDefinition>(
+            host::WindowDefinitionParser::parse(customerForm, "test").windows.at(0));
+    }
+    void TearDown() override {
+        session.reset(); // ends any thread still running before the data goes
+        app::DataDictionary::tearDown();
+        registry.Teardown();
+        errors.Teardown();
+        std::filesystem::remove_all(folder);
+    }
+
+    struct Row {
+        int id;
+        std::string number, name, city;
+    };
+    void seed(std::vector<Row> rows) {
+        host::Record record(app::files::customer().layout());
+        auto file = driver.makeFile(app::files::customer(), record);
+        ASSERT_TRUE(file->open() || (file->create() && file->open()));
+        for (const Row& row : rows) {
+            record.clear();
+            record.field("CUS:CUSTOMERID").assign(row.id);
+            record.field("CUS:NUMBER").assign(row.number);
+            record.field("CUS:NAME").assign(row.name);
+            record.field("CUS:CITY").assign(row.city);
+            ASSERT_TRUE(file->add());
+        }
+        file->close();
+    }
+    // The file's customers as "name/city", by name.
+    std::vector<std::string> customers() {
+        host::Record record(app::files::customer().layout());
+        auto file = driver.makeFile(app::files::customer(), record);
+        std::vector<std::string> out;
+        if (!file->open(host::openMode::readOnly | host::openMode::denyNone))
+            return out;
+        file->set(2);
+        while (file->next())
+            out.push_back(host::clip(record.field("CUS:NAME").text()) + "/" +
+                          host::clip(record.field("CUS:CITY").text()));
+        file->close();
+        return out;
+    }
+
+    // Runs the form on a logical thread the way a browse calls it: the customer to
+    // change or delete is read into the buffer first; for an insert a new record is
+    // primed (with its auto-number placeholder).
+    void start(std::uint8_t request, int customerId, EditCustomer::Configure configure = {}) {
+        form = std::make_unique<EditCustomer>(*this, request, std::move(configure));
+        ended = false;
+        response = 0;
+        session->start([this, request, customerId] {
+            app::CustomerLink->Open();
+            if (request == RequestKind::Insert) {
+                customer().clear();
+                app::CustomerAccess->PrepareNewRecord();
+            } else {
+                customer().field("CUS:CUSTOMERID").assign(customerId);
+                app::CustomerAccess->ReadByKey(1);
+            }
+            response = form->Execute();
+            app::CustomerLink->Close();
+            ended = true;
+        });
+    }
+    host::Window* window() const { return form->window.get(); }
+    bool formIsOpen() const { return form->window && form->window->isOpen(); }
+    std::vector<std::string> titles() const {
+        std::vector<std::string> out;
+        for (const host::MessageBoxRequest& box : session->messagesShown())
+            out.push_back(box.title);
+        return out;
+    }
+
+public:
+    std::unique_ptr<HeadlessSession> session;
+    std::string folder;
+    host::sqlite::SqliteDriver driver;
+    framework::ErrorReporter errors;
+    framework::FileRegistry registry;
+    host::Record history{app::files::customer().layout()}; // the form's history copy
+    std::shared_ptr<const host::WindowDefinition> definition;
+    std::int32_t vcr = 0;
+    framework::ToolbarRouter* router = nullptr;
+    std::unique_ptr<EditCustomer> form;
+    std::uint8_t response = 0;
+    bool ended = false;
+};
+
+Severity EditCustomer::Setup() {
+    test_.errors.TrackProcedure("EditCustomers", false);
+    REQUEST = request_;
+    Severity level = WindowController::Setup();
+    if (level != Severity::Benign)
+        return level;
+    FIRSTFIELD = 2;
+    ERRORS = &test_.errors;
+    VCRREQUEST = &test_.vcr;
+    if (test_.router)
+        AttachToolbar(*test_.router);
+    RegisterFile(*app::CustomerAccess);
+    HISTORYKEY = host::KeyCode::CtrlQuote;
+    RegisterHistoryField(customer(), test_.history);
+    RegisterHistoryField(2, customer().layout()->fieldNumber("CUS:NUMBER"));
+    RegisterHistoryField(4, customer().layout()->fieldNumber("CUS:NAME"));
+    RegisterHistoryField(6, customer().layout()->fieldNumber("CUS:CITY"));
+    RegisterButton(8, ResponseKind::Cancelled);
+    app::CustomerLink->Open();
+    opened_ = true;
+    PRIMARY = app::CustomerLink;
+    OKCONTROL = 7;
+    if (configure_)
+        configure_(*this);
+    if (BeginRequest() != Severity::Benign)
+        return Severity::Notify;
+    window = std::make_unique<host::Window>(test_.definition);
+    for (std::string_view label : {"CUS:NUMBER", "CUS:NAME", "CUS:CITY"})
+        window->bind(label, customer().field(label));
+    OpenWindow(*window);
+    if (resizes) {
+        resizer.Setup(*window, 2, true, false);
+        resizer.AUTOTRANSPARENT = 1;
+        resizer.DefaultParents();
+        AttachResizer(resizer);
+    }
+    ArmKeys();
+    return Severity::Benign;
+}
+
+Severity EditCustomer::Teardown() {
+    Severity level = WindowController::Teardown();
+    if (level != Severity::Benign)
+        return level;
+    if (opened_)
+        app::CustomerLink->Close();
+    test_.errors.TrackProcedure("", true);
+    return Severity::Benign;
+}
+
+auto deleteAction(std::uint8_t action) {
+    return [action](EditCustomer& f) { f.DELETEACTION = action; };
+}
+auto cancelAction(std::uint8_t action) {
+    return [action](EditCustomer& f) { f.CANCELACTION = action; };
+}
+
+TEST_F(UpdateFormTest, ADeleteRequestWithDeleteActionTwoOrFourNeverOpensTheForm) {
+    // 2: confirmed first. Declined: nothing deleted, cancelled.
+    session->answerNextMessage(host::ButtonNo);
+    start(RequestKind::Delete, 2, deleteAction(2));
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(form->window);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Confirm Delete"}));
+    EXPECT_EQ(customers().size(), 3u);
+    // Confirmed: deleted, completed.
+    session->answerNextMessage(host::ButtonYes);
+    start(RequestKind::Delete, 2, deleteAction(2));
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(form->window);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany", "Clark/Concord"}));
+    // 4: deleted without a question.
+    session->display().forgetDialogs();
+    start(RequestKind::Delete, 3, deleteAction(4));
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(form->window);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_TRUE(titles().empty());
+    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany"}));
+    // 3: the form shows the record and deletes it when OK is pressed.
+    start(RequestKind::Delete, 1, deleteAction(3));
+    ASSERT_TRUE(formIsOpen());
+    EXPECT_EQ(session->text("&Name:"), "Adams");
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_TRUE(customers().empty());
+    EXPECT_TRUE(titles().empty());
+}
+
+TEST_F(UpdateFormTest, OkOnAnUnchangedChangeFormAndOnAChangedOne) {
+    // Without a toolbar router: nothing is written and the answer is cancelled.
+    start(RequestKind::Change, 2);
+    ASSERT_TRUE(formIsOpen());
+    EXPECT_EQ(session->text("&City:"), "Boston");
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+
+    // With a router and no navigation request pending: completed.
+    framework::ToolbarRouter toolbar;
+    router = &toolbar;
+    start(RequestKind::Change, 2);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_EQ(response, ResponseKind::Completed);
+    // ... but not when a navigation request is pending.
+    start(RequestKind::Change, 2);
+    vcr = framework::ToolbarButton::NextRecord;
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    router = nullptr;
+    vcr = 0;
+
+    // A change is written and completes the form.
+    start(RequestKind::Change, 2);
+    EXPECT_TRUE(session->type("&City:", "Bristol"));
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(customers(),
+              (std::vector<std::string>{"Adams/Albany", "Baker/Bristol", "Clark/Concord"}));
+    EXPECT_TRUE(titles().empty());
+}
+
+TEST_F(UpdateFormTest, CancellingAChangedFormByCancelAction) {
+    const std::vector<std::string> unchanged{"Adams/Albany", "Baker/Boston", "Clark/Concord"};
+    // 0: the changes are dropped without a question.
+    start(RequestKind::Change, 2, cancelAction(0));
+    EXPECT_TRUE(session->type("&City:", "Bristol"));
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_TRUE(titles().empty());
+    EXPECT_EQ(customers(), unchanged);
+
+    // 1: saved as if OK were pressed, without a question.
+    start(RequestKind::Change, 2, cancelAction(1));
+    EXPECT_TRUE(session->type("&City:", "Bristol"));
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_TRUE(titles().empty());
+    EXPECT_EQ(customers()[1], "Baker/Bristol");
+
+    // 2: "Changes will be lost!"; No keeps the form open on the first field, Yes closes.
+    start(RequestKind::Change, 2, cancelAction(2));
+    EXPECT_TRUE(session->type("&City:", "Boston"));
+    session->answerNextMessage(host::ButtonNo);
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(formIsOpen());
+    EXPECT_EQ(window()->focus(), 2);
+    session->answerNextMessage(host::ButtonYes);
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(titles(),
+              (std::vector<std::string>{"Changes will be lost!", "Changes will be lost!"}));
+    EXPECT_EQ(customers()[1], "Baker/Bristol");
+    session->display().forgetDialogs();
+
+    // 3: "Save Record". Cancel stays; No drops the changes.
+    start(RequestKind::Change, 2, cancelAction(3));
+    EXPECT_TRUE(session->type("&City:", "Boston"));
+    session->answerNextMessage(host::ButtonCancel);
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(formIsOpen());
+    session->answerNextMessage(host::ButtonNo);
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(customers()[1], "Baker/Bristol");
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Save Record", "Save Record"}));
+    ASSERT_EQ(session->messagesShown().size(), 2u);
+    EXPECT_EQ(session->messagesShown()[0].text, "Do you want to save the changes to this record?");
+    EXPECT_EQ(session->messagesShown()[0].defaultButton, host::ButtonCancel);
+
+    // 3, Yes: the OK path runs, validation first: a blank required name stops it and the
+    // form stays; with a name it saves.
+    start(RequestKind::Change, 2, cancelAction(3));
+    EXPECT_TRUE(session->type("&City:", "Boston"));
+    EXPECT_TRUE(session->type("&Name:", ""));
+    session->answerNextMessage(host::ButtonYes);
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(formIsOpen());
+    EXPECT_EQ(window()->focus(), 4);
+    EXPECT_TRUE(session->type("&Name:", "Barker"));
+    session->answerNextMessage(host::ButtonYes);
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(customers(),
+              (std::vector<std::string>{"Adams/Albany", "Barker/Boston", "Clark/Concord"}));
+}
+
+TEST_F(UpdateFormTest, InsertActionThreeStartsAnotherRecordAfterEachInsert) {
+    start(RequestKind::Insert, 0, [](EditCustomer& f) { f.INSERTACTION = 3; });
+    ASSERT_TRUE(formIsOpen());
+    EXPECT_EQ(customer().field("CUS:CUSTOMERID").integer(), 4); // the placeholder's number
+    EXPECT_TRUE(session->type("&Number:", "C4"));
+    EXPECT_TRUE(session->type("&Name:", "Dixon"));
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(formIsOpen());
+    EXPECT_FALSE(form->LASTINSERTEDPOSITION.empty());
+    EXPECT_EQ(session->text("&Name:"), ""); // a new, blank record
+    EXPECT_EQ(customer().field("CUS:CUSTOMERID").integer(), 5);
+    EXPECT_EQ(window()->focus(), 2);
+    EXPECT_TRUE(session->type("&Number:", "C5"));
+    EXPECT_TRUE(session->type("&Name:", "Evans"));
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(formIsOpen());
+    // Cancel on the third, untouched record: its placeholder goes, and the caller gets
+    // completed with the last inserted record in the buffer.
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(field("CUS:NAME"), "Evans");
+    EXPECT_EQ(customer().field("CUS:CUSTOMERID").integer(), 5);
+    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany", "Baker/Boston",
+                                                     "Clark/Concord", "Dixon/", "Evans/"}));
+    EXPECT_TRUE(titles().empty());
+}
+
+TEST_F(UpdateFormTest, InsertActionsTwoAndFour) {
+    // 2: the form closes after the insert.
+    start(RequestKind::Insert, 0);
+    EXPECT_TRUE(session->type("&Number:", "C4"));
+    EXPECT_TRUE(session->type("&Name:", "Dixon"));
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(customers().size(), 4u);
+    // 4: "Record Added" asks; No closes, completed.
+    start(RequestKind::Insert, 0, [](EditCustomer& f) { f.INSERTACTION = 4; });
+    EXPECT_TRUE(session->type("&Number:", "C5"));
+    EXPECT_TRUE(session->type("&Name:", "Evans"));
+    session->answerNextMessage(host::ButtonYes);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(formIsOpen());
+    EXPECT_TRUE(session->type("&Number:", "C6"));
+    EXPECT_TRUE(session->type("&Name:", "Fox"));
+    session->answerNextMessage(host::ButtonNo);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Record Added", "Record Added"}));
+    EXPECT_EQ(customers().size(), 6u);
+    // A cancelled insert removes its placeholder.
+    start(RequestKind::Insert, 0);
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(customers().size(), 6u);
+}
+
+TEST_F(UpdateFormTest, AFailedInsertKeepsTheFormWithItsValues) {
+    start(RequestKind::Insert, 0);
+    EXPECT_TRUE(session->type("&Name:", "Adams")); // the name key takes no duplicates
+    session->answerNextMessage(host::ButtonOk);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(formIsOpen());
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Duplicate Key Error"}));
+    EXPECT_EQ(session->text("&Name:"), "Adams");
+    EXPECT_EQ(window()->focus(), 2);
+    EXPECT_TRUE(session->type("&Name:", "Adamson"));
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(customers().size(), 4u);
+}
+
+TEST_F(UpdateFormTest, AFailedUpdateAsksToTryAgain) {
+    // Renaming Baker to Clark collides with Clark on the name key.
+    start(RequestKind::Change, 2);
+    EXPECT_TRUE(session->type("&Name:", "Clark"));
+    // Yes tries again (and fails again), Cancel goes back to the form.
+    session->answerNextMessage(host::ButtonOk);
+    session->answerNextMessage(host::ButtonYes);
+    session->answerNextMessage(host::ButtonOk);
+    session->answerNextMessage(host::ButtonCancel);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(formIsOpen());
+    EXPECT_EQ(titles(),
+              (std::vector<std::string>{"Record was not updated", "Record Update Error",
+                                        "Record was not updated", "Record Update Error"}));
+    const host::MessageBoxRequest question = session->messagesShown().at(1);
+    EXPECT_EQ(question.text,
+              "An error was experienced changing this record. Do you want to try to save again?");
+    EXPECT_EQ(question.buttons, host::ButtonYes | host::ButtonNo | host::ButtonCancel);
+    EXPECT_EQ(question.defaultButton, host::ButtonCancel);
+    EXPECT_EQ(window()->focus(), 2);
+    // The user corrects the name and saves.
+    EXPECT_TRUE(session->type("&Name:", "Barker"));
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(customers()[1], "Barker/Boston");
+
+    // No closes the form, cancelled, nothing written; the changed form still asks
+    // whether to save on its way out.
+    session->display().forgetDialogs();
+    start(RequestKind::Change, 2);
+    EXPECT_TRUE(session->type("&Name:", "Clark"));
+    session->answerNextMessage(host::ButtonOk);
+    session->answerNextMessage(host::ButtonNo);
+    session->answerNextMessage(host::ButtonNo);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Record was not updated", "Record Update Error",
+                                                  "Save Record"}));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(customers()[1], "Barker/Boston");
+}
+
+TEST_F(UpdateFormTest, AFailedDeleteAsksToTryAgain) {
+    start(RequestKind::Delete, 2, deleteAction(3));
+    ASSERT_TRUE(formIsOpen());
+    { // Another station deletes the customer meanwhile.
+        host::Record record(app::files::customer().layout());
+        auto file = driver.makeFile(app::files::customer(), record);
+        ASSERT_TRUE(file->open());
+        record.field("CUS:CUSTOMERID").assign(2);
+        ASSERT_TRUE(file->get(1) && file->remove());
+        file->close();
+    }
+    // The link reports the failure and offers its own retry (No here); then the form
+    // asks: Yes tries again, Cancel goes back to the form.
+    for (unsigned answer : {host::ButtonOk, host::ButtonNo, host::ButtonYes, host::ButtonOk,
+                            host::ButtonNo, host::ButtonCancel})
+        session->answerNextMessage(answer);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(formIsOpen());
+    EXPECT_EQ(window()->focus(), 2);
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Record was not deleted", "Record Delete Error",
+                                                  "Record Delete Error", "Record was not deleted",
+                                                  "Record Delete Error", "Record Delete Error"}));
+    const host::MessageBoxRequest question = session->messagesShown().at(2);
+    EXPECT_EQ(question.text, "An error was experienced deleting this record. Do you want to try to "
+                             "delete it again?");
+    EXPECT_EQ(question.buttons, host::ButtonYes | host::ButtonNo | host::ButtonCancel);
+    EXPECT_EQ(question.defaultButton, host::ButtonCancel);
+    // No closes the form, cancelled.
+    for (unsigned answer : {host::ButtonOk, host::ButtonNo, host::ButtonNo})
+        session->answerNextMessage(answer);
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany", "Clark/Concord"}));
+}
+
+TEST_F(UpdateFormTest, TheHistoryKeyRecallsTheLastSavedValues) {
+    // Before anything was saved the recall gives blanks.
+    start(RequestKind::Change, 1);
+    EXPECT_TRUE(window()->isAlerted(6, host::KeyCode::CtrlQuote));
+    EXPECT_TRUE(session->focus("&City:"));
+    EXPECT_TRUE(session->pressKey("Ctrl+'"));
+    EXPECT_EQ(session->text("&City:"), "");
+    EXPECT_TRUE(session->press("Cancel"));
+
+    start(RequestKind::Change, 2, cancelAction(0));
+    EXPECT_TRUE(session->type("&City:", "Bristol"));
+    EXPECT_TRUE(session->press("OK"));
+    EXPECT_EQ(response, ResponseKind::Completed);
+
+    // Another customer: Ctrl+' in a field brings back that field from the last save.
+    start(RequestKind::Change, 3, cancelAction(0));
+    EXPECT_TRUE(session->focus("&City:"));
+    EXPECT_TRUE(session->pressKey("Ctrl+'"));
+    EXPECT_EQ(session->text("&City:"), "Bristol");
+    EXPECT_EQ(field("CUS:CITY"), "Bristol");
+    EXPECT_EQ(field("CUS:NAME"), "Clark"); // the other fields are left alone
+    EXPECT_TRUE(session->focus("&Name:"));
+    EXPECT_TRUE(session->pressKey("Ctrl+'"));
+    EXPECT_EQ(session->text("&Name:"), "Baker");
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_EQ(customers()[2], "Clark/Concord");
+}
+
+TEST_F(UpdateFormTest, OnlySizeChangesAfterTheFirstRefreshTheForm) {
+    start(RequestKind::Change, 1, [](EditCustomer& f) { f.resizes = true; });
+    int opened = form->refreshes;
+    EXPECT_EQ(opened, 1); // prepared when it opened
+    EXPECT_TRUE(session->resize(600, 300));
+    EXPECT_EQ(form->refreshes, opened);
+    EXPECT_EQ(window()->control(4)->rect(), (host::Rect{120, 20, 240, 12})); // laid out
+    EXPECT_TRUE(session->resize(500, 250));
+    EXPECT_EQ(form->refreshes, opened + 1);
+    EXPECT_TRUE(session->resize(300, 150));
+    EXPECT_EQ(form->refreshes, opened + 2);
+    EXPECT_EQ(window()->control(4)->rect(), (host::Rect{60, 20, 120, 12}));
+    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_TRUE(form->resizer.CONTROLQUEUE.empty()); // torn down with the window
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+#include "runtime/threads/Scheduler.h"
+#include "runtime/base/CurrentThread.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using host::Scheduler;
+
+TEST(Scheduler, ThreadsRunOneAtATimeAndHandTheBatonOnWhenTheyWait) {
+    Scheduler scheduler;
+    std::vector<std::string> log;
+    int turn = 0;
+    scheduler.start([&] {
+        log.push_back("a1 on " + std::to_string(host::currentThread()));
+        scheduler.waitUntil([&] { return turn == 1; });
+        log.push_back("a2");
+        turn = 2;
+    });
+    scheduler.start([&] {
+        log.push_back("b1 on " + std::to_string(host::currentThread()));
+        turn = 1;
+        scheduler.waitUntil([&] { return turn == 2; });
+        log.push_back("b2");
+    });
+    EXPECT_EQ(scheduler.aliveCount(), 2u);
+    scheduler.runUntilIdle();
+    EXPECT_EQ(log, (std::vector<std::string>{"a1 on 1", "b1 on 2", "a2", "b2"}));
+    EXPECT_EQ(scheduler.aliveCount(), 0u);
+    EXPECT_FALSE(scheduler.isAlive(1));
+}
+
+TEST(Scheduler, IdleWhenEveryThreadWaitsAndResumesWhenTheConditionTurnsTrue) {
+    Scheduler scheduler;
+    bool go = false;
+    int steps = 0;
+    scheduler.start([&] {
+        ++steps;
+        scheduler.waitUntil([&] { return go; });
+        ++steps;
+    });
+    scheduler.runUntilIdle();
+    EXPECT_EQ(steps, 1);
+    EXPECT_TRUE(scheduler.isAlive(1));
+    go = true;
+    scheduler.runUntilIdle();
+    EXPECT_EQ(steps, 2);
+    EXPECT_FALSE(scheduler.isAlive(1));
+}
+
+TEST(Scheduler, ANewThreadStartedByAThreadRunsAfterItsStarterWaits) {
+    Scheduler scheduler;
+    std::vector<int> order;
+    scheduler.start([&] {
+        scheduler.start([&] { order.push_back(host::currentThread()); });
+        order.push_back(host::currentThread());
+    });
+    scheduler.runUntilIdle();
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+}
+
+TEST(Scheduler, OutsideALogicalThreadWaitingCannotBlock) {
+    Scheduler scheduler;
+    EXPECT_FALSE(scheduler.onLogicalThread());
+    EXPECT_TRUE(scheduler.waitUntil([] { return true; }));
+    EXPECT_FALSE(scheduler.waitUntil([] { return false; }));
+}
+
+struct Halted : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+TEST(Scheduler, AnExceptionEndingAThreadEndsTheOthersAndReachesTheScheduler) {
+    Scheduler scheduler;
+    bool unwound = false;
+    scheduler.start([&] {
+        struct Guard {
+            bool& flag;
+            ~Guard() { flag = true; }
+        } guard{unwound};
+        scheduler.waitUntil([] { return false; });
+    });
+    scheduler.start([&] { throw Halted("stop"); });
+    EXPECT_THROW(scheduler.runUntilIdle(), Halted);
+    EXPECT_TRUE(unwound);
+    EXPECT_EQ(scheduler.aliveCount(), 0u);
+}
+
+TEST(Scheduler, DestroyingTheSchedulerUnwindsWaitingThreads) {
+    int destroyed = 0;
+    {
+        Scheduler scheduler;
+        for (int i = 0; i < 3; ++i)
+            scheduler.start([&] {
+                struct Guard {
+                    int& count;
+                    ~Guard() { ++count; }
+                } guard{destroyed};
+                scheduler.waitUntil([] { return false; });
+            });
+        scheduler.start([] {}); // never run before the end: still cleaned up
+        scheduler.runUntilIdle();
+    }
+    EXPECT_EQ(destroyed, 3);
+}
+
+TEST(Scheduler, YieldLetsTheOtherThreadsRunFirst) {
+    Scheduler scheduler;
+    std::string trace;
+    scheduler.start([&] {
+        trace += "a";
+        scheduler.yield();
+        trace += "c";
+    });
+    scheduler.start([&] { trace += "b"; });
+    scheduler.runUntilIdle();
+    EXPECT_EQ(trace, "abc");
+}
+
+} // namespace
