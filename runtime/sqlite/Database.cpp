@@ -1,6 +1,7 @@
 #include "runtime/sqlite/Database.h"
 
 #include "runtime/base/RuntimeErrors.h"
+#include "runtime/sqlite/NetworkFolder.h"
 
 #include <algorithm>
 #include <sqlite3.h>
@@ -68,6 +69,11 @@ bool Database::open(const std::string& folder) {
         setError(errors::fileNotFound);
         return false;
     }
+    // Stations on several computers sharing the folder would corrupt the data base.
+    if (std::string network = networkFileSystemOf(folder); !network.empty())
+        return failInDriver("network folder", "The data folder " + folder +
+                                                  " is on a network drive (" + network +
+                                                  "); keep the data on this computer's own disk");
     std::string path = folder + "/" + fileName;
     int rc =
         sqlite3_open_v2(path.c_str(), &db_,
