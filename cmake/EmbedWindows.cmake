@@ -15,7 +15,7 @@ function(eip_embed_windows target module)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/windows_${stem}.cpp)
     file(WRITE ${out}.new
       "// Generated from ${file}; edit that file instead.\n"
-      "#include \"runtime/WindowResources.h\"\n"
+      "#include \"runtime/ui/WindowResources.h\"\n"
       "namespace {\n"
       "const char text[] = {${bytes} 0};\n"
       "const host::ResourceRegistration registration(\"${module}\", {text, sizeof text - 1});\n"

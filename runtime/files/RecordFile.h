@@ -13,7 +13,7 @@ namespace host {
 // The host's data file: a keyed file of records, bound to the program's record buffer
 // for it. Made by a RecordFileDriver (RecordFileDriver::makeFile).
 //
-// Every operation leaves the calling thread's runtime error (runtime/RuntimeErrors.h):
+// Every operation leaves the calling thread's runtime error (runtime/base/RuntimeErrors.h):
 // code 0 on success, otherwise one of
 //    2  file not found (open of a file that was never created)
 //    5  access denied: the file is locked by another station's open, a write to a file
@@ -66,7 +66,7 @@ public:
     Record& buffer() const { return buffer_; }
 
     // ---- Opening and maintenance --------------------------------------------------------
-    // Opens in an access mode (runtime/OpenMode.h; 66 = read-write shared). Fails with 2
+    // Opens in an access mode (runtime/files/OpenMode.h; 66 = read-write shared). Fails with 2
     // when the file does not exist, 5 when another station's open excludes this one (the
     // call waits up to the lock-wait time for it to go), 46 when its keys must be
     // rebuilt, 52 when already open.
