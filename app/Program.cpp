@@ -11,6 +11,7 @@
 #include "runtime/sqlite/SqliteDriver.h"
 
 #include <memory>
+#include <optional>
 
 namespace app {
 
@@ -24,6 +25,8 @@ constexpr const char* editWindows[] = {"$MULTIWINDOW", "$TXTWINDOW"};
 struct State {
     ProgramFolder folder;
     std::unique_ptr<host::sqlite::SqliteDriver> driver;
+    // Why the data folder could not be opened, kept until the error reporter can say so.
+    std::optional<host::RuntimeError> folderError;
     std::vector<std::string> steps;
     std::vector<std::string> loadedEditWindows;
 };
@@ -35,6 +38,19 @@ State& state() {
 
 void step(std::string text) {
     state().steps.push_back(std::move(text));
+}
+
+// Tells the user, as a notice, that the data folder could not be opened and why (a
+// damaged data base, a folder that cannot be read): the frame, the settings and the
+// program's other work go on without it.
+void reportFolderError(framework::ErrorReporter& errors) {
+    State& s = state();
+    if (!s.folderError)
+        return;
+    host::restoreError(*s.folderError);
+    errors.NoteFile(s.folder.dataFolder() + "/" + host::sqlite::SqliteDriver::dataBaseName);
+    errors.Raise(19); // "File Load Error", level 5
+    host::clearError();
 }
 
 void classBinding(Phase phase) {
@@ -50,9 +66,11 @@ void applicationGlobals(Phase phase) {
     host::clearError();
     State& s = state();
     s.driver = std::make_unique<host::sqlite::SqliteDriver>();
-    // A folder that cannot be opened leaves the files to fail on their first use, where
-    // the error reporter tells the user.
-    s.driver->openFolder(s.folder.dataFolder());
+    // A folder that cannot be opened is told once the error reporter is set up; the
+    // files then say again why they cannot be opened when first used.
+    s.folderError.reset();
+    if (!s.driver->openFolder(s.folder.dataFolder()))
+        s.folderError = host::lastError();
     DataDictionary::bindFiles(*s.driver);
     GlobalErrors();
     GlobalIniStore();
@@ -142,6 +160,7 @@ void Program::MainRoutine() {
 
     DataDictionary::setObserver([](std::string_view text) { step(std::string(text)); });
     DataDictionary::setUpFiles(errors, GlobalFileRegistry());
+    reportFolderError(errors);
 
     step("Main entered");
     Main();
