@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -107,14 +106,6 @@ bool damaged(int rc) {
     return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT;
 }
 
-bool damaged(const RuntimeError& error) {
-    int rc = 0;
-    const std::string& code = error.driverCode;
-    return error.code == errors::driverError &&
-           std::from_chars(code.data(), code.data() + code.size(), rc).ec == std::errc() &&
-           damaged(rc);
-}
-
 } // namespace
 
 bool Database::open(const std::string& folder) {
@@ -126,14 +117,10 @@ bool Database::open(const std::string& folder) {
         return false;
     }
     std::string path = folder + "/" + fileName;
-    bool opened = openWritable(path);
-    // Without write access to the folder or the data base, the data base is read
-    // read-only; a data base that can be written but failed is not (a busy moment must
-    // not leave it read-only for the whole run).
-    if (!opened && exists(path) && !writable(folder, path) && !damaged(lastError())) {
-        close();
-        opened = openReadOnly(path);
-    }
+    // Without write access to the folder or the data base, the data base is only read:
+    // SQLite would otherwise open it for writing and fail at the first write, or at the
+    // first read of a data base with a write-ahead log.
+    bool opened = exists(path) && !writable(folder, path) ? openReadOnly(path) : openWritable(path);
     if (!opened) {
         RuntimeError error = lastError();
         close();

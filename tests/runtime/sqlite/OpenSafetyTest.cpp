@@ -29,8 +29,11 @@ enum CustomerKey { idKey = 1 };
 void fill(const std::string& folder, int count) {
     Station setup(folder, true);
     ASSERT_TRUE(setup.customers->open());
+    // One transaction frame: one write to disk rather than one per record.
+    ASSERT_TRUE(setup.customers->enlist() && setup.driver.begin(5));
     for (int id = 1; id <= count; ++id)
         ASSERT_TRUE(setup.addCustomer(id, "C" + std::to_string(id), "Name " + std::to_string(id)));
+    ASSERT_TRUE(setup.driver.commit());
 }
 
 // The number of customers, read by a station of its own; -1 when they cannot be read.
@@ -240,9 +243,9 @@ protected:
 
     // What a station without write access must be able to do: open the folder, read
     // every record, and be told 5 for writes.
-    void expectReadOnlyUse() {
+    void expectReadOnlyUse(const std::string& expectedNames = "Name 1;Name 2;Name 3;") {
         std::string path = folder;
-        Unprivileged run([path]() -> std::string {
+        Unprivileged run([path, expectedNames]() -> std::string {
             Station station(path);
             if (!station.driver.isOpen())
                 return "the folder did not open: " + errorText() + " " + lastError().driverText;
@@ -256,7 +259,7 @@ protected:
             station.customers->set(idKey);
             while (station.customers->next())
                 names += station.name() + ";";
-            if (names != "Name 1;Name 2;Name 3;")
+            if (names != expectedNames)
                 return "read " + names + " then " + errorText();
             station.customers->hold();
             station.customer.field("CUS:CUSTOMERID").assign(2);
@@ -275,18 +278,39 @@ protected:
         if (run.outcome() == Unprivileged::Outcome::cannotDrop)
             GTEST_SKIP() << "cannot run as an unprivileged user here: " << run.message();
         EXPECT_EQ(run.outcome(), Unprivileged::Outcome::passed) << run.message();
-        EXPECT_EQ(countCustomers(folder), 3);
     }
 };
 
 TEST_F(ReadOnlyTest, AReadOnlyFolderIsReadAndRefusesWrites) {
     prepare(false, true);
     expectReadOnlyUse();
+    EXPECT_EQ(countCustomers(folder), 3);
+}
+
+// A station that may write the folder is working in it: its changes wait in the log,
+// and a station with read rights only reads them too.
+TEST_F(ReadOnlyTest, AReadOnlyFolderShowsTheChangesInAnotherStationsLog) {
+    prepare(true, true);
+    std::string path = folder;
+    StationProcess writer([path](StationProcess& self) {
+        Station station(path);
+        self.require(station.customers->open());
+        self.require(station.addCustomer(4, "C4", "Name 4"));
+        self.say('w');
+        self.hear();
+    });
+    ASSERT_EQ(writer.hear(), 'w');
+    ASSERT_TRUE(fs::file_size(dataBase(folder) + "-wal") > 0);
+    chmod(folder.c_str(), 0555);
+    expectReadOnlyUse("Name 1;Name 2;Name 3;Name 4;");
+    writer.say('q');
+    EXPECT_EQ(writer.wait(), 0);
 }
 
 TEST_F(ReadOnlyTest, AReadOnlyDataBaseIsReadAndRefusesWrites) {
     prepare(true, false);
     expectReadOnlyUse();
+    EXPECT_EQ(countCustomers(folder), 3);
 }
 
 TEST_F(ReadOnlyTest, AFolderAndDataBaseBothReadOnlyWithoutALockFileAreRead) {
