@@ -12,6 +12,7 @@
 #include "runtime/ui/WindowResources.h"
 
 #include <memory>
+#include <optional>
 
 namespace app {
 
@@ -26,6 +27,8 @@ struct State {
     ProgramFolder folder;
     Program::DriverMaker makeDriver;
     std::unique_ptr<host::RecordFileDriver> driver;
+    // Why the data folder could not be opened, kept until the error reporter can say so.
+    std::optional<host::RuntimeError> folderError;
     std::vector<std::string> steps;
     std::vector<std::string> loadedEditWindows;
 };
@@ -37,6 +40,19 @@ State& state() {
 
 void step(std::string text) {
     state().steps.push_back(std::move(text));
+}
+
+// Tells the user, as a notice, that the data folder could not be opened and why (a
+// damaged data base, a folder that cannot be read): the frame, the settings and the
+// program's other work go on without it.
+void reportFolderError(framework::ErrorReporter& errors) {
+    State& s = state();
+    if (!s.folderError)
+        return;
+    host::restoreError(*s.folderError);
+    errors.NoteFile(s.folder.dataFolder() + "/" + host::sqlite::SqliteDriver::dataBaseName);
+    errors.Raise(19); // "File Load Error", level 5
+    host::clearError();
 }
 
 void classBinding(Phase phase) {
@@ -54,9 +70,11 @@ void applicationGlobals(Phase phase) {
     s.driver = s.makeDriver ? s.makeDriver() : nullptr;
     if (!s.driver)
         host::halt(1, "The program was started without a record-file driver.");
-    // A folder that cannot be opened leaves the files to fail on their first use, where
-    // the error reporter tells the user.
-    s.driver->openFolder(s.folder.dataFolder());
+    // A folder that cannot be opened is told once the error reporter is set up; the
+    // files then say again why they cannot be opened when first used.
+    s.folderError.reset();
+    if (!s.driver->openFolder(s.folder.dataFolder()))
+        s.folderError = host::lastError();
     DataDictionary::bindFiles(*s.driver);
     GlobalErrors();
     GlobalIniStore();
@@ -150,6 +168,7 @@ void Program::MainRoutine() {
 
     DataDictionary::setObserver([](std::string_view text) { step(std::string(text)); });
     DataDictionary::setUpFiles(errors, GlobalFileRegistry());
+    reportFolderError(errors);
 
     step("Main entered");
     Main();

@@ -15,9 +15,11 @@ namespace host {
 //
 // Every operation leaves the calling thread's runtime error (runtime/base/RuntimeErrors.h):
 // code 0 on success, otherwise one of
-//    2  file not found (open of a file that was never created)
+//    2  file not found (open of a file that was never created); only ever when the
+//       data folder was read and the file is not in it
 //    5  access denied: the file is locked by another station's open, a write to a file
-//       opened read-only, or the database stayed locked longer than the lock-wait time
+//       opened read-only, an open for writing in a data folder that cannot be written,
+//       or the database stayed locked longer than the lock-wait time
 //   33  no record available (reading past either end, no current record to write)
 //   35  record not found (get by key value or by position)
 //   37  file not open
@@ -27,7 +29,10 @@ namespace host {
 //   52  file already open (open twice, or create while open)
 //   89  record changed by another station since it was read under watch
 //   90  an error reported by the driver itself; lastError() then holds the driver's
-//       own code and text
+//       own code and text: among them a damaged data base ("file is not a database",
+//       "database disk image is malformed"), a disk or memory failure while the data
+//       folder was read ("disk I/O error", "out of memory"), a create refused because
+//       the file holds records
 // Operations that return bool return true exactly when the error code is 0.
 //
 // Reading. A file is read in the order of one of its keys (key number 1..keyCount()) or
@@ -68,16 +73,26 @@ public:
     // ---- Opening and maintenance --------------------------------------------------------
     // Opens in an access mode (runtime/files/OpenMode.h; 66 = read-write shared). Fails with 2
     // when the file does not exist, 5 when another station's open excludes this one (the
-    // call waits up to the lock-wait time for it to go), 46 when its keys must be
-    // rebuilt, 52 when already open.
+    // call waits up to the lock-wait time for it to go) or when it asks for writing in a
+    // data folder that can only be read, 46 when its keys must be rebuilt, 52 when
+    // already open, 90 when the data folder could not be read (its cause; a failed
+    // look-up never answers 2, so a caller that creates missing files never creates over
+    // one that is there).
+    //
+    // A data folder that can only be read (read rights only, read-only media) opens its
+    // files for reading only. Every record can be read; holds are not taken there (a
+    // read with a hold armed reads the record without holding it), and every write
+    // answers 5.
     virtual bool open(int mode = openMode::shared) = 0;
     // Closes; releases the held record and the file's locks. Closing a closed file is
     // not an error.
     virtual bool close() = 0;
     virtual bool isOpen() const = 0;
     virtual int openMode() const = 0;
-    // Creates the file empty (an existing file with its records is replaced). The file
-    // must be closed here (52) and not open at any other station (5).
+    // Creates the file empty. An existing empty file is made again from the declaration;
+    // one that holds records is never replaced (90), nor is anything created when the
+    // data folder cannot be read (its cause) or written (5). The file must be closed here
+    // (52) and not open at any other station (5).
     virtual bool create() = 0;
     // Rebuilds the keys from the records. Fails with 40 when a key without duplicates
     // finds two records with one value (the keys are then left as they were).

@@ -28,7 +28,9 @@ public:
     virtual ~RecordFileDriver();
 
     // Opens the data folder (which must exist: 2 otherwise), creating the data base in
-    // it when it has none yet.
+    // it when it has none yet. A data base that cannot be read fails with its cause
+    // (90); a folder or data base that cannot be written opens for reading only (see
+    // RecordFile::open).
     virtual bool openFolder(const std::string& folder) = 0;
     virtual bool isOpen() const = 0;
     virtual std::string folder() const = 0;

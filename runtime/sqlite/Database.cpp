@@ -1,11 +1,16 @@
 #include "runtime/sqlite/Database.h"
 
 #include "runtime/base/RuntimeErrors.h"
+#include "runtime/sqlite/FaultInjection.h"
 #include "runtime/sqlite/NetworkFolder.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace host::sqlite {
 
@@ -31,13 +36,12 @@ bool failWith(sqlite3* db, int rc) {
             return false;
         }
         break;
-    case SQLITE_CANTOPEN:
-        setError(errors::fileNotFound);
-        return false;
     default:
         break;
     }
-    std::string text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    // The connection's message belongs to its last error, which need not be this one.
+    bool ownMessage = db && (sqlite3_extended_errcode(db) & 0xFF) == (rc & 0xFF);
+    std::string text = ownMessage ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     setDriverError(std::to_string(extended), std::move(text));
     return false;
 }
@@ -62,8 +66,52 @@ Database::~Database() {
     close();
 }
 
+namespace {
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+// Whether this process may write the folder and the data base in it (a missing data base
+// is made in the folder).
+bool writable(const std::string& folder, const std::string& path) {
+    if (faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) != 0)
+        return false;
+    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 || errno == ENOENT;
+}
+
+// A write-ahead log with changes not yet in the data base.
+bool logPending(const std::string& path) {
+    struct stat info {};
+    return stat((path + "-wal").c_str(), &info) == 0 && info.st_size > 0;
+}
+
+// The path as a file: URI, with the characters that URIs reserve escaped.
+std::string fileUri(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 0xF];
+        }
+    }
+    return uri;
+}
+
+bool damaged(int rc) {
+    return (rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_CORRUPT;
+}
+
+} // namespace
+
 bool Database::open(const std::string& folder) {
     close();
+    folder_ = folder;
     struct stat info {};
     if (folder.empty() || stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         setError(errors::fileNotFound);
@@ -75,20 +123,11 @@ bool Database::open(const std::string& folder) {
                                                   " is on a network drive (" + network +
                                                   "); keep the data on this computer's own disk");
     std::string path = folder + "/" + fileName;
-    int rc =
-        sqlite3_open_v2(path.c_str(), &db_,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        failWith(db_, rc);
-        close();
-        return false;
-    }
-    sqlite3_extended_result_codes(db_, 1);
-    folder_ = folder;
-    setBusyTimeout(defaultBusyMilliseconds);
-    if (!execute("PRAGMA journal_mode=WAL") || !execute("PRAGMA synchronous=FULL") ||
-        !execute("CREATE TABLE IF NOT EXISTS _files(slot INTEGER PRIMARY KEY, "
-                 "name TEXT NOT NULL UNIQUE COLLATE NOCASE)")) {
+    // Without write access to the folder or the data base, the data base is only read:
+    // SQLite would otherwise open it for writing and fail at the first write, or at the
+    // first read of a data base with a write-ahead log.
+    bool opened = exists(path) && !writable(folder, path) ? openReadOnly(path) : openWritable(path);
+    if (!opened) {
         RuntimeError error = lastError();
         close();
         restoreError(std::move(error));
@@ -98,6 +137,103 @@ bool Database::open(const std::string& folder) {
     return true;
 }
 
+bool Database::reopen() {
+    if (db_)
+        return true;
+    if (folder_.empty()) {
+        setError(errors::fileNotFound);
+        return false;
+    }
+    return open(std::string(folder_));
+}
+
+bool Database::openWritable(const std::string& path) {
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK)
+        return failWith(db_, rc);
+    sqlite3_extended_result_codes(db_, 1);
+    setBusyTimeout(defaultBusyMilliseconds);
+    // SQLite opens a data base file it may not write read-only.
+    readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
+    if (readOnly_) {
+        rc = probe();
+        return rc == SQLITE_OK || fail(rc);
+    }
+    // Reading the catalog first makes a damaged data base say so, and what is set up
+    // already is not written again, so that opening never waits for another station's
+    // write.
+    if (!execute("PRAGMA synchronous=FULL"))
+        return false;
+    Statement mode = prepare("PRAGMA journal_mode");
+    if (!mode.isValid())
+        return false;
+    bool logged = false;
+    {
+        StatementUse use(mode);
+        rc = sqlite3_step(mode.get());
+        if (rc != SQLITE_ROW)
+            return fail(rc);
+        const unsigned char* text = sqlite3_column_text(mode.get(), 0);
+        logged = text && std::string_view(reinterpret_cast<const char*>(text)) == "wal";
+    }
+    if (!logged && !execute("PRAGMA journal_mode=WAL"))
+        return false;
+    switch (tableExists("_files")) {
+    case TableCheck::present:
+        return true;
+    case TableCheck::absent:
+        return execute("CREATE TABLE IF NOT EXISTS _files(slot INTEGER PRIMARY KEY, "
+                       "name TEXT NOT NULL UNIQUE COLLATE NOCASE)");
+    case TableCheck::failed:
+        break;
+    }
+    return false;
+}
+
+bool Database::openReadOnly(const std::string& path) {
+    // First through SQLite's shared memory beside the data base, which sees other
+    // stations' changes; when that cannot be made, as an unchanging file.
+    for (bool unchanging : {false, true}) {
+        if (unchanging && logPending(path))
+            return failInDriver("readonly", "The log " + path +
+                                                "-wal holds changes that cannot be read without "
+                                                "write access to the data folder");
+        std::string uri = fileUri(path) + (unchanging ? "?immutable=1" : "?mode=ro");
+        int rc =
+            sqlite3_open_v2(uri.c_str(), &db_,
+                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (rc == SQLITE_OK) {
+            sqlite3_extended_result_codes(db_, 1);
+            setBusyTimeout(defaultBusyMilliseconds);
+            rc = probe();
+        }
+        if (rc == SQLITE_OK) {
+            readOnly_ = true;
+            return true;
+        }
+        fail(rc);
+        if (damaged(rc))
+            return false;
+        RuntimeError error = lastError();
+        close();
+        restoreError(std::move(error));
+    }
+    return false;
+}
+
+int Database::probe() {
+    sqlite3_stmt* query = nullptr;
+    int rc = sqlite3_prepare_v2(db_, "SELECT count(*) FROM sqlite_schema", -1, &query, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(query);
+        rc = rc == SQLITE_ROW ? SQLITE_OK : rc;
+    }
+    sqlite3_finalize(query);
+    return rc;
+}
+
 void Database::close() {
     if (db_) {
         if (inTransaction_)
@@ -105,6 +241,7 @@ void Database::close() {
         sqlite3_close_v2(db_);
     }
     db_ = nullptr;
+    readOnly_ = false;
     inTransaction_ = false;
     enlisted_.clear();
     busyMilliseconds_ = -1;
@@ -152,14 +289,22 @@ void Database::setBusyTimeout(int milliseconds) {
     }
 }
 
-bool Database::tableExists(std::string_view table) {
+TableCheck Database::tableExists(std::string_view table) {
     Statement query = prepare("SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 "
                               "COLLATE NOCASE");
     if (!query.isValid())
-        return false;
+        return TableCheck::failed;
     StatementUse use(query);
     sqlite3_bind_text(query.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_STATIC);
-    return sqlite3_step(query.get()) == SQLITE_ROW;
+    int rc = FaultInjection::at("tableExists");
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(query.get());
+    if (rc == SQLITE_ROW)
+        return TableCheck::present;
+    if (rc == SQLITE_DONE)
+        return TableCheck::absent;
+    fail(rc);
+    return TableCheck::failed;
 }
 
 std::optional<std::int64_t> Database::slotOf(std::string_view table, bool assign) {

@@ -14,6 +14,11 @@ namespace host::sqlite {
 
 class SqliteRecordFile;
 
+// What a look-up in the catalog found: the table is there, it is not, or the look-up
+// itself failed (the data base busy with another station's log recovery, an I/O error,
+// no memory), which says nothing about the table.
+enum class TableCheck { absent, present, failed };
+
 // The SQLite data base of one data folder: one connection (used by one thread at a time,
 // so SQLite's own mutexes are left out), the catalog of its files,
 // the transaction frame, and the translation of SQLite's results into the host's error
@@ -23,6 +28,12 @@ class SqliteRecordFile;
 // that a committed change survives a crash and an interrupted one leaves nothing) and
 // "data.sqlite-locks", the lock file of holds and file opens. The table "_files" gives
 // each data file a stable slot number, which places its locks in the lock file.
+//
+// Read-only data folders: when the folder or the data base cannot be written (a station
+// with read rights only, a backup on read-only media), the data base opens read-only
+// (isReadOnly): through SQLite's shared memory when that can be used, otherwise as an
+// unchanging file when no write-ahead log with changes is waiting in the folder (a log
+// with changes cannot be read without write access, and the open fails saying so).
 class Database {
 public:
     static constexpr const char* fileName = "data.sqlite";
@@ -36,9 +47,18 @@ public:
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
+    // Opens the folder's data base, creating it when the folder has none. Fails with 2
+    // when the folder does not exist, 5 when the data base stayed locked by another
+    // station, and 90 with SQLite's own code and text when it cannot be used: "file is
+    // not a database" (26), "database disk image is malformed" (11) for a damaged one.
     bool open(const std::string& folder);
+    // Opens again the folder of the last open when that failed (a busy moment at
+    // start-up passes, a damaged data base is replaced); fails as open does.
+    bool reopen();
     void close();
     bool isOpen() const { return db_ != nullptr; }
+    // True when the data base was opened without write access: every write answers 5.
+    bool isReadOnly() const { return readOnly_; }
     sqlite3* handle() const { return db_; }
     const std::string& folder() const { return folder_; }
     std::string lockFilePath() const;
@@ -55,7 +75,9 @@ public:
     // The wait for a busy data base, applied to the next statements.
     void setBusyTimeout(int milliseconds);
 
-    bool tableExists(std::string_view table);
+    // Whether the data base holds the table; `failed` with the host error set (see
+    // failWith) when the catalog could not be read.
+    TableCheck tableExists(std::string_view table);
     // The slot of a data file in the catalog; `assign` adds the file when missing.
     std::optional<std::int64_t> slotOf(std::string_view table, bool assign);
 
@@ -70,17 +92,26 @@ public:
 
 private:
     void endFrame();
+    // The two ways of opening the data base file at `path`; on failure the error is set
+    // and the connection may be left for close().
+    bool openWritable(const std::string& path);
+    bool openReadOnly(const std::string& path);
+    // Reads the catalog once so that a data base that cannot be read says so now;
+    // answers SQLite's result.
+    int probe();
 
     sqlite3* db_ = nullptr;
     std::string folder_;
     int busyMilliseconds_ = -1;
+    bool readOnly_ = false;
     bool inTransaction_ = false;
     std::vector<const SqliteRecordFile*> enlisted_;
 };
 
 // Sets the calling thread's host error from a SQLite result: a unique constraint is 40,
-// a busy or locked data base and a read-only one 5, a damaged index 46, a data base that
-// cannot be opened 2; anything else is 90 with SQLite's own code and text. Returns false.
+// a busy or locked data base and a read-only one 5, a damaged index 46; anything else
+// (a damaged data base, one that cannot be opened, an I/O error, no memory) is 90 with
+// SQLite's own code and text. Returns false.
 bool failWith(sqlite3* db, int rc);
 // Sets 90 with the driver's own code and text. Returns false.
 bool failInDriver(std::string code, std::string text);

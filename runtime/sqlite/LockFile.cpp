@@ -36,6 +36,9 @@ LockFile::~LockFile() {
 bool LockFile::open(const std::string& path) {
     close();
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    writable_ = fd_ >= 0;
+    if (fd_ < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     return fd_ >= 0;
 }
 
@@ -43,11 +46,12 @@ void LockFile::close() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+    writable_ = false;
 }
 
 bool LockFile::lock(std::int64_t offset, std::int64_t length, bool exclusive,
                     int waitMilliseconds) {
-    if (fd_ < 0)
+    if (fd_ < 0 || (exclusive && !writable_))
         return false;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
     for (;;) {

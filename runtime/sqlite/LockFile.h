@@ -19,9 +19,14 @@ public:
     LockFile(const LockFile&) = delete;
     LockFile& operator=(const LockFile&) = delete;
 
+    // Opens the lock file, making it when missing. Where it cannot be written (a data
+    // folder with read rights only) it is opened for reading: shared locks can still be
+    // taken and other owners' locks seen, exclusive ones cannot (isWritable is false).
+    // Fails when the file can be neither opened nor made.
     bool open(const std::string& path);
     void close();
     bool isOpen() const { return fd_ >= 0; }
+    bool isWritable() const { return fd_ >= 0 && writable_; }
 
     // Takes a shared or exclusive lock on [offset, offset + length), waiting up to
     // `waitMilliseconds` while another owner's lock conflicts. A lock of this owner on the
@@ -34,6 +39,7 @@ public:
 
 private:
     int fd_ = -1;
+    bool writable_ = false;
 };
 
 } // namespace host::sqlite

@@ -5,7 +5,11 @@
 #include "runtime/sqlite/SqliteRecordFile.h"
 #include "runtime/sqlite/SqliteRecordView.h"
 
+#include <string_view>
+
 namespace host::sqlite {
+
+static_assert(std::string_view(SqliteDriver::dataBaseName) == Database::fileName);
 
 SqliteDriver::SqliteDriver() : database_(std::make_unique<Database>()) {}
 

@@ -13,9 +13,17 @@ class Database;
 // folder and process; another process on the same folder is another station.
 class SqliteDriver final : public RecordFileDriver {
 public:
+    // The data base file in the data folder.
+    static constexpr const char* dataBaseName = "data.sqlite";
+
     SqliteDriver();
     ~SqliteDriver() override;
 
+    // Opens the folder's data base (see Database::open): besides 2 for a missing folder,
+    // a damaged data base answers 90 with SQLite's cause. A folder or data base that
+    // cannot be written opens read-only: its files then open only for reading, and an
+    // open for writing answers 5. When the open fails, each file tries it again when it
+    // is opened, and answers its cause.
     bool openFolder(const std::string& folder) override;
     bool isOpen() const override;
     std::string folder() const override;

@@ -90,8 +90,13 @@ bool SqliteRecordFile::checkWritable() const {
 // The table must hold a column for every field, and each key's index must be there as
 // this file declares it; a missing or different index means the keys must be rebuilt.
 bool SqliteRecordFile::checkTable() {
-    if (!database_.tableExists(schema_.table())) {
+    switch (database_.tableExists(schema_.table())) {
+    case TableCheck::present:
+        break;
+    case TableCheck::absent:
         setError(errors::fileNotFound);
+        return false;
+    case TableCheck::failed:
         return false;
     }
     Statement columns = database_.prepare("SELECT name FROM pragma_table_info(?1)");
@@ -101,9 +106,12 @@ bool SqliteRecordFile::checkTable() {
     {
         StatementUse use(columns);
         sqlite3_bind_text(columns.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
-        while (sqlite3_step(columns.get()) == SQLITE_ROW)
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(columns.get())) == SQLITE_ROW)
             names.emplace_back(
                 reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 0)));
+        if (rc != SQLITE_DONE)
+            return database_.fail(rc);
     }
     for (int n = 1; n <= schema_.fieldCount(); ++n) {
         bool found = false;
@@ -122,8 +130,11 @@ bool SqliteRecordFile::checkTable() {
         std::string name = schema_.indexName(k);
         sqlite3_bind_text(index.get(), 1, name.c_str(), -1, SQLITE_STATIC);
         const unsigned char* sql = nullptr;
-        if (sqlite3_step(index.get()) == SQLITE_ROW)
+        int rc = sqlite3_step(index.get());
+        if (rc == SQLITE_ROW)
             sql = sqlite3_column_text(index.get(), 0);
+        else if (rc != SQLITE_DONE)
+            return database_.fail(rc);
         if (!sql || schema_.createIndexSql(k) != reinterpret_cast<const char*>(sql)) {
             setError(errors::invalidKeyFile);
             return false;
@@ -141,11 +152,21 @@ bool SqliteRecordFile::lockOpen(int mode) {
     bool writes = access != openMode::readOnly;
     bool deniesRead = sharing == openMode::denyAll || sharing == openMode::denyRead;
     bool deniesWrite = sharing == openMode::denyAll || sharing == openMode::denyWrite;
+    if (writes && !locks_.isWritable()) {
+        setError(errors::accessDenied);
+        return false;
+    }
+    // Without a lock file (a read-only folder that never had one) nobody takes locks.
+    if (!locks_.isOpen())
+        return true;
+    // A lock file that can only be read takes the gate shared: it still keeps out an
+    // exclusive open that checks meanwhile, and such a station only takes shared locks.
+    bool gateExclusive = locks_.isWritable();
     std::int64_t base = slot_ * slotSpan;
     auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMilliseconds_);
     for (;;) {
-        if (!locks_.lock(base + gateByte, 1, true, lockWaitMilliseconds_)) {
+        if (!locks_.lock(base + gateByte, 1, gateExclusive, lockWaitMilliseconds_)) {
             setError(errors::accessDenied);
             return false;
         }
@@ -180,19 +201,28 @@ bool SqliteRecordFile::attach(bool existing) {
         setError(errors::alreadyOpen);
         return false;
     }
-    if (!database_.isOpen()) {
-        setError(errors::fileNotFound);
+    // A data base that could not be opened answers why (it is tried again first).
+    if (!database_.reopen())
+        return false;
+    if (!existing && database_.isReadOnly()) {
+        setError(errors::accessDenied);
         return false;
     }
     schema_ = TableSchema(definition_);
     statements_.clear();
     if (existing && !checkTable())
         return false;
-    std::optional<std::int64_t> slot = database_.slotOf(schema_.table(), true);
-    if (!slot)
+    std::optional<std::int64_t> slot = database_.slotOf(schema_.table(), !database_.isReadOnly());
+    if (!slot) {
+        if (errorCode() == errors::fileNotFound)
+            return failInDriver("catalog", "The file " + schema_.table() +
+                                               " has no place in the catalog _files");
         return false;
+    }
     slot_ = *slot;
-    if (!locks_.open(database_.lockFilePath()))
+    // A read-only data base can do without the lock file when there is none and none
+    // can be made: nothing is held or written through it.
+    if (!locks_.open(database_.lockFilePath()) && !database_.isReadOnly())
         return failInDriver("lock",
                             "The lock file " + database_.lockFilePath() + " cannot be opened");
     return true;
@@ -201,6 +231,12 @@ bool SqliteRecordFile::attach(bool existing) {
 bool SqliteRecordFile::open(int mode) {
     if (!attach(true))
         return false;
+    bool writes = (mode & openMode::accessMask) != openMode::readOnly;
+    if (writes && database_.isReadOnly()) {
+        locks_.close();
+        setError(errors::accessDenied);
+        return false;
+    }
     if (!lockOpen(mode)) {
         locks_.close();
         return false;
@@ -247,8 +283,7 @@ bool SqliteRecordFile::create() {
             setError(errors::accessDenied);
         } else {
             database_.setBusyTimeout(busyMilliseconds_);
-            created = database_.execute("SAVEPOINT create_file") &&
-                      database_.execute("DROP TABLE IF EXISTS " + schema_.quotedTable()) &&
+            created = database_.execute("SAVEPOINT create_file") && clearAway() &&
                       database_.execute(schema_.createTableSql());
             for (int k = 1; created && k <= keyCount(); ++k)
                 created = database_.execute(schema_.createIndexSql(k));
@@ -267,15 +302,49 @@ bool SqliteRecordFile::create() {
     return created;
 }
 
+// An empty table of the file's name is made again from the declaration; one that holds
+// records is never replaced, and nothing is when the look-up fails.
+bool SqliteRecordFile::clearAway() {
+    switch (database_.tableExists(schema_.table())) {
+    case TableCheck::absent:
+        return true;
+    case TableCheck::failed:
+        return false;
+    case TableCheck::present:
+        break;
+    }
+    Statement any =
+        database_.prepare("SELECT EXISTS (SELECT 1 FROM " + schema_.quotedTable() + ")");
+    if (!any.isValid())
+        return false;
+    {
+        StatementUse use(any);
+        int rc = sqlite3_step(any.get());
+        if (rc != SQLITE_ROW)
+            return database_.fail(rc);
+        if (sqlite3_column_int(any.get(), 0) != 0)
+            return failInDriver("create", "The file " + label() + " holds records (table " +
+                                              schema_.table() + "): it is not made again");
+    }
+    return database_.execute("DROP TABLE " + schema_.quotedTable());
+}
+
 bool SqliteRecordFile::rebuildKeys() {
-    if (!database_.isOpen()) {
-        setError(errors::fileNotFound);
+    if (!database_.reopen())
+        return false;
+    if (database_.isReadOnly()) {
+        setError(errors::accessDenied);
         return false;
     }
     if (!open_)
         schema_ = TableSchema(definition_);
-    if (!database_.tableExists(schema_.table())) {
+    switch (database_.tableExists(schema_.table())) {
+    case TableCheck::present:
+        break;
+    case TableCheck::absent:
         setError(errors::fileNotFound);
+        return false;
+    case TableCheck::failed:
         return false;
     }
     std::vector<std::string> existing;
@@ -451,6 +520,10 @@ std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t
 
 bool SqliteRecordFile::accept(sqlite3_stmt* row) {
     std::int64_t id = sqlite3_column_int64(row, 0);
+    // A lock file that can only be read takes no holds: the record is read, not held
+    // (nothing can be written through this file anyway).
+    if (holdArmed_ && !locks_.isWritable())
+        holdArmed_ = false;
     if (!holdArmed_) {
         if (locks_.lockedElsewhere(recordByte(id), 1, false)) {
             setError(errors::recordHeld);

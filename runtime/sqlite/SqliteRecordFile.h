@@ -83,6 +83,9 @@ private:
     bool checkKey(int keyNumber, bool allowRecordOrder) const;
     bool checkWritable() const;
     bool checkTable();
+    // Before creating: removes an empty table of the file's name; refuses (90) when it
+    // holds records or cannot be looked at.
+    bool clearAway();
     // What opening and creating begin with: the file must be closed and the data base
     // open; takes the file's slot in the catalog and opens the lock file. `existing`: the
     // table must be there already, with the columns the definition gives (checkTable).

@@ -8,6 +8,7 @@
 #include "app/FrameProcedures.h"
 #include "app/Globals.h"
 #include "framework/data/ErrorReporter.h"
+#include "framework/data/FileAccess.h"
 #include "framework/data/FileRegistry.h"
 #include "runtime/base/RuntimeErrors.h"
 #include "runtime/files/RecordFile.h"
@@ -15,6 +16,8 @@
 #include "runtime/settings/IniFile.h"
 #include "runtime/sqlite/SqliteDriver.h"
 
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 using namespace apptest;
@@ -134,6 +137,43 @@ TEST_F(ProgramTest, TheProgramRunsAgainInTheSameProcess) {
         ASSERT_TRUE(session->closeWindow(frame()));
         EXPECT_EQ(app::Program::Steps().back(), "program ended");
     }
+}
+
+TEST_F(ProgramTest, ADamagedDataBaseIsReportedAtStartAndTheProgramGoesOn) {
+    std::string dataBase = folder.dataFolder() + "/data.sqlite";
+    std::string damaged = "This is a letter, not the shop's records.\n";
+    std::ofstream(dataBase, std::ios::binary) << damaged;
+    app::FrameProcedures::assign("?BrowseCustomers", [] {
+        app::CustomerAccess->Open();
+        app::CustomerAccess->ReadNext();
+    });
+    session->answerNextMessage(host::ButtonOk);
+    int thread = startProgram();
+    std::vector<host::MessageBoxRequest> shown = session->messagesShown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].title, "File Load Error");
+    EXPECT_EQ(shown[0].text, dataBase + " File Load Error.  Error: file is not a database (26).");
+    ASSERT_NE(frame(), nullptr) << "the frame opens all the same";
+    EXPECT_TRUE(session->desktop().scheduler().isAlive(thread));
+
+    // A file used later says why it cannot be opened, and nothing is created over the
+    // data base.
+    bool halted = false;
+    try {
+        session->chooseMenu("&Browse|&Customers");
+        session->answerMessage(host::ButtonOk);
+    } catch (const host::headless::ProgramHalted& error) {
+        halted = true;
+        EXPECT_EQ(std::string(error.what()), "File Access Error");
+    }
+    EXPECT_TRUE(halted);
+    shown = session->messagesShown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, "File (Customer) could not be opened.  Error: file is not a database "
+                             "(26).  Press OK to end this application");
+    std::ifstream in(dataBase, std::ios::binary);
+    std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(after, damaged);
 }
 
 } // namespace
