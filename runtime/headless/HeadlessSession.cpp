@@ -2,6 +2,7 @@
 
 #include "runtime/base/Clock.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
+#include "runtime/threads/CooperativeWait.h"
 
 #include <algorithm>
 #include <charconv>
@@ -51,6 +52,10 @@ int HeadlessSession::start(std::function<void()> procedure) {
 
 void HeadlessSession::run() {
     desktop_.runUntilIdle();
+    // A thread pausing while it waits for another station goes on when its time comes:
+    // the session waits for that, as the user would, before it calls the program idle.
+    while (CooperativeWait::sleepUntilNextPauseEnd())
+        desktop_.runUntilIdle();
 }
 
 void HeadlessSession::setClock(int dayNumber, int hundredths) {

@@ -42,7 +42,8 @@ public:
 
     // Starts a procedure on a new logical thread and runs until every thread waits.
     int start(std::function<void()> procedure);
-    // Runs the logical threads (and due timers) until every thread waits.
+    // Runs the logical threads (and due timers) until every thread waits for the user
+    // (a cooperative pause ends first).
     void run();
 
     // --- The fake clock (starts on 2024-03-15 at 09:00:00.00)

@@ -3,6 +3,7 @@
 #include "runtime/base/Clock.h"
 #include "runtime/qt/DialogPresenter.h"
 #include "runtime/qt/WindowView.h"
+#include "runtime/threads/CooperativeWait.h"
 #include "runtime/ui/Desktop.h"
 #include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
@@ -14,6 +15,8 @@
 #include <QPainter>
 #include <QScopedValueRollback>
 
+#include <algorithm>
+#include <chrono>
 #include <set>
 
 namespace host::qt {
@@ -98,21 +101,29 @@ std::exception_ptr QtDisplay::takeFailure() {
 
 void QtDisplay::scheduleTimers() {
     int now = clockNow();
-    int soonest = -1;
+    long long soonest = -1; // milliseconds
     for (Window* w : desktop_.windows()) {
         if (w->timer() <= 0)
             continue;
         int elapsed = ((now - w->timerLastElapsed()) % hundredthsPerDay + hundredthsPerDay) %
                       hundredthsPerDay;
-        int left = std::max(w->timer() - elapsed, 0);
+        long long left = std::max(w->timer() - elapsed, 0) * 10LL;
+        soonest = soonest < 0 ? left : std::min(soonest, left);
+    }
+    // A logical thread pausing while it waits for another station goes on at its time.
+    if (auto pauseEnd = CooperativeWait::nextPauseEnd()) {
+        long long left =
+            std::chrono::ceil<std::chrono::milliseconds>(*pauseEnd - CooperativeWait::Clock::now())
+                .count();
+        left = std::max(left, 0LL);
         soonest = soonest < 0 ? left : std::min(soonest, left);
     }
     if (soonest < 0) {
         clockTimer_.stop();
         return;
     }
-    // Hundredths to milliseconds; at least one so that a due timer does not spin.
-    clockTimer_.start(std::max(soonest * 10, 1));
+    // At least one millisecond, so that Qt paints and takes input before the next run.
+    clockTimer_.start(static_cast<int>(std::clamp<long long>(soonest, 1, 24LL * 3600 * 1000)));
 }
 
 WindowView* QtDisplay::view(int windowId) const {

@@ -25,10 +25,11 @@ class WindowView;
 
 // The Qt display backend. It shows the desktop's windows with Qt Widgets and feeds what
 // the user does back through UserInput, and it runs the logical threads from Qt's event
-// loop: after every piece of user input (and when a window timer is due) it lets the
-// desktop run its threads until they all wait again, and then brings the screen in line
-// with the model (synchronize). Qt is touched only on the main thread, while every
-// logical thread is parked.
+// loop: after every piece of user input (and when a window timer is due, or a logical
+// thread's cooperative pause ends) it lets the desktop run its threads until they all
+// wait again, and then brings the screen in line with the model (synchronize). Control
+// goes back to Qt after each run, so that it paints and takes input between them. Qt is
+// touched only on the main thread, while every logical thread is parked.
 //
 // The display installs itself as the desktop's display; a QApplication must exist.
 class QtDisplay : public QObject, public Display {

@@ -1,8 +1,10 @@
 #include "runtime/settings/IniFile.h"
 
 #include "runtime/base/Value.h"
+#include "runtime/threads/CooperativeWait.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -103,6 +105,9 @@ std::string storedValue(std::string_view value) {
                             (stored.size() >= 2 && stored.front() == '"' && stored.back() == '"'));
     return needsQuotes ? '"' + stored + '"' : stored;
 }
+
+// How long a write waits for another program's lock on the file.
+constexpr std::chrono::seconds iniLockWait{10};
 
 std::mutex& fileAccess() {
     static std::mutex mutex;
@@ -353,34 +358,43 @@ bool IniFile::writeEntry(const std::string& fileName, std::string_view section,
                          std::string_view name, std::string_view value) {
     if (!writableSectionName(trimmed(section)) || !writableEntryName(trimmed(name)))
         return false;
-    std::lock_guard lock(fileAccess());
     // Another program (a second station sharing the file) may write the same file: the
     // file stays locked from reading to renaming, so that neither loses the other's entry.
-    // A writer that waited finds the file replaced and locks the new one.
-    std::filesystem::path target = realTarget(fileName);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        int fd = ::open(target.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
-        if (fd < 0)
-            return false;
-        ::flock(fd, LOCK_EX); // best effort: some file systems have no locks
-        struct stat held {
-        }, current{};
-        bool stillThere = ::fstat(fd, &held) == 0 && ::stat(target.c_str(), &current) == 0 &&
-                          held.st_dev == current.st_dev && held.st_ino == current.st_ino;
-        if (!stillThere) {
+    // A writer that waited finds the file replaced and locks the new one. While the other
+    // program holds the lock, this one waits cooperatively (the display goes on), holding
+    // neither the lock nor the mutex between its tries, and gives up after a while.
+    bool written = false;
+    CooperativeWait::retryFor(iniLockWait, [&] {
+        std::lock_guard lock(fileAccess());
+        std::filesystem::path target = realTarget(fileName);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            int fd = ::open(target.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+            if (fd < 0)
+                return true;
+            // Best effort: some file systems have no locks.
+            if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+                ::close(fd);
+                return false; // locked elsewhere: try again after a pause
+            }
+            struct stat held {
+            }, current{};
+            bool stillThere = ::fstat(fd, &held) == 0 && ::stat(target.c_str(), &current) == 0 &&
+                              held.st_dev == current.st_dev && held.st_ino == current.st_ino;
+            if (!stillThere) {
+                ::close(fd);
+                continue;
+            }
+            if (std::optional<IniFile> file = load(target.string())) {
+                std::string before = file->text();
+                written = file->write(section, name, value) &&
+                          (file->text() == before || file->save(target.string()));
+            }
             ::close(fd);
-            continue;
+            return true;
         }
-        bool written = false;
-        if (std::optional<IniFile> file = load(target.string())) {
-            std::string before = file->text();
-            written = file->write(section, name, value) &&
-                      (file->text() == before || file->save(target.string()));
-        }
-        ::close(fd);
-        return written;
-    }
-    return false;
+        return true;
+    });
+    return written;
 }
 
 } // namespace host

@@ -56,7 +56,9 @@ public:
     // The host's INI operations on a file by name. A missing or unreadable file, section
     // or entry reads as the default. A write that fails (unreadable file, folder not
     // writable, invalid name) returns false and leaves the file as it was. Writers in
-    // other processes are kept apart by a lock on the file, so none loses another's entry.
+    // other processes are kept apart by a lock on the file, so none loses another's entry;
+    // a writer waits for another's lock cooperatively (CooperativeWait) for up to ten
+    // seconds, and fails when it is still held then.
     // Each write saves the whole file; to write many entries at once, load the file,
     // write them, and save it once.
     static std::string readEntry(const std::string& fileName, std::string_view section,

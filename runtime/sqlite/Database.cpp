@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace host::sqlite {
@@ -154,6 +155,7 @@ bool Database::openWritable(const std::string& path) {
     if (rc != SQLITE_OK)
         return failWith(db_, rc);
     sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_handler(db_, &Database::onBusy, this);
     setBusyTimeout(defaultBusyMilliseconds);
     // SQLite opens a data base file it may not write read-only.
     readOnly_ = sqlite3_db_readonly(db_, "main") == 1;
@@ -206,6 +208,7 @@ bool Database::openReadOnly(const std::string& path) {
                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc == SQLITE_OK) {
             sqlite3_extended_result_codes(db_, 1);
+            sqlite3_busy_handler(db_, &Database::onBusy, this);
             setBusyTimeout(defaultBusyMilliseconds);
             rc = probe();
         }
@@ -243,6 +246,7 @@ void Database::close() {
     db_ = nullptr;
     readOnly_ = false;
     inTransaction_ = false;
+    frameKeepsBaton_.reset();
     enlisted_.clear();
     busyMilliseconds_ = -1;
 }
@@ -283,10 +287,47 @@ bool Database::fail(int rc) const {
 }
 
 void Database::setBusyTimeout(int milliseconds) {
-    if (db_ && milliseconds != busyMilliseconds_) {
-        sqlite3_busy_timeout(db_, milliseconds);
-        busyMilliseconds_ = milliseconds;
-    }
+    busyMilliseconds_ = std::max(0, milliseconds);
+}
+
+int Database::onBusy(void* database, int count) {
+    auto& self = *static_cast<Database*>(database);
+    if (self.retrying_)
+        return 0; // Database::step pauses and tries again
+    // Inside SQLite no other logical thread may run: wait here, keeping the baton.
+    auto now = std::chrono::steady_clock::now();
+    if (count == 0)
+        self.busySince_ = now;
+    auto end = self.busySince_ + std::chrono::milliseconds(self.busyMilliseconds_);
+    if (now >= end)
+        return 0;
+    std::this_thread::sleep_until(std::min(end, now + std::chrono::milliseconds(5)));
+    return 1;
+}
+
+int Database::step(sqlite3_stmt* statement, int waitMilliseconds,
+                   const std::function<void()>& bind) {
+    setBusyTimeout(waitMilliseconds);
+    if (!sqlite3_get_autocommit(db_))
+        return sqlite3_step(statement); // a frame or savepoint is open: wait in SQLite
+    int rc = SQLITE_OK;
+    bool first = true;
+    CooperativeWait::retryFor(std::chrono::milliseconds(busyMilliseconds_), [&] {
+        if (!first && bind) {
+            sqlite3_clear_bindings(statement);
+            bind();
+        }
+        first = false;
+        retrying_ = true;
+        rc = sqlite3_step(statement);
+        retrying_ = false;
+        if ((rc & 0xFF) != SQLITE_BUSY)
+            return true;
+        // Nothing stays open on the connection while this thread waits.
+        sqlite3_reset(statement);
+        return false;
+    });
+    return rc;
 }
 
 TableCheck Database::tableExists(std::string_view table) {
@@ -330,9 +371,12 @@ std::optional<std::int64_t> Database::slotOf(std::string_view table, bool assign
         if (!insert.isValid())
             return std::nullopt;
         StatementUse use(insert);
-        sqlite3_bind_text(insert.get(), 1, table.data(), static_cast<int>(table.size()),
-                          SQLITE_STATIC);
-        int rc = sqlite3_step(insert.get());
+        auto bindName = [&] {
+            sqlite3_bind_text(insert.get(), 1, table.data(), static_cast<int>(table.size()),
+                              SQLITE_STATIC);
+        };
+        bindName();
+        int rc = step(insert.get(), busyMilliseconds_, bindName);
         if (rc != SQLITE_DONE) {
             fail(rc);
             return std::nullopt;
@@ -349,13 +393,18 @@ bool Database::begin(int timeoutSeconds) {
     }
     if (inTransaction_)
         return failInDriver("frame", "A transaction frame is already running");
-    int previous = busyMilliseconds_;
-    setBusyTimeout(std::max(0, timeoutSeconds) * 1000);
-    bool begun = execute("BEGIN IMMEDIATE");
-    setBusyTimeout(previous);
-    if (!begun)
-        return false;
+    // Another station's write ends within the frame's time-out; wait for it cooperatively.
+    int rc = SQLITE_OK;
+    CooperativeWait::retryFor(std::chrono::seconds(std::max(0, timeoutSeconds)), [&] {
+        retrying_ = true;
+        rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        retrying_ = false;
+        return (rc & 0xFF) != SQLITE_BUSY;
+    });
+    if (rc != SQLITE_OK)
+        return failWith(db_, rc);
     inTransaction_ = true;
+    frameKeepsBaton_.emplace();
     clearError();
     return true;
 }
@@ -390,6 +439,7 @@ bool Database::rollback() {
 
 void Database::endFrame() {
     inTransaction_ = false;
+    frameKeepsBaton_.reset();
     enlisted_.clear();
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "runtime/sqlite/Statement.h"
+#include "runtime/threads/CooperativeWait.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +37,13 @@ enum class TableCheck { absent, present, failed };
 // (isReadOnly): through SQLite's shared memory when that can be used, otherwise as an
 // unchanging file when no write-ahead log with changes is waiting in the folder (a log
 // with changes cannot be read without write access, and the open fails saying so).
+// Waiting for another station: each operation waits its own file's time ("Recover=").
+// Outside a transaction frame a busy answer comes back at once and the statement is
+// tried again after a cooperative pause (CooperativeWait), so the display and the other
+// logical threads go on meanwhile; they may use the connection then, since nothing is
+// left open on it. A transaction frame never gives the baton away: while one is open
+// (or a savepoint of a file's creation), another logical thread would work inside it,
+// so busy waits happen in SQLite itself and every pause sleeps (KeepBaton).
 class Database {
 public:
     static constexpr const char* fileName = "data.sqlite";
@@ -74,11 +84,17 @@ public:
     bool fail(int rc) const;
     // The wait for a busy data base, applied to the next statements.
     void setBusyTimeout(int milliseconds);
+    // Steps a statement of an operation that waits `waitMilliseconds` for a busy data
+    // base (see above), the caller having bound its values. Before another try after a
+    // pause, `bind` binds them again: another logical thread may have used the statement
+    // meanwhile. Returns SQLite's result.
+    int step(sqlite3_stmt* statement, int waitMilliseconds, const std::function<void()>& bind = {});
 
     // Whether the data base holds the table; `failed` with the host error set (see
     // failWith) when the catalog could not be read.
     TableCheck tableExists(std::string_view table);
-    // The slot of a data file in the catalog; `assign` adds the file when missing.
+    // The slot of a data file in the catalog; `assign` adds the file when missing, waiting
+    // the time last given to setBusyTimeout (the file's own) for a busy data base.
     std::optional<std::int64_t> slotOf(std::string_view table, bool assign);
 
     // Transaction frame.
@@ -99,12 +115,17 @@ private:
     // Reads the catalog once so that a data base that cannot be read says so now;
     // answers SQLite's result.
     int probe();
+    // SQLite's busy handler: see the class comment.
+    static int onBusy(void* database, int count);
 
     sqlite3* db_ = nullptr;
     std::string folder_;
     int busyMilliseconds_ = -1;
     bool readOnly_ = false;
+    bool retrying_ = false; // a busy statement is tried again after a cooperative pause
+    std::chrono::steady_clock::time_point busySince_;
     bool inTransaction_ = false;
+    std::optional<CooperativeWait::KeepBaton> frameKeepsBaton_;
     std::vector<const SqliteRecordFile*> enlisted_;
 };
 

@@ -1,9 +1,10 @@
 #include "runtime/sqlite/LockFile.h"
 
+#include "runtime/threads/CooperativeWait.h"
+
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
-#include <thread>
 #include <unistd.h>
 
 // Open-file-description locks belong to one open of the file rather than to the process:
@@ -60,9 +61,10 @@ bool LockFile::lock(std::int64_t offset, std::int64_t length, bool exclusive,
             return true;
         if (errno != EAGAIN && errno != EACCES && errno != EINTR)
             return false;
-        if (std::chrono::steady_clock::now() >= deadline)
+        auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        CooperativeWait::pauseUntil(std::min(deadline, now + CooperativeWait::pollInterval));
     }
 }
 

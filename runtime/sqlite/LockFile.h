@@ -29,8 +29,8 @@ public:
     bool isWritable() const { return fd_ >= 0 && writable_; }
 
     // Takes a shared or exclusive lock on [offset, offset + length), waiting up to
-    // `waitMilliseconds` while another owner's lock conflicts. A lock of this owner on the
-    // range is replaced.
+    // `waitMilliseconds` (cooperatively: CooperativeWait) while another owner's lock
+    // conflicts. A lock of this owner on the range is replaced.
     bool lock(std::int64_t offset, std::int64_t length, bool exclusive, int waitMilliseconds = 0);
     void unlock(std::int64_t offset, std::int64_t length);
     // True when another owner holds a lock on the range that conflicts with taking one

@@ -5,11 +5,11 @@
 #include "runtime/sqlite/Database.h"
 #include "runtime/sqlite/FieldCodec.h"
 #include "runtime/sqlite/PositionText.h"
+#include "runtime/threads/CooperativeWait.h"
 
 #include <charconv>
 #include <chrono>
 #include <sqlite3.h>
-#include <thread>
 
 namespace host::sqlite {
 
@@ -192,7 +192,8 @@ bool SqliteRecordFile::lockOpen(int mode) {
             setError(errors::accessDenied);
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        CooperativeWait::pauseUntil(std::chrono::steady_clock::now() +
+                                    CooperativeWait::pollInterval);
     }
 }
 
@@ -212,6 +213,7 @@ bool SqliteRecordFile::attach(bool existing) {
     statements_.clear();
     if (existing && !checkTable())
         return false;
+    database_.setBusyTimeout(busyMilliseconds_);
     std::optional<std::int64_t> slot = database_.slotOf(schema_.table(), !database_.isReadOnly());
     if (!slot) {
         if (errorCode() == errors::fileNotFound)
@@ -403,10 +405,10 @@ bool SqliteRecordFile::sendOption(std::string_view option) {
         if (ec != std::errc() || ptr != value.data() + value.size() || seconds < 0)
             return failInDriver("option",
                                 "Recover= needs a number of seconds: " + std::string(option));
+        // This file's own wait: each of its operations waits it (the connection is shared
+        // with the other files, which keep theirs).
         lockWaitMilliseconds_ = seconds * 1000;
         busyMilliseconds_ = seconds * 1000;
-        if (open_)
-            database_.setBusyTimeout(busyMilliseconds_);
         clearError();
         return true;
     }
@@ -508,8 +510,9 @@ std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t
     if (!query)
         return std::nullopt;
     StatementUse use(*query);
-    sqlite3_bind_int64(query->get(), 1, id);
-    if (!stepToRecord(query->get()))
+    auto bindId = [&] { sqlite3_bind_int64(query->get(), 1, id); };
+    bindId();
+    if (!stepToRecord(query->get(), bindId))
         return std::nullopt;
     std::vector<SqlValue> values;
     readTermValues(query->get(), keyNumber, values);
@@ -532,9 +535,14 @@ bool SqliteRecordFile::accept(sqlite3_stmt* row) {
         take(row);
         return true;
     }
-    if (!locks_.lock(recordByte(id), 1, true, holdWaitMilliseconds_)) {
-        setError(errors::recordHeld);
-        return false;
+    if (!locks_.lock(recordByte(id), 1, true)) {
+        // Held elsewhere: wait for it with the read ended, since other logical threads may
+        // use the connection and this statement meanwhile (the record is read again below).
+        sqlite3_reset(row);
+        if (!locks_.lock(recordByte(id), 1, true, holdWaitMilliseconds_)) {
+            setError(errors::recordHeld);
+            return false;
+        }
     }
     if (held_ && *held_ != id)
         locks_.unlock(recordByte(*held_), 1);
@@ -549,8 +557,9 @@ bool SqliteRecordFile::accept(sqlite3_stmt* row) {
     if (!fresh)
         return false;
     StatementUse use(*fresh);
-    sqlite3_bind_int64(fresh->get(), 1, id);
-    int rc = sqlite3_step(fresh->get());
+    auto bindId = [&] { sqlite3_bind_int64(fresh->get(), 1, id); };
+    bindId();
+    int rc = database_.step(fresh->get(), busyMilliseconds_, bindId);
     if (rc != SQLITE_ROW) {
         release();
         if (rc == SQLITE_DONE)
@@ -596,9 +605,12 @@ bool SqliteRecordFile::read(bool backward) {
     if (!query)
         return false;
     StatementUse use(*query);
-    for (int i = 0; i < count; ++i)
-        anchor_[static_cast<size_t>(i)].bindTo(query->get(), i + 1);
-    int rc = sqlite3_step(query->get());
+    auto bindAnchor = [&] {
+        for (int i = 0; i < count; ++i)
+            anchor_[static_cast<size_t>(i)].bindTo(query->get(), i + 1);
+    };
+    bindAnchor();
+    int rc = database_.step(query->get(), busyMilliseconds_, bindAnchor);
     if (rc == SQLITE_DONE) {
         place_ = backward ? Place::BeforeStart : Place::PastEnd;
         anchor_.clear();
@@ -617,8 +629,8 @@ bool SqliteRecordFile::read(bool backward) {
     return accepted;
 }
 
-bool SqliteRecordFile::stepToRecord(sqlite3_stmt* query) const {
-    int rc = sqlite3_step(query);
+bool SqliteRecordFile::stepToRecord(sqlite3_stmt* query, const std::function<void()>& bind) const {
+    int rc = database_.step(query, busyMilliseconds_, bind);
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
@@ -635,7 +647,8 @@ bool SqliteRecordFile::get(int keyNumber) {
     if (!query)
         return false;
     StatementUse use(*query);
-    if (!stepToRecord(query->get()))
+    if (!stepToRecord(query->get(),
+                      [&] { keyLookup(cacheKey(getKind, keyNumber), keyNumber, true); }))
         return false;
     return accept(query->get());
 }
@@ -655,8 +668,9 @@ bool SqliteRecordFile::getAt(std::string_view position) {
     if (!query)
         return false;
     StatementUse use(*query);
-    sqlite3_bind_int64(query->get(), 1, values->back().integer);
-    if (!stepToRecord(query->get()))
+    auto bindId = [&] { sqlite3_bind_int64(query->get(), 1, values->back().integer); };
+    bindId();
+    if (!stepToRecord(query->get(), bindId))
         return false;
     return accept(query->get());
 }
@@ -742,7 +756,9 @@ bool SqliteRecordFile::wouldDuplicate(int keyNumber) {
     if (!query)
         return false;
     StatementUse use(*query);
-    int rc = sqlite3_step(query->get());
+    int rc = database_.step(query->get(), busyMilliseconds_, [&] {
+        keyLookup(cacheKey(duplicateKind, keyNumber), keyNumber, false);
+    });
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return database_.fail(rc);
     clearError();
@@ -757,14 +773,16 @@ bool SqliteRecordFile::add() {
     const Statement* insert = statement(cacheKey(insertKind), schema_.insertSql());
     if (!insert)
         return false;
-    database_.setBusyTimeout(busyMilliseconds_);
     StatementUse use(*insert);
-    const RecordLayout& layout = *definition_.layout();
-    for (int n = 1; n <= layout.fieldCount(); ++n) {
-        const FieldInfo& field = layout.field(n);
-        fieldCodec::bind(insert->get(), n, buffer_.data() + field.offset, field.type);
-    }
-    int rc = sqlite3_step(insert->get());
+    auto bindFields = [&] {
+        const RecordLayout& layout = *definition_.layout();
+        for (int n = 1; n <= layout.fieldCount(); ++n) {
+            const FieldInfo& field = layout.field(n);
+            fieldCodec::bind(insert->get(), n, buffer_.data() + field.offset, field.type);
+        }
+    };
+    bindFields();
+    int rc = database_.step(insert->get(), busyMilliseconds_, bindFields);
     if (rc != SQLITE_DONE)
         return database_.fail(rc);
     current_ = sqlite3_last_insert_rowid(database_.handle());
@@ -801,23 +819,27 @@ bool SqliteRecordFile::write(bool erase) {
                           schema_.updateSql(watched) + " RETURNING _version");
     if (!query)
         return false;
-    database_.setBusyTimeout(busyMilliseconds_);
     int rc = SQLITE_OK;
     bool changed = false;
     {
         StatementUse use(*query);
-        int next = 1;
-        if (!erase) {
-            const RecordLayout& layout = *definition_.layout();
-            for (int n = 1; n <= layout.fieldCount(); ++n) {
-                const FieldInfo& field = layout.field(n);
-                fieldCodec::bind(query->get(), next++, buffer_.data() + field.offset, field.type);
+        std::int64_t version = watched ? watched_->second : 0;
+        auto bindValues = [&] {
+            int next = 1;
+            if (!erase) {
+                const RecordLayout& layout = *definition_.layout();
+                for (int n = 1; n <= layout.fieldCount(); ++n) {
+                    const FieldInfo& field = layout.field(n);
+                    fieldCodec::bind(query->get(), next++, buffer_.data() + field.offset,
+                                     field.type);
+                }
             }
-        }
-        sqlite3_bind_int64(query->get(), next++, id);
-        if (watched)
-            sqlite3_bind_int64(query->get(), next, watched_->second);
-        rc = sqlite3_step(query->get());
+            sqlite3_bind_int64(query->get(), next++, id);
+            if (watched)
+                sqlite3_bind_int64(query->get(), next, version);
+        };
+        bindValues();
+        rc = database_.step(query->get(), busyMilliseconds_, bindValues);
         if (rc == SQLITE_ROW) {
             currentVersion_ = sqlite3_column_int64(query->get(), 0);
             changed = true;
@@ -878,7 +900,7 @@ std::int64_t SqliteRecordFile::recordCount() {
     if (!query)
         return -1;
     StatementUse use(*query);
-    int rc = sqlite3_step(query->get());
+    int rc = database_.step(query->get(), busyMilliseconds_);
     if (rc != SQLITE_ROW) {
         database_.fail(rc);
         return -1;
@@ -896,8 +918,11 @@ std::int64_t SqliteRecordFile::sizeInBytes() {
     if (!query.isValid())
         return -1;
     StatementUse use(query);
-    sqlite3_bind_text(query.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
-    int rc = sqlite3_step(query.get());
+    auto bindTable = [&] {
+        sqlite3_bind_text(query.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
+    };
+    bindTable();
+    int rc = database_.step(query.get(), busyMilliseconds_, bindTable);
     if (rc != SQLITE_ROW) {
         database_.fail(rc);
         return -1;

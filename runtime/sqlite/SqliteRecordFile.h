@@ -7,6 +7,7 @@
 #include "runtime/sqlite/TableSchema.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -74,6 +75,8 @@ public:
     // For views over the file.
     Database& database() const { return database_; }
     const TableSchema& schema() const { return schema_; }
+    // How long an operation of this file waits for a busy data base ("Recover=").
+    int busyMilliseconds() const { return busyMilliseconds_; }
 
 private:
     // Where next/previous read from.
@@ -92,7 +95,6 @@ private:
     bool attach(bool existing);
     bool lockOpen(int mode);
     std::int64_t recordByte(std::int64_t id) const;
-    int busyMilliseconds() const { return busyMilliseconds_; }
 
     const Statement* statement(std::uint64_t cacheKey, const std::string& sql) const;
     // The kept statement that finds the first record whose key `keyNumber` holds the
@@ -100,8 +102,9 @@ private:
     // `whole`: it reads the record's columns in key order; otherwise only whether there
     // is one. Null, with the error set, when it cannot be prepared.
     // Steps a statement that reads one record onto its row; false, with "record not
-    // found" when there is none or the data base's error.
-    bool stepToRecord(sqlite3_stmt* query) const;
+    // found" when there is none or the data base's error. `bind` binds its values again
+    // before another try (Database::step).
+    bool stepToRecord(sqlite3_stmt* query, const std::function<void()>& bind) const;
     const Statement* keyLookup(std::uint64_t cacheId, int keyNumber, bool whole);
     const Statement* readStatement(bool backward, int count, bool inclusive);
     bool read(bool backward);

@@ -377,14 +377,25 @@ bool SqliteRecordView::fetch(bool backward) {
         return false;
     StatementUse use(*query);
     sqlite3_stmt* statement = query->get();
-    int parameter = 1;
-    for (const SqlValue& value : filter_.parameters())
-        value.bindTo(statement, parameter++);
-    for (int i = 0; i < count; ++i)
-        anchor_[static_cast<size_t>(i)].bindTo(statement, parameter++);
+    auto bindValues = [&] {
+        int parameter = 1;
+        for (const SqlValue& value : filter_.parameters())
+            value.bindTo(statement, parameter++);
+        for (int i = 0; i < count; ++i)
+            anchor_[static_cast<size_t>(i)].bindTo(statement, parameter++);
+    };
+    bindValues();
     size_t terms = terms_.size();
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    // The page waits the primary file's time for a busy data base.
+    for (int rc = database_.step(statement, members_.front().file->busyMilliseconds(), bindValues);;
+         rc = sqlite3_step(statement)) {
+        if (rc != SQLITE_ROW) {
+            if (rc != SQLITE_DONE) {
+                page_.clear();
+                return database_.fail(rc);
+            }
+            break;
+        }
         ViewPage::Row& row = page_.append();
         row.images.resize(imageSize_);
         for (size_t m = 0; m < members_.size(); ++m) {
@@ -405,10 +416,6 @@ bool SqliteRecordView::fetch(bool backward) {
         row.orderValues.resize(terms);
         for (size_t t = 0; t < terms; ++t)
             row.orderValues[t].readColumn(statement, termColumn_ + static_cast<int>(t));
-    }
-    if (rc != SQLITE_DONE) {
-        page_.clear();
-        return database_.fail(rc);
     }
     pageEnded_ = static_cast<int>(page_.size()) < pageSize_;
     return true;

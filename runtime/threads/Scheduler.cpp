@@ -49,6 +49,10 @@ bool Scheduler::onLogicalThread() const {
     return runningScheduler == this && runningThread != nullptr;
 }
 
+Scheduler* Scheduler::running() {
+    return runningThread ? runningScheduler : nullptr;
+}
+
 int Scheduler::current() const {
     if (!onLogicalThread())
         return 0;

@@ -60,6 +60,8 @@ public:
 
     // True on a logical thread of this scheduler.
     bool onLogicalThread() const;
+    // The scheduler whose logical thread is running on the calling thread; null elsewhere.
+    static Scheduler* running();
     // The running logical thread's number; 0 when none runs.
     int current() const;
     bool isAlive(int thread) const;

@@ -6,6 +6,7 @@
 #include "runtime/ui/Window.h"
 
 #include <algorithm>
+#include <set>
 
 namespace host {
 
@@ -264,9 +265,22 @@ void Desktop::fireDueTimers() {
 }
 
 std::size_t Desktop::runUntilIdle() {
+    // Each due timer fires at most once per run. A timer whose handler takes longer than
+    // its interval (a batch of a report) is due again as soon as the handler returns;
+    // firing it again here would never give the display control back to repaint and to
+    // take the user's input (Cancel).
+    std::set<int> fired; // windows, by id
     std::size_t switches = 0;
     while (true) {
-        fireDueTimers();
+        int now = clockNow();
+        for (Window* w : windows_) {
+            if (fired.count(w->id()))
+                continue;
+            int before = w->timerLastElapsed();
+            w->fireTimerIfDue(now);
+            if (w->timerLastElapsed() != before)
+                fired.insert(w->id());
+        }
         std::size_t n = scheduler_.runUntilIdle();
         switches += n;
         if (n == 0)

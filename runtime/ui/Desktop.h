@@ -92,9 +92,11 @@ public:
     // --- Running (on the main thread)
     // Queues a Timer event for every window whose timer elapsed on the runtime's clock.
     void fireDueTimers();
-    // Runs the logical threads (and due timers) until none can go on, then lets the
-    // display synchronize. Returns the number of thread switches. An exception that
-    // ended a logical thread (the headless ProgramHalted) is rethrown here.
+    // Runs the logical threads (and due timers, each at most once) until none can go on,
+    // then lets the display synchronize. A logical thread in a cooperative pause
+    // (CooperativeWait) cannot go on until its time has come: the caller runs again then. Returns
+    // the number of thread switches. An exception that ended a logical thread (the headless
+    // ProgramHalted) is rethrown here.
     std::size_t runUntilIdle();
 
     // Grows on every change of the model that a display shows.

@@ -263,6 +263,33 @@ TEST(WindowEvents, ATimerAtOneSecondFiresOnTheFakeClock) {
     EXPECT_EQ(ticks.size(), 3u);
 }
 
+// A timer whose handler takes longer than its interval (a report batch) is due again as
+// soon as it returns; each run fires it once, so that the display gets control back
+// between batches to repaint and take a click on Cancel.
+TEST(WindowEvents, ATimerSlowerThanItsIntervalFiresOncePerRun) {
+    HeadlessSession session;
+    auto definition = define("window T \"Batches\" timer=100\nend");
+    int batches = 0;
+    std::vector<std::string> log;
+    session.start([&] {
+        Window w(definition);
+        runWindow(w, log, [&](Window&) {
+            if (log.back() == "Timer" && batches < 5) {
+                ++batches;
+                session.setClock(session.today(), session.clock() + 150); // the batch's work
+            }
+            return false;
+        });
+    });
+    session.advanceClock(100);
+    EXPECT_EQ(batches, 1);
+    session.run();
+    EXPECT_EQ(batches, 2);
+    session.run();
+    session.run();
+    EXPECT_EQ(batches, 4);
+}
+
 TEST(WindowEvents, MessageBoxesAreAnsweredScriptedOrWhileWaiting) {
     HeadlessSession session;
     std::vector<unsigned> answers;
