@@ -50,7 +50,7 @@ void reportFolderError(framework::ErrorReporter& errors) {
     if (!s.folderError)
         return;
     host::restoreError(*s.folderError);
-    errors.NoteFile(s.folder.dataFolder() + "/" + host::sqlite::SqliteDriver::dataBaseName);
+    errors.NoteFile(s.driver->dataLocation());
     errors.Raise(19); // "File Load Error", level 5
     host::clearError();
 }

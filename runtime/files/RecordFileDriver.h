@@ -34,6 +34,9 @@ public:
     virtual bool openFolder(const std::string& folder) = 0;
     virtual bool isOpen() const = 0;
     virtual std::string folder() const = 0;
+    // Where the data are kept, as messages name it (the data base file of the folder);
+    // the folder itself unless the driver says otherwise.
+    virtual std::string dataLocation() const { return folder(); }
 
     virtual std::unique_ptr<RecordFile> makeFile(FileDefinition definition, Record& buffer) = 0;
     // A view over a primary file made by this driver.

@@ -27,6 +27,10 @@ std::string SqliteDriver::folder() const {
     return database_->folder();
 }
 
+std::string SqliteDriver::dataLocation() const {
+    return database_->folder() + "/" + dataBaseName;
+}
+
 std::unique_ptr<RecordFile> SqliteDriver::makeFile(FileDefinition definition, Record& buffer) {
     return std::make_unique<SqliteRecordFile>(*database_, std::move(definition), buffer);
 }

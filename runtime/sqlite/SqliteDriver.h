@@ -27,6 +27,7 @@ public:
     bool openFolder(const std::string& folder) override;
     bool isOpen() const override;
     std::string folder() const override;
+    std::string dataLocation() const override;
 
     std::unique_ptr<RecordFile> makeFile(FileDefinition definition, Record& buffer) override;
     // Fails (nothing made, 90) when `primary` was not made by this driver.
