@@ -25,7 +25,9 @@ private:
     Desktop& desktop_;
 };
 
-Desktop::Desktop() : messageService_(std::make_unique<MessageService>(*this)) {}
+Desktop::Desktop() : messageService_(std::make_unique<MessageService>(*this)) {
+    threadEnded_.subscribe([this](int thread) { keyCodes_.erase(thread); });
+}
 
 Desktop::~Desktop() {
     // End the logical threads first: their windows close while the desktop still exists.
@@ -167,8 +169,15 @@ DialogRequest& Desktop::raise(DialogRequest request) {
     touch();
     if (display_)
         display_->dialogRaised(raised);
-    if (!raised.answered)
-        scheduler_.waitUntil([&raised] { return raised.answered; });
+    if (!raised.answered) {
+        try {
+            scheduler_.waitUntil([&raised] { return raised.answered; });
+        } catch (...) {
+            // The thread is being ended: nobody waits for the answer any more.
+            finish(raised);
+            throw;
+        }
+    }
     return raised;
 }
 
