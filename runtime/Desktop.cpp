@@ -3,9 +3,11 @@
 #include "runtime/Clock.h"
 #include "runtime/CurrentThread.h"
 #include "runtime/Display.h"
+#include "runtime/ThreadNumberScope.h"
 #include "runtime/Window.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace host {
 
@@ -273,6 +275,10 @@ void Desktop::fireDueTimers() {
 }
 
 std::size_t Desktop::runUntilIdle() {
+    // On the scheduler's own thread the timers and the display run as thread 0 too.
+    std::optional<ThreadNumberScope> schedulersOwnThread;
+    if (!onLogicalThread())
+        schedulersOwnThread.emplace(0);
     std::size_t switches = 0;
     while (true) {
         fireDueTimers();

@@ -3,6 +3,7 @@
 #include "runtime/CurrentThread.h"
 #include "runtime/PerThreadBlocks.h"
 #include "runtime/ThreadEndSubscription.h"
+#include "runtime/ThreadNumberScope.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -41,18 +42,6 @@ thread_local void* runningThread = nullptr;
 // it: a procedure that swallows ThreadCancelled and waits again gets it again at each
 // of these resumptions.
 constexpr int cancelResumptions = 4;
-
-// While the scheduler runs threads, its own thread is thread 0.
-class SchedulersOwnThread {
-public:
-    SchedulersOwnThread() : previous_(currentThread()) { setCurrentThread(0); }
-    ~SchedulersOwnThread() { setCurrentThread(previous_); }
-    SchedulersOwnThread(const SchedulersOwnThread&) = delete;
-    SchedulersOwnThread& operator=(const SchedulersOwnThread&) = delete;
-
-private:
-    int previous_;
-};
 
 } // namespace
 
@@ -222,7 +211,7 @@ void Scheduler::reapFinished() {
 std::size_t Scheduler::runUntilIdle() {
     if (onLogicalThread())
         return 0; // only the scheduler's own thread hands out the baton
-    SchedulersOwnThread asScheduler;
+    ThreadNumberScope schedulersOwnThread(0);
     std::size_t switches = 0;
     bool progressed = true;
     while (progressed) {
@@ -254,7 +243,7 @@ std::size_t Scheduler::runUntilIdle() {
 void Scheduler::cancelAll() {
     if (onLogicalThread())
         return;
-    SchedulersOwnThread asScheduler;
+    ThreadNumberScope schedulersOwnThread(0);
     // By index: threads may start new ones while they unwind, which grows the list; those
     // are cancelled in turn (they end without running).
     for (std::size_t i = 0; i < threads_.size(); ++i) {
