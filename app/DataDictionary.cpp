@@ -4,6 +4,7 @@
 #include "app/InvDetFileAccess.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
+#include "runtime/files/PerThreadRecordFile.h"
 #include "runtime/files/RecordFile.h"
 #include "runtime/files/RecordFileDriver.h"
 
@@ -101,11 +102,13 @@ void DataDictionary::bindFiles(host::RecordFileDriver& driver) {
          {&ItemRecord, &ConfigRecord, &CustomerRecord, &InvDetRecord, &InvHdrRecord})
         buffer->clear();
     o.driver = &driver;
-    o.item = driver.makeFile(files::item(), ItemRecord);
-    o.config = driver.makeFile(files::config(), ConfigRecord);
-    o.customer = driver.makeFile(files::customer(), CustomerRecord);
-    o.invDet = driver.makeFile(files::invDet(), InvDetRecord);
-    o.invHdr = driver.makeFile(files::invHdr(), InvHdrRecord);
+    // The files are per-thread: each logical thread gets its own record values, position,
+    // hold and placeholder (a file of the driver per thread behind one host file).
+    o.item = host::makeRecordFile(driver, files::item(), ItemRecord);
+    o.config = host::makeRecordFile(driver, files::config(), ConfigRecord);
+    o.customer = host::makeRecordFile(driver, files::customer(), CustomerRecord);
+    o.invDet = host::makeRecordFile(driver, files::invDet(), InvDetRecord);
+    o.invHdr = host::makeRecordFile(driver, files::invHdr(), InvHdrRecord);
     ItemFile = o.item.get();
     ConfigFile = o.config.get();
     CustomerFile = o.customer.get();

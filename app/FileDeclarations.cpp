@@ -12,6 +12,11 @@ host::SharedLayout layout(std::initializer_list<std::pair<std::string, FieldType
     return std::make_shared<const host::RecordLayout>(fields);
 }
 
+host::FileDefinition perThread(host::FileDefinition file) {
+    file.setPerThread(true);
+    return file;
+}
+
 // The five keys other than the Id keys share these attributes.
 int addKey(host::FileDefinition& file, std::string label,
            std::initializer_list<std::string_view> fields) {
@@ -39,18 +44,18 @@ host::FileDefinition item() {
                                       {"ITM:ICONFILE", FieldType::cstring(256)}}));
     addIdKey(file, "ITM:ITEMIDK", "ITM:ITEMID");
     addKey(file, "ITM:ITEMNUMBERK", {"ITM:ITEMNUMBER"});
-    return file;
+    return perThread(std::move(file));
 }
 
 host::FileDefinition config() {
-    return host::FileDefinition("CONFIG", "CON",
-                                layout({{"CON:COMPANYNAME", FieldType::text(30)},
-                                        {"CON:TAXRATE", FieldType::decimal(5, 4)},
-                                        {"CON:ADDRESS", FieldType::text(20)},
-                                        {"CON:CITY", FieldType::text(15)},
-                                        {"CON:STATE", FieldType::text(2)},
-                                        {"CON:ZIP", FieldType::text(10)},
-                                        {"CON:PHONE", FieldType::text(10)}}));
+    return perThread(host::FileDefinition("CONFIG", "CON",
+                                          layout({{"CON:COMPANYNAME", FieldType::text(30)},
+                                                  {"CON:TAXRATE", FieldType::decimal(5, 4)},
+                                                  {"CON:ADDRESS", FieldType::text(20)},
+                                                  {"CON:CITY", FieldType::text(15)},
+                                                  {"CON:STATE", FieldType::text(2)},
+                                                  {"CON:ZIP", FieldType::text(10)},
+                                                  {"CON:PHONE", FieldType::text(10)}})));
 }
 
 host::FileDefinition customer() {
@@ -69,7 +74,7 @@ host::FileDefinition customer() {
     addIdKey(file, "CUS:CUSTOMERIDK", "CUS:CUSTOMERID");
     addKey(file, "CUS:NAMEK", {"CUS:NAME"});
     addKey(file, "CUS:NUMBERK", {"CUS:NUMBER"});
-    return file;
+    return perThread(std::move(file));
 }
 
 host::FileDefinition invDet() {
@@ -85,7 +90,7 @@ host::FileDefinition invDet() {
                                       {"IND:PRINT", FieldType::text(1)}}));
     addIdKey(file, "IND:INVDETIDK", "IND:INVDETID");
     addKey(file, "IND:INVHDRK", {"IND:INVHDRID", "IND:SEQUENCE"});
-    return file;
+    return perThread(std::move(file));
 }
 
 host::FileDefinition invHdr() {
@@ -96,7 +101,7 @@ host::FileDefinition invHdr() {
                                       {"INH:DATE", FieldType::date()}}));
     addKey(file, "INH:INVOICENUMBERK", {"INH:INVOICENUMBER"});
     addIdKey(file, "INH:INVHDRIDK", "INH:INVHDRID");
-    return file;
+    return perThread(std::move(file));
 }
 
 } // namespace app::files

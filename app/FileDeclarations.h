@@ -6,6 +6,9 @@ namespace app::files {
 
 // The declarations of the application's five data files: label, field prefix, record
 // layout and keys, in each file's declaration order (the key numbers of sort orders).
+// Every file is per-thread: a procedure on one thread (a form) and one on another (a
+// browse over the same file) each have their own record buffer, current record, hold
+// and auto-numbering placeholder.
 //
 // Key attributes: every key refuses duplicate values and compares text without regard
 // to letter case (an item number is unique whatever its case, and customers are looked

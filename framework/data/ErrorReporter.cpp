@@ -151,9 +151,11 @@ Severity ErrorReporter::HandleUser() {
 void ErrorReporter::Setup() {
     Teardown();
     LoadMessages(builtInMessageTable());
+    threadEnded_.subscribe([this](int thread) { DropThread(thread); });
 }
 
 void ErrorReporter::Teardown() {
+    threadEnded_.cancel();
     ERRORS.clear();
     PROCNAMES.clear();
     tables_.clear();
@@ -222,6 +224,10 @@ void ErrorReporter::TrackProcedure(std::string_view name, bool leaving) {
             PROCNAMES.erase(std::next(it).base());
             return;
         }
+}
+
+void ErrorReporter::DropThread(std::int32_t thread) {
+    std::erase_if(PROCNAMES, [thread](const ProcedureName& name) { return name.THREAD == thread; });
 }
 
 std::string ErrorReporter::CurrentProcedureName() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/data/Severity.h"
+#include "runtime/base/ThreadEndSubscription.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -85,6 +86,9 @@ public:
     void TrackProcedure(std::string_view name, bool leaving);
     // The current thread's innermost procedure; empty when it has none.
     std::string CurrentProcedureName() const;
+    // Forgets an ended thread's procedure names (called when a logical thread ends,
+    // between Setup and Teardown).
+    void DropThread(std::int32_t thread);
 
     // The current entry's message with its placeholders filled (at most 1999 characters).
     std::string SubstituteMessage() const;
@@ -107,6 +111,7 @@ private:
 
     static constexpr std::size_t none = static_cast<std::size_t>(-1);
     std::size_t current_ = none;
+    host::ThreadEndSubscription threadEnded_;
     ErrorEntry undefined_;
     std::string undefinedText_;
     std::deque<std::string> tables_; // loaded tables that ERRORS refers into

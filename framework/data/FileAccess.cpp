@@ -44,6 +44,7 @@ void FileAccess::Setup(host::RecordFile& file, host::RecordFileDriver& driver,
     HASAUTOINC = false;
     FILENAMEVALUE = file.nameOnDisk();
     registry.Register(*this);
+    threadEnded_.subscribe([this](int thread) { DropThread(thread); });
 }
 
 void FileAccess::DeclareKey(int key, std::string_view description, std::uint8_t autoNumber) {
@@ -79,6 +80,7 @@ void FileAccess::DeclareKey(std::string_view keyLabel, std::string_view descript
 }
 
 void FileAccess::Teardown() {
+    threadEnded_.cancel();
     if (REGISTRY)
         REGISTRY->Unregister(*this);
     INFO.clear();
@@ -103,6 +105,11 @@ ThreadFileInfo& FileAccess::SelectInfo() {
     if (ERRORS)
         ERRORS->NoteFile(DisplayName());
     return found->second;
+}
+
+void FileAccess::DropThread(std::int32_t thread) {
+    if (FILE && FILE->isPerThread())
+        INFO.erase(thread);
 }
 
 std::string FileAccess::DisplayName() const {

@@ -5,6 +5,7 @@
 #include "framework/data/SavedFileState.h"
 #include "framework/data/Severity.h"
 #include "framework/data/ThreadFileInfo.h"
+#include "runtime/base/ThreadEndSubscription.h"
 #include "runtime/base/TypedRef.h"
 
 #include <cstdint>
@@ -130,6 +131,10 @@ public:
     // The calling thread's bookkeeping (created blank when missing); also notes the
     // file's name for "%File".
     ThreadFileInfo& SelectInfo();
+    // Forgets an ended thread's record in INFO (a file declared per-thread only: the
+    // record of any other file is the whole program's). Called when a logical thread
+    // ends, between Setup and Teardown.
+    void DropThread(std::int32_t thread);
     // The display name: FILENAME's value when set, else FILENAMEVALUE.
     std::string DisplayName() const;
     // Records `id` as the thread's last error with the runtime's current error.
@@ -189,6 +194,8 @@ protected:
 
 private:
     std::string recordPosition();
+
+    host::ThreadEndSubscription threadEnded_;
 };
 
 } // namespace framework

@@ -33,9 +33,11 @@ bool scopeBefore(const UsageScope& scope, std::int32_t thread, const host::Recor
 void FileRegistry::Setup() {
     FILES.clear();
     SCOPES.clear();
+    threadEnded_.subscribe([this](int thread) { DropThread(thread); });
 }
 
 void FileRegistry::Teardown() {
+    threadEnded_.cancel();
     FILES.clear();
     FILES.shrink_to_fit();
     SCOPES.clear();
@@ -69,6 +71,16 @@ FileAccess* FileRegistry::Find(const host::RecordFile& file) const {
 }
 
 // ---- Usage scopes --------------------------------------------------------------------------
+
+void FileRegistry::DropThread(std::int32_t thread) {
+    for (UsageScope& scope : SCOPES) {
+        if (scope.THREAD != thread || scope.HOLD == 0)
+            continue;
+        if (FileAccess* access = Find(*scope.ID))
+            access->RecallState(scope.HOLD, false);
+    }
+    std::erase_if(SCOPES, [thread](const UsageScope& scope) { return scope.THREAD == thread; });
+}
 
 std::ptrdiff_t FileRegistry::lastScope(const host::RecordFile* file) const {
     std::int32_t thread = host::currentThread();

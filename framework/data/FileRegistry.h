@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/data/UsageScope.h"
+#include "runtime/base/ThreadEndSubscription.h"
 
 #include <cstdint>
 #include <vector>
@@ -48,6 +49,10 @@ public:
     void NoteUse(FileAccess& access, std::uint8_t usage);
     void NoteOpen(FileAccess& access);
     void NoteClose(FileAccess& access);
+    // Ends an ended thread's usage scopes; the file states they kept for the thread are
+    // discarded, not restored (called when a logical thread ends, between Setup and
+    // Teardown).
+    void DropThread(std::int32_t thread);
 
     ErrorReporter* ERRS = nullptr;
     std::vector<Entry> FILES;
@@ -58,6 +63,8 @@ private:
     // Index of the last scope of (this thread, this file); -1 when there is none.
     std::ptrdiff_t lastScope(const host::RecordFile* file) const;
     bool ownsScope(const UsageScope& scope) const;
+
+    host::ThreadEndSubscription threadEnded_;
 };
 
 } // namespace framework

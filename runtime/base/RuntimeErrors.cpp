@@ -1,6 +1,7 @@
 #include "runtime/base/RuntimeErrors.h"
 
 #include "runtime/base/CurrentThread.h"
+#include "runtime/base/ThreadEndSubscription.h"
 
 #include <unordered_map>
 
@@ -10,9 +11,11 @@ namespace {
 
 int runningThread = 1;
 
-// Logical threads run one at a time, so the per-thread table needs no lock.
+// Logical threads run one at a time, so the per-thread table needs no lock. An ended
+// thread's error goes with it.
 std::unordered_map<int, RuntimeError>& table() {
     static std::unordered_map<int, RuntimeError> errors;
+    static ThreadEndSubscription ended([](int thread) { errors.erase(thread); });
     return errors;
 }
 

@@ -61,7 +61,7 @@ public:
     const std::string& nameOnDisk() const { return definition_.nameOnDisk(); }
     // Sets the name on disk (the file's table in the data folder). Only while closed:
     // on an open file it fails with 52.
-    bool setNameOnDisk(std::string name);
+    virtual bool setNameOnDisk(std::string name);
     bool isPerThread() const { return definition_.isPerThread(); }
     int fieldCount() const { return definition_.fieldCount(); }
     int memoCount() const { return definition_.memoCount(); }
@@ -69,6 +69,10 @@ public:
     int keyCount() const { return definition_.keyCount(); }
     const KeyDefinition& key(int number) const { return definition_.key(number); }
     Record& buffer() const { return buffer_; }
+    // The file that serves the current logical thread: the file itself, except for a
+    // file that keeps one driver file per thread (PerThreadRecordFile). Views are made
+    // over, and join, the file this gives.
+    virtual RecordFile& threadFile() { return *this; }
 
     // ---- Opening and maintenance --------------------------------------------------------
     // Opens in an access mode (runtime/files/OpenMode.h; 66 = read-write shared). Fails with 2

@@ -36,7 +36,7 @@ std::unique_ptr<RecordFile> SqliteDriver::makeFile(FileDefinition definition, Re
 }
 
 std::unique_ptr<RecordView> SqliteDriver::makeView(RecordFile& primary) {
-    auto* file = dynamic_cast<SqliteRecordFile*>(&primary);
+    auto* file = dynamic_cast<SqliteRecordFile*>(&primary.threadFile());
     if (!file || &file->database() != database_.get()) {
         failInDriver("view", "The file " + primary.label() + " belongs to another driver");
         return nullptr;

@@ -30,7 +30,8 @@ public:
     std::string dataLocation() const override;
 
     std::unique_ptr<RecordFile> makeFile(FileDefinition definition, Record& buffer) override;
-    // Fails (nothing made, 90) when `primary` was not made by this driver.
+    // Fails (nothing made, 90) when `primary` was not made by this driver. A per-thread
+    // file's view is made over the current thread's file (RecordFile::threadFile).
     std::unique_ptr<RecordView> makeView(RecordFile& primary) override;
 
     bool begin(int timeoutSeconds) override;

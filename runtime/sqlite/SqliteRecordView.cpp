@@ -121,7 +121,7 @@ bool SqliteRecordView::join(RecordFile& other, std::string_view expression, bool
         setError(errors::alreadyOpen);
         return false;
     }
-    auto* file = dynamic_cast<SqliteRecordFile*>(&other);
+    auto* file = dynamic_cast<SqliteRecordFile*>(&other.threadFile());
     if (!file || &file->database() != &database_)
         return failInDriver("view", "The file " + other.label() + " belongs to another driver");
     std::vector<JoinPair> pairs;

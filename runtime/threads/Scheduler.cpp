@@ -1,6 +1,9 @@
 #include "runtime/threads/Scheduler.h"
 
 #include "runtime/base/CurrentThread.h"
+#include "runtime/base/PerThreadBlocks.h"
+#include "runtime/base/ThreadEndSubscription.h"
+#include "runtime/base/ThreadNumberScope.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -19,18 +22,34 @@ struct Scheduler::Thread {
     Condition ready; // empty: runnable
     std::thread os;
     std::condition_variable wake;
+    // Shared with the scheduler, so that a thread given up on (left parked for ever)
+    // never waits on a mutex that is gone.
+    std::shared_ptr<Baton> baton;
     bool started = false;
     bool finished = false;
     bool hasBaton = false;
     bool cancelling = false;
+    bool cancelThrown = false; // ThreadCancelled was thrown in it
+    bool abandoned = false;    // cancelled, but it would not end
 };
 
 namespace {
+
 thread_local Scheduler* runningScheduler = nullptr;
 thread_local void* runningThread = nullptr;
+
+// How often a cancelled thread is given the baton again before the scheduler gives up on
+// it: a procedure that swallows ThreadCancelled and waits again gets it again at each
+// of these resumptions.
+constexpr int cancelResumptions = 4;
+
 } // namespace
 
-Scheduler::Scheduler() : baton_(std::make_unique<Baton>()) {}
+bool onLogicalThread() {
+    return runningThread != nullptr;
+}
+
+Scheduler::Scheduler() : baton_(std::make_shared<Baton>()) {}
 
 Scheduler::~Scheduler() {
     cancelAll();
@@ -40,6 +59,7 @@ int Scheduler::start(Procedure procedure, std::size_t /*stackSizeHint*/) {
     auto thread = std::make_unique<Thread>();
     thread->number = nextNumber_++;
     thread->procedure = std::move(procedure);
+    thread->baton = baton_;
     int number = thread->number;
     threads_.push_back(std::move(thread));
     return number;
@@ -62,14 +82,14 @@ int Scheduler::current() const {
 bool Scheduler::isAlive(int number) const {
     for (const auto& t : threads_)
         if (t->number == number)
-            return !t->finished;
+            return !t->finished && !t->abandoned;
     return false;
 }
 
 std::vector<int> Scheduler::aliveThreads() const {
     std::vector<int> numbers;
     for (const auto& t : threads_)
-        if (!t->finished)
+        if (!t->finished && !t->abandoned)
             numbers.push_back(t->number);
     return numbers;
 }
@@ -78,7 +98,7 @@ void Scheduler::body(Scheduler* scheduler, Thread* thread) {
     runningScheduler = scheduler;
     runningThread = thread;
     {
-        std::unique_lock lock(scheduler->baton_->mutex);
+        std::unique_lock lock(thread->baton->mutex);
         thread->wake.wait(lock, [thread] { return thread->hasBaton; });
     }
     if (!thread->cancelling) {
@@ -91,14 +111,15 @@ void Scheduler::body(Scheduler* scheduler, Thread* thread) {
         }
     }
     thread->procedure = nullptr; // destroys captured state while still holding the baton
-    std::unique_lock lock(scheduler->baton_->mutex);
+    std::unique_lock lock(thread->baton->mutex);
     thread->finished = true;
     thread->hasBaton = false;
-    scheduler->baton_->returned.notify_all();
+    thread->baton->returned.notify_all();
 }
 
 void Scheduler::resume(Thread& thread) {
     int caller = currentThread();
+    PerThreadBlocks::enter(thread.number);
     std::unique_lock lock(baton_->mutex);
     thread.hasBaton = true;
     thread.ready = nullptr;
@@ -114,21 +135,30 @@ void Scheduler::resume(Thread& thread) {
 }
 
 void Scheduler::park(Thread& thread) {
-    std::unique_lock lock(baton_->mutex);
+    std::unique_lock lock(thread.baton->mutex);
     thread.hasBaton = false;
-    baton_->returned.notify_all();
+    thread.baton->returned.notify_all();
     thread.wake.wait(lock, [&thread] { return thread.hasBaton; });
+}
+
+bool Scheduler::cancelledWait(Thread& self, const Condition& ready) {
+    // Waits in destructors that run while the thread unwinds go on at once.
+    if (std::uncaught_exceptions() > 0)
+        return ready();
+    // A procedure that swallowed the cancellation and waits again: the baton goes back to
+    // the scheduler first, which decides whether to try once more or to give up.
+    if (self.cancelThrown)
+        park(self);
+    self.cancelThrown = true;
+    throw ThreadCancelled{};
 }
 
 bool Scheduler::waitUntil(Condition ready) {
     if (!onLogicalThread())
         return ready();
     auto& self = *static_cast<Thread*>(runningThread);
-    if (self.cancelling) {
-        if (std::uncaught_exceptions() > 0)
-            return ready();
-        throw ThreadCancelled{};
-    }
+    if (self.cancelling)
+        return cancelledWait(self, ready);
     if (ready())
         return true;
     self.ready = std::move(ready);
@@ -136,6 +166,7 @@ bool Scheduler::waitUntil(Condition ready) {
     if (self.cancelling) {
         if (std::uncaught_exceptions() > 0)
             return false;
+        self.cancelThrown = true;
         throw ThreadCancelled{};
     }
     return true;
@@ -146,33 +177,53 @@ void Scheduler::yield() {
         return;
     auto& self = *static_cast<Thread*>(runningThread);
     if (self.cancelling) {
-        if (std::uncaught_exceptions() > 0)
-            return;
-        throw ThreadCancelled{};
+        cancelledWait(self, [] { return true; });
+        return;
     }
     // Runnable at once; the round robin lets the threads after this one run first.
     self.ready = [] { return true; };
     park(self);
-    if (self.cancelling && std::uncaught_exceptions() == 0)
+    if (self.cancelling && std::uncaught_exceptions() == 0) {
+        self.cancelThrown = true;
         throw ThreadCancelled{};
+    }
 }
 
 void Scheduler::reapFinished() {
-    for (auto& t : threads_)
-        if (t->finished && t->os.joinable())
-            t->os.join();
+    std::vector<int> ended;
+    for (auto it = threads_.begin(); it != threads_.end();) {
+        Thread& t = **it;
+        if (t.finished) {
+            if (t.os.joinable())
+                t.os.join();
+        } else if (t.abandoned) {
+            // Parked for ever: its operating-system thread and its state are left alone.
+            if (t.os.joinable())
+                t.os.detach();
+            static_cast<void>(it->release());
+        } else {
+            ++it;
+            continue;
+        }
+        ended.push_back(t.number);
+        it = threads_.erase(it);
+    }
+    for (int number : ended)
+        announceThreadEnded(number);
 }
 
 std::size_t Scheduler::runUntilIdle() {
     if (onLogicalThread())
         return 0; // only the scheduler's own thread hands out the baton
+    ThreadNumberScope schedulersOwnThread(0);
     std::size_t switches = 0;
     bool progressed = true;
     while (progressed) {
         progressed = false;
+        // By index: a thread may start new threads, which grows the list.
         for (std::size_t i = 0; i < threads_.size(); ++i) {
             Thread& t = *threads_[i];
-            if (t.finished)
+            if (t.finished || t.abandoned)
                 continue;
             bool runnable = !t.started || !t.ready || t.ready();
             if (!runnable)
@@ -196,11 +247,18 @@ std::size_t Scheduler::runUntilIdle() {
 void Scheduler::cancelAll() {
     if (onLogicalThread())
         return;
-    for (auto& t : threads_) {
-        if (t->finished)
+    ThreadNumberScope schedulersOwnThread(0);
+    // By index: threads may start new ones while they unwind, which grows the list; those
+    // are cancelled in turn (they end without running).
+    for (std::size_t i = 0; i < threads_.size(); ++i) {
+        Thread& t = *threads_[i];
+        if (t.finished || t.abandoned)
             continue;
-        t->cancelling = true;
-        resume(*t);
+        t.cancelling = true;
+        for (int n = 0; n < cancelResumptions && !t.finished; ++n)
+            resume(t);
+        if (!t.finished)
+            t.abandoned = true;
     }
     reapFinished();
     failure_ = nullptr;

@@ -24,7 +24,8 @@ struct ThreadCancelled {};
 // message box answer, a dialog) or when its procedure returns. Threads are numbered
 // from 1 in the order they are started and numbers are never reused;
 // host::currentThread() tells the running thread's number (0 on the scheduler's own
-// thread while a scheduler runs threads).
+// thread while a scheduler runs threads). Before a logical thread gets the baton, the
+// per-thread record buffers are switched to its values (runtime/base/PerThreadBlocks.h).
 class Scheduler {
 public:
     using Procedure = std::function<void()>;
@@ -47,7 +48,8 @@ public:
     // other threads run meanwhile. Returns true when the condition holds.
     // Outside a logical thread nothing can run meanwhile: it returns `ready()` at once.
     // While the thread is being cancelled it throws ThreadCancelled, or returns false
-    // when called during stack unwinding.
+    // when called during stack unwinding (a wait that starts during unwinding returns
+    // `ready()` at once).
     bool waitUntil(Condition ready);
     // On a logical thread: lets every other runnable thread run, then goes on.
     void yield();
@@ -69,7 +71,14 @@ public:
     std::vector<int> aliveThreads() const;
     std::size_t aliveCount() const { return aliveThreads().size(); }
 
-    // Ends every logical thread still alive (see the destructor).
+    // Ends every logical thread still alive (see the destructor). A cancelled thread
+    // that swallows ThreadCancelled gets it again at its next wait, which first hands the
+    // baton back; after a few such resumptions the scheduler gives up on it and leaves it
+    // parked for ever (it counts as ended). Threads started meanwhile are ended too.
+    //
+    // Finished threads are reaped as the scheduler goes: their operating-system threads
+    // are joined and host::announceThreadEnded tells the shared objects that keep
+    // per-thread entries (runtime/base/ThreadEndSubscription.h).
     void cancelAll();
 
 private:
@@ -78,12 +87,13 @@ private:
     void park(Thread& thread);
     static void body(Scheduler* scheduler, Thread* thread);
     void reapFinished();
+    bool cancelledWait(Thread& thread, const Condition& ready);
 
     std::vector<std::unique_ptr<Thread>> threads_;
     int nextNumber_ = 1;
     std::exception_ptr failure_;
     struct Baton;
-    std::unique_ptr<Baton> baton_;
+    std::shared_ptr<Baton> baton_;
 };
 
 } // namespace host

@@ -5,7 +5,13 @@
 #include "runtime/ui/Display.h"
 #include "runtime/ui/Window.h"
 
+#include "runtime/base/Clock.h"
+#include "runtime/base/CurrentThread.h"
+#include "runtime/base/ThreadNumberScope.h"
+#include "runtime/ui/Display.h"
+#include "runtime/ui/Window.h"
 #include <algorithm>
+#include <optional>
 #include <set>
 
 namespace host {
@@ -26,7 +32,9 @@ private:
     Desktop& desktop_;
 };
 
-Desktop::Desktop() : messageService_(std::make_unique<MessageService>(*this)) {}
+Desktop::Desktop() : messageService_(std::make_unique<MessageService>(*this)) {
+    threadEnded_.subscribe([this](int thread) { keyCodes_.erase(thread); });
+}
 
 Desktop::~Desktop() {
     // End the logical threads first: their windows close while the desktop still exists.
@@ -168,8 +176,15 @@ DialogRequest& Desktop::raise(DialogRequest request) {
     touch();
     if (display_)
         display_->dialogRaised(raised);
-    if (!raised.answered)
-        scheduler_.waitUntil([&raised] { return raised.answered; });
+    if (!raised.answered) {
+        try {
+            scheduler_.waitUntil([&raised] { return raised.answered; });
+        } catch (...) {
+            // The thread is being ended: nobody waits for the answer any more.
+            finish(raised);
+            throw;
+        }
+    }
     return raised;
 }
 
@@ -270,6 +285,10 @@ std::size_t Desktop::runUntilIdle() {
     // firing it again here would never give the display control back to repaint and to
     // take the user's input (Cancel).
     std::set<int> fired; // windows, by id
+    // On the scheduler's own thread the timers and the display run as thread 0 too.
+    std::optional<ThreadNumberScope> schedulersOwnThread;
+    if (!onLogicalThread())
+        schedulersOwnThread.emplace(0);
     std::size_t switches = 0;
     while (true) {
         int now = clockNow();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/base/ThreadEndSubscription.h"
 #include "runtime/threads/Scheduler.h"
 #include "runtime/ui/DialogRequest.h"
 #include "runtime/ui/Event.h"
@@ -48,7 +49,7 @@ public:
     // window still open). False when the thread has no open window.
     bool post(int thread, EventKind kind, int control = 0);
     // The current thread's key code: the key of the last key or mouse event it received
-    // (settable by the program; each thread has its own).
+    // (settable by the program; each thread has its own, dropped when the thread ends).
     int keyCode() const;
     void setKeyCode(int keyCode);
 
@@ -79,7 +80,8 @@ public:
     // The file dialog: true when the user chose a file (then in request.fileName).
     bool fileDialog(FileDialogRequest& request);
     bool printerSetup();
-    // Dialogs waiting for an answer, oldest first.
+    // Dialogs waiting for an answer, oldest first. A dialog whose thread is ended while
+    // it waits is no longer pending.
     std::vector<DialogRequest*> pendingDialogs() const;
     DialogRequest* dialog(int id) const;
 
@@ -115,6 +117,7 @@ private:
     void finish(DialogRequest& request);
 
     Scheduler scheduler_;
+    ThreadEndSubscription threadEnded_; // drops an ended thread's key code
     Display* display_ = nullptr;
     std::vector<Window*> windows_;
     std::vector<Window*> activation_; // least recently activated first

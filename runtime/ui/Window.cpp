@@ -2,6 +2,7 @@
 
 #include "runtime/base/Clock.h"
 #include "runtime/base/CurrentThread.h"
+#include "runtime/base/PerThreadBlocks.h"
 #include "runtime/base/Queue.h"
 #include "runtime/ui/ControlText.h"
 #include "runtime/ui/Desktop.h"
@@ -375,7 +376,16 @@ void Window::setStatusFromFocus() {
 
 // --- Variables and controls
 
+void Window::actForOwnThread() const {
+    // User input reaches a window on the scheduler's own thread, where the per-thread
+    // record buffers may hold the values of the thread that ran last: a bound field must
+    // be read and written with this window's thread's values.
+    if (!onLogicalThread())
+        PerThreadBlocks::enter(thread_);
+}
+
 void Window::displayControl(Control& c) {
+    actForOwnThread();
     if (c.use_) {
         Value value = c.use_.value();
         switch (c.kind_) {
@@ -439,6 +449,7 @@ void Window::display(int number) {
 }
 
 bool Window::updateControl(Control& c) {
+    actForOwnThread();
     if (!c.use_) {
         c.edited_ = false;
         return true;

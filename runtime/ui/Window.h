@@ -190,6 +190,7 @@ private:
     bool nextAcceptAllEvent();
     bool validate(Control& control);
     void setStatusFromFocus();
+    void actForOwnThread() const;
     void displayControl(Control& control);
     bool updateControl(Control& control);
     void setFlag(int first, int last, bool ControlFlags::*flag, bool value);

@@ -122,3 +122,100 @@ TEST(Scheduler, YieldLetsTheOtherThreadsRunFirst) {
 }
 
 } // namespace
+
+namespace {
+
+using host::Scheduler;
+
+TEST(SchedulerEnding, ThreadsStartedWhileTheOthersAreCancelledAreEndedToo) {
+    int started = 0;
+    {
+        Scheduler scheduler;
+        struct Starter {
+            Scheduler& scheduler;
+            int& started;
+            ~Starter() {
+                // Unwinding starts enough threads to move the scheduler's list.
+                for (int i = 0; i < 64; ++i)
+                    scheduler.start([this] { ++started; });
+            }
+        };
+        for (int i = 0; i < 2; ++i)
+            scheduler.start([&] {
+                Starter starter{scheduler, started};
+                scheduler.waitUntil([] { return false; });
+            });
+        scheduler.runUntilIdle();
+        scheduler.cancelAll();
+        EXPECT_EQ(scheduler.aliveCount(), 0u);
+    }
+    EXPECT_EQ(started, 0); // cancelled before they ever ran
+}
+
+TEST(SchedulerEnding, TheSchedulersOwnThreadIsThreadZeroWhileItRunsThreads) {
+    Scheduler scheduler;
+    std::vector<int> inCondition;
+    int afterWait = -1;
+    scheduler.start([&] {
+        // The thread checks the condition itself first; then the scheduler does.
+        scheduler.waitUntil([&] {
+            inCondition.push_back(host::currentThread());
+            return inCondition.size() > 2;
+        });
+        afterWait = host::currentThread();
+    });
+    scheduler.runUntilIdle();
+    scheduler.runUntilIdle();
+    EXPECT_EQ(inCondition, (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(afterWait, 1);
+}
+
+TEST(SchedulerEnding, AThreadThatSwallowsItsCancellationDoesNotHangTheShutDown) {
+    Scheduler scheduler;
+    int swallowed = 0;
+    bool unwound = false;
+    scheduler.start([&] {
+        struct Guard {
+            bool& flag;
+            ~Guard() { flag = true; }
+        } guard{unwound};
+        // A loop that catches everything and waits again. The bound only keeps a
+        // scheduler that never gets the baton back from spinning for ever.
+        while (swallowed < 100000) {
+            try {
+                scheduler.waitUntil([] { return false; });
+            } catch (...) {
+                ++swallowed;
+            }
+        }
+    });
+    scheduler.runUntilIdle();
+    scheduler.cancelAll();
+    EXPECT_EQ(scheduler.aliveCount(), 0u);
+    EXPECT_GE(swallowed, 1);
+    EXPECT_LT(swallowed, 100); // given up after a few resumptions
+    EXPECT_FALSE(unwound);     // abandoned where it waits
+}
+
+TEST(SchedulerEnding, ACancelledThreadCannotWaitAgain) {
+    Scheduler scheduler;
+    int waits = 0;
+    bool ended = false;
+    scheduler.start([&] {
+        try {
+            scheduler.waitUntil([] { return false; });
+        } catch (const host::ThreadCancelled&) {
+        }
+        // Waiting once more after the cancellation was swallowed ends the thread.
+        ++waits;
+        scheduler.waitUntil([] { return false; });
+        ended = true;
+    });
+    scheduler.runUntilIdle();
+    scheduler.cancelAll();
+    EXPECT_EQ(waits, 1);
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(scheduler.aliveCount(), 0u);
+}
+
+} // namespace
