@@ -91,6 +91,11 @@ public:
     virtual Severity CheckField(int fieldNo);
     virtual Severity CheckFields(int first, int last, int* failedField = nullptr);
     virtual Severity CheckRecord(int* failedField = nullptr);
+    // Hook: runs when auto-numbering has put the new numbers into the buffer, before the
+    // placeholder record holding them is added, so that an application can move them;
+    // the placeholder then holds the moved numbers, which other stations numbering at the
+    // same time pass. Does nothing.
+    virtual void AdjustAutoNumbers();
 
     virtual ~FileAccess();
 
@@ -180,8 +185,9 @@ protected:
     // Deletes this thread's placeholder directly in the file.
     bool RemovePlaceholder();
     // The first key (in KEYS order) whose value the buffer would duplicate, none when
-    // no key would; `skipAutoNumbered` leaves out the keys that auto-numbering fills.
-    const KeyRecord* DuplicatedKey(bool skipAutoNumbered);
+    // no key would; `skipAutoNumbered` leaves out the keys that auto-numbering fills;
+    // `overCurrent` asks as for a write over the current record (which does not count).
+    const KeyRecord* DuplicatedKey(bool skipAutoNumbered, bool overCurrent = false);
     // Shows id 13 ("Duplicate Key Error") naming the key.
     void ReportDuplicate(const KeyRecord* key);
     bool HasAliasedFile() const { return ALIASEDFILE != nullptr; }

@@ -92,9 +92,9 @@ TEST_F(TieOrderTest, FilesAndPagedViewsReadEqualValuesInRecordOrderBothWays) {
     std::unique_ptr<RecordView> view = station.driver.makeView(*file);
     ASSERT_TRUE(view->open());
     view->setPaging(2, 2, 0, 60);
-    for (auto [order, expected] : {std::pair{"CUS:CITY", ascending},
-                                   std::pair{"-CUS:CITY", descending},
-                                   std::pair{"-UPPER(CUS:CITY)", descending}}) {
+    for (auto [order, expected] :
+         {std::pair{"CUS:CITY", ascending}, std::pair{"-CUS:CITY", descending},
+          std::pair{"-UPPER(CUS:CITY)", descending}}) {
         SCOPED_TRACE(order);
         ASSERT_TRUE(view->setOrder(order));
         EXPECT_EQ(readView(*view, false), expected);
@@ -102,7 +102,8 @@ TEST_F(TieOrderTest, FilesAndPagedViewsReadEqualValuesInRecordOrderBothWays) {
         EXPECT_EQ(readView(*view, true), reversed(expected));
         // Turning round inside a group, across a page boundary.
         ASSERT_TRUE(view->setStart());
-        EXPECT_EQ(readView(*view, false, 5), std::vector<int>(expected.begin(), expected.begin() + 5));
+        EXPECT_EQ(readView(*view, false, 5),
+                  std::vector<int>(expected.begin(), expected.begin() + 5));
         EXPECT_EQ(readView(*view, true, 3),
                   (std::vector<int>{expected[3], expected[2], expected[1]}));
         EXPECT_EQ(readView(*view, false, 3),

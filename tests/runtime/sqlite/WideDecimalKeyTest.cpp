@@ -34,10 +34,15 @@ FileDefinition ledgerDefinition() {
     return definition;
 }
 
-const std::vector<const char*> amounts{
-    "10",     "9",      "-9.5",   "0",       "-10",   "0.0001", "-0.0001", "123456789012345678901.2345",
-    "10.5",   "-10.25", "100",    "-123456789012345678901.2345", "99.9999", "1",
-    "-1",     "0.5",    "-100",   "100000000000000000000"};
+const std::vector<const char*> amounts{"10",      "9",
+                                       "-9.5",    "0",
+                                       "-10",     "0.0001",
+                                       "-0.0001", "123456789012345678901.2345",
+                                       "10.5",    "-10.25",
+                                       "100",     "-123456789012345678901.2345",
+                                       "99.9999", "1",
+                                       "-1",      "0.5",
+                                       "-100",    "100000000000000000000"};
 
 // The whole units of a value, cut toward zero.
 Decimal whole(const char* text) {
@@ -66,8 +71,9 @@ protected:
 
     void open(bool create) {
         file = station.driver.makeFile(ledgerDefinition(), record);
-        if (create)
+        if (create) {
             ASSERT_TRUE(file->create()) << errorText();
+        }
         ASSERT_TRUE(file->open()) << errorText();
     }
     void addAll() {
@@ -165,8 +171,7 @@ TEST_F(WideDecimalKeyTest, AFolderWrittenWithPlainDecimalTextsOpensAndOrdersByVa
         for (const char* text : amounts) {
             Decimal value = *Decimal::parse(text);
             sql += "INSERT INTO \"Ledger\" (ID, AMOUNT, UNITS) VALUES (" + std::to_string(++id) +
-                   ", '" + value.toString() + "', '" + whole(text).toString() +
-                   "');";
+                   ", '" + value.toString() + "', '" + whole(text).toString() + "');";
         }
         ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
