@@ -177,7 +177,9 @@ protected:
     Severity OpenFile(bool report);
     Severity InsertRecord(bool report);
     Severity UpdateRecord(bool report);
-    Severity Reserve(bool report);
+    // Numbers the record and adds it: as a placeholder for a record still being entered,
+    // or, when an insert numbers itself (`placeholder` off), as the finished record.
+    Severity Reserve(bool report, bool placeholder = true);
     // One numbering pass over the auto-numbered keys; 0 or the failure's level.
     Severity NumberKeys(bool report);
     // Writes the buffer over this thread's placeholder record.

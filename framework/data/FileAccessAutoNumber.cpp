@@ -55,7 +55,7 @@ Severity FileAccess::NumberKeys(bool report) {
     return Severity::Benign;
 }
 
-Severity FileAccess::Reserve(bool report) {
+Severity FileAccess::Reserve(bool report, bool placeholder) {
     if (CheckOpen(2) != Severity::Benign)
         return Severity::Fatal;
     ThreadFileInfo& info = SelectInfo();
@@ -73,7 +73,7 @@ Severity FileAccess::Reserve(bool report) {
         for (const KeyRecord& key : KEYS)
             if (key.AUTOINC != 0)
                 claimed.push_back(key.KEY);
-        if (FILE->addPlaceholder(claimed)) {
+        if (placeholder ? FILE->addPlaceholder(claimed) : FILE->add()) {
             info.AUTOINCDONE = true;
             info.AUTOINCPOS = FILE->position(0);
             return Severity::Benign;

@@ -123,7 +123,7 @@ Severity FileAccess::InsertRecord(bool report) {
     if (overwrite) {
         added = OverwritePlaceholder();
     } else if (HASAUTOINC) {
-        if (Reserve(report) != Severity::Benign)
+        if (Reserve(report, false) != Severity::Benign)
             return Severity::Notify;
         added = true;
     } else {
