@@ -218,10 +218,11 @@ bool SqliteRecordFile::open(int mode) {
     mode_ = mode;
     writable_ = (mode & openMode::accessMask) != openMode::readOnly;
     database_.setBusyTimeout(busyMilliseconds_);
-    // A legacy table is brought up to date by the first station that may write to it.
-    // When that cannot be done now (another station writing, a read-only folder) the
-    // file works on as the table stands.
-    if (schema_.isLegacy() && writable_ && !upgradeTable())
+    // A legacy table is brought up to date by the first station that may write to it,
+    // outside a transaction frame (whose rollback would undo it). When that cannot be
+    // done now (another station writing, a read-only folder) the file works on as the
+    // table stands.
+    if (schema_.isLegacy() && writable_ && !database_.inTransaction() && !upgradeTable())
         statements_.clear();
     order_ = 0;
     place_ = Place::Start;
