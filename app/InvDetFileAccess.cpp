@@ -8,13 +8,11 @@
 
 namespace app {
 
-framework::Severity InvDetFileAccess::ReserveAutoNumber() {
-    framework::Severity result = FileAccess::ReserveAutoNumber();
+void InvDetFileAccess::AdjustAutoNumbers() {
     host::TypedRef sequence = BUFFER->field("IND:SEQUENCE");
     std::int64_t value = sequence.integer();
     std::int64_t remainder = ((value % 10) + 10) % 10;
     sequence.assign(host::Value(static_cast<long long>(value + 10 - remainder)));
-    return result;
 }
 
 framework::Severity InvDetFileAccess::CheckRecord(int* failedField) {

@@ -9,10 +9,12 @@ namespace app {
 // verdict of every line validation.
 class InvDetFileAccess : public framework::FileAccess {
 public:
-    // Numbers the line as the framework does, then moves IND:SEQUENCE in the buffer up
-    // to the next multiple of ten (1 becomes 10, 21 becomes 30, 26 becomes 30), leaving
-    // room to put lines between. The framework's result is returned unchanged.
-    framework::Severity ReserveAutoNumber() override;
+    // Moves the new line's IND:SEQUENCE up to the next multiple of ten (1 becomes 10, 21
+    // becomes 30, 26 becomes 30), leaving room to put lines between. It runs inside the
+    // framework's numbering, before the placeholder is added, so that the placeholder
+    // holds the rounded sequence and a line added at the same time on another station
+    // takes the next ten.
+    void AdjustAutoNumbers() override;
     // The framework's validation; then, with ShowRowValidation set, the user's verdict:
     // OK takes the record (0), Cancel filters it out (2).
     framework::Severity CheckRecord(int* failedField = nullptr) override;

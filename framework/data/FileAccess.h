@@ -92,6 +92,11 @@ public:
     virtual Severity CheckField(int fieldNo);
     virtual Severity CheckFields(int first, int last, int* failedField = nullptr);
     virtual Severity CheckRecord(int* failedField = nullptr);
+    // Hook: runs when auto-numbering has put the new numbers into the buffer, before the
+    // placeholder record holding them is added, so that an application can move them;
+    // the placeholder then holds the moved numbers, which other stations numbering at the
+    // same time pass. Does nothing.
+    virtual void AdjustAutoNumbers();
 
     virtual ~FileAccess();
 
@@ -177,7 +182,9 @@ protected:
     Severity OpenFile(bool report);
     Severity InsertRecord(bool report);
     Severity UpdateRecord(bool report);
-    Severity Reserve(bool report);
+    // Numbers the record and adds it: as a placeholder for a record still being entered,
+    // or, when an insert numbers itself (`placeholder` off), as the finished record.
+    Severity Reserve(bool report, bool placeholder = true);
     // One numbering pass over the auto-numbered keys; 0 or the failure's level.
     Severity NumberKeys(bool report);
     // Writes the buffer over this thread's placeholder record.
@@ -185,8 +192,9 @@ protected:
     // Deletes this thread's placeholder directly in the file.
     bool RemovePlaceholder();
     // The first key (in KEYS order) whose value the buffer would duplicate, none when
-    // no key would; `skipAutoNumbered` leaves out the keys that auto-numbering fills.
-    const KeyRecord* DuplicatedKey(bool skipAutoNumbered);
+    // no key would; `skipAutoNumbered` leaves out the keys that auto-numbering fills;
+    // `overCurrent` asks as for a write over the current record (which does not count).
+    const KeyRecord* DuplicatedKey(bool skipAutoNumbered, bool overCurrent = false);
     // Shows id 13 ("Duplicate Key Error") naming the key.
     void ReportDuplicate(const KeyRecord* key);
     bool HasAliasedFile() const { return ALIASEDFILE != nullptr; }

@@ -55,7 +55,7 @@ Severity FileAccess::NumberKeys(bool report) {
     return Severity::Benign;
 }
 
-Severity FileAccess::Reserve(bool report) {
+Severity FileAccess::Reserve(bool report, bool placeholder) {
     if (CheckOpen(2) != Severity::Benign)
         return Severity::Fatal;
     ThreadFileInfo& info = SelectInfo();
@@ -66,7 +66,14 @@ Severity FileAccess::Reserve(bool report) {
         Severity numbered = NumberKeys(report);
         if (numbered != Severity::Benign)
             return numbered;
-        if (FILE->add()) {
+        AdjustAutoNumbers();
+        // The placeholder claims the keys numbered here; the other unique keys, which the
+        // user has still to fill, leave it out so that other stations' new records pass.
+        std::vector<int> claimed;
+        for (const KeyRecord& key : KEYS)
+            if (key.AUTOINC != 0)
+                claimed.push_back(key.KEY);
+        if (placeholder ? FILE->addPlaceholder(claimed) : FILE->add()) {
             info.AUTOINCDONE = true;
             info.AUTOINCPOS = FILE->position(0);
             return Severity::Benign;
@@ -102,6 +109,8 @@ Severity FileAccess::ReserveAutoNumber() {
 Severity FileAccess::ReserveAutoNumberQuiet() {
     return Reserve(false);
 }
+
+void FileAccess::AdjustAutoNumbers() {}
 
 // ---- New records ---------------------------------------------------------------------------
 

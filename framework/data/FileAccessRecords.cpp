@@ -81,11 +81,11 @@ Severity FileAccess::FetchOrClear(int key) {
 
 // ---- Inserting -----------------------------------------------------------------------------
 
-const KeyRecord* FileAccess::DuplicatedKey(bool skipAutoNumbered) {
+const KeyRecord* FileAccess::DuplicatedKey(bool skipAutoNumbered, bool overCurrent) {
     for (const KeyRecord& key : KEYS) {
         if (skipAutoNumbered && key.AUTOINC != 0)
             continue;
-        if (FILE->wouldDuplicate(key.KEY))
+        if (FILE->wouldDuplicate(key.KEY, overCurrent))
             return &key;
     }
     return nullptr;
@@ -123,7 +123,7 @@ Severity FileAccess::InsertRecord(bool report) {
     if (overwrite) {
         added = OverwritePlaceholder();
     } else if (HASAUTOINC) {
-        if (Reserve(report) != Severity::Benign)
+        if (Reserve(report, false) != Severity::Benign)
             return Severity::Notify;
         added = true;
     } else {
@@ -137,9 +137,10 @@ Severity FileAccess::InsertRecord(bool report) {
     if (host::errorCode() == host::errors::duplicateKey) {
         SetError(13);
         if (report) {
-            // Over the placeholder, the auto-numbered keys hold the placeholder's own
-            // numbers: they clash with the record being written, not with another one.
-            ReportDuplicate(DuplicatedKey(overwrite));
+            // Written over the placeholder, the record is asked as a put over it, so that
+            // the placeholder's own numbers do not count, but another record's do.
+            bool overPlaceholder = overwrite && FILE->position(0) == info.AUTOINCPOS;
+            ReportDuplicate(DuplicatedKey(false, overPlaceholder));
         }
         return Severity::Notify;
     }

@@ -49,6 +49,9 @@ public:
     bool flush() override { return current().flush(); }
     int lockWaitSeconds() const override { return current().lockWaitSeconds(); }
     bool add() override { return current().add(); }
+    bool addPlaceholder(const std::vector<int>& claimedKeys) override {
+        return current().addPlaceholder(claimedKeys);
+    }
     bool put() override { return current().put(); }
     bool remove() override { return current().remove(); }
     bool get(int key) override { return current().get(key); }
@@ -64,7 +67,9 @@ public:
     int currentOrder() const override { return current().currentOrder(); }
     std::string position() const override { return current().position(); }
     std::string position(int key) const override { return current().position(key); }
-    bool wouldDuplicate(int key) override { return current().wouldDuplicate(key); }
+    bool wouldDuplicate(int key, bool overCurrent) override {
+        return current().wouldDuplicate(key, overCurrent);
+    }
     void skipMemosOnNextRead() override { current().skipMemosOnNextRead(); }
     void hold(int waitSeconds) override { current().hold(waitSeconds); }
     void release() override { current().release(); }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace host {
 
@@ -47,6 +48,20 @@ namespace host {
 // that meets a record held by another station answers 43 and, for next/previous, still
 // moves onto it, so that the following read goes on past it (reading that skips held
 // records just reads again).
+//
+// Order of equal values. Records whose values in a key are equal come in record order,
+// the order in which they were added, reading forward, and in the reverse of it reading
+// backward, whatever the directions of the key's fields: `get` and `next` from a key value
+// find the first record added with that value, `previous` from it the last. Views follow
+// the same rule for their order texts (RecordView).
+//
+// Placeholders. A placeholder (addPlaceholder) stands in for a record still being
+// entered: it holds the numbers given to the new record so that other stations numbering
+// at the same time pass them. Reads, views and counts see it as any record. It claims the
+// keys it is added for; the other keys without duplicates leave it out: its values there
+// (blank, as nothing is typed yet) neither clash with another record nor keep one out.
+// A put over it makes it an ordinary record, which fails with 40 when its values then
+// duplicate another record's in any key.
 //
 // Stations. Every process that opens the data folder is a station; so is every
 // RecordFile object (two objects for one file in one process hold and lock against each
@@ -115,6 +130,10 @@ public:
     // ---- Writing ------------------------------------------------------------------------
     // Adds the buffer as a new record, which becomes current.
     virtual bool add() = 0;
+    // Adds the buffer as a placeholder record (see above), which becomes current. It
+    // claims the keys numbered in `claimedKeys` (40 when it would duplicate another
+    // record there, placeholder or not) and leaves the other keys free.
+    virtual bool addPlaceholder(const std::vector<int>& claimedKeys) = 0;
     // Writes the buffer over the current record (33 when there is none; 43 when another
     // station holds it; 89 when it was read under watch and another station changed or
     // removed it since). Releases this file's hold on it.
@@ -153,9 +172,11 @@ public:
 
     // ---- Keys and memos -----------------------------------------------------------------
     // True when adding the buffer would duplicate the value of this key (never for a key
-    // that allows duplicates). The key is asked alone, so a caller can find which key an
-    // add failing with 40 collided on.
-    virtual bool wouldDuplicate(int keyNumber) = 0;
+    // that allows duplicates; placeholders that leave the key free do not count). The key
+    // is asked alone, so a caller can find which key an add failing with 40 collided on.
+    // `overCurrent`: whether writing the buffer over the current record (put) would; the
+    // current record itself then does not count.
+    virtual bool wouldDuplicate(int keyNumber, bool overCurrent = false) = 0;
     // The next read leaves memo fields unread (the files here have none).
     virtual void skipMemosOnNextRead() = 0;
 

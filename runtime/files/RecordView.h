@@ -19,9 +19,10 @@ class RecordFile;
 //   file already in the view, joined by AND: "ITM:ITEMNUMBER = IND:ITEMNUMBER".
 // - Order text: field labels of the view's files joined by commas; "-" in front orders
 //   a field descending; "UPPER(label)" orders text without regard to letter case:
-//   "UPPER(CUS:NAME),-CUS:CUSTOMERID". Records with equal order values come in the
-//   order they were added (reversed where the first field is descending). An empty
-//   order text is record order.
+//   "UPPER(CUS:NAME),-CUS:CUSTOMERID". Records with equal order values come as a file
+//   reads equal key values (RecordFile, "Order of equal values"): in the order they were
+//   added reading forward, reversed reading backward, whatever the fields' directions,
+//   across page boundaries too. An empty order text is record order.
 // - Filter text: an expression in the host's expression language naming fields by
 //   their labels; a record is read when it is true. Labels resolve, in this order, to
 //   variables bound with bindLabel and to the fields of the view's files.

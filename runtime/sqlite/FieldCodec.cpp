@@ -85,6 +85,75 @@ void storeReal(std::byte* data, const FieldType& type, double v) {
 
 } // namespace
 
+bool isWideDecimal(const FieldType& type) {
+    return type.kind == FieldKind::Decimal && type.digits > maxRealDigits;
+}
+
+std::string orderedDecimalText(const Decimal& value) {
+    if (value.isZero())
+        return "N";
+    std::string plain = value.toString();
+    bool negative = plain[0] == '-';
+    if (negative)
+        plain.erase(0, 1);
+    size_t point = plain.find('.');
+    std::string digits = plain;
+    int exponent = static_cast<int>(plain.size());
+    if (point != std::string::npos) {
+        digits.erase(point, 1);
+        exponent = static_cast<int>(point);
+    }
+    size_t leading = digits.find_first_not_of('0');
+    digits.erase(0, leading);
+    exponent -= static_cast<int>(leading);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    int biased = exponent + 50;
+    if (negative) {
+        biased = 99 - biased;
+        for (char& d : digits)
+            d = static_cast<char>('9' - (d - '0'));
+        digits += ':';
+    }
+    std::string text(negative ? "M" : "P");
+    text += static_cast<char>('0' + biased / 10);
+    text += static_cast<char>('0' + biased % 10);
+    return text + digits;
+}
+
+std::optional<Decimal> decimalFromStoredText(std::string_view text) {
+    if (text == "N")
+        return Decimal();
+    if (text.size() < 4 || (text[0] != 'M' && text[0] != 'P'))
+        return Decimal::parse(text);
+    bool negative = text[0] == 'M';
+    if (text[1] < '0' || text[1] > '9' || text[2] < '0' || text[2] > '9')
+        return std::nullopt;
+    int biased = (text[1] - '0') * 10 + (text[2] - '0');
+    std::string digits(text.substr(3));
+    if (negative) {
+        if (digits.back() != ':')
+            return std::nullopt;
+        digits.pop_back();
+        biased = 99 - biased;
+        for (char& d : digits) {
+            if (d < '0' || d > '9')
+                return std::nullopt;
+            d = static_cast<char>('9' - (d - '0'));
+        }
+    }
+    int exponent = biased - 50;
+    std::string plain;
+    if (exponent <= 0) {
+        plain = "0." + std::string(static_cast<size_t>(-exponent), '0') + digits;
+    } else if (static_cast<size_t>(exponent) >= digits.size()) {
+        plain = digits + std::string(static_cast<size_t>(exponent) - digits.size(), '0');
+    } else {
+        plain = digits.substr(0, static_cast<size_t>(exponent)) + "." +
+                digits.substr(static_cast<size_t>(exponent));
+    }
+    return Decimal::parse((negative ? "-" : "") + plain);
+}
+
 const char* columnType(const FieldType& type) {
     if (type.isText())
         return "TEXT";
@@ -113,7 +182,8 @@ SqlValue valueOf(const std::byte* data, const FieldType& type) {
     if (decimalAsReal(type))
         return SqlValue::ofReal(readPackedDecimal(data, type.digits, type.places).toDouble());
     if (type.kind == FieldKind::Decimal)
-        return SqlValue::ofText(readPackedDecimal(data, type.digits, type.places).toString());
+        return SqlValue::ofText(
+            orderedDecimalText(readPackedDecimal(data, type.digits, type.places)));
     return {};
 }
 
@@ -170,9 +240,13 @@ void load(const SqlValue& value, std::byte* data, const FieldType& type) {
         storeReal(data, type, value.real);
         break;
     case SqlValue::Type::Text:
-        if (type.isText())
+        if (type.isText()) {
             writeFieldText(data, type, value.text);
-        else
+        } else if (isWideDecimal(type)) {
+            std::optional<Decimal> decimal = decimalFromStoredText(value.text);
+            writePackedDecimal(data, type.digits, type.places,
+                               decimal ? decimal->rounded(type.places) : Decimal());
+        } else
             TypedRef(data, type).assign(Value(value.text));
         break;
     }

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "runtime/base/Decimal.h"
 #include "runtime/base/FieldType.h"
 #include "runtime/sqlite/SqlValue.h"
 
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
 
 struct sqlite3_stmt;
 
@@ -15,8 +19,21 @@ namespace host::sqlite {
 // - integers, dates (day numbers) and times (hundredths since midnight) as INTEGER,
 // - reals as REAL,
 // - decimals of up to 15 digits as REAL, read back rounded to the field's places, which
-//   gives the exact value back and orders correctly; wider decimals as their exact text.
+//   gives the exact value back and orders correctly; wider decimals as their exact value
+//   in an ordered text (orderedDecimalText), so that text order is numeric order in keys
+//   and views. Plain decimal text, as tables written before hold it, still reads.
 namespace fieldCodec {
+
+// A decimal of more than 15 digits, stored as ordered text.
+bool isWideDecimal(const FieldType& type);
+// The ordered text of a value: a class letter, "M" negative, "N" zero, "P" positive; for
+// non-zero values then the decimal exponent e (the value is 0.d1d2... times 10^e) as two
+// digits, e + 50, and the significant digits without trailing zeros. A negative value
+// writes 99 - (e + 50) and every digit d as 9 - d, and ends with ":" (above every digit),
+// so that byte order reverses for it. "-10.25" is "M478974:", "0" is "N", "99.5" "P52995".
+std::string orderedDecimalText(const Decimal& value);
+// The value of an ordered text, or of a plain decimal text; nullopt for anything else.
+std::optional<Decimal> decimalFromStoredText(std::string_view text);
 
 // The column type for a field: "TEXT", "INTEGER" or "REAL".
 const char* columnType(const FieldType& type);

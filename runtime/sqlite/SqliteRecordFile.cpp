@@ -7,6 +7,7 @@
 #include "runtime/sqlite/PositionText.h"
 #include "runtime/threads/CooperativeWait.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <sqlite3.h>
@@ -87,8 +88,26 @@ bool SqliteRecordFile::checkWritable() const {
     return true;
 }
 
+std::optional<std::vector<std::string>> SqliteRecordFile::columnNames() {
+    Statement columns = database_.prepare("SELECT name FROM pragma_table_info(?1)");
+    if (!columns.isValid())
+        return std::nullopt;
+    std::vector<std::string> names;
+    StatementUse use(columns);
+    sqlite3_bind_text(columns.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(columns.get())) == SQLITE_ROW)
+        names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 0)));
+    if (rc != SQLITE_DONE) {
+        database_.fail(rc);
+        return std::nullopt;
+    }
+    return names;
+}
+
 // The table must hold a column for every field, and each key's index must be there as
 // this file declares it; a missing or different index means the keys must be rebuilt.
+// A table without the _free column was written before placeholders: legacy.
 bool SqliteRecordFile::checkTable() {
     switch (database_.tableExists(schema_.table())) {
     case TableCheck::present:
@@ -99,28 +118,20 @@ bool SqliteRecordFile::checkTable() {
     case TableCheck::failed:
         return false;
     }
-    Statement columns = database_.prepare("SELECT name FROM pragma_table_info(?1)");
-    if (!columns.isValid())
+    std::optional<std::vector<std::string>> names = columnNames();
+    if (!names)
         return false;
-    std::vector<std::string> names;
-    {
-        StatementUse use(columns);
-        sqlite3_bind_text(columns.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
-        int rc = SQLITE_ROW;
-        while ((rc = sqlite3_step(columns.get())) == SQLITE_ROW)
-            names.emplace_back(
-                reinterpret_cast<const char*>(sqlite3_column_text(columns.get(), 0)));
-        if (rc != SQLITE_DONE)
-            return database_.fail(rc);
-    }
-    for (int n = 1; n <= schema_.fieldCount(); ++n) {
-        bool found = false;
-        for (const std::string& name : names)
-            found = found || equalIgnoringCase(name, schema_.column(n));
-        if (!found)
+    auto hasColumn = [&](const std::string& column) {
+        for (const std::string& name : *names)
+            if (equalIgnoringCase(name, column))
+                return true;
+        return false;
+    };
+    for (int n = 1; n <= schema_.fieldCount(); ++n)
+        if (!hasColumn(schema_.column(n)))
             return failInDriver("layout", "The table " + schema_.table() + " has no column " +
                                               schema_.column(n) + " for " + fieldLabel(n));
-    }
+    schema_.setLegacy(!hasColumn("_free"));
     Statement index = database_.prepare(
         "SELECT sql FROM sqlite_schema WHERE type = 'index' AND name = ?1 COLLATE NOCASE");
     if (!index.isValid())
@@ -246,6 +257,13 @@ bool SqliteRecordFile::open(int mode) {
     open_ = true;
     mode_ = mode;
     writable_ = (mode & openMode::accessMask) != openMode::readOnly;
+    database_.setBusyTimeout(busyMilliseconds_);
+    // A legacy table is brought up to date by the first station that may write to it,
+    // outside a transaction frame (whose rollback would undo it). When that cannot be
+    // done now (another station writing, a read-only folder) the file works on as the
+    // table stands.
+    if (schema_.isLegacy() && writable_ && !database_.inTransaction() && !upgradeTable())
+        statements_.clear();
     order_ = 0;
     place_ = Place::Start;
     anchor_.clear();
@@ -331,6 +349,72 @@ bool SqliteRecordFile::clearAway() {
     return database_.execute("DROP TABLE " + schema_.quotedTable());
 }
 
+bool SqliteRecordFile::upgradeTable() {
+    statements_.clear();
+    bool upgraded = database_.execute("SAVEPOINT upgrade_table") &&
+                    database_.execute(schema_.addFreeColumnSql());
+    // Wide decimals written as plain text take their ordered form.
+    const RecordLayout& layout = *definition_.layout();
+    for (int n = 1; upgraded && n <= layout.fieldCount(); ++n) {
+        const FieldType& type = layout.field(n).type;
+        if (!fieldCodec::isWideDecimal(type))
+            continue;
+        std::string column = quoted(schema_.column(n));
+        Statement rows =
+            database_.prepare("SELECT _id, " + column + " FROM " + schema_.quotedTable() +
+                              " WHERE typeof(" + column + ") = 'text'");
+        Statement update = database_.prepare("UPDATE " + schema_.quotedTable() + " SET " + column +
+                                             " = ?1 WHERE _id = ?2");
+        upgraded = rows.isValid() && update.isValid();
+        std::vector<std::byte> field(type.size);
+        StatementUse use(rows);
+        int rc = SQLITE_OK;
+        while (upgraded && (rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
+            fieldCodec::load(rows.get(), 1, field.data(), type);
+            StatementUse change(update);
+            fieldCodec::bind(update.get(), 1, field.data(), type);
+            sqlite3_bind_int64(update.get(), 2, sqlite3_column_int64(rows.get(), 0));
+            int written = sqlite3_step(update.get());
+            if (written != SQLITE_DONE)
+                upgraded = database_.fail(written);
+        }
+        if (upgraded && rc != SQLITE_DONE)
+            upgraded = database_.fail(rc);
+    }
+    schema_.setLegacy(false);
+    upgraded = upgraded && makeIndexes() && database_.execute("RELEASE upgrade_table");
+    if (!upgraded) {
+        schema_.setLegacy(true);
+        database_.abandonSavepoint("upgrade_table");
+        return false;
+    }
+    return true;
+}
+
+// Drops every index of the table and makes each key's index (inside the caller's
+// savepoint).
+bool SqliteRecordFile::makeIndexes() {
+    std::vector<std::string> existing;
+    {
+        Statement indexes =
+            database_.prepare("SELECT name FROM sqlite_schema WHERE type = 'index' "
+                              "AND tbl_name = ?1 COLLATE NOCASE AND sql IS NOT NULL");
+        if (!indexes.isValid())
+            return false;
+        StatementUse use(indexes);
+        sqlite3_bind_text(indexes.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
+        while (sqlite3_step(indexes.get()) == SQLITE_ROW)
+            existing.emplace_back(
+                reinterpret_cast<const char*>(sqlite3_column_text(indexes.get(), 0)));
+    }
+    bool made = true;
+    for (size_t i = 0; made && i < existing.size(); ++i)
+        made = database_.execute("DROP INDEX " + quoted(existing[i]));
+    for (int k = 1; made && k <= keyCount(); ++k)
+        made = database_.execute(schema_.createIndexSql(k));
+    return made;
+}
+
 bool SqliteRecordFile::rebuildKeys() {
     if (!database_.reopen())
         return false;
@@ -349,28 +433,25 @@ bool SqliteRecordFile::rebuildKeys() {
     case TableCheck::failed:
         return false;
     }
-    std::vector<std::string> existing;
-    {
-        Statement indexes =
-            database_.prepare("SELECT name FROM sqlite_schema WHERE type = 'index' "
-                              "AND tbl_name = ?1 COLLATE NOCASE AND sql IS NOT NULL");
-        if (!indexes.isValid())
-            return false;
-        StatementUse use(indexes);
-        sqlite3_bind_text(indexes.get(), 1, schema_.table().c_str(), -1, SQLITE_STATIC);
-        while (sqlite3_step(indexes.get()) == SQLITE_ROW)
-            existing.emplace_back(
-                reinterpret_cast<const char*>(sqlite3_column_text(indexes.get(), 0)));
-    }
+    std::optional<std::vector<std::string>> names = columnNames();
+    if (!names)
+        return false;
+    bool legacy = true;
+    for (const std::string& name : *names)
+        legacy = legacy && !equalIgnoringCase(name, "_free");
     statements_.clear();
     database_.setBusyTimeout(busyMilliseconds_);
-    bool rebuilt = database_.execute("SAVEPOINT rebuild_keys");
-    for (size_t i = 0; rebuilt && i < existing.size(); ++i)
-        rebuilt = database_.execute("DROP INDEX " + quoted(existing[i]));
-    for (int k = 1; rebuilt && k <= keyCount(); ++k)
-        rebuilt = database_.execute(schema_.createIndexSql(k));
-    if (rebuilt)
-        rebuilt = database_.execute("RELEASE rebuild_keys");
+    if (legacy) {
+        // Rebuilding a legacy table's keys brings the whole table up to date.
+        schema_.setLegacy(true);
+        if (!upgradeTable())
+            return false;
+        clearError();
+        return true;
+    }
+    schema_.setLegacy(false);
+    bool rebuilt = database_.execute("SAVEPOINT rebuild_keys") && makeIndexes() &&
+                   database_.execute("RELEASE rebuild_keys");
     if (!rebuilt) {
         database_.abandonSavepoint("rebuild_keys");
         return false;
@@ -436,7 +517,8 @@ const Statement* SqliteRecordFile::statement(std::uint64_t key, const std::strin
     return &statements_.emplace(key, std::move(prepared)).first->second;
 }
 
-const Statement* SqliteRecordFile::keyLookup(std::uint64_t cacheId, int keyNumber, bool whole) {
+const Statement* SqliteRecordFile::keyLookup(std::uint64_t cacheId, int keyNumber, bool whole,
+                                             const std::string& condition) {
     const KeyDefinition& key = definition_.key(keyNumber);
     const Statement* query = nullptr;
     if (auto found = statements_.find(cacheId); found != statements_.end()) {
@@ -450,6 +532,8 @@ const Statement* SqliteRecordFile::keyLookup(std::uint64_t cacheId, int keyNumbe
                 sql += " AND ";
             sql += schema_.componentExpression(keyNumber, c) + " = ?" + std::to_string(c);
         }
+        if (!condition.empty())
+            sql += " AND " + condition;
         if (whole)
             sql += keyset::orderBy(schema_.keyTerms(keyNumber), false);
         query = statement(cacheId, sql + " LIMIT 1");
@@ -744,7 +828,7 @@ std::string SqliteRecordFile::position(int keyNumber) const {
     return positionText::encode(keyTag(keyNumber), *values);
 }
 
-bool SqliteRecordFile::wouldDuplicate(int keyNumber) {
+bool SqliteRecordFile::wouldDuplicate(int keyNumber, bool overCurrent) {
     if (!checkOpen() || !checkKey(keyNumber, false))
         return false;
     const KeyDefinition& key = definition_.key(keyNumber);
@@ -752,12 +836,24 @@ bool SqliteRecordFile::wouldDuplicate(int keyNumber) {
         clearError();
         return false;
     }
-    const Statement* query = keyLookup(cacheKey(duplicateKind, keyNumber), keyNumber, false);
+    overCurrent = overCurrent && current_.has_value();
+    std::string condition = schema_.claimsKeyCondition(keyNumber);
+    if (overCurrent)
+        condition += (condition.empty() ? "_id <> ?" : " AND _id <> ?") +
+                     std::to_string(key.componentCount() + 1);
+    const Statement* query =
+        keyLookup(cacheKey(duplicateKind, keyNumber, overCurrent), keyNumber, false, condition);
     if (!query)
         return false;
     StatementUse use(*query);
+    auto bindCurrent = [&] {
+        if (overCurrent)
+            sqlite3_bind_int64(query->get(), key.componentCount() + 1, *current_);
+    };
+    bindCurrent();
     int rc = database_.step(query->get(), busyMilliseconds_, [&] {
-        keyLookup(cacheKey(duplicateKind, keyNumber), keyNumber, false);
+        keyLookup(cacheKey(duplicateKind, keyNumber, overCurrent), keyNumber, false, condition);
+        bindCurrent();
     });
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return database_.fail(rc);
@@ -768,9 +864,23 @@ bool SqliteRecordFile::wouldDuplicate(int keyNumber) {
 // ---- Writing -------------------------------------------------------------------------------
 
 bool SqliteRecordFile::add() {
+    return insert(0);
+}
+
+bool SqliteRecordFile::addPlaceholder(const std::vector<int>& claimedKeys) {
+    std::int64_t free = 0;
+    for (int k = 1; k <= keyCount(); ++k)
+        if (std::find(claimedKeys.begin(), claimedKeys.end(), k) == claimedKeys.end())
+            free |= schema_.freeBit(k);
+    return insert(free);
+}
+
+bool SqliteRecordFile::insert(std::int64_t free) {
     if (!checkWritable())
         return false;
-    const Statement* insert = statement(cacheKey(insertKind), schema_.insertSql());
+    bool placeholder = free != 0 && !schema_.isLegacy();
+    const Statement* insert =
+        statement(cacheKey(insertKind, 0, placeholder), schema_.insertSql(placeholder));
     if (!insert)
         return false;
     StatementUse use(*insert);
@@ -780,6 +890,8 @@ bool SqliteRecordFile::add() {
             const FieldInfo& field = layout.field(n);
             fieldCodec::bind(insert->get(), n, buffer_.data() + field.offset, field.type);
         }
+        if (placeholder)
+            sqlite3_bind_int64(insert->get(), layout.fieldCount() + 1, free);
     };
     bindFields();
     int rc = database_.step(insert->get(), busyMilliseconds_, bindFields);

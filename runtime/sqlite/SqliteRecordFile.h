@@ -42,6 +42,7 @@ public:
     int lockWaitSeconds() const override { return lockWaitMilliseconds_ / 1000; }
 
     bool add() override;
+    bool addPlaceholder(const std::vector<int>& claimedKeys) override;
     bool put() override;
     bool remove() override;
 
@@ -57,7 +58,7 @@ public:
     std::string position() const override { return position(order_); }
     std::string position(int keyNumber) const override;
 
-    bool wouldDuplicate(int keyNumber) override;
+    bool wouldDuplicate(int keyNumber, bool overCurrent = false) override;
     void skipMemosOnNextRead() override { skipMemos_ = true; }
 
     void hold(int waitSeconds = 0) override;
@@ -89,6 +90,14 @@ private:
     // Before creating: removes an empty table of the file's name; refuses (90) when it
     // holds records or cannot be looked at.
     bool clearAway();
+    // The names of the table's columns; nullopt with the error set on failure.
+    std::optional<std::vector<std::string>> columnNames();
+    // Brings a table written before placeholders and ordered wide decimals up to date:
+    // adds the _free column, stores wide decimals in their ordered form, and makes the
+    // indexes again (all in one step, or nothing).
+    bool upgradeTable();
+    bool makeIndexes();
+    bool insert(std::int64_t free);
     // What opening and creating begin with: the file must be closed and the data base
     // open; takes the file's slot in the catalog and opens the lock file. `existing`: the
     // table must be there already, with the columns the definition gives (checkTable).
@@ -105,7 +114,10 @@ private:
     // found" when there is none or the data base's error. `bind` binds its values again
     // before another try (Database::step).
     bool stepToRecord(sqlite3_stmt* query, const std::function<void()>& bind) const;
-    const Statement* keyLookup(std::uint64_t cacheId, int keyNumber, bool whole);
+    // `condition`, when given, is added to the lookup's WHERE; it may use parameters after
+    // the key's components.
+    const Statement* keyLookup(std::uint64_t cacheId, int keyNumber, bool whole,
+                               const std::string& condition = {});
     const Statement* readStatement(bool backward, int count, bool inclusive);
     bool read(bool backward);
     // Makes the row a stepped statement stands on the current record: tests and takes

@@ -107,10 +107,8 @@ bool SqliteRecordView::buildTerms(std::string_view text, std::vector<Term>& term
             expression += " COLLATE NOCASE";
         terms.push_back({{expression, item.ascending}, place});
     }
-    // Equal order values come in row id order, in the direction of the last field so that
-    // an index scanned backwards serves a descending order.
-    bool ascending = terms.empty() || terms.back().sql.ascending;
-    terms.push_back({{"p._id", ascending}, {}});
+    // Equal order values come in row id order (record order), as a file reads them.
+    terms.push_back({{"p._id", true}, {}});
     return true;
 }
 

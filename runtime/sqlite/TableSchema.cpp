@@ -41,13 +41,29 @@ std::string TableSchema::quotedTable() const {
 
 std::string TableSchema::createTableSql() const {
     std::string sql = "CREATE TABLE " + quotedTable() +
-                      " (_id INTEGER PRIMARY KEY, _version INTEGER NOT NULL DEFAULT 0";
+                      " (_id INTEGER PRIMARY KEY, _version INTEGER NOT NULL DEFAULT 0, _free "
+                      "INTEGER NOT NULL DEFAULT 0";
     for (int n = 1; n <= fieldCount(); ++n) {
         const FieldType& type = definition_.layout()->field(n).type;
         sql += ", " + quoted(column(n)) + " " + fieldCodec::columnType(type) +
                " NOT NULL DEFAULT " + fieldCodec::blankLiteral(type);
     }
     return sql + ")";
+}
+
+std::string TableSchema::addFreeColumnSql() const {
+    return "ALTER TABLE " + quotedTable() + " ADD COLUMN _free INTEGER NOT NULL DEFAULT 0";
+}
+
+std::int64_t TableSchema::freeBit(int key) const {
+    if (legacy_ || key < 1 || key > 62 || definition_.key(key).duplicates)
+        return 0;
+    return std::int64_t{1} << (key - 1);
+}
+
+std::string TableSchema::claimsKeyCondition(int key) const {
+    std::int64_t bit = freeBit(key);
+    return bit == 0 ? std::string() : "(_free & " + std::to_string(bit) + ") = 0";
 }
 
 std::string TableSchema::indexName(int key) const {
@@ -81,6 +97,10 @@ std::string TableSchema::createIndexSql(int key) const {
         if (!definition.component(c).ascending)
             sql += " DESC";
     }
+    if (std::int64_t bit = freeBit(key)) {
+        std::string b = std::to_string(bit);
+        sql += ", nullif(_free & " + b + ", " + b + ")";
+    }
     return sql + ")";
 }
 
@@ -105,7 +125,7 @@ OrderTerms TableSchema::keyTerms(int key, const std::string& alias) const {
     return terms;
 }
 
-std::string TableSchema::insertSql() const {
+std::string TableSchema::insertSql(bool placeholder) const {
     std::string sql = "INSERT INTO " + quotedTable() + " (";
     std::string values;
     for (int n = 1; n <= fieldCount(); ++n) {
@@ -116,6 +136,10 @@ std::string TableSchema::insertSql() const {
         sql += quoted(column(n));
         values += "?" + std::to_string(n);
     }
+    if (placeholder && !legacy_) {
+        sql += ", _free";
+        values += ", ?" + std::to_string(fieldCount() + 1);
+    }
     return sql + ") VALUES (" + values + ")";
 }
 
@@ -123,6 +147,8 @@ std::string TableSchema::updateSql(bool watched) const {
     std::string sql = "UPDATE " + quotedTable() + " SET ";
     for (int n = 1; n <= fieldCount(); ++n)
         sql += quoted(column(n)) + " = ?" + std::to_string(n) + ", ";
+    if (!legacy_)
+        sql += "_free = 0, ";
     sql += "_version = _version + 1 WHERE _id = ?" + std::to_string(fieldCount() + 1);
     if (watched)
         sql += " AND _version = ?" + std::to_string(fieldCount() + 2);

@@ -126,6 +126,24 @@ TEST_F(InvoiceLinesTest, LinesAreNumberedInTensWithinTheirInvoice) {
               (std::vector<long long>{10, 20, 30, 10, 20, 25}));
 }
 
+TEST_F(InvoiceLinesTest, ALineTypedOntoAnotherLinesSequenceNamesTheInvoiceHeaderKey) {
+    seedInvoices(1, {10, 20});
+    app::InvDetRecord.clear();
+    app::InvDetRecord.field("IND:INVHDRID").assign(1);
+    ASSERT_EQ(app::InvDetAccess->PrepareNewRecord(true), Severity::Benign);
+    EXPECT_EQ(app::InvDetRecord.field("IND:SEQUENCE").integer(), 30);
+    app::InvDetRecord.field("IND:SEQUENCE").assign(20);
+    EXPECT_EQ(app::InvDetAccess->Insert(), Severity::Notify);
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].title, "Duplicate Key Error");
+    EXPECT_TRUE(boxes.shown()[0].text.ends_with(": Invoice Header Key")) << boxes.shown()[0].text;
+    // Corrected, the line goes in over its placeholder.
+    app::InvDetRecord.field("IND:SEQUENCE").assign(15);
+    EXPECT_EQ(app::InvDetAccess->Insert(), Severity::Benign);
+    EXPECT_EQ(numbers(app::files::invDet(), 2, "IND:SEQUENCE"),
+              (std::vector<long long>{10, 15, 20}));
+}
+
 TEST_F(InvoiceLinesTest, ValidationAsksTheUserOnlyWithShowRowValidation) {
     int failed = 0;
     EXPECT_EQ(app::InvDetAccess->CheckRecord(&failed), Severity::Benign);

@@ -69,6 +69,9 @@ public:
     }
     int lockWaitSeconds() const override { return inner_->lockWaitSeconds(); }
     bool add() override { return inner_->add(); }
+    bool addPlaceholder(const std::vector<int>& keys) override {
+        return inner_->addPlaceholder(keys);
+    }
     bool put() override { return inner_->put(); }
     bool remove() override;
     bool get(int key) override { return inner_->get(key); }
@@ -82,7 +85,9 @@ public:
     int currentOrder() const override { return inner_->currentOrder(); }
     std::string position() const override { return inner_->position(); }
     std::string position(int key) const override { return inner_->position(key); }
-    bool wouldDuplicate(int key) override { return inner_->wouldDuplicate(key); }
+    bool wouldDuplicate(int key, bool overCurrent) override {
+        return inner_->wouldDuplicate(key, overCurrent);
+    }
     void skipMemosOnNextRead() override { inner_->skipMemosOnNextRead(); }
     void hold(int waitSeconds) override { inner_->hold(waitSeconds); }
     void release() override { inner_->release(); }
