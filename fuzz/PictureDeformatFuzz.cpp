@@ -1,16 +1,21 @@
 // Feeds arbitrary pictures and typed texts to the pictures. The input is the picture, a
 // line break, then the text. Checks that nothing crashes, that no formatted text is wider
 // than its picture, and that what de-format accepts shows without overflow and reads back
-// to the same value (or, where the picture drops detail, to the same text).
+// to the same value (or, where the picture drops detail, to the same text). A scientific
+// picture must also read back what it shows: a decimal as rounded to the shown digits, a
+// real as its shown digits, and refuse what a decimal cannot hold.
 #include "runtime/pictures/Picture.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace {
 
+using host::Decimal;
 using host::Picture;
 using host::Value;
 
@@ -37,6 +42,103 @@ bool keepsEveryDetail(const Picture& picture) {
     default:
         return false;
     }
+}
+
+// The value a scientific picture with `places` shows for `number`: the number rounded half
+// away from zero to places + 1 significant digits. No value when that is beyond the 31
+// integer digits a decimal holds. Worked out on the digit text, apart from the picture.
+std::optional<Decimal> shownValue(const Decimal& number, int places) {
+    std::string digits = number.toString();
+    bool negative = digits.front() == '-';
+    if (negative)
+        digits.erase(0, 1);
+    int fraction = 0;
+    if (size_t point = digits.find('.'); point != std::string::npos) {
+        fraction = static_cast<int>(digits.size() - point - 1);
+        digits.erase(point, 1);
+    }
+    digits.erase(0, digits.find_first_not_of('0'));
+    if (digits.empty())
+        return Decimal();
+    size_t keep = static_cast<size_t>(places) + 1;
+    if (digits.size() > keep) {
+        bool up = digits[keep] >= '5';
+        fraction -= static_cast<int>(digits.size() - keep);
+        digits.resize(keep);
+        for (size_t at = digits.size(); up && at-- > 0;) {
+            up = digits[at] == '9';
+            digits[at] = up ? '0' : static_cast<char>(digits[at] + 1);
+        }
+        if (up)
+            digits.insert(0, "1");
+    }
+    if (fraction < 0) {
+        digits.append(static_cast<size_t>(-fraction), '0');
+        fraction = 0;
+    }
+    if (static_cast<int>(digits.size()) - fraction > Decimal::maxDigits)
+        return std::nullopt;
+    Decimal::Units units = 0;
+    for (char c : digits)
+        units = units * 10 + (c - '0');
+    return Decimal::fromUnits(negative ? -units : units, fraction);
+}
+
+void checkScientificDecimal(const Picture& picture, const Decimal& value) {
+    std::string shown = picture.format(value);
+    require(static_cast<int>(shown.size()) == picture.width());
+    auto expected = shownValue(value, picture.places());
+    if (!expected) {
+        require(shown.find_first_not_of('#') == std::string::npos);
+        return;
+    }
+    if (shown.front() == '#') {
+        // Only when the text is wider than the picture: sign, digit, point and places,
+        // and an exponent of two digits (a decimal's run from -31 to 30).
+        int places = picture.places();
+        int needed = (expected->isNegative() ? 1 : 0) + 1 + (places > 0 ? places + 1 : 0) + 4;
+        require(needed > picture.width());
+        return;
+    }
+    auto back = picture.deformat(shown);
+    require(back.has_value());
+    require(back->kind() == Value::Kind::Decimal && back->toDecimal() == *expected);
+}
+
+void checkScientificReal(const Picture& picture, double real) {
+    std::string shown = picture.format(real);
+    size_t e = shown.find('e');
+    if (real == 0 || e == std::string::npos)
+        return; // no digits to read back: '#', blanks, or a zero that may carry a sign
+    int exponent = std::atoi(shown.c_str() + e + 1);
+    auto back = picture.deformat(shown);
+    bool inRange = exponent >= -31 && exponent <= Decimal::maxDigits - 1;
+    require(back.has_value() == inRange);
+    if (inRange && exponent - picture.places() >= -31) // every shown digit is kept
+        require(picture.format(*back) == shown);
+}
+
+// Values for a scientific picture from the typed text: the number it spells; and from
+// its raw bytes a count of units (bytes 0 to 15) cut to 1 to 38 digits (byte 17), with up
+// to 31 places and a sign (byte 16), and a real (bytes 8 to 15).
+void checkScientificRoundTrip(const Picture& picture, std::string_view text) {
+    if (auto number = Decimal::parse(text))
+        checkScientificDecimal(picture, *number);
+    if (text.size() < 18)
+        return;
+    unsigned __int128 raw;
+    std::memcpy(&raw, text.data(), sizeof raw);
+    auto control = static_cast<unsigned char>(text[16]);
+    int digits = 1 + static_cast<unsigned char>(text[17]) % 38;
+    unsigned __int128 limit = 1;
+    for (int i = 0; i < digits; ++i)
+        limit *= 10;
+    auto units = static_cast<Decimal::Units>(raw % limit);
+    checkScientificDecimal(picture,
+                           Decimal::fromUnits(control & 0x80 ? -units : units, control % 32));
+    double real;
+    std::memcpy(&real, text.data() + 8, sizeof real);
+    checkScientificReal(picture, real);
 }
 
 } // namespace
@@ -67,6 +169,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkWidth(*picture, Value(real));
         checkWidth(*picture, Value(integer));
     }
+
+    if (picture->kind() == 'e')
+        checkScientificRoundTrip(*picture, text);
 
     auto value = picture->deformat(text);
     if (!value)

@@ -15,9 +15,12 @@ class ScientificPicture {
 public:
     static std::optional<ScientificPicture> parse(std::string_view body);
 
+    // A decimal whose shown value would pass 31 digits before the point shows as '#': no
+    // decimal could read it back. A real shows its own digits.
     std::string format(const Value& value) const;
-    // Reads a plain or scientific number ("1.23e+04", "-5E-3", "42"); exponents beyond
-    // what a decimal holds are rejected.
+    // Reads a plain or scientific number ("1.23e+04", "-5E-3", "42") into a decimal. A
+    // number beyond 31 digits before the point or, other than zero, below 1e-31 is
+    // rejected; finer digits round half away from zero.
     std::optional<Value> deformat(std::string_view text) const;
 
     int width() const { return width_; }
