@@ -50,6 +50,13 @@ std::string keyTag(int keyNumber) {
     return "K" + std::to_string(keyNumber);
 }
 
+bool holdsColumn(const std::vector<std::string>& names, std::string_view column) {
+    for (const std::string& name : names)
+        if (equalIgnoringCase(name, column))
+            return true;
+    return false;
+}
+
 } // namespace
 
 SqliteRecordFile::SqliteRecordFile(Database& database, FileDefinition definition, Record& buffer)
@@ -105,28 +112,27 @@ std::optional<std::vector<std::string>> SqliteRecordFile::columnNames() {
     return names;
 }
 
+std::optional<std::vector<std::string>> SqliteRecordFile::existingColumns() {
+    switch (database_.tableExists(schema_.table())) {
+    case TableCheck::present:
+        return columnNames();
+    case TableCheck::absent:
+        setError(errors::fileNotFound);
+        return std::nullopt;
+    case TableCheck::failed:
+        break;
+    }
+    return std::nullopt;
+}
+
 // The table must hold a column for every field, and each key's index must be there as
 // this file declares it; a missing or different index means the keys must be rebuilt.
 // A table without the _free column was written before placeholders: legacy.
 bool SqliteRecordFile::checkTable() {
-    switch (database_.tableExists(schema_.table())) {
-    case TableCheck::present:
-        break;
-    case TableCheck::absent:
-        setError(errors::fileNotFound);
-        return false;
-    case TableCheck::failed:
-        return false;
-    }
-    std::optional<std::vector<std::string>> names = columnNames();
+    std::optional<std::vector<std::string>> names = existingColumns();
     if (!names)
         return false;
-    auto hasColumn = [&](const std::string& column) {
-        for (const std::string& name : *names)
-            if (equalIgnoringCase(name, column))
-                return true;
-        return false;
-    };
+    auto hasColumn = [&](const std::string& column) { return holdsColumn(*names, column); };
     for (int n = 1; n <= schema_.fieldCount(); ++n)
         if (!hasColumn(schema_.column(n)))
             return failInDriver("layout", "The table " + schema_.table() + " has no column " +
@@ -424,21 +430,10 @@ bool SqliteRecordFile::rebuildKeys() {
     }
     if (!open_)
         schema_ = TableSchema(definition_);
-    switch (database_.tableExists(schema_.table())) {
-    case TableCheck::present:
-        break;
-    case TableCheck::absent:
-        setError(errors::fileNotFound);
-        return false;
-    case TableCheck::failed:
-        return false;
-    }
-    std::optional<std::vector<std::string>> names = columnNames();
+    std::optional<std::vector<std::string>> names = existingColumns();
     if (!names)
         return false;
-    bool legacy = true;
-    for (const std::string& name : *names)
-        legacy = legacy && !equalIgnoringCase(name, "_free");
+    bool legacy = !holdsColumn(*names, "_free");
     statements_.clear();
     database_.setBusyTimeout(busyMilliseconds_);
     if (legacy) {

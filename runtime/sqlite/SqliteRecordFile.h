@@ -92,6 +92,8 @@ private:
     bool clearAway();
     // The names of the table's columns; nullopt with the error set on failure.
     std::optional<std::vector<std::string>> columnNames();
+    // The same for the file's table, answering 2 when there is none.
+    std::optional<std::vector<std::string>> existingColumns();
     // Brings a table written before placeholders and ordered wide decimals up to date:
     // adds the _free column, stores wide decimals in their ordered form, and makes the
     // indexes again (all in one step, or nothing).
