@@ -8,6 +8,7 @@
 #include "runtime/files/OpenMode.h"
 #include "runtime/files/RecordFile.h"
 
+#include <optional>
 #include <string>
 
 namespace framework {
@@ -222,11 +223,19 @@ Severity FileAccess::RealOpen(bool report) {
         SetError(id);
         return report ? ReportLastError() : Severity::Notify;
     };
+    // A create that failed because another station made the file meanwhile (both found
+    // it missing) is followed by one more open; only when that fails too is the
+    // creation's failure reported.
+    std::optional<host::RuntimeError> createFailure;
     for (int attempt = 1; attempt <= 2; ++attempt) {
         bool opened = FILE->open(mode);
         if (!opened && host::errorCode() == host::errors::accessDenied) {
             FILE->sendOption("Recover=" + std::to_string(LOCKRECOVER));
             opened = FILE->open(mode);
+        }
+        if (!opened && createFailure) {
+            host::restoreError(std::move(*createFailure));
+            return giveUp(10);
         }
         int code = opened ? 0 : host::errorCode();
         if (opened || code == host::errors::alreadyOpen) {
@@ -254,8 +263,11 @@ Severity FileAccess::RealOpen(bool report) {
         case host::errors::fileNotFound:
             if (!CREATE)
                 return giveUp(23);
-            if (!FILE->create())
-                return giveUp(10);
+            if (!FILE->create()) {
+                if (attempt == 2)
+                    return giveUp(10);
+                createFailure = host::lastError();
+            }
             continue;
         default:
             return giveUp(23);

@@ -51,8 +51,8 @@ struct TestFile {
 };
 
 // A host file that passes everything to a real one, but fails the n-th remove with 43
-// (a delete that fails half-way through a cascade; 0 never fails), and keeps the driver
-// options it was sent.
+// (a delete that fails half-way through a cascade; 0 never fails), keeps the driver
+// options it was sent, and runs `beforeCreate` (another station's work) before a create.
 class FailingFile : public host::RecordFile {
 public:
     FailingFile(std::unique_ptr<host::RecordFile> inner, int failingRemove);
@@ -60,7 +60,11 @@ public:
     bool close() override { return inner_->close(); }
     bool isOpen() const override { return inner_->isOpen(); }
     int openMode() const override { return inner_->openMode(); }
-    bool create() override { return inner_->create(); }
+    bool create() override {
+        if (beforeCreate)
+            beforeCreate();
+        return inner_->create();
+    }
     bool rebuildKeys() override { return inner_->rebuildKeys(); }
     bool flush() override { return inner_->flush(); }
     bool sendOption(std::string_view option) override {
@@ -101,6 +105,7 @@ public:
 
     int removes = 0;
     std::vector<std::string> options;
+    std::function<void()> beforeCreate;
 
 private:
     std::unique_ptr<host::RecordFile> inner_;

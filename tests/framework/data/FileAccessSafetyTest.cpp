@@ -126,3 +126,29 @@ TEST_F(FileAccessSafetyTest, AReadOnlyDataFolderOpensReadOnlyAndRefusesWrites) {
 }
 
 } // namespace
+
+// Two stations find the file missing at once and both create it: the one that comes
+// second finds it made, with the other's records, and opens it instead of failing.
+class CreationRaceTest : public DataTest {
+protected:
+    TestFile customers{driver, customerDefinition()};
+};
+
+TEST_F(CreationRaceTest, AFileAnotherStationMadeMeanwhileOpensInsteadOfFailingToBeCreated) {
+    auto* file = new FailingFile(std::move(customers.file), 0);
+    customers.file.reset(file);
+    declare(customers, "Customer");
+    file->beforeCreate = [&] {
+        seed(customerDefinition(), [](host::Record& record, host::RecordFile& other) {
+            fillCustomer(record, 7, "C7", "Made elsewhere");
+            ASSERT_TRUE(other.add());
+        });
+    };
+    FileAccess& access = customers.access;
+    access.Open();
+    EXPECT_EQ(access.ReadNext(), Severity::Benign);
+    EXPECT_EQ(customers.number("CUS:CUSTOMERID"), 7);
+    EXPECT_TRUE(titles().empty());
+    access.Close();
+    EXPECT_EQ(numbers(customerDefinition(), 1, "CUS:CUSTOMERID"), std::vector<long long>{7});
+}
