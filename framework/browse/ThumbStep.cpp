@@ -25,6 +25,7 @@ const std::string_view ThumbStep::PunctuationSet = "`!\"\xA3$%%^&*()'-=_+][#;~@:
 namespace {
 
 constexpr std::size_t ComputedStepLength = 4;
+constexpr std::size_t LimitLength = 80;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -76,14 +77,33 @@ std::string_view ThumbStep::entry(std::size_t k) const {
 
 std::uint8_t ThumbStep::ValueToPosition(std::string_view value) {
     std::string_view root = host::clipped(ROOT);
+    std::size_t k = 0;
+    if (!root.empty()) {
+        // A value that no longer shares the root (a record added beyond the limits since
+        // they were measured) lies before or after every step.
+        std::string head(value.substr(0, root.size()));
+        std::string own(root);
+        if (!has(CaseSensitive)) {
+            head = host::upper(head);
+            own = host::upper(own);
+        }
+        auto order = host::compareText(head, own);
+        if (order != 0)
+            return finishPosition(order < 0 ? 0 : Steps);
+    }
     std::string t(value);
     if (!root.empty())
         t = host::subString(value, static_cast<long long>(root.size()) + 1, TESTLEN + 1);
     if (!has(CaseSensitive))
         t = host::upper(t);
-    std::size_t k = 0;
-    while (k < Steps && host::compareText(entry(k + 1), t) <= 0)
-        ++k;
+    // Without a table (torn down, or no lookup mode) there is no step to count.
+    if (REF.size() >= Steps * TESTLEN && TESTLEN > 0)
+        while (k < Steps && host::compareText(entry(k + 1), t) <= 0)
+            ++k;
+    return finishPosition(k);
+}
+
+std::uint8_t ThumbStep::finishPosition(std::size_t k) const {
     if (has(Descending))
         k = Steps - k;
     return static_cast<std::uint8_t>(std::max<std::size_t>(k, 1));
@@ -91,8 +111,8 @@ std::uint8_t ThumbStep::ValueToPosition(std::string_view value) {
 
 std::string ThumbStep::PositionToValue(int position) {
     int p = has(Descending) ? static_cast<int>(Steps) - position : position;
-    if (p == 0)
-        p = 1;
+    // Position 0 is the first step; anything beyond the thumb's range is its end.
+    p = std::clamp(p, 1, static_cast<int>(Steps));
     std::string value(host::clipped(ROOT));
     value += entry(static_cast<std::size_t>(p));
     return value;
@@ -110,18 +130,26 @@ void ThumbStep::Teardown() {
 void ThumbStep::FixLimits(std::string_view first, std::string_view last) {
     if (LOOKUPMODE != ComputedTable || computed_.size() != Steps * ComputedStepLength)
         return;
-    std::string_view f = host::clipped(first.substr(0, 80));
-    std::string_view l = host::clipped(last.substr(0, 80));
+    std::string_view f = host::clipped(first.substr(0, LimitLength));
+    std::string_view l = host::clipped(last.substr(0, LimitLength));
     std::size_t common = 0;
     while (common < std::min(f.size(), l.size()) && f[common] == l[common])
         ++common;
+    // ROOT holds at most its 40 characters and, being blank-padded, cannot end in a
+    // blank; the steps start right after what it holds, so that ValueToPosition and
+    // PositionToValue, which go by the clipped root, meet the same characters.
+    std::size_t rootLength = std::min(common, RootLength);
+    while (rootLength > 0 && f[rootLength - 1] == ' ')
+        --rootLength;
     ROOT.assign(RootLength, ' ');
-    ROOT.replace(0, std::min(common, RootLength), f.substr(0, std::min(common, RootLength)));
+    ROOT.replace(0, rootLength, f.substr(0, rootLength));
 
-    std::string low(f.substr(common, ComputedStepLength));
-    low.resize(ComputedStepLength, SORTCHARS.front());
-    std::string high(l.substr(common, ComputedStepLength));
-    high.resize(ComputedStepLength, SORTCHARS.back());
+    const char lowest = SORTCHARS.empty() ? ' ' : SORTCHARS.front();
+    const char highest = SORTCHARS.empty() ? ' ' : SORTCHARS.back();
+    std::string low(f.substr(rootLength, ComputedStepLength));
+    low.resize(ComputedStepLength, lowest);
+    std::string high(l.substr(rootLength, ComputedStepLength));
+    high.resize(ComputedStepLength, highest);
 
     std::int64_t lo = EncodeStep(low);
     std::int64_t hi = EncodeStep(high);
@@ -154,6 +182,9 @@ std::int64_t ThumbStep::EncodeStep(std::string_view text) const {
 std::string ThumbStep::DecodeStep(std::int64_t number) const {
     const auto base = static_cast<std::int64_t>(SORTCHARS.size());
     std::string text(ComputedStepLength, ' ');
+    if (base == 0)
+        return text;
+    number = std::max<std::int64_t>(number, 0);
     for (std::size_t i = ComputedStepLength; i-- > 0;) {
         text[i] = SORTCHARS[static_cast<std::size_t>(number % base)];
         number /= base;

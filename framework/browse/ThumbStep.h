@@ -70,6 +70,9 @@ private:
     bool has(Control bit) const { return (CONTROLS & bit) != 0; }
     // Entry k (1-based) of the table; empty when there is no such entry.
     std::string_view entry(std::size_t k) const;
+    // The thumb position of k entries at or below a value: counted from the other end
+    // for a descending key, and never below 1.
+    std::uint8_t finishPosition(std::size_t k) const;
 
     std::string computed_; // the computed table's own text, which REF refers to
 };
