@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,50 @@ private:
 
 } // namespace
 
+// The program's folder as transcripts name it, so that a transcript does not depend on
+// where the run kept its files.
+constexpr const char* folderName = "<program folder>";
+
+std::string withFolderNamed(std::string text, const std::string& folder) {
+    for (size_t at = text.find(folder); at != std::string::npos;
+         at = text.find(folder, at + std::char_traits<char>::length(folderName)))
+        text.replace(at, folder.size(), folderName);
+    return text;
+}
+
+// Passes the echoed transcript on line by line, with the program's folder named.
+class FolderNamingBuffer : public std::streambuf {
+public:
+    FolderNamingBuffer(std::ostream& out, std::string folder)
+        : out_(out), folder_(std::move(folder)) {}
+    ~FolderNamingBuffer() override { flushLine(); }
+
+protected:
+    int overflow(int c) override {
+        if (c == traits_type::eof())
+            return traits_type::not_eof(c);
+        line_ += static_cast<char>(c);
+        if (c == '\n')
+            flushLine();
+        return c;
+    }
+    int sync() override {
+        flushLine();
+        out_.flush();
+        return 0;
+    }
+
+private:
+    void flushLine() {
+        out_ << withFolderNamed(std::move(line_), folder_);
+        line_.clear();
+    }
+
+    std::ostream& out_;
+    std::string folder_;
+    std::string line_;
+};
+
 int main(int argc, char** argv) {
     app::Program::useDriver([] { return std::make_unique<host::sqlite::SqliteDriver>(); });
     std::optional<Options> options = parseArguments(argc, argv);
@@ -136,12 +181,15 @@ int main(int argc, char** argv) {
 
     host::headless::SessionResult result;
     {
+        FolderNamingBuffer echoBuffer(std::cout, folder);
+        std::ostream echo(&echoBuffer);
         host::headless::HeadlessSession session;
         host::headless::SessionRunner runner(session);
         app::ScenarioCommands::AddTo(runner, app::ProgramFolder::at(folder));
         if (!expected)
-            runner.setEcho(&std::cout);
+            runner.setEcho(&echo);
         result = runner.run(*script);
+        result.transcript = withFolderNamed(std::move(result.transcript), folder);
     }
     if (expected) {
         if (!compare(result.transcript, *expected)) {

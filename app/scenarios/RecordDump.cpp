@@ -44,6 +44,14 @@ std::string dateText(long long day) {
     return text;
 }
 
+// Why the file cannot be read: the driver's own text when it gave one.
+std::string whyNot() {
+    const host::RuntimeError& error = host::lastError();
+    if (error.code == host::errors::driverError && !error.driverText.empty())
+        return error.driverText;
+    return host::errorText();
+}
+
 } // namespace
 
 std::optional<host::FileDefinition> RecordDump::Declaration(std::string_view name) {
@@ -88,13 +96,13 @@ std::vector<std::string> RecordDump::Lines(const std::string& dataFolder,
                                            const host::FileDefinition& file) {
     host::sqlite::SqliteDriver driver;
     if (!driver.openFolder(dataFolder))
-        return {"(cannot read: " + host::errorText() + ")"};
+        return {"(cannot read: " + whyNot() + ")"};
     host::Record record(file.layout());
     auto hostFile = driver.makeFile(file, record);
     if (!hostFile->open(host::openMode::readOnly | host::openMode::denyNone)) {
         if (host::errorCode() == host::errors::fileNotFound)
             return {"(no file)"};
-        return {"(cannot read: " + host::errorText() + ")"};
+        return {"(cannot read: " + whyNot() + ")"};
     }
     std::vector<std::string> lines;
     hostFile->set(file.keyCount() > 0 ? 1 : 0);

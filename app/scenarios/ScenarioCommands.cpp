@@ -8,6 +8,8 @@
 #include "runtime/headless/SessionRunner.h"
 #include "runtime/ui/Window.h"
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -179,6 +181,31 @@ void addProgramCommands(host::headless::SessionCommands& commands, std::shared_p
             });
         },
         "dump file NAME");
+
+    // Writes a file of the program's folder, as a damaged disk or another program might:
+    // a path below the folder only.
+    commands.add(
+        "write file", CommandKind::Action,
+        [run](ScriptArguments& arguments) -> ParsedCommand {
+            Optional path = arguments.takeText();
+            Optional text = arguments.takeText();
+            if (!path || !text || !arguments.atEnd())
+                return ParsedCommand::invalid("name the file and its text");
+            std::filesystem::path relative = std::filesystem::path(*path).lexically_normal();
+            if (relative.empty() || relative.is_absolute() || *relative.begin() == "..")
+                return ParsedCommand::invalid("the file must lie in the program's folder");
+            return StepAction([run, relative, text = *text](SessionContext&) {
+                std::filesystem::path file = std::filesystem::path(run->folder.folder()) / relative;
+                std::error_code ignored;
+                std::filesystem::create_directories(file.parent_path(), ignored);
+                std::ofstream out(file, std::ios::binary | std::ios::trunc);
+                out << text << '\n';
+                if (!out)
+                    return StepResult::failed("cannot write " + file.string());
+                return StepResult::passed();
+            });
+        },
+        "write file PATH TEXT");
 
     commands.add(
         "use test procedure for", CommandKind::Action,
