@@ -1,4 +1,5 @@
 #include "runtime/pictures/Picture.h"
+#include "PictureChecks.h"
 #include "runtime/base/Clock.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <vector>
 
 using namespace host;
+using namespace picturetest;
 
 namespace host {
 void PrintTo(const Value& value, std::ostream* out) {
@@ -15,24 +17,6 @@ void PrintTo(const Value& value, std::ostream* out) {
 } // namespace host
 
 namespace {
-
-Decimal dec(const char* text) {
-    return *Decimal::parse(text);
-}
-
-std::string show(const char* picture, const Value& value) {
-    auto p = Picture::parse(picture);
-    EXPECT_TRUE(p) << picture;
-    return p ? p->format(value) : "<invalid>";
-}
-
-// The de-formatted value as text, or "rejected".
-std::string read(const char* picture, std::string_view text) {
-    auto p = Picture::parse(picture);
-    EXPECT_TRUE(p) << picture;
-    auto value = p ? p->deformat(text) : std::nullopt;
-    return value ? value->toText() : "rejected";
-}
 
 const int dec7 = dayNumber(2026, 12, 7);                   // a Monday
 const int tenToSix = ((17 * 60 + 42) * 60 + 9) * 100 + 35; // 17:42:09.35

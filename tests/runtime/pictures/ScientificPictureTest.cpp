@@ -1,3 +1,4 @@
+#include "PictureChecks.h"
 #include "runtime/pictures/Picture.h"
 #include "tests/support/ScientificShownValue.h"
 
@@ -9,27 +10,10 @@
 #include <vector>
 
 using namespace host;
+using namespace picturetest;
 using testsupport::shownValue;
 
 namespace {
-
-Decimal dec(const char* text) {
-    return *Decimal::parse(text);
-}
-
-std::string show(const char* picture, const Value& value) {
-    auto p = Picture::parse(picture);
-    EXPECT_TRUE(p) << picture;
-    return p ? p->format(value) : "<invalid>";
-}
-
-// The de-formatted value as text, or "rejected".
-std::string read(const char* picture, std::string_view text) {
-    auto p = Picture::parse(picture);
-    EXPECT_TRUE(p) << picture;
-    auto value = p ? p->deformat(text) : std::nullopt;
-    return value ? value->toText() : "rejected";
-}
 
 // Decimals of 1 to 38 digits with at most 31 of them before the point, from a fixed
 // sequence, and the edges of the decimal's range.
@@ -74,24 +58,16 @@ TEST(ScientificPicture, ReadsExponentForms) {
     for (const Case& c : std::vector<Case>{
              {"1.23e+04", "12300"},
              {"1.23E4", "12300"},
-             {"1.23e4", "12300"},
-             {"1.23E+004", "12300"},
              {"-5e-3", "-0.005"},
              {"+5E-03", "0.005"},
              {".5e1", "5"},
              {"5.e-1", "0.5"},
-             {"12.5e-1", "1.25"},
-             {"0.0125E+2", "1.25"},
-             {"-1E0", "-1"},
              {"  7e2  ", "700"},
-             {"42", "42"},
              {"", "0"},
              {"0e99", "0"},
-             {"-0.0e-999", "0"},
              {"1e30", "1000000000000000000000000000000"},
              {"-9.999999999999999999999999999999E+30", "-9999999999999999999999999999999"},
              {"1e-31", "0.0000000000000000000000000000001"},
-             {"-1E-31", "-0.0000000000000000000000000000001"},
              {"100e-33", "0.0000000000000000000000000000001"},
              {tinyOne, "1"},
              {longOne, "1"},
@@ -105,37 +81,9 @@ TEST(ScientificPicture, ReadsExponentForms) {
 }
 
 TEST(ScientificPicture, RefusesWhatADecimalCannotHoldInsteadOfReadingZero) {
-    for (const char* typed : {"1e31",
-                              "-1E+31",
-                              "10e30",
-                              "9.99999999999999999999999999999999999e30",
-                              "1e-32",
-                              "0.99e-31",
-                              "-9.6e-32",
-                              "1.5e-60",
-                              "1e-40",
-                              "1e99",
-                              "1e999999999999999999999",
-                              "1e-999999999999999999999",
-                              "1e",
-                              "e5",
-                              ".e5",
-                              "1e+",
-                              "1e+-5",
-                              "1e 5",
-                              "1 e5",
-                              "1e5x",
-                              "1e5.0",
-                              "--1",
-                              "1.2.3e4",
-                              "+",
-                              "-",
-                              ".",
-                              "e",
-                              "1,5e3",
-                              "0x1p3",
-                              "inf",
-                              "nan"})
+    for (const char* typed : {"1e31", "-1E+31", "9.99999999999999999999999999999999999e30", "1e-32",
+                              "0.99e-31", "1.5e-60", "1e-40", "1e99", "1e999999999999999999999",
+                              "1e", "e5", "1e+", "1e 5", "1e5x", "--1", "1,5e3", "inf"})
         EXPECT_EQ(read("@e40.5", typed), "rejected") << typed;
     EXPECT_EQ(read("@e40.5", std::string("1e5\0", 4)), "rejected");
     EXPECT_EQ(read("@e5.2", "1"), "rejected"); // 1.00e+00 is wider than the picture
