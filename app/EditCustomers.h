@@ -1,0 +1,66 @@
+#pragma once
+
+#include "framework/window/ToolbarRouter.h"
+#include "framework/window/WindowController.h"
+#include "framework/window/WindowResizer.h"
+#include "runtime/base/TypedRef.h"
+
+#include <cstdint>
+#include <string>
+
+namespace host {
+class Record;
+class Window;
+} // namespace host
+
+namespace app {
+
+// The update form of one customer ("P43$QUICKWINDOW", "Update the Customer File"). The
+// customer list runs it for an insert, a change or a delete (the request in
+// GlobalRequest, the customer in the Customer record buffer) and finds the outcome in
+// GlobalResponse: completed when the customer was added, changed or deleted, cancelled
+// otherwise.
+//
+// The form shows the record and says in its title what it will do ("Customer Will Be
+// Changed  (Adams)"). A delete shows the customer and deletes it only when OK is
+// pressed. Ctrl+' (or the toolbar's "Previous value") in an entry brings back that
+// field as it was in the last customer saved through the form during this run of the
+// program; cancelling a form whose customer was changed asks "Changes will be lost!".
+void EditCustomers();
+
+// The form's window controller.
+class CustomerForm : public framework::WindowController {
+public:
+    // The entries are controls 1 to 10, for record fields 2 to 11 (CUS:NUMBER to
+    // CUS:CONTACT).
+    static constexpr std::int32_t NumberEntry = 1;
+    static constexpr std::int32_t ContactEntry = 10;
+    static constexpr std::int32_t MessageDisplay = 21;
+    static constexpr std::int32_t OkButton = 22;
+    static constexpr std::int32_t CancelButton = 23;
+
+    explicit CustomerForm(host::Window& window);
+
+    framework::Severity Setup() override;
+    framework::Severity Teardown() override;
+    void PumpEvents() override;
+
+    // What the form will do, as its first line and its title show it.
+    std::string ActionMessage() const;
+
+    // The copy of the Customer record that Ctrl+' recalls from: the last customer saved
+    // through the form in this run, blank until then. Shared by every form the program
+    // opens, on any thread.
+    static host::Record& History();
+    // The next form starts with a blank history again, as at the program's start.
+    static void ForgetHistory();
+
+private:
+    host::Window& window_;
+    framework::ToolbarRouter toolbar_;
+    framework::WindowResizer resizer_;
+    host::Variable actionMessage_;
+    bool filesOpened_ = false;
+};
+
+} // namespace app
