@@ -1,5 +1,6 @@
 #include "app/FrameProcedures.h"
 
+#include "app/BrowseCustomers.h"
 #include "runtime/base/Value.h"
 #include "runtime/ui/Desktop.h"
 
@@ -10,10 +11,10 @@ namespace app {
 
 namespace {
 
-// The program's own procedures behind the "&Browse" items. The browses come with their
-// own procedures; until they are there their items stay disabled.
+// The program's own procedures behind the "&Browse" items. A browse that is not there
+// yet leaves its item disabled.
 std::map<std::string, FrameProcedures::Procedure> programProcedures() {
-    return {{"?BROWSEITEMS", {}}, {"?BROWSECUSTOMERS", {}}, {"?BROWSEINVOICES", {}}};
+    return {{"?BROWSEITEMS", {}}, {"?BROWSECUSTOMERS", BrowseCustomers}, {"?BROWSEINVOICES", {}}};
 }
 
 std::map<std::string, FrameProcedures::Procedure>& table() {

@@ -1,0 +1,151 @@
+#include "app/BrowseCustomers.h"
+
+#include "app/DataDictionary.h"
+#include "app/EditCustomers.h"
+#include "app/Globals.h"
+#include "app/Main.h"
+#include "framework/data/ErrorReporter.h"
+#include "framework/data/FileAccess.h"
+#include "framework/data/RelationLink.h"
+#include "runtime/base/Queue.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/files/RecordFileDriver.h"
+#include "runtime/files/RecordView.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowResources.h"
+
+namespace app {
+
+using framework::ResponseKind;
+using framework::Severity;
+using host::FieldType;
+
+namespace {
+
+constexpr const char* browseWindow = "P33$BROWSEWINDOW";
+
+// Row fields.
+enum RowField { RowName = 1, RowNumber, RowPhone, RowContact, RowCustomerId, RowViewPosition };
+
+} // namespace
+
+bool CustomerBrowse::ReapplySort(std::uint8_t force) {
+    host::Window* window = ListWindow();
+    const host::Control* sheet = window ? window->control(CustomerBrowseWindow::Sheet) : nullptr;
+    bool byNumber = sheet && sheet->selectedRow() == 2;
+    return SelectSort(byNumber ? ByNumber : ByName, force);
+}
+
+host::SharedLayout CustomerBrowseWindow::RowLayout() {
+    static const host::SharedLayout layout =
+        std::make_shared<const host::RecordLayout>(host::RecordLayout{
+            {"NAME", FieldType::text(30)},
+            {"NUMBER", FieldType::text(4)},
+            {"PHONE", FieldType::text(10)},
+            {"CONTACT", FieldType::text(20)},
+            {"CUSTOMERID", FieldType::longInteger()},
+            {"VIEWPOSITION", FieldType::text(1024)},
+        });
+    return layout;
+}
+
+CustomerBrowseWindow::CustomerBrowseWindow(host::Window& window, host::Queue& rows)
+    : window_(window), rows_(rows) {}
+
+CustomerBrowseWindow::~CustomerBrowseWindow() = default;
+
+Severity CustomerBrowseWindow::Setup() {
+    GlobalErrors().TrackProcedure("BrowseCustomers", false);
+    REQUEST = GlobalRequest;
+    Severity level = WindowController::Setup();
+    if (level != Severity::Benign)
+        return level;
+    FIRSTFIELD = ListControl;
+    VCRREQUEST = &GlobalVcrRequest;
+    ERRORS = &GlobalErrors();
+    AttachToolbar(toolbar_);
+    GlobalRequest = 0;
+    GlobalResponse = 0;
+    RegisterButton(CloseButton, ResponseKind::Cancelled);
+    CustomerLink->Open();
+    filesOpened_ = true;
+
+    view_ = CustomerAccess->DRIVER->makeView(*CustomerFile);
+    if (!view_)
+        return Severity::Notify; // the driver has said why; nothing to list
+    window_.bind("Queue:Browse", rows_);
+    browse_.Setup(*this, ListControl, rows_, rows_.buffer().field(RowViewPosition), *view_,
+                  *CustomerLink);
+    OpenWindow(window_);
+
+    browse_.DefineSortOrder("CUS:NUMBERK");
+    numberLocator_.Setup(0, CustomerRecord.field("CUS:NUMBER"), true, browse_);
+    browse_.SetLocator(numberLocator_);
+    browse_.DefineSortOrder("CUS:NAMEK");
+    nameLocator_.Setup(0, CustomerRecord.field("CUS:NAME"), true, browse_);
+    browse_.SetLocator(nameLocator_);
+
+    const host::Record& row = rows_.buffer();
+    browse_.MapColumn(CustomerRecord.field("CUS:NAME"), row.field(RowName));
+    browse_.MapColumn(CustomerRecord.field("CUS:NUMBER"), row.field(RowNumber));
+    browse_.MapColumn(CustomerRecord.field("CUS:PHONE"), row.field(RowPhone));
+    browse_.MapColumn(CustomerRecord.field("CUS:CONTACT"), row.field(RowContact));
+    browse_.MapColumn(CustomerRecord.field("CUS:CUSTOMERID"), row.field(RowCustomerId));
+
+    browse_.SELECTCONTROL = SelectButton;
+    browse_.HIDESELECT = 1;
+    browse_.INSERTCONTROL = InsertButton;
+    browse_.CHANGECONTROL = ChangeButton;
+    browse_.DELETECONTROL = DeleteButton;
+    browse_.ASKPROCEDURE = 1; // EditCustomers
+    browse_.AttachToolbar(toolbar_);
+    ArmKeys();
+    return Severity::Benign;
+}
+
+std::uint8_t CustomerBrowseWindow::CallProcedure(std::uint16_t number, std::uint8_t request) {
+    WindowController::CallProcedure(number, request);
+    // The list has one update procedure, the customer form.
+    GlobalRequest = request;
+    EditCustomers();
+    return GlobalResponse;
+}
+
+Severity CustomerBrowseWindow::Teardown() {
+    Severity level = WindowController::Teardown();
+    if (level != Severity::Benign)
+        return level;
+    if (filesOpened_)
+        CustomerLink->Close();
+    GlobalErrors().TrackProcedure("", true);
+    return Severity::Benign;
+}
+
+void CustomerBrowseWindow::Release() {
+    numberLocator_.Teardown();
+    nameLocator_.Teardown();
+    if (view_) {
+        view_->close();
+        view_.reset();
+    }
+}
+
+void BrowseCustomers() {
+    auto definition = host::WindowResources::program().load(browseWindow, WindowModule);
+    if (!definition) {
+        GlobalResponse = ResponseKind::Cancelled;
+        return;
+    }
+    host::Queue rows(CustomerBrowseWindow::RowLayout());
+    {
+        host::Window window(definition);
+        CustomerBrowseWindow controller(window, rows);
+        GlobalResponse = controller.Execute();
+        controller.Release();
+    }
+    host::WindowResources::program().release(browseWindow, WindowModule);
+    rows.free();
+}
+
+} // namespace app

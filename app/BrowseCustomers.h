@@ -1,0 +1,82 @@
+#pragma once
+
+#include "framework/browse/BrowseList.h"
+#include "framework/browse/TypedLocator.h"
+#include "framework/window/ToolbarRouter.h"
+#include "framework/window/WindowController.h"
+#include "runtime/base/RecordLayout.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace host {
+class Queue;
+class RecordView;
+class Window;
+} // namespace host
+
+namespace app {
+
+// The customer list ("P33$BROWSEWINDOW", "List of Customers by Name"), a child window of
+// the frame that the "&Customers" item starts on a thread of its own. The "by Name" tab
+// lists the customers by name, "by Number" by number; typing on the list finds a
+// customer by what the tab lists by. "&Insert", "&Change" and "&Delete" run the customer
+// form (EditCustomers) on the same thread, and the list then stands on the customer
+// saved.
+//
+// It also picks a customer for another procedure: started with GlobalRequest = 4
+// (select), it shows "&Select", and "&Select" (or a double click) ends it with
+// GlobalResponse = 1 and the chosen customer in the Customer record buffer; "Close"
+// ends it with 2 and the buffer as the caller had it.
+void BrowseCustomers();
+
+// The list of customers, sorted as the window's tab says.
+class CustomerBrowse : public framework::BrowseList {
+public:
+    // The sort orders, in the order they are defined.
+    static constexpr int ByNumber = 1;
+    static constexpr int ByName = 2;
+
+    bool ReapplySort(std::uint8_t force) override;
+};
+
+// The list's window controller.
+class CustomerBrowseWindow : public framework::WindowController {
+public:
+    static constexpr std::int32_t Sheet = 1;
+    static constexpr std::int32_t ByNumberTab = 2; // the sheet's second tab
+    static constexpr std::int32_t ListControl = 4;
+    static constexpr std::int32_t InsertButton = 5;
+    static constexpr std::int32_t ChangeButton = 6;
+    static constexpr std::int32_t DeleteButton = 7;
+    static constexpr std::int32_t SelectButton = 8;
+    static constexpr std::int32_t CloseButton = 9;
+
+    CustomerBrowseWindow(host::Window& window, host::Queue& rows);
+    ~CustomerBrowseWindow() override;
+
+    framework::Severity Setup() override;
+    framework::Severity Teardown() override;
+    // Runs the customer form for `request`; its response.
+    std::uint8_t CallProcedure(std::uint16_t number, std::uint8_t request) override;
+
+    CustomerBrowse& Browse() { return browse_; }
+    // Tears the locators down and closes the view, once the window has gone.
+    void Release();
+
+    // The row of the list: name, number, phone, contact, the customer's id, and the
+    // view position the browse keeps per row.
+    static host::SharedLayout RowLayout();
+
+private:
+    host::Window& window_;
+    host::Queue& rows_;
+    framework::ToolbarRouter toolbar_;
+    CustomerBrowse browse_;
+    framework::TypedLocator numberLocator_;
+    framework::TypedLocator nameLocator_;
+    std::unique_ptr<host::RecordView> view_;
+    bool filesOpened_ = false;
+};
+
+} // namespace app
