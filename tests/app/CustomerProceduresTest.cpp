@@ -1,5 +1,7 @@
 // The customer form (EditCustomers) as the program has it, run on the headless desktop
-// over a real data folder, the way the customer list calls it.
+// over a real data folder the way the customer list calls it; and the customer list
+// (BrowseCustomers) called to pick a customer.
+#include "app/BrowseCustomers.h"
 #include "app/DataDictionary.h"
 #include "app/EditCustomers.h"
 #include "app/FileDeclarations.h"
@@ -28,7 +30,7 @@ using host::headless::HeadlessSession;
 
 namespace {
 
-class CustomerFormTest : public ::testing::Test {
+class CustomerProceduresTest : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<HeadlessSession>();
@@ -123,7 +125,7 @@ protected:
     bool ended = false;
 };
 
-TEST_F(CustomerFormTest, TheTitleAndFirstLineSayWhatTheFormWillDo) {
+TEST_F(CustomerProceduresTest, TheTitleAndFirstLineSayWhatTheFormWillDo) {
     start(RequestKind::Insert);
     EXPECT_EQ(title(), "Customer Will Be Added  (New)");
     EXPECT_EQ(session->text("21"), "Customer Will Be Added");
@@ -144,7 +146,7 @@ TEST_F(CustomerFormTest, TheTitleAndFirstLineSayWhatTheFormWillDo) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(CustomerFormTest, ADeleteShowsTheCustomerAndDeletesOnlyOnOk) {
+TEST_F(CustomerProceduresTest, ADeleteShowsTheCustomerAndDeletesOnlyOnOk) {
     start(RequestKind::Delete, 1);
     ASSERT_NE(form(), nullptr);
     EXPECT_EQ(session->text(" Name:"), "Adams");
@@ -160,7 +162,7 @@ TEST_F(CustomerFormTest, ADeleteShowsTheCustomerAndDeletesOnlyOnOk) {
     EXPECT_TRUE(messages().empty()); // no "Confirm Delete": OK was the confirmation
 }
 
-TEST_F(CustomerFormTest, PhoneNumbersShowThePatternAndKeepTheDigits) {
+TEST_F(CustomerProceduresTest, PhoneNumbersShowThePatternAndKeepTheDigits) {
     start(RequestKind::Insert);
     EXPECT_TRUE(session->type("Number:", "C3"));
     EXPECT_TRUE(session->type(" Name:", "Clark"));
@@ -176,7 +178,7 @@ TEST_F(CustomerFormTest, PhoneNumbersShowThePatternAndKeepTheDigits) {
     EXPECT_EQ(host::clip(app::CustomerRecord.field("CUS:FAX").text()), "9785550199");
 }
 
-TEST_F(CustomerFormTest, CtrlQuoteRecallsTheLastCustomerSavedInThisRun) {
+TEST_F(CustomerProceduresTest, CtrlQuoteRecallsTheLastCustomerSavedInThisRun) {
     // Nothing saved yet: blanks.
     start(RequestKind::Change, 1);
     EXPECT_TRUE(session->focus("City:"));
@@ -213,7 +215,7 @@ TEST_F(CustomerFormTest, CtrlQuoteRecallsTheLastCustomerSavedInThisRun) {
     EXPECT_EQ(session->text(" Name:"), "");
 }
 
-TEST_F(CustomerFormTest, CancellingAChangedCustomerAsksFirst) {
+TEST_F(CustomerProceduresTest, CancellingAChangedCustomerAsksFirst) {
     // Unchanged: closes at once.
     start(RequestKind::Change, 2);
     EXPECT_TRUE(session->press("Cancel"));
@@ -250,7 +252,7 @@ TEST_F(CustomerFormTest, CancellingAChangedCustomerAsksFirst) {
     EXPECT_EQ(customers().size(), 2u);
 }
 
-TEST_F(CustomerFormTest, ADuplicateNumberIsRefusedAndTheFormStays) {
+TEST_F(CustomerProceduresTest, ADuplicateNumberIsRefusedAndTheFormStays) {
     start(RequestKind::Insert);
     EXPECT_TRUE(session->type("Number:", "c1")); // numbers compare without letter case
     EXPECT_TRUE(session->type(" Name:", "Clark"));
@@ -270,6 +272,57 @@ TEST_F(CustomerFormTest, ADuplicateNumberIsRefusedAndTheFormStays) {
     EXPECT_TRUE(ended);
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_EQ(customers().back(), "C3/Clark//");
+}
+
+TEST_F(CustomerProceduresTest, CalledToSelectTheListHandsBackTheChosenCustomer) {
+    std::string chosen;
+    std::string callers = "Baker";
+    auto pick = [&] {
+        ended = false;
+        session->start([&] {
+            app::CustomerRecord.clear();
+            app::CustomerRecord.field("CUS:NAME").assign(callers);
+            app::GlobalRequest = RequestKind::Select;
+            app::BrowseCustomers();
+            response = app::GlobalResponse;
+            chosen = host::clip(app::CustomerRecord.field("CUS:NAME").text());
+            ended = true;
+        });
+    };
+    // The list opens on the caller's customer.
+    pick();
+    ASSERT_NE(session->window("P33$BROWSEWINDOW"), nullptr);
+    EXPECT_TRUE(session->isVisible("&Select"));
+    EXPECT_EQ(session->selectedRow("4"), 2);
+    EXPECT_TRUE(session->press("&Select"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(chosen, "Baker");
+
+    // A double click picks too.
+    pick();
+    EXPECT_TRUE(session->clickRow("4", 1)); // a double click's first click
+    EXPECT_TRUE(session->doubleClickRow("4", 1));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(chosen, "Adams");
+
+    // Close leaves the caller's record as it was.
+    callers = "Someone else";
+    pick();
+    EXPECT_TRUE(session->clickRow("4", 2));
+    EXPECT_TRUE(session->press("Close"));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(chosen, "Someone else");
+
+    // Started from the menu the list picks nothing: no "&Select".
+    session->start([] {
+        app::GlobalRequest = 0;
+        app::BrowseCustomers();
+    });
+    EXPECT_FALSE(session->isVisible("&Select"));
+    EXPECT_TRUE(session->press("Close"));
 }
 
 } // namespace
