@@ -18,6 +18,8 @@
 #include "runtime/ui/Window.h"
 #include "tests/support/WindowDefinitions.h"
 
+#include <sqlite3.h>
+
 using namespace datatest;
 using framework::BrowseList;
 using framework::RequestKind;
@@ -442,6 +444,63 @@ TEST_F(BrowseListTest, ADoubleClickInSelectModeChoosesTheRowUnderTheMouse) {
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_EQ(bufferName(), "Name 04");
     EXPECT_EQ(customers.number("CUS:CUSTOMERID"), 4);
+}
+
+} // namespace
+
+namespace {
+
+// Another station on the same data base, through a connection of its own.
+class OtherStation {
+public:
+    explicit OtherStation(const std::string& folder) {
+        sqlite3_open((folder + "/" + host::sqlite::SqliteDriver::dataBaseName).c_str(), &db_);
+    }
+    ~OtherStation() { sqlite3_close(db_); }
+    bool run(const char* sql) {
+        return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+TEST_F(BrowseListTest, AnotherStationsWriteLockLeavesTheListReadableAndRefusesTheChange) {
+    seedNumbered(30);
+    open(0, [this](CustomerBrowse& p) {
+        p.form = [this](std::uint8_t) -> std::uint8_t {
+            customers.field("CUS:NAME").assign(host::Value("Changed"));
+            return customers.link.Update() == Severity::Benign ? ResponseKind::Completed
+                                                               : ResponseKind::Cancelled;
+        };
+    });
+    OtherStation other(folder.path());
+    ASSERT_TRUE(other.run("BEGIN EXCLUSIVE; UPDATE CUSTOMER SET CITY = 'Busy'"));
+    scroll(EventKind::PageDown);
+    EXPECT_EQ(names(), numbered(11, 20));
+    EXPECT_TRUE(session.press("&Change"));
+    session.advanceClock(100 * 100);
+    ASSERT_EQ(session.messagesShown().size(), 1u);
+    EXPECT_EQ(session.messagesShown()[0].title, "Transaction cancelled");
+    EXPECT_TRUE(session.answerMessage(host::ButtonOk));
+    ASSERT_TRUE(other.run("ROLLBACK"));
+    EXPECT_EQ(names(), numbered(11, 20));
+    // Nothing was written: every name is as it was.
+    EXPECT_EQ(numbers(customerDefinition(), 2, "CUS:CUSTOMERID").size(), 30u);
+    EXPECT_EQ(numbers(customerDefinition(), 2, "CUS:CUSTOMERID").at(10), 11);
+}
+
+TEST_F(BrowseListTest, AFileRemovedUnderTheListIsReportedAndTheListCloses) {
+    seedNumbered(30);
+    open();
+    OtherStation other(folder.path());
+    ASSERT_TRUE(other.run("DROP TABLE CUSTOMER"));
+    scroll(EventKind::PageDown);
+    ASSERT_EQ(session.messagesShown().size(), 1u);
+    EXPECT_EQ(session.messagesShown()[0].title, "Record Retrieval Error");
+    EXPECT_NE(session.messagesShown()[0].text.find("no such table"), std::string::npos);
+    EXPECT_TRUE(session.answerMessage(host::ButtonOk));
+    EXPECT_FALSE(procedure->window->isOpen());
 }
 
 } // namespace
