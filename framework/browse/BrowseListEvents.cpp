@@ -144,13 +144,18 @@ bool BrowseList::OnKey() {
         if (button != 0)
             Post(host::EventKind::Accepted, button);
     };
-    if (isRightClick(key)) {
+    // A click acts on the row under the mouse, which becomes the current row first.
+    if (isRightClick(key) || key == host::KeyCode::MouseLeft2) {
         host::Window* window = ListWindow();
         int row = window ? static_cast<int>(
                                window->property(LISTCONTROL, host::Property::MouseRow).toInteger())
                          : 0;
-        if (row >= 1 && static_cast<std::size_t>(row) <= RowCount())
+        if (row >= 1 && static_cast<std::size_t>(row) <= RowCount()) {
             CURRENTCHOICE = row;
+            CopyRowToFields();
+        }
+    }
+    if (isRightClick(key)) {
         handled = true;
     } else if (HasRows()) {
         handled = true;

@@ -149,6 +149,8 @@ void BrowseList::Reload(int mode) {
     } else {
         Reset();
         fromStart = true;
+        // The page is read from the start of the view: its first record has been reached.
+        CURRENTEVENT = host::EventKind::ScrollTop;
     }
     if (RETAINROW)
         was = CURRENTCHOICE;
