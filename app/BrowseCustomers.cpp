@@ -15,6 +15,8 @@
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowResources.h"
 
+#include <string>
+
 namespace app {
 
 using framework::ResponseKind;
@@ -34,6 +36,11 @@ bool CustomerBrowse::ReapplySort(std::uint8_t force) {
     host::Window* window = ListWindow();
     const host::Control* sheet = window ? window->control(CustomerBrowseWindow::Sheet) : nullptr;
     bool byNumber = sheet && sheet->selectedRow() == 2;
+    // The title says how the list is sorted, so that it never contradicts the tab (and
+    // two lists open side by side can be told apart).
+    std::string title = byNumber ? "List of Customers by Number" : "List of Customers by Name";
+    if (window && window->title() != title)
+        window->setTitle(title);
     return SelectSort(byNumber ? ByNumber : ByName, force);
 }
 

@@ -19,10 +19,10 @@ namespace app {
 
 // The customer list ("P33$BROWSEWINDOW", "List of Customers by Name"), a child window of
 // the frame that the "&Customers" item starts on a thread of its own. The "by Name" tab
-// lists the customers by name, "by Number" by number; typing on the list finds a
-// customer by what the tab lists by. "&Insert", "&Change" and "&Delete" run the customer
-// form (EditCustomers) on the same thread, and the list then stands on the customer
-// saved.
+// lists the customers by name, "by Number" by number (and the title then reads "List of
+// Customers by Number"); typing on the list finds a customer by what the tab lists by. "&Insert",
+// "&Change" and "&Delete" run the customer form (EditCustomers) on the same thread, and the list
+// then stands on the customer saved.
 //
 // It also picks a customer for another procedure: started with GlobalRequest = 4
 // (select), it shows "&Select", and "&Select" (or a double click) ends it with
