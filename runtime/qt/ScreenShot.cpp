@@ -32,6 +32,7 @@ QImage ScreenShot::take(Desktop& desktop) {
     QImage image;
     {
         QtDisplay display(desktop);
+        display.setPassive(true);
         display.synchronize(desktop);
         // Let the widgets lay themselves out before they are drawn.
         for (int i = 0; i < 3; ++i)
