@@ -9,6 +9,10 @@
 // run goes. Exit code: 0 when every step went as the script says (and the transcript is
 // the expected one), 1 when a step failed or the transcript differs, 2 when the script
 // or the transcript cannot be read or the arguments are wrong.
+//
+// Built with the Qt display, the runner draws `screenshot FILE` pictures with it
+// (offscreen unless QT_QPA_PLATFORM says otherwise); FILE is relative to the current
+// folder.
 #include "app/Program.h"
 #include "app/ProgramFolder.h"
 #include "app/scenarios/ScenarioCommands.h"
