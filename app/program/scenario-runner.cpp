@@ -20,7 +20,7 @@
 #include "runtime/headless/SessionRunner.h"
 #include "runtime/sqlite/SqliteDriver.h"
 
-#if EIP_SCENARIO_SCREENSHOTS
+#ifdef EIP_SCENARIO_SCREENSHOTS
 #include "runtime/qt/ScreenShot.h"
 #include "runtime/ui/Desktop.h"
 
@@ -121,7 +121,7 @@ private:
 
 // How `screenshot` draws the screen: through the Qt display when the runner has it.
 app::ScenarioCommands::ScreenPicture screenPicture() {
-#if EIP_SCENARIO_SCREENSHOTS
+#ifdef EIP_SCENARIO_SCREENSHOTS
     // The run has no screen of its own: Qt draws offscreen unless told otherwise.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     return [](host::Desktop& desktop, const std::string& file, std::string& whyNot) {
