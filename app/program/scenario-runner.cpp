@@ -9,12 +9,23 @@
 // run goes. Exit code: 0 when every step went as the script says (and the transcript is
 // the expected one), 1 when a step failed or the transcript differs, 2 when the script
 // or the transcript cannot be read or the arguments are wrong.
+//
+// Built with the Qt display, the runner draws `screenshot FILE` pictures with it
+// (offscreen unless QT_QPA_PLATFORM says otherwise); FILE is relative to the current
+// folder.
 #include "app/Program.h"
 #include "app/ProgramFolder.h"
 #include "app/scenarios/ScenarioCommands.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/SessionRunner.h"
 #include "runtime/sqlite/SqliteDriver.h"
+
+#ifdef EIP_SCENARIO_SCREENSHOTS
+#include "runtime/qt/ScreenShot.h"
+#include "runtime/ui/Desktop.h"
+
+#include <QString>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -108,6 +119,27 @@ private:
     std::string path_;
 };
 
+// How `screenshot` draws the screen: through the Qt display when the runner has it.
+app::ScenarioCommands::ScreenPicture screenPicture() {
+#ifdef EIP_SCENARIO_SCREENSHOTS
+    // The run has no screen of its own: Qt draws offscreen unless told otherwise.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    return [](host::Desktop& desktop, const std::string& file, std::string& whyNot) {
+        if (desktop.windows().empty()) {
+            whyNot = "no window is open";
+            return false;
+        }
+        if (!host::qt::ScreenShot::save(desktop, QString::fromStdString(file))) {
+            whyNot = "cannot write the file";
+            return false;
+        }
+        return true;
+    };
+#else
+    return {};
+#endif
+}
+
 } // namespace
 
 // The program's folder as transcripts name it, so that a transcript does not depend on
@@ -185,7 +217,7 @@ int main(int argc, char** argv) {
         std::ostream echo(&echoBuffer);
         host::headless::HeadlessSession session;
         host::headless::SessionRunner runner(session);
-        app::ScenarioCommands::AddTo(runner, app::ProgramFolder::at(folder));
+        app::ScenarioCommands::AddTo(runner, app::ProgramFolder::at(folder), screenPicture());
         if (!expected)
             runner.setEcho(&echo);
         result = runner.run(*script);

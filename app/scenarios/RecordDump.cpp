@@ -71,20 +71,25 @@ std::vector<std::string> RecordDump::FileNames() {
     return names;
 }
 
+std::string RecordDump::Value(const host::Record& record, int field) {
+    const host::FieldInfo& info = record.layout()->field(field);
+    host::TypedRef value = record.field(field);
+    if (info.type.isText())
+        return std::string(host::clipped(value.text()));
+    if (info.type.kind == host::FieldKind::Date)
+        return dateText(value.integer());
+    if (info.type.kind == host::FieldKind::Decimal)
+        return value.decimal().toString(info.type.places);
+    return value.text();
+}
+
 std::string RecordDump::Line(const host::Record& record) {
     std::string line;
     for (int n = 1; n <= record.fieldCount(); ++n) {
         const host::FieldInfo& info = record.layout()->field(n);
-        host::TypedRef field = record.field(n);
-        std::string value;
+        std::string value = Value(record, n);
         if (info.type.isText())
-            value = quoted(host::clipped(field.text()));
-        else if (info.type.kind == host::FieldKind::Date)
-            value = dateText(field.integer());
-        else if (info.type.kind == host::FieldKind::Decimal)
-            value = field.decimal().toString(info.type.places);
-        else
-            value = field.text();
+            value = quoted(value);
         if (!line.empty())
             line += ' ';
         line += info.label + "=" + value;
@@ -92,24 +97,52 @@ std::string RecordDump::Line(const host::Record& record) {
     return line;
 }
 
-std::vector<std::string> RecordDump::Lines(const std::string& dataFolder,
-                                           const host::FileDefinition& file) {
+RecordDump::ReadResult RecordDump::Read(const std::string& dataFolder,
+                                        const host::FileDefinition& file,
+                                        const std::function<bool(const host::Record*)>& each) {
+    using Outcome = ReadResult::Outcome;
     host::sqlite::SqliteDriver driver;
     if (!driver.openFolder(dataFolder))
-        return {"(cannot read: " + whyNot() + ")"};
+        return {Outcome::CannotRead, whyNot()};
     host::Record record(file.layout());
     auto hostFile = driver.makeFile(file, record);
     if (!hostFile->open(host::openMode::readOnly | host::openMode::denyNone)) {
         if (host::errorCode() == host::errors::fileNotFound)
-            return {"(no file)"};
-        return {"(cannot read: " + whyNot() + ")"};
+            return {Outcome::NoFile, {}};
+        return {Outcome::CannotRead, whyNot()};
     }
-    std::vector<std::string> lines;
     hostFile->set(file.keyCount() > 0 ? 1 : 0);
-    while (hostFile->next())
-        lines.push_back(Line(record));
+    for (;;) {
+        // A held record is refused, and the next read goes on past it.
+        const host::Record* read = &record;
+        if (!hostFile->next()) {
+            if (host::errorCode() != host::errors::recordHeld)
+                break;
+            read = nullptr;
+        }
+        if (!each(read))
+            break;
+    }
     hostFile->close();
-    return lines;
+    return {};
+}
+
+std::vector<std::string> RecordDump::Lines(const std::string& dataFolder,
+                                           const host::FileDefinition& file) {
+    std::vector<std::string> lines;
+    ReadResult read = Read(dataFolder, file, [&lines](const host::Record* record) {
+        lines.push_back(record ? Line(*record) : "(held)");
+        return true;
+    });
+    switch (read.outcome) {
+    case ReadResult::Outcome::Read:
+        return lines;
+    case ReadResult::Outcome::NoFile:
+        return {"(no file)"};
+    case ReadResult::Outcome::CannotRead:
+        break;
+    }
+    return {"(cannot read: " + read.reason + ")"};
 }
 
 } // namespace app

@@ -4,6 +4,8 @@
 #include "app/Program.h"
 #include "app/scenarios/RecordDump.h"
 #include "app/scenarios/TestProcedure.h"
+#include "runtime/base/Record.h"
+#include "runtime/base/Value.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/SessionRunner.h"
 #include "runtime/ui/Window.h"
@@ -12,6 +14,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace app {
 
@@ -32,6 +35,7 @@ std::string quote(std::string_view text) {
 // What the commands keep between steps.
 struct Run {
     ProgramFolder folder;
+    ScenarioCommands::ScreenPicture picture;
     int thread = 0; // the program's logical thread, 0 before it starts
 };
 
@@ -97,6 +101,94 @@ void printToolbar(SessionContext& context, host::Window& window) {
             context.print(line + states(window, *control));
         }
     }
+}
+
+std::string noDataFile(const std::string& name) {
+    std::string known;
+    for (const std::string& n : RecordDump::FileNames())
+        known += (known.empty() ? "" : ", ") + n;
+    return "no data file " + quote(name) + " (there are " + known + ")";
+}
+
+// The name scripts use for the file ("Customer").
+std::string displayName(const host::FileDefinition& file) {
+    for (const std::string& name : RecordDump::FileNames())
+        if (RecordDump::Declaration(name)->label() == file.label())
+            return name;
+    return file.label();
+}
+
+std::string records(int count) {
+    return std::to_string(count) + (count == 1 ? " record" : " records");
+}
+
+// Why a data file could not be looked at for an expectation; empty when it could.
+std::string unreadable(const std::string& name, const RecordDump::ReadResult& read) {
+    if (read.outcome == RecordDump::ReadResult::Outcome::CannotRead)
+        return "cannot read the " + name + " file: " + read.reason;
+    return {};
+}
+
+StepResult expectRecords(const std::string& dataFolder, const host::FileDefinition& file,
+                         int expected) {
+    int count = 0;
+    RecordDump::ReadResult read = RecordDump::Read(dataFolder, file, [&count](const host::Record*) {
+        ++count;
+        return true;
+    });
+    std::string name = quote(displayName(file));
+    if (std::string why = unreadable(name, read); !why.empty())
+        return StepResult::failed(why);
+    if (count == expected)
+        return StepResult::passed();
+    std::string holds = read.outcome == RecordDump::ReadResult::Outcome::NoFile
+                            ? "it was never made"
+                            : "it holds " + std::to_string(count);
+    return StepResult::failed("expected the " + name + " file to hold " + records(expected) +
+                              ", but " + holds);
+}
+
+struct FieldValue {
+    int field = 0;
+    std::string value;
+};
+
+StepResult expectRecord(const std::string& dataFolder, const host::FileDefinition& file, int number,
+                        const std::vector<FieldValue>& values) {
+    int count = 0;
+    std::string mismatch;
+    RecordDump::ReadResult read =
+        RecordDump::Read(dataFolder, file, [&](const host::Record* record) {
+            if (++count < number)
+                return true;
+            if (!record) {
+                mismatch = "record " + std::to_string(number) +
+                           " is held by a station, so its fields cannot be read";
+                return false;
+            }
+            for (const FieldValue& expected : values) {
+                std::string actual = RecordDump::Value(*record, expected.field);
+                if (actual != host::clipped(expected.value)) {
+                    mismatch = "expected " + record->layout()->field(expected.field).label +
+                               " of record " + std::to_string(number) + " to be " +
+                               quote(expected.value) + ", but it is " + quote(actual);
+                    break;
+                }
+            }
+            return false;
+        });
+    std::string name = quote(displayName(file));
+    if (std::string why = unreadable(name, read); !why.empty())
+        return StepResult::failed(why);
+    if (count < number)
+        return StepResult::failed("expected a record " + std::to_string(number) + " in the " +
+                                  name + " file, but " +
+                                  (read.outcome == RecordDump::ReadResult::Outcome::NoFile
+                                       ? std::string("it was never made")
+                                       : "it holds " + records(count)));
+    if (!mismatch.empty())
+        return StepResult::failed(mismatch);
+    return StepResult::passed();
 }
 
 // A command that takes an optional `in window TITLE` and nothing else.
@@ -167,13 +259,8 @@ void addProgramCommands(host::headless::SessionCommands& commands, std::shared_p
             if (!name || !arguments.atEnd())
                 return ParsedCommand::invalid("name one data file");
             std::optional<host::FileDefinition> file = RecordDump::Declaration(*name);
-            if (!file) {
-                std::string known;
-                for (const std::string& n : RecordDump::FileNames())
-                    known += (known.empty() ? "" : ", ") + n;
-                return ParsedCommand::invalid("no data file " + quote(*name) + " (there are " +
-                                              known + ")");
-            }
+            if (!file)
+                return ParsedCommand::invalid(noDataFile(*name));
             return StepAction([run, file = *file](SessionContext& context) {
                 for (const std::string& line : RecordDump::Lines(run->folder.dataFolder(), file))
                     context.print(line);
@@ -181,6 +268,69 @@ void addProgramCommands(host::headless::SessionCommands& commands, std::shared_p
             });
         },
         "dump file NAME");
+
+    commands.add(
+        "expect file", CommandKind::Check,
+        [run](ScriptArguments& arguments) -> ParsedCommand {
+            Optional name = arguments.takeText();
+            if (!name)
+                return ParsedCommand::invalid("name one data file");
+            std::optional<host::FileDefinition> file = RecordDump::Declaration(*name);
+            if (!file)
+                return ParsedCommand::invalid(noDataFile(*name));
+            if (arguments.take("records")) {
+                std::optional<int> count = arguments.takeNumber();
+                if (!count || *count < 0 || !arguments.atEnd())
+                    return ParsedCommand::invalid("give the number of records");
+                return StepAction([run, file = *file, count = *count](SessionContext&) {
+                    return expectRecords(run->folder.dataFolder(), file, count);
+                });
+            }
+            if (!arguments.take("record"))
+                return ParsedCommand::invalid("say records N, or record N and its fields");
+            std::optional<int> number = arguments.takeNumber();
+            if (!number || *number < 1)
+                return ParsedCommand::invalid("give the record as a number from 1");
+            std::vector<FieldValue> values;
+            for (const host::headless::ScriptToken& token : arguments.takeRest()) {
+                std::size_t equals = token.text.find('=');
+                if (token.quoted || equals == 0 || equals == std::string::npos)
+                    return ParsedCommand::invalid("not FIELD=VALUE: " +
+                                                  ScriptArguments::spell(token));
+                std::string label = token.text.substr(0, equals);
+                int field = file->layout()->fieldNumber(label);
+                if (field == 0)
+                    return ParsedCommand::invalid("the " + quote(displayName(*file)) +
+                                                  " file has no field " + label);
+                values.push_back({field, token.text.substr(equals + 1)});
+            }
+            if (values.empty())
+                return ParsedCommand::invalid("give the fields as FIELD=VALUE");
+            return StepAction([run, file = *file, number = *number, values](SessionContext&) {
+                return expectRecord(run->folder.dataFolder(), file, number, values);
+            });
+        },
+        "expect file NAME records N | record N FIELD=VALUE...");
+
+    // Drawn only when the runner can draw; a run without a display that can goes on.
+    commands.add(
+        "screenshot", CommandKind::Check,
+        [run](ScriptArguments& arguments) -> ParsedCommand {
+            Optional path = arguments.takeText();
+            if (!path || path->empty() || !arguments.atEnd())
+                return ParsedCommand::invalid("name the picture's file");
+            return StepAction([run, path = *path](SessionContext& context) {
+                if (!run->picture) {
+                    context.print("(screenshots need the Qt display)");
+                    return StepResult::passed();
+                }
+                std::string whyNot;
+                if (!run->picture(context.session().desktop(), path, whyNot))
+                    return StepResult::failed("no screenshot " + quote(path) + ": " + whyNot);
+                return StepResult::passed();
+            });
+        },
+        "screenshot FILE");
 
     // Writes a file of the program's folder, as a damaged disk or another program might:
     // a path below the folder only.
@@ -223,9 +373,11 @@ void addProgramCommands(host::headless::SessionCommands& commands, std::shared_p
 
 } // namespace
 
-void ScenarioCommands::AddTo(host::headless::SessionRunner& runner, const ProgramFolder& folder) {
+void ScenarioCommands::AddTo(host::headless::SessionRunner& runner, const ProgramFolder& folder,
+                             ScreenPicture picture) {
     auto run = std::make_shared<Run>();
     run->folder = folder;
+    run->picture = std::move(picture);
     addProgramCommands(runner.commands(), run);
 }
 

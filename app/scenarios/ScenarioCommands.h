@@ -2,6 +2,13 @@
 
 #include "app/ProgramFolder.h"
 
+#include <functional>
+#include <string>
+
+namespace host {
+class Desktop;
+}
+
 namespace host::headless {
 class SessionRunner;
 }
@@ -21,6 +28,12 @@ namespace app {
 //   show toolbar [in window TITLE] prints the toolbar's buttons with their tool tips,
 //                                  images and state
 //   dump file NAME                 prints the records of a data file ("Customer")
+//   expect file NAME records N     the data file holds N records
+//   expect file NAME record N FIELD=VALUE...
+//                                  the file's N-th record in dump file's order has
+//                                  these values
+//   screenshot FILE                writes a PNG of the screen, when the runner can draw
+//                                  one
 //   use test procedure for ITEM    puts the test procedure behind a "&Browse" item of
 //                                  the frame (by its name, "?BrowseCustomers"); before
 //                                  the program starts
@@ -28,8 +41,15 @@ namespace app {
 // Windows without `in window` are the frame when one is open, else the active window.
 class ScenarioCommands {
 public:
-    // `folder` is where the program keeps its settings and data during the run.
-    static void AddTo(host::headless::SessionRunner& runner, const ProgramFolder& folder);
+    // Draws what the desktop shows right now into a PNG file; false with `whyNot` set when
+    // it cannot. The scenario runner gives one when it has a display that can draw.
+    using ScreenPicture =
+        std::function<bool(host::Desktop& desktop, const std::string& file, std::string& whyNot)>;
+
+    // `folder` is where the program keeps its settings and data during the run. Without
+    // `picture`, `screenshot` only says that screenshots need the Qt display.
+    static void AddTo(host::headless::SessionRunner& runner, const ProgramFolder& folder,
+                      ScreenPicture picture = {});
 };
 
 } // namespace app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,12 @@ public:
     const std::string& haltText() const { return haltText_; }
     void setHalted(int code, std::string text);
 
+    // How many message boxes had been shown when the last action (a step that is not an
+    // expectation or inspection) began: the boxes after these were shown by that action
+    // or since. The runner keeps it.
+    std::size_t messagesBeforeLastAction() const { return messagesBeforeLastAction_; }
+    void setMessagesBeforeLastAction(std::size_t count) { messagesBeforeLastAction_ = count; }
+
     // The open window with this title or definition name, or the active window when no
     // title is given. Null with `whyNot` set when there is none.
     Window* window(const std::optional<std::string>& title, std::string& whyNot) const;
@@ -71,6 +78,7 @@ private:
     bool halted_ = false;
     int haltCode_ = 0;
     std::string haltText_;
+    std::size_t messagesBeforeLastAction_ = 0;
 };
 
 } // namespace host::headless

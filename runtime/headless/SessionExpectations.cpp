@@ -167,6 +167,24 @@ void addWindowExpectations(SessionCommands& commands) {
         },
         "expect message TITLE [TEXT] [BUTTON...]");
 
+    // A box the program showed and the script answered ahead is gone by the time the
+    // next line runs; it still counts, as the user saw it.
+    commands.add("expect no message", CommandKind::Check, StepAction([](SessionContext& context) {
+                     HeadlessSession& session = context.session();
+                     for (const DialogRequest* dialog : session.pendingDialogs())
+                         if (dialog->kind == DialogRequest::Kind::Message)
+                             return StepResult::failed("expected no message, but " +
+                                                       SessionView::describe(*dialog));
+                     auto shown = session.messagesShown();
+                     std::size_t since = context.messagesBeforeLastAction();
+                     if (shown.size() > since)
+                         return StepResult::failed(
+                             "expected no message, but the last action showed message " +
+                             quote(shown[since].title) + " " + quote(shown[since].text) + " " +
+                             SessionView::buttonNames(shown[since].buttons));
+                     return StepResult::passed();
+                 }));
+
     commands.add(
         "expect halted", CommandKind::Check,
         [](ScriptArguments& arguments) -> ParsedCommand {

@@ -54,6 +54,8 @@ SessionResult SessionRunner::run(const SessionScript& script) {
     for (const SessionStep& step : script.steps()) {
         SessionView before = SessionView::capture(session_);
         bool haltedBefore = context_.hasHalted();
+        if (step.kind == CommandKind::Action)
+            context_.setMessagesBeforeLastAction(session_.messagesShown().size());
         write(result, step.text);
         StepResult outcome = runStep(step);
         ++result.stepsRun;

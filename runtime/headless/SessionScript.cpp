@@ -11,6 +11,36 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
 }
 
+// Reads a quoted text from its opening quote at `i` (`""` inside stands for one quote)
+// onto `text`, and leaves `i` after the closing quote. False with `error` set when the
+// text is not closed or runs into the next word.
+bool readQuoted(std::string_view line, std::size_t& i, std::string& text, std::string& error) {
+    ++i;
+    bool closed = false;
+    while (i < line.size()) {
+        if (line[i] == '"') {
+            if (i + 1 < line.size() && line[i + 1] == '"') {
+                text += '"';
+                i += 2;
+                continue;
+            }
+            ++i;
+            closed = true;
+            break;
+        }
+        text += line[i++];
+    }
+    if (!closed) {
+        error = "the quoted text is not closed";
+        return false;
+    }
+    if (i < line.size() && !isBlank(line[i])) {
+        error = "a blank must follow the quoted text " + ScriptArguments::quote(text);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string ScriptError::text() const {
@@ -30,34 +60,19 @@ SessionScript::split(std::string_view line, std::string& error, std::size_t* tex
         ScriptToken token;
         if (line[i] == '"') {
             token.quoted = true;
-            ++i;
-            bool closed = false;
-            while (i < line.size()) {
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        token.text += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    closed = true;
+            if (!readQuoted(line, i, token.text, error))
+                return std::nullopt;
+        } else {
+            // A bare word ends at a blank; `=` followed by a quote goes on with the quoted
+            // text, blanks and all, and ends with it (`CUS:NAME="JOHN SMITH"`).
+            while (i < line.size() && !isBlank(line[i])) {
+                if (line[i] == '"' && !token.text.empty() && token.text.back() == '=') {
+                    if (!readQuoted(line, i, token.text, error))
+                        return std::nullopt;
                     break;
                 }
                 token.text += line[i++];
             }
-            if (!closed) {
-                error = "the quoted text is not closed";
-                return std::nullopt;
-            }
-            if (i < line.size() && !isBlank(line[i])) {
-                error = "a blank must follow the quoted text " + ScriptArguments::quote(token.text);
-                return std::nullopt;
-            }
-        } else {
-            std::size_t start = i;
-            while (i < line.size() && !isBlank(line[i]))
-                ++i;
-            token.text = std::string(line.substr(start, i - start));
         }
         end = i;
         tokens.push_back(std::move(token));

@@ -301,16 +301,22 @@ void ControlView::connectInput() {
     }
     if (auto* list = as<ListView>(widget_)) {
         connect(list, &ListView::rowClicked, this, [owner, number](int row, int column, int key) {
+            if (owner->isSynchronizing())
+                return;
             owner->input().clickList(owner->window(), number, row, column, key);
             owner->inputDone();
         });
         connect(list, &ListView::scrolled, this, [owner, number](EventKind kind) {
+            if (owner->isSynchronizing())
+                return;
             owner->input().scroll(owner->window(), number, kind);
             owner->inputDone();
         });
         connect(list, &ListView::cellsMoved, owner, &WindowView::placeEditors,
                 Qt::QueuedConnection);
         connect(list, &ListView::thumbDragged, this, [owner, number](int position) {
+            if (owner->isSynchronizing())
+                return;
             owner->input().dragThumb(owner->window(), number, position);
             owner->inputDone();
         });

@@ -67,12 +67,12 @@ QtDisplay::~QtDisplay() {
 }
 
 void QtDisplay::requestRun() {
-    if (!runTimer_.isActive())
+    if (!passive_ && !runTimer_.isActive())
         runTimer_.start();
 }
 
 void QtDisplay::runNow() {
-    if (running_)
+    if (running_ || passive_)
         return;
     running_ = true;
     runTimer_.stop();
@@ -199,7 +199,7 @@ void QtDisplay::synchronizeActivation() {
 }
 
 void QtDisplay::childActivated(QMdiSubWindow* sub) {
-    if (synchronizing_ || !sub)
+    if (synchronizing_ || passive_ || !sub)
         return;
     for (const auto& [id, v] : views_) {
         if (v->subWindow() == sub) {
@@ -218,7 +218,8 @@ void QtDisplay::synchronize(Desktop& desktop) {
     QScopedValueRollback<bool> synchronizing(synchronizing_, true);
     synchronizeViews();
     synchronizeActivation();
-    dialogs_->synchronize();
+    if (!passive_)
+        dialogs_->synchronize();
     if (desktop_.isBusy() != busyShown_) {
         busyShown_ = desktop_.isBusy();
         if (busyShown_)

@@ -48,6 +48,13 @@ public:
     // Lets them run now (and synchronizes). Does nothing when called while running.
     void runNow();
     bool isRunPending() const { return runTimer_.isActive(); }
+
+    // A passive display only draws the model: it feeds nothing back (what Qt does to
+    // its widgets as they are shown, activations and focus changes included, does not
+    // reach UserInput), never runs the logical threads and shows no dialogs. ScreenShot
+    // draws another display's desktop with one, leaving that desktop as it was.
+    void setPassive(bool passive) { passive_ = passive; }
+    bool isPassive() const { return passive_; }
     // The exception that ended a logical thread during the last run, taken once.
     std::exception_ptr takeFailure();
 
@@ -88,6 +95,7 @@ private:
     QTimer runTimer_;
     QTimer clockTimer_;
     bool running_ = false;
+    bool passive_ = false;
     bool synchronizing_ = false;
     bool busyShown_ = false;
     int beepsHeard_ = 0;

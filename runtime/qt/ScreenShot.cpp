@@ -1,9 +1,12 @@
 #include "runtime/qt/ScreenShot.h"
 
 #include "runtime/qt/QtDisplay.h"
+#include "runtime/qt/WindowView.h"
 #include "runtime/ui/Desktop.h"
+#include "runtime/ui/Window.h"
 
 #include <QApplication>
+#include <QWidget>
 
 namespace host::qt {
 
@@ -32,10 +35,21 @@ QImage ScreenShot::take(Desktop& desktop) {
     QImage image;
     {
         QtDisplay display(desktop);
+        display.setPassive(true);
         display.synchronize(desktop);
+        // The program's window is the one the user works in: active on the screen, its
+        // focused control showing the focus as after a Tab.
+        Window* active = desktop.activeWindow();
+        if (WindowView* view = active ? display.view(*active) : nullptr) {
+            QWidget* top = view->outer()->window();
+            top->setAttribute(Qt::WA_KeyboardFocusChange);
+            top->activateWindow();
+        }
         // Let the widgets lay themselves out before they are drawn.
         for (int i = 0; i < 3; ++i)
             QApplication::processEvents();
+        display.synchronize(desktop);
+        QApplication::processEvents();
         image = display.grabScreen();
     }
     desktop.setDisplay(own);

@@ -82,6 +82,10 @@ WindowView::~WindowView() {
         delete main_.data();
 }
 
+bool WindowView::isSynchronizing() const {
+    return synchronizing_ || display_.isPassive();
+}
+
 UserInput WindowView::input() const {
     return UserInput(display_.desktop());
 }
@@ -636,7 +640,7 @@ bool WindowView::handleKey(QKeyEvent* event) {
 }
 
 bool WindowView::eventFilter(QObject* watched, QEvent* event) {
-    if (closing_)
+    if (closing_ || display_.isPassive())
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {

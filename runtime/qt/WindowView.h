@@ -50,7 +50,9 @@ public:
     UserInput input() const;
     // After user input: lets the logical threads react.
     void inputDone();
-    bool isSynchronizing() const { return synchronizing_; }
+    // True while the view brings its widgets in line with the model, and always on a
+    // passive display: what the widgets report then is not the user's doing.
+    bool isSynchronizing() const;
 
     const Units& units() const { return units_; }
     const QFont& windowFont() const { return font_; }

@@ -393,6 +393,22 @@ TEST(SessionRunner, ActionsAUserCouldNotDoFail) {
     EXPECT_TRUE(f.runner.run("expect halted \"Stopped by the user\"").passed);
 }
 
+TEST(SessionRunner, NoMessageMeansNoneWaitingAndNoneShownByTheLastAction) {
+    Fixture f;
+    ASSERT_TRUE(f.runner.run("start browse\nexpect no message\nclick 1 row 1").passed);
+    EXPECT_EQ(f.runner.run("press \"&Delete\"\nexpect no message").failure,
+              "line 2: expected no message, but message \"Confirm Delete\" \"Delete Adams?\" "
+              "Yes No (waiting)");
+    EXPECT_TRUE(f.runner.run("answer No\nexpect no message").passed);
+    // A box answered ahead is gone when the next line runs, but the user saw it; the
+    // expectations between do not hide it.
+    EXPECT_EQ(
+        f.runner.run("answer No\npress \"&Delete\"\nexpect 1 rows 2\nexpect no message").failure,
+        "line 4: expected no message, but the last action showed message "
+        "\"Confirm Delete\" \"Delete Adams?\" Yes No");
+    EXPECT_TRUE(f.runner.run("menu \"&Browse|&Refresh\"\nexpect no message").passed);
+}
+
 TEST(SessionRunner, MenusKeysTypingTheFocusedControlAndWindows) {
     Fixture f;
     SessionResult result = f.runner.run(R"(start browse

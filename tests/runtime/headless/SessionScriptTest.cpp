@@ -41,6 +41,15 @@ TEST(SessionScript, LinesSplitIntoBareWordsAndQuotedTexts) {
               (std::vector<ScriptToken>{{"key", false}, {"Ctrl+'", false}, {"Shift+3", false}}));
     EXPECT_EQ(split("\tpress  \"\"  \r"), (std::vector<ScriptToken>{{"press", false}, {"", true}}));
     EXPECT_TRUE(split("   # only a comment").empty());
+    // A quoted text right after `=` goes on the bare word (a field and its value).
+    EXPECT_EQ(split(R"(record 1 CUS:NAME="JOHN ""J"" SMITH" X=a"b)"),
+              (std::vector<ScriptToken>{{"record", false},
+                                        {"1", false},
+                                        {"CUS:NAME=JOHN \"J\" SMITH", false},
+                                        {"X=a\"b", false}}));
+    EXPECT_EQ(splitError(R"(record NAME="JOHN)"), "the quoted text is not closed");
+    EXPECT_EQ(splitError(R"(record NAME="JOHN"S)"),
+              "a blank must follow the quoted text \"NAME=JOHN\"");
 
     EXPECT_EQ(splitError(R"(press "&OK)"), "the quoted text is not closed");
     EXPECT_EQ(splitError(R"(press "&OK"x)"), "a blank must follow the quoted text \"&OK\"");
