@@ -33,10 +33,6 @@ History& history() {
 
 } // namespace
 
-host::Record& CustomerForm::History() {
-    return history().record;
-}
-
 void CustomerForm::ForgetHistory() {
     history().cleared = false;
 }

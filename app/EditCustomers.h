@@ -9,9 +9,8 @@
 #include <string>
 
 namespace host {
-class Record;
 class Window;
-} // namespace host
+}
 
 namespace app {
 
@@ -48,11 +47,10 @@ public:
     // What the form will do, as its first line and its title show it.
     std::string ActionMessage() const;
 
-    // The copy of the Customer record that Ctrl+' recalls from: the last customer saved
-    // through the form in this run, blank until then. Shared by every form the program
-    // opens, on any thread.
-    static host::Record& History();
-    // The next form starts with a blank history again, as at the program's start.
+    // Ctrl+' recalls from one copy of the Customer record that every customer form of
+    // the program shares, on any thread: the last customer saved through a form in this
+    // run, blank until then. ForgetHistory makes the next form start with a blank copy
+    // again, as at the program's start.
     static void ForgetHistory();
 
 private:
