@@ -31,77 +31,76 @@ using framework::Severity;
 // 12345678" fits the 30 characters of CUS:NAME. Kept in alphabetical order: a customer's
 // rank in the run then decides where its name sorts.
 constexpr std::array surnames = {
-    "Abbott",    "Acosta",     "Adams",     "Aguilar",   "Alexander",  "Allen",     "Alvarez",
-    "Anderson",  "Andrews",    "Armstrong", "Arnold",    "Atkinson",   "Austin",    "Bailey",
-    "Baker",     "Baldwin",    "Banks",     "Barker",    "Barnes",     "Barrett",   "Bates",
-    "Beck",      "Bell",       "Bennett",   "Berry",     "Bishop",     "Black",     "Blake",
-    "Boyd",      "Bradley",    "Brooks",    "Brown",     "Bryant",     "Burke",     "Burns",
-    "Butler",    "Caldwell",   "Campbell",  "Carlson",   "Carpenter",  "Carroll",   "Carter",
-    "Castillo",  "Chambers",   "Chapman",   "Chavez",    "Clark",      "Cole",      "Coleman",
-    "Collins",   "Cook",       "Cooper",    "Cox",       "Crawford",   "Cruz",      "Cunningham",
-    "Curtis",    "Daniels",    "Davidson",  "Davis",     "Dawson",     "Dean",      "Delgado",
-    "Diaz",      "Dixon",      "Douglas",   "Duncan",    "Dunn",       "Edwards",   "Elliott",
-    "Ellis",     "Erickson",   "Estrada",   "Evans",     "Farmer",     "Ferguson",  "Fernandez",
-    "Fields",    "Fisher",     "Fleming",   "Fletcher",  "Flores",     "Ford",      "Foster",
-    "Fowler",    "Fox",        "Franklin",  "Freeman",   "Fuller",     "Garcia",    "Gardner",
-    "Garrett",   "George",     "Gibson",    "Gilbert",   "Gomez",      "Gonzales",  "Gordon",
-    "Graham",    "Grant",      "Graves",    "Gray",      "Green",      "Gregory",   "Griffin",
-    "Gutierrez", "Hale",       "Hall",      "Hamilton",  "Hansen",     "Hanson",    "Harper",
-    "Harris",    "Harrison",   "Hart",      "Harvey",    "Hawkins",    "Hayes",     "Henderson",
-    "Henry",     "Hernandez",  "Hicks",     "Hill",      "Hoffman",    "Holland",   "Holmes",
-    "Hopkins",   "Howard",     "Hudson",    "Hughes",    "Hunt",       "Hunter",    "Ingram",
-    "Irwin",     "Isaacs",     "Jackson",   "Jacobs",    "James",      "Jenkins",   "Jensen",
-    "Johnson",   "Johnston",   "Jones",     "Jordan",    "Keller",     "Kelley",    "Kelly",
-    "Kennedy",   "Kim",        "King",      "Knight",    "Lambert",    "Lane",      "Larson",
-    "Lawrence",  "Lawson",     "Lee",       "Lewis",     "Little",     "Long",      "Lopez",
-    "Lowe",      "Lucas",      "Lynch",     "Marshall",  "Martin",     "Martinez",  "Mason",
-    "Matthews",  "McCoy",      "McDonald",  "Medina",    "Meyer",      "Miller",    "Mills",
-    "Mitchell",  "Montgomery", "Moore",     "Morales",   "Morgan",     "Morris",    "Murphy",
-    "Murray",    "Myers",      "Nelson",    "Newman",    "Newton",     "Nguyen",    "Nichols",
-    "Norris",    "Nunez",      "Obrien",    "Oliver",    "Olson",      "Ortiz",     "Owens",
-    "Palmer",    "Parker",     "Patel",     "Patterson", "Payne",      "Pearson",   "Perez",
-    "Perkins",   "Perry",      "Peters",    "Peterson",  "Phillips",   "Pierce",    "Porter",
-    "Powell",    "Price",      "Quinn",     "Quintero",  "Ramirez",    "Ramos",     "Ray",
-    "Reed",      "Reid",       "Reyes",     "Reynolds",  "Rice",       "Richards",  "Richardson",
-    "Riley",     "Rivera",     "Roberts",   "Robertson", "Robinson",   "Rodriguez", "Rogers",
-    "Rose",      "Ross",       "Ruiz",      "Russell",   "Ryan",       "Sanchez",   "Sanders",
-    "Schmidt",   "Scott",      "Shaw",      "Simmons",   "Simpson",    "Sims",      "Smith",
-    "Snyder",    "Spencer",    "Stanley",   "Stephens",  "Stevens",    "Stewart",   "Stone",
-    "Sullivan",  "Sutton",     "Taylor",    "Thomas",    "Thompson",   "Torres",    "Tucker",
-    "Turner",    "Underwood",  "Upton",     "Valdez",    "Vargas",     "Vasquez",   "Vaughn",
-    "Wagner",    "Walker",     "Wallace",   "Walsh",     "Walters",    "Ward",      "Warren",
-    "Washington", "Watkins",   "Watson",    "Weaver",    "Webb",       "Welch",     "Wells",
-    "West",      "Wheeler",    "White",     "Williams",  "Willis",     "Wilson",    "Wood",
-    "Woods",     "Wright",     "Xavier",    "Yates",     "Young",      "Zamora",    "Zimmerman"};
+    "Abbott",     "Acosta",     "Adams",     "Aguilar",   "Alexander", "Allen",     "Alvarez",
+    "Anderson",   "Andrews",    "Armstrong", "Arnold",    "Atkinson",  "Austin",    "Bailey",
+    "Baker",      "Baldwin",    "Banks",     "Barker",    "Barnes",    "Barrett",   "Bates",
+    "Beck",       "Bell",       "Bennett",   "Berry",     "Bishop",    "Black",     "Blake",
+    "Boyd",       "Bradley",    "Brooks",    "Brown",     "Bryant",    "Burke",     "Burns",
+    "Butler",     "Caldwell",   "Campbell",  "Carlson",   "Carpenter", "Carroll",   "Carter",
+    "Castillo",   "Chambers",   "Chapman",   "Chavez",    "Clark",     "Cole",      "Coleman",
+    "Collins",    "Cook",       "Cooper",    "Cox",       "Crawford",  "Cruz",      "Cunningham",
+    "Curtis",     "Daniels",    "Davidson",  "Davis",     "Dawson",    "Dean",      "Delgado",
+    "Diaz",       "Dixon",      "Douglas",   "Duncan",    "Dunn",      "Edwards",   "Elliott",
+    "Ellis",      "Erickson",   "Estrada",   "Evans",     "Farmer",    "Ferguson",  "Fernandez",
+    "Fields",     "Fisher",     "Fleming",   "Fletcher",  "Flores",    "Ford",      "Foster",
+    "Fowler",     "Fox",        "Franklin",  "Freeman",   "Fuller",    "Garcia",    "Gardner",
+    "Garrett",    "George",     "Gibson",    "Gilbert",   "Gomez",     "Gonzales",  "Gordon",
+    "Graham",     "Grant",      "Graves",    "Gray",      "Green",     "Gregory",   "Griffin",
+    "Gutierrez",  "Hale",       "Hall",      "Hamilton",  "Hansen",    "Hanson",    "Harper",
+    "Harris",     "Harrison",   "Hart",      "Harvey",    "Hawkins",   "Hayes",     "Henderson",
+    "Henry",      "Hernandez",  "Hicks",     "Hill",      "Hoffman",   "Holland",   "Holmes",
+    "Hopkins",    "Howard",     "Hudson",    "Hughes",    "Hunt",      "Hunter",    "Ingram",
+    "Irwin",      "Isaacs",     "Jackson",   "Jacobs",    "James",     "Jenkins",   "Jensen",
+    "Johnson",    "Johnston",   "Jones",     "Jordan",    "Keller",    "Kelley",    "Kelly",
+    "Kennedy",    "Kim",        "King",      "Knight",    "Lambert",   "Lane",      "Larson",
+    "Lawrence",   "Lawson",     "Lee",       "Lewis",     "Little",    "Long",      "Lopez",
+    "Lowe",       "Lucas",      "Lynch",     "Marshall",  "Martin",    "Martinez",  "Mason",
+    "Matthews",   "McCoy",      "McDonald",  "Medina",    "Meyer",     "Miller",    "Mills",
+    "Mitchell",   "Montgomery", "Moore",     "Morales",   "Morgan",    "Morris",    "Murphy",
+    "Murray",     "Myers",      "Nelson",    "Newman",    "Newton",    "Nguyen",    "Nichols",
+    "Norris",     "Nunez",      "Obrien",    "Oliver",    "Olson",     "Ortiz",     "Owens",
+    "Palmer",     "Parker",     "Patel",     "Patterson", "Payne",     "Pearson",   "Perez",
+    "Perkins",    "Perry",      "Peters",    "Peterson",  "Phillips",  "Pierce",    "Porter",
+    "Powell",     "Price",      "Quinn",     "Quintero",  "Ramirez",   "Ramos",     "Ray",
+    "Reed",       "Reid",       "Reyes",     "Reynolds",  "Rice",      "Richards",  "Richardson",
+    "Riley",      "Rivera",     "Roberts",   "Robertson", "Robinson",  "Rodriguez", "Rogers",
+    "Rose",       "Ross",       "Ruiz",      "Russell",   "Ryan",      "Sanchez",   "Sanders",
+    "Schmidt",    "Scott",      "Shaw",      "Simmons",   "Simpson",   "Sims",      "Smith",
+    "Snyder",     "Spencer",    "Stanley",   "Stephens",  "Stevens",   "Stewart",   "Stone",
+    "Sullivan",   "Sutton",     "Taylor",    "Thomas",    "Thompson",  "Torres",    "Tucker",
+    "Turner",     "Underwood",  "Upton",     "Valdez",    "Vargas",    "Vasquez",   "Vaughn",
+    "Wagner",     "Walker",     "Wallace",   "Walsh",     "Walters",   "Ward",      "Warren",
+    "Washington", "Watkins",    "Watson",    "Weaver",    "Webb",      "Welch",     "Wells",
+    "West",       "Wheeler",    "White",     "Williams",  "Willis",    "Wilson",    "Wood",
+    "Woods",      "Wright",     "Xavier",    "Yates",     "Young",     "Zamora",    "Zimmerman"};
 
 constexpr std::array givenNames = {
-    "Aaron",   "Adam",     "Alan",     "Albert",   "Alice",    "Amanda",   "Amy",     "Andrea",
-    "Andrew",  "Angela",   "Ann",      "Anna",     "Anthony",  "Arthur",   "Barbara", "Benjamin",
-    "Betty",   "Beverly",  "Brandon",  "Brenda",   "Brian",    "Bruce",    "Carl",    "Carol",
-    "Carolyn", "Charles",  "Cheryl",   "Chris",    "Cynthia",  "Daniel",   "David",   "Deborah",
-    "Debra",   "Dennis",   "Diana",    "Diane",    "Donald",   "Donna",    "Doris",   "Dorothy",
-    "Douglas", "Edward",   "Emily",    "Emma",     "Eric",     "Evelyn",   "Frances", "Frank",
-    "Gary",    "George",   "Gloria",   "Grace",    "Gregory",  "Harold",   "Helen",   "Henry",
-    "Jack",    "Jacob",    "James",    "Janet",    "Janice",   "Jason",    "Jean",    "Jeffrey",
-    "Jennifer", "Jeremy",  "Jerry",    "Jessica",  "Joan",     "Joe",      "John",    "Jonathan",
-    "Jose",    "Joseph",   "Joshua",   "Joyce",    "Juan",     "Judith",   "Judy",    "Julie",
-    "Justin",  "Karen",    "Kathleen", "Kathy",    "Keith",    "Kelly",    "Kenneth", "Kevin",
-    "Kimberly", "Larry",   "Laura",    "Lawrence", "Linda",    "Lisa",     "Louis",   "Lori",
-    "Margaret", "Maria",   "Marie",    "Mark",     "Martha",   "Mary",     "Matthew", "Megan",
-    "Melissa", "Michael",  "Michelle", "Nancy",    "Nicholas", "Nicole",   "Olivia",  "Pamela",
-    "Patricia", "Patrick", "Paul",     "Peter",    "Philip",   "Rachel",   "Ralph",   "Raymond",
-    "Rebecca", "Richard",  "Robert",   "Roger",    "Ronald",   "Rose",     "Russell", "Ruth",
-    "Ryan",    "Samuel",   "Sandra",   "Sara",     "Sarah",    "Scott",    "Sharon",  "Shirley",
-    "Stephen", "Steven",   "Susan",    "Teresa",   "Terry",    "Thomas",   "Timothy", "Tyler",
-    "Victoria", "Vincent", "Virginia", "Walter",   "Wayne",    "William",  "Xavier",  "Yolanda",
+    "Aaron",    "Adam",    "Alan",     "Albert",   "Alice",    "Amanda",  "Amy",     "Andrea",
+    "Andrew",   "Angela",  "Ann",      "Anna",     "Anthony",  "Arthur",  "Barbara", "Benjamin",
+    "Betty",    "Beverly", "Brandon",  "Brenda",   "Brian",    "Bruce",   "Carl",    "Carol",
+    "Carolyn",  "Charles", "Cheryl",   "Chris",    "Cynthia",  "Daniel",  "David",   "Deborah",
+    "Debra",    "Dennis",  "Diana",    "Diane",    "Donald",   "Donna",   "Doris",   "Dorothy",
+    "Douglas",  "Edward",  "Emily",    "Emma",     "Eric",     "Evelyn",  "Frances", "Frank",
+    "Gary",     "George",  "Gloria",   "Grace",    "Gregory",  "Harold",  "Helen",   "Henry",
+    "Jack",     "Jacob",   "James",    "Janet",    "Janice",   "Jason",   "Jean",    "Jeffrey",
+    "Jennifer", "Jeremy",  "Jerry",    "Jessica",  "Joan",     "Joe",     "John",    "Jonathan",
+    "Jose",     "Joseph",  "Joshua",   "Joyce",    "Juan",     "Judith",  "Judy",    "Julie",
+    "Justin",   "Karen",   "Kathleen", "Kathy",    "Keith",    "Kelly",   "Kenneth", "Kevin",
+    "Kimberly", "Larry",   "Laura",    "Lawrence", "Linda",    "Lisa",    "Louis",   "Lori",
+    "Margaret", "Maria",   "Marie",    "Mark",     "Martha",   "Mary",    "Matthew", "Megan",
+    "Melissa",  "Michael", "Michelle", "Nancy",    "Nicholas", "Nicole",  "Olivia",  "Pamela",
+    "Patricia", "Patrick", "Paul",     "Peter",    "Philip",   "Rachel",  "Ralph",   "Raymond",
+    "Rebecca",  "Richard", "Robert",   "Roger",    "Ronald",   "Rose",    "Russell", "Ruth",
+    "Ryan",     "Samuel",  "Sandra",   "Sara",     "Sarah",    "Scott",   "Sharon",  "Shirley",
+    "Stephen",  "Steven",  "Susan",    "Teresa",   "Terry",    "Thomas",  "Timothy", "Tyler",
+    "Victoria", "Vincent", "Virginia", "Walter",   "Wayne",    "William", "Xavier",  "Yolanda",
     "Zachary"};
 
-constexpr std::array streets = {"Oak",     "Maple",    "Pine",     "Cedar",   "Elm",
-                                "Walnut",  "Birch",    "Willow",   "Spruce",  "Chestnut",
-                                "Main",    "Park",     "Lake",     "Hill",    "Church",
-                                "Market",  "Mill",     "River",    "Spring",  "Center",
-                                "Lincoln", "Jefferson", "Madison", "Highland", "Sunset",
-                                "Forest",  "Meadow",   "Ridge",    "Valley",  "Orchard"};
+constexpr std::array streets = {"Oak",    "Maple",  "Pine",    "Cedar",     "Elm",     "Walnut",
+                                "Birch",  "Willow", "Spruce",  "Chestnut",  "Main",    "Park",
+                                "Lake",   "Hill",   "Church",  "Market",    "Mill",    "River",
+                                "Spring", "Center", "Lincoln", "Jefferson", "Madison", "Highland",
+                                "Sunset", "Forest", "Meadow",  "Ridge",     "Valley",  "Orchard"};
 constexpr std::array streetKinds = {"St", "Ave", "Rd", "Dr", "Ln", "Ct", "Blvd", "Way", "Pl"};
 
 struct City {
@@ -145,17 +144,15 @@ struct Goods {
 };
 
 constexpr std::array<Goods, 24> goods = {{
-    {"FS", "Hex Bolt"},       {"FS", "Wood Screw"},     {"FS", "Lag Screw"},
-    {"FS", "Wall Anchor"},    {"HW", "Hinge"},          {"HW", "Padlock"},
-    {"HW", "Door Knob"},      {"HW", "Mailbox"},        {"TL", "Hammer"},
-    {"TL", "Wrench"},         {"TL", "Pliers"},         {"TL", "Screwdriver"},
-    {"TL", "Tape Measure"},   {"TL", "Drill Bit"},      {"PT", "Paint Brush"},
-    {"PT", "Paint Roller"},   {"PT", "Drop Cloth"},     {"EL", "Extension Cord"},
-    {"EL", "Light Bulb"},     {"EL", "Outlet Cover"},   {"PL", "Pipe Fitting"},
-    {"GD", "Garden Hose"},    {"GD", "Rake"},           {"SF", "Work Gloves"},
+    {"FS", "Hex Bolt"},     {"FS", "Wood Screw"},     {"FS", "Lag Screw"},   {"FS", "Wall Anchor"},
+    {"HW", "Hinge"},        {"HW", "Padlock"},        {"HW", "Door Knob"},   {"HW", "Mailbox"},
+    {"TL", "Hammer"},       {"TL", "Wrench"},         {"TL", "Pliers"},      {"TL", "Screwdriver"},
+    {"TL", "Tape Measure"}, {"TL", "Drill Bit"},      {"PT", "Paint Brush"}, {"PT", "Paint Roller"},
+    {"PT", "Drop Cloth"},   {"EL", "Extension Cord"}, {"EL", "Light Bulb"},  {"EL", "Outlet Cover"},
+    {"PL", "Pipe Fitting"}, {"GD", "Garden Hose"},    {"GD", "Rake"},        {"SF", "Work Gloves"},
 }};
-constexpr std::array grades = {"Steel",    "Brass", "Stainless", "Galvanized", "Heavy Duty",
-                               "Compact",  "Deluxe", "Standard", "Pro",        "Economy"};
+constexpr std::array grades = {"Steel",   "Brass",  "Stainless", "Galvanized", "Heavy Duty",
+                               "Compact", "Deluxe", "Standard",  "Pro",        "Economy"};
 struct Size {
     const char* text; // at most 4 characters, so that a description fits 30
     const char* unit; // ITM:UOM
@@ -346,8 +343,7 @@ void fillItem(std::int64_t index) {
     app::ItemRecord.clear();
     Fields item(app::ItemRecord);
     item.set("ITM:ITEMNUMBER", itemNumber(index));
-    item.set("ITM:DESCRIPTION",
-             std::string(pick(grades, h)) + " " + kind.name + " " + size.text);
+    item.set("ITM:DESCRIPTION", std::string(pick(grades, h)) + " " + kind.name + " " + size.text);
     item.set("ITM:COST", money(prices.cost));
     item.set("ITM:LIST", money(prices.list));
     item.set("ITM:SELL", money(prices.sell));
@@ -363,8 +359,8 @@ void fillCustomer(std::int64_t index, std::int64_t count) {
     // The file is empty when the run starts, so auto-numbering gives the index + 1.
     customer.set("CUS:NUMBER", customerNumber(index + 1));
     customer.set("CUS:NAME", customerName(index, count));
-    customer.set("CUS:ADDRESS", std::to_string(1 + (h >> 8) % 9999) + " " +
-                                    pick(streets, h >> 24) + " " + pick(streetKinds, h >> 32));
+    customer.set("CUS:ADDRESS", std::to_string(1 + (h >> 8) % 9999) + " " + pick(streets, h >> 24) +
+                                    " " + pick(streetKinds, h >> 32));
     customer.set("CUS:CITY", city.name);
     customer.set("CUS:STATE", city.state);
     customer.set("CUS:ZIP", city.zipStart + digits(h >> 40, 2));
@@ -372,10 +368,10 @@ void fillCustomer(std::int64_t index, std::int64_t count) {
     if (h2 % 3 != 0)
         customer.set("CUS:FAX", phone(city.areaCode, h2 >> 20));
     if (h2 % 5 == 0)
-        customer.set("CUS:TOLLFREE", phone(pick(std::array{"800", "888", "877"}, h2 >> 40),
-                                           h2 >> 24));
-    customer.set("CUS:CONTACT", std::string(pick(givenNames, h2 >> 44)) + " " +
-                                    pick(surnames, h2 >> 52));
+        customer.set("CUS:TOLLFREE",
+                     phone(pick(std::array{"800", "888", "877"}, h2 >> 40), h2 >> 24));
+    customer.set("CUS:CONTACT",
+                 std::string(pick(givenNames, h2 >> 44)) + " " + pick(surnames, h2 >> 52));
 }
 
 bool failed(std::string& why, const std::string& what) {
@@ -443,8 +439,8 @@ bool fillInvoices(host::RecordFileDriver& driver, const Counts& counts, std::int
         app::InvHdrRecord.clear();
         Fields header(app::InvHdrRecord);
         header.set("INH:CUSTOMERNUMBER",
-                   customerNumber(1 + static_cast<std::int64_t>(h % static_cast<std::uint64_t>(
-                                                                        customers))));
+                   customerNumber(
+                       1 + static_cast<std::int64_t>(h % static_cast<std::uint64_t>(customers))));
         header.set("INH:DATE", host::Value(static_cast<long long>(
                                    firstDay + (lastDay - firstDay) * i / counts.invoices)));
         if (app::InvHdrAccess->InsertQuiet() != Severity::Benign)
@@ -488,8 +484,8 @@ public:
         errors_.Setup();
         registry_.Setup();
         app::DataDictionary::setUp(driver, errors_, registry_);
-        accesses_ = {app::ItemAccess, app::ConfigAccess, app::CustomerAccess,
-                     app::InvDetAccess, app::InvHdrAccess};
+        accesses_ = {app::ItemAccess, app::ConfigAccess, app::CustomerAccess, app::InvDetAccess,
+                     app::InvHdrAccess};
     }
     ~OpenFiles() {
         for (framework::FileAccess* access : opened_)
@@ -558,8 +554,8 @@ std::string grouped(std::int64_t number) {
     return number < 0 ? "-" + text : text;
 }
 
-bool fill(const std::string& folder, const Counts& counts, const Report& report,
-          std::string& why, int recordsPerFrame) {
+bool fill(const std::string& folder, const Counts& counts, const Report& report, std::string& why,
+          int recordsPerFrame) {
     if (counts.customers < 0 || counts.items < 0 || counts.invoices < 0 ||
         counts.linesPerInvoice < 0) {
         why = "Counts cannot be negative.";
@@ -588,8 +584,8 @@ bool fill(const std::string& folder, const Counts& counts, const Report& report,
         return false;
 
     std::int64_t held = 0;
-    for (host::RecordFile* file : {app::ItemFile, app::CustomerFile, app::InvHdrFile,
-                                   app::InvDetFile})
+    for (host::RecordFile* file :
+         {app::ItemFile, app::CustomerFile, app::InvHdrFile, app::InvDetFile})
         held += std::max<std::int64_t>(file->recordCount(), 0);
     if (held > 0) {
         why = "The folder " + folder + " already holds data (" +

@@ -48,8 +48,8 @@ using Report = std::function<void(const std::string& line)>;
 // as the program does, and the records are written in transaction frames of
 // `recordsPerFrame`. Also writes the shop's configuration record. Refuses a folder whose
 // data files already hold records. False with the reason in `why` on failure.
-bool fill(const std::string& folder, const Counts& counts, const Report& report,
-          std::string& why, int recordsPerFrame = 10'000);
+bool fill(const std::string& folder, const Counts& counts, const Report& report, std::string& why,
+          int recordsPerFrame = 10'000);
 
 // "1,234,567".
 std::string grouped(std::int64_t number);

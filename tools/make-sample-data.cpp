@@ -76,8 +76,7 @@ int main(int argc, char** argv) {
             }
             ++i;
         } else if (arg.starts_with("-") || !folder.empty()) {
-            std::fprintf(stderr, "make-sample-data: unexpected argument %s\n\n%s", argv[i],
-                         usage);
+            std::fprintf(stderr, "make-sample-data: unexpected argument %s\n\n%s", argv[i], usage);
             return 2;
         } else {
             folder = arg;
@@ -88,12 +87,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string why;
-    bool filled = sample::fill(folder, counts,
-                               [](const std::string& line) {
-                                   std::printf("%s\n", line.c_str());
-                                   std::fflush(stdout);
-                               },
-                               why);
+    bool filled = sample::fill(
+        folder, counts,
+        [](const std::string& line) {
+            std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        },
+        why);
     if (!filled) {
         std::fprintf(stderr, "make-sample-data: %s\n", why.c_str());
         return 1;
