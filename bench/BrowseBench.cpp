@@ -226,6 +226,12 @@ public:
         middleOffset = count / 2;
         endOffset = count - pageRows;
         browseWindow->scroll(host::EventKind::ScrollTop);
+        auto rows = browseWindow->window->control(1)->formattedRows();
+        std::string first;
+        for (const host::ListCell& cell : rows.empty() ? std::vector<host::ListCell>() : rows[0])
+            first += (first.empty() ? "" : " | ") + cell.text;
+        std::fprintf(stderr, "%s customers, %zu rows a page, the first: %s\n",
+                     sample::grouped(count).c_str(), rows.size(), first.c_str());
     }
     ~Harness() {
         sqlite3_finalize(keyset);
