@@ -52,6 +52,7 @@
 #include <memory>
 #include <sqlite3.h>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -211,6 +212,15 @@ public:
         keyset = prepare(std::string(columns) +
                          "WHERE NAME >= ?1 COLLATE NOCASE ORDER BY NAME COLLATE NOCASE LIMIT 20");
         offset = prepare(std::string(columns) + "ORDER BY NAME COLLATE NOCASE LIMIT 20 OFFSET ?1");
+        // The statements the Customer view runs for the same pages: the order ends with the
+        // row id, and the order terms' values come back with every row.
+        std::string viewColumns = "SELECT p._id, p.CUSTOMERID, p.NUMBER, p.NAME, p.ADDRESS, "
+                                  "p.CITY, p.STATE, p.ZIP, p.PHONE, p.FAX, p.TOLLFREE, p.CONTACT, "
+                                  "p.NAME COLLATE NOCASE, p._id FROM CUSTOMER AS p ";
+        viewFrom = prepare(viewColumns + "WHERE p.NAME COLLATE NOCASE >= ?1 ORDER BY p.NAME "
+                                         "COLLATE NOCASE ASC, p._id ASC LIMIT 20");
+        viewStart = prepare(viewColumns + "ORDER BY p.NAME COLLATE NOCASE ASC, p._id ASC LIMIT 20");
+        viewEnd = prepare(viewColumns + "ORDER BY p.NAME COLLATE NOCASE DESC, p._id DESC LIMIT 20");
 
         // The first names of the three pages, and where they lie in name order.
         browseWindow->scroll(host::EventKind::ScrollTop);
@@ -236,6 +246,8 @@ public:
     ~Harness() {
         sqlite3_finalize(keyset);
         sqlite3_finalize(offset);
+        for (sqlite3_stmt* statement : {viewFrom, viewStart, viewEnd})
+            sqlite3_finalize(statement);
         sqlite3_close(db);
         browseWindow->browse.Teardown();
         browseWindow->window.reset();
@@ -271,6 +283,11 @@ public:
         benchmark::DoNotOptimize(bytes);
         return rows;
     }
+    int viewPage(const std::string& from) {
+        sqlite3_bind_text(viewFrom, 1, from.c_str(), static_cast<int>(from.size()),
+                          SQLITE_TRANSIENT);
+        return readRows(viewFrom);
+    }
     int keysetPage(const std::string& from) {
         sqlite3_bind_text(keyset, 1, from.c_str(), static_cast<int>(from.size()), SQLITE_TRANSIENT);
         return readRows(keyset);
@@ -289,6 +306,9 @@ public:
     sqlite3* db = nullptr;
     sqlite3_stmt* keyset = nullptr;
     sqlite3_stmt* offset = nullptr;
+    sqlite3_stmt* viewFrom = nullptr;
+    sqlite3_stmt* viewStart = nullptr;
+    sqlite3_stmt* viewEnd = nullptr;
     std::string startName, middleName, endName;
     std::int64_t middleOffset = 0, endOffset = 0;
 };
@@ -370,6 +390,26 @@ void offsetPageEnd(benchmark::State& state) {
             state.SkipWithError("short page");
 }
 
+// The view's own statements, without the framework.
+void viewSqlPageStart(benchmark::State& state) {
+    Harness& h = full();
+    for (auto _ : state)
+        if (Harness::readRows(h.viewStart) != pageRows)
+            state.SkipWithError("short page");
+}
+void viewSqlPageMiddle(benchmark::State& state) {
+    Harness& h = full();
+    for (auto _ : state)
+        if (h.viewPage(h.middleName) != pageRows)
+            state.SkipWithError("short page");
+}
+void viewSqlPageEnd(benchmark::State& state) {
+    Harness& h = full();
+    for (auto _ : state)
+        if (Harness::readRows(h.viewEnd) != pageRows)
+            state.SkipWithError("short page");
+}
+
 // ---- Locating by typing -------------------------------------------------------------------
 
 constexpr const char* letters = "ABCDEFGHIJKLMNOPRSTVWYZ";
@@ -384,6 +424,15 @@ void browseLocate(benchmark::State& state) {
     h.browseWindow->type('M');
     if (h.browseWindow->firstName().front() != 'M')
         state.SkipWithError("not located");
+}
+void viewSqlLocate(benchmark::State& state) {
+    Harness& h = full();
+    std::size_t next = 0;
+    for (auto _ : state) {
+        char letter = letters[next++ % 23];
+        if (h.viewPage(std::string(1, letter)) != pageRows)
+            state.SkipWithError("short page");
+    }
 }
 void keysetLocate(benchmark::State& state) {
     Harness& h = full();
@@ -421,23 +470,24 @@ int main(int argc, char** argv) {
     // The small file first, so that its browse's memory is measured in a fresh process.
     benchmark::RegisterBenchmark("Memory/10000", memory)->Arg(smallFile)->Iterations(20);
     benchmark::RegisterBenchmark("Memory/full", memory)->Arg(0)->Iterations(20);
-    auto three = [](const std::string& name, auto browse, auto keyset, auto offset) {
+    auto page = [](const std::string& name, auto browse, auto keyset, auto view, auto offset) {
         benchmark::RegisterBenchmark(("Browse/" + name).c_str(), browse);
         benchmark::RegisterBenchmark(("Keyset/" + name).c_str(), keyset);
-        if (offset)
+        benchmark::RegisterBenchmark(("ViewSql/" + name).c_str(), view);
+        if constexpr (!std::is_same_v<decltype(offset), std::nullptr_t>)
             benchmark::RegisterBenchmark(("Offset/" + name).c_str(), offset);
     };
-    three("PageStart", browsePageStart, keysetPageStart, offsetPageStart);
-    three("PageMiddle", browsePageMiddle, keysetPageMiddle, offsetPageMiddle);
-    three("PageEnd", browsePageEnd, keysetPageEnd, offsetPageEnd);
-    benchmark::RegisterBenchmark("Browse/LocateByTyping", browseLocate);
-    benchmark::RegisterBenchmark("Keyset/LocateByTyping", keysetLocate);
+    page("PageStart", browsePageStart, keysetPageStart, viewSqlPageStart, offsetPageStart);
+    page("PageMiddle", browsePageMiddle, keysetPageMiddle, viewSqlPageMiddle, offsetPageMiddle);
+    page("PageEnd", browsePageEnd, keysetPageEnd, viewSqlPageEnd, offsetPageEnd);
+    page("LocateByTyping", browseLocate, keysetLocate, viewSqlLocate, nullptr);
 
     benchmark::Initialize(&argc, argv);
     benchsupport::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printTable("Browse", "Keyset");
     reporter.printTable("Browse", "Offset");
+    reporter.printTable("ViewSql", "Keyset");
 
     // The targets: within 1.5x of the keyset query at every depth and when locating, the
     // end no slower than 1.1x the start, and at least 1000x faster than OFFSET at the end.
