@@ -549,12 +549,7 @@ const Statement* SqliteRecordFile::readStatement(bool backward, int count, bool 
     auto found = statements_.find(key);
     if (found != statements_.end())
         return &found->second;
-    OrderTerms terms = schema_.keyTerms(order_);
-    std::string sql = "SELECT " + schema_.selectList() + " FROM " + schema_.quotedTable();
-    if (count > 0)
-        sql += " WHERE " + keyset::after(terms, count, backward, inclusive, 1);
-    sql += keyset::orderBy(terms, backward) + " LIMIT 1";
-    return statement(key, sql);
+    return statement(key, schema_.readSql(order_, backward, count, inclusive));
 }
 
 std::int64_t SqliteRecordFile::recordByte(std::int64_t id) const {

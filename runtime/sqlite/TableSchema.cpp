@@ -125,6 +125,16 @@ OrderTerms TableSchema::keyTerms(int key, const std::string& alias) const {
     return terms;
 }
 
+std::string TableSchema::readSql(int key, bool backward, int count, bool inclusive) const {
+    OrderTerms terms = keyTerms(key);
+    std::string sql = "SELECT " + selectList() + " FROM " + quotedTable();
+    if (key > 0)
+        sql += " INDEXED BY " + quoted(indexName(key));
+    if (count > 0)
+        sql += " WHERE " + keyset::after(terms, count, backward, inclusive, 1);
+    return sql + keyset::orderBy(terms, backward) + " LIMIT 1";
+}
+
 std::string TableSchema::insertSql(bool placeholder) const {
     std::string sql = "INSERT INTO " + quotedTable() + " (";
     std::string values;

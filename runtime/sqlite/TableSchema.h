@@ -66,6 +66,13 @@ public:
     // Terms of key k's order (k = 0: record order), ending with the row id, with every
     // column prefixed by `alias.` when given.
     OrderTerms keyTerms(int key, const std::string& alias = {}) const;
+    // The statement that reads the next record (the previous one when `backward`) in key
+    // k's order (k = 0: record order), after the place given by the first `count` order
+    // terms' values (see keyset::after; none: from the start or the end). It names the
+    // key's index: the order ends with the row id, which a unique key's index does not
+    // give right after the key's own columns (the placeholders' term lies between), and
+    // SQLite would otherwise sort the whole table for it.
+    std::string readSql(int key, bool backward, int count, bool inclusive) const;
     // The column expression of a key component, with its collation.
     std::string componentExpression(int key, int component, const std::string& alias = {}) const;
     // Whether a field is compared without regard to case in key k.
