@@ -21,7 +21,12 @@ class ListModel;
 // clicks are reported (row, column, mouse key) and the runtime decides; the runtime's
 // selected row is what is highlighted. An immediate list (one that pages through a file
 // by itself) gets its own scroll bar, whose moves are reported as scroll events and
-// thumb drags instead of scrolling the rows.
+// thumb drags instead of scrolling the rows; its thumb shows the program's position.
+//
+// The rows are as high as fits the runtime's count: a list with a rectangle shows
+// exactly Control::itemsVisible() whole rows under its header lines, each row (and
+// header line) the list's inner height divided among them, so the program's page and
+// the rows on the screen agree whatever the font.
 class ListView : public QTableView {
     Q_OBJECT
 public:
@@ -37,8 +42,13 @@ public:
     // Lays the view and its own scroll bar out in `rect` (pixels of the window).
     void place(const QRect& rect);
     void setVisibleTo(bool visible);
-    // Row height in pixels.
+    // Row height in pixels: fitted to the list's height once placed (see above), else
+    // ten window units.
     int rowHeight() const;
+    // The whole rows that fit under the header.
+    int rowsShown() const;
+    // The immediate list's own scroll bar (hidden unless the program switches it on).
+    QScrollBar* pager() const;
     // The pixel rectangle of a cell (1-based row and column) in the parent's coordinates;
     // empty when the row is not shown.
     QRect cellRect(int row, int column) const;
@@ -66,6 +76,9 @@ protected:
 private:
     void applyColumns(const Control& control);
     void scrollBarAction(int action);
+    // Shares the inner height among the header lines and the rows.
+    void fitRows();
+    int nominalRowHeight() const;
 
     Units units_;
     ListModel* model_;
@@ -73,6 +86,10 @@ private:
     QScrollBar* pager_; // the immediate list's own scroll bar
     bool immediate_ = false;
     bool showPager_ = false;
+    bool hscroll_ = false;
+    int fitItems_ = 0; // rows to fit in the height (0: the list has no height of its own)
+    int headerLines_ = 0;
+    int rowHeight_ = 0;
     int lastSelected_ = -1;
     std::string lastFormat_;
     QRect placed_;
