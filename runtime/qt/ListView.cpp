@@ -99,20 +99,23 @@ QScrollBar* ListView::pager() const {
     return pager_;
 }
 
-void ListView::fitRows() {
+int ListView::fitRows() {
     int row = nominalRowHeight();
+    int height = placed_.height();
     if (fitItems_ > 0 && !placed_.isNull()) {
-        int inner = placed_.height() - 2 * frameWidth();
-        if (hscroll_)
-            inner -= horizontalScrollBar()->sizeHint().height();
+        int chrome = 2 * frameWidth() + (hscroll_ ? horizontalScrollBar()->sizeHint().height() : 0);
         int lines = fitItems_ + headerLines_;
         // Never so low that the text is cut, nor so high that a list told to show a few
-        // rows in a tall box looks odd; within that the rows fill the box.
-        row = std::clamp(inner / lines, fontMetrics().height() + 2, 2 * row);
+        // rows in a tall box looks odd; within that the rows fill the box. What is left
+        // over (less than one pixel a line) is taken off the bottom, so that the rows end
+        // with the list and no part of a further row shows.
+        row = std::clamp((placed_.height() - chrome) / lines, fontMetrics().height() + 2, 2 * row);
+        height = std::min(placed_.height(), chrome + lines * row);
     }
     rowHeight_ = row;
     header_->setLineHeight(row);
     verticalHeader()->setDefaultSectionSize(row);
+    return height;
 }
 
 void ListView::applyColumns(const Control& control) {
@@ -169,20 +172,18 @@ void ListView::synchronize(const Control& control) {
 
 void ListView::place(const QRect& rect) {
     placed_ = rect;
-    if (rect.isNull()) {
-        fitRows();
+    int height = fitRows();
+    if (rect.isNull())
         return;
-    }
     int barWidth = showPager_ ? pager_->sizeHint().width() : 0;
-    setGeometry(rect.x(), rect.y(), std::max(rect.width() - barWidth, 1), rect.height());
+    setGeometry(rect.x(), rect.y(), std::max(rect.width() - barWidth, 1), height);
     if (showPager_) {
-        pager_->setGeometry(rect.right() - barWidth + 1, rect.y(), barWidth, rect.height());
+        pager_->setGeometry(rect.right() - barWidth + 1, rect.y(), barWidth, height);
         pager_->setVisible(isVisibleTo(parentWidget()));
         pager_->raise();
     } else {
         pager_->hide();
     }
-    fitRows();
 }
 
 void ListView::setVisibleTo(bool visible) {

@@ -25,8 +25,9 @@ class ListModel;
 //
 // The rows are as high as fits the runtime's count: a list with a rectangle shows
 // exactly Control::itemsVisible() whole rows under its header lines, each row (and
-// header line) the list's inner height divided among them, so the program's page and
-// the rows on the screen agree whatever the font.
+// header line) an equal share of the list's inner height, so the program's page and the
+// rows on the screen agree whatever the font. The list ends with its last whole row (a
+// few pixels above its rectangle's bottom, at most one a line).
 class ListView : public QTableView {
     Q_OBJECT
 public:
@@ -76,8 +77,9 @@ protected:
 private:
     void applyColumns(const Control& control);
     void scrollBarAction(int action);
-    // Shares the inner height among the header lines and the rows.
-    void fitRows();
+    // Shares the placed height among the header lines and the rows; the list's height
+    // in pixels (whole rows).
+    int fitRows();
     int nominalRowHeight() const;
 
     Units units_;

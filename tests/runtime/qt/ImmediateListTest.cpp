@@ -82,8 +82,19 @@ TEST(ImmediateList, ScrollingAndTypingReachTheProgramAndTheRowsNeverScrollByThem
     session.start([&] { program.run(); });
     auto* list = session.widgetAs<ListView>(1);
     ASSERT_NE(list, nullptr);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->cellRect(2, 1).center());
+    // The program's selected row shows highlighted, then the row the user clicks.
+    auto highlighted = [&](int row) {
+        QRect cell = list->visualRect(list->listModel().index(row - 1, 0));
+        QImage image = list->viewport()->grab().toImage();
+        return image.pixelColor(cell.right() - 2, cell.center().y()) ==
+               list->palette().color(QPalette::Highlight);
+    };
+    EXPECT_TRUE(highlighted(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->listModel().index(1, 0)).center());
     session.settle();
+    EXPECT_FALSE(highlighted(1));
+    EXPECT_TRUE(highlighted(2));
     program.log.clear();
     for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End})
         QTest::keyClick(list, key);

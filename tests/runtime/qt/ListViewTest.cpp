@@ -113,6 +113,92 @@ TEST(ListView, CellsFollowTheFormatGroupsIconsAndAlignment) {
     EXPECT_LT(view.groupHeader().sizeHint().height() * 3 / 2, twoLines + 2);
 }
 
+TEST(ListView, ExactlyTheRowsTheRuntimeCountsFitWhateverTheFontAndHeight) {
+    ListFixture f;
+    auto queue = host::qt::SampleQueue::make(*f.control().format(), 60);
+    f.window.setQueue(1, queue.get());
+    for (int size : {8, 10, 14}) {
+        QFont font = host::qt::FontResolver::windowFont({"Sans Serif", size});
+        host::qt::Units units(font);
+        for (const char* format : {"40L~Note~@s10@", "[30R~A~@n5@30R~B~@n5@]~Both~"}) {
+            f.window.setProperty(1, host::Property::Format, format);
+            for (int height : {30, 60, 95, 100, 128, 140, 333}) {
+                SCOPED_TRACE(std::to_string(size) + " " + format + " " + std::to_string(height));
+                f.window.setProperty(1, host::Property::Height, height);
+                ListView view(f.control(), units);
+                view.setFont(font);
+                view.place(units.rect(f.control().rect()));
+                view.show();
+                view.synchronize(f.control());
+                int items = f.control().itemsVisible();
+                EXPECT_EQ(view.rowsShown(), items);
+                // The header takes its lines at the rows' height, the rows the rest.
+                int lines = std::string_view(format).front() == '[' ? 2 : 1;
+                EXPECT_EQ(view.horizontalHeader()->height(), lines * view.rowHeight());
+                EXPECT_GE(view.rowHeight(), QFontMetrics(font).height() + 2);
+            }
+        }
+    }
+}
+
+TEST(ListView, DecimalPointsLineUpAndIndentsMoveCellsAndHeaders) {
+    ListFixture f;
+    host::qt::Units units(host::qt::FontResolver::windowFont({}));
+    f.window.setProperty(1, host::Property::Format,
+                         "60D(20)~Price~@n-9.2@60D(20)~Whole~@n9@60R(8)~Right~R(16)@n9@");
+    auto queue = host::qt::SampleQueue::make(*f.control().format(), 0);
+    for (int row = 0; row < 2; ++row) {
+        queue->buffer().field(1).assign(host::Value(row == 0 ? "5.25" : "1234.5"));
+        queue->buffer().field(2).assign(host::Value(row == 0 ? 7 : 12345));
+        queue->buffer().field(3).assign(host::Value(9));
+        queue->add();
+    }
+    f.window.setQueue(1, queue.get());
+    ListView view(f.control(), units);
+    view.place(QRect(0, 0, units.x(200), units.y(60)));
+    view.show();
+    view.synchronize(f.control());
+    QImage image = view.grab().toImage();
+    // The leftmost and rightmost inked columns of a pixel strip.
+    auto ink = [&](QRect strip) {
+        strip.translate(view.viewport()->mapTo(&view, QPoint(0, 0)));
+        int left = -1, right = -1;
+        for (int x = strip.left(); x <= strip.right(); ++x)
+            for (int y = strip.top(); y <= strip.bottom(); ++y)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    if (left < 0)
+                        left = x;
+                    right = x;
+                    break;
+                }
+        return std::pair{left, right};
+    };
+    QFontMetrics metrics(view.font());
+    QRect first = view.visualRect(view.listModel().index(0, 0));
+    QRect second = view.visualRect(view.listModel().index(1, 0));
+    // "5.25" and "1,234.50" end where their points sit 20 units from the right, plus
+    // the width of ".25"/".50": the same place.
+    EXPECT_NEAR(ink(first).second, ink(second).second, 1);
+    int pointAt = first.right() - 2 - units.x(20);
+    EXPECT_NEAR(ink(first).second, pointAt + metrics.horizontalAdvance(".25"), 2);
+    // Without a point the text ends where the point would sit.
+    EXPECT_NEAR(ink(view.visualRect(view.listModel().index(0, 1))).second,
+                view.visualRect(view.listModel().index(0, 1)).right() - 2 - units.x(20), 2);
+    // A right-justified cell ends its indent in; its header its own indent in.
+    QRect right = view.visualRect(view.listModel().index(0, 2));
+    EXPECT_NEAR(ink(right).second, right.right() - 2 - units.x(8), 2);
+    QImage header = view.horizontalHeader()->grab().toImage();
+    int headerRight = -1;
+    int sectionRight = view.horizontalHeader()->sectionViewportPosition(2) +
+                       view.horizontalHeader()->sectionSize(2) - 1;
+    for (int x = view.horizontalHeader()->sectionViewportPosition(2); x < sectionRight - 3; ++x)
+        for (int y = 2; y < header.height() - 2; ++y)
+            if (qGray(header.pixel(x, y)) < 100)
+                headerRight = x;
+    EXPECT_LE(headerRight, sectionRight - units.x(16) + 1);
+    EXPECT_GE(headerRight, sectionRight - units.x(16) - 8);
+}
+
 TEST(ListView, RowsAddedOrRemovedAndTheSelectionShowWithoutAReset) {
     ListFixture f;
     auto queue = host::qt::SampleQueue::make(*f.control().format(), 40);
