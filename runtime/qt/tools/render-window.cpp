@@ -120,15 +120,28 @@ void showWindow(std::shared_ptr<const host::WindowDefinition> definition, int ro
     host::Rect before = window.rect();
     while (window.nextEvent()) {
         if (window.currentEvent() == host::EventKind::Sized) {
-            // The lists follow the window's size; a paged one reloads its page.
+            // A crude window resizer: the lists, and the sheets around them, take the new
+            // room; the controls below the lists move down with the window's bottom.
             int wider = window.rect().width - before.width;
             int taller = window.rect().height - before.height;
             before = window.rect();
+            int listsEnd = 0;
+            for (const host::Control* c : window.controls())
+                if (c->kind() == host::ControlKind::List && c->rect().height > 0)
+                    listsEnd = std::max(listsEnd, c->rect().y + c->rect().height);
             for (host::Control* c : window.controls()) {
-                if (c->kind() != host::ControlKind::List || c->rect().height <= 0)
+                const host::Rect r = c->rect();
+                if (listsEnd == 0 || r.width <= 0 || r.height <= 0)
                     continue;
-                window.setProperty(c->number(), host::Property::Width, c->rect().width + wider);
-                window.setProperty(c->number(), host::Property::Height, c->rect().height + taller);
+                bool grows = c->kind() == host::ControlKind::List ||
+                             c->kind() == host::ControlKind::Sheet ||
+                             c->kind() == host::ControlKind::Tab;
+                if (grows && r.y + r.height >= listsEnd) {
+                    window.setProperty(c->number(), host::Property::Width, r.width + wider);
+                    window.setProperty(c->number(), host::Property::Height, r.height + taller);
+                } else if (r.y >= listsEnd) {
+                    window.setProperty(c->number(), host::Property::Y, r.y + taller);
+                }
                 if (isPaged(*c) && c->queue()) {
                     auto queue = sampleRows(*c, rows);
                     window.setQueue(c->number(), queue.get());

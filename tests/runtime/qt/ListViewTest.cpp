@@ -141,62 +141,49 @@ TEST(ListView, ExactlyTheRowsTheRuntimeCountsFitWhateverTheFontAndHeight) {
     }
 }
 
-TEST(ListView, DecimalPointsLineUpAndIndentsMoveCellsAndHeaders) {
+// The rightmost dark pixel of an image within [left, right) (-1 when none).
+int inkEnd(const QImage& image, int left, int right) {
+    int end = -1;
+    for (int x = left; x < right; ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (qGray(image.pixel(x, y)) < 100)
+                end = x;
+    return end;
+}
+
+TEST(ListView, DecimalPointsLineUpAndIndentsPlaceCellsAndHeaders) {
     ListFixture f;
-    host::qt::Units units(host::qt::FontResolver::windowFont({}));
-    f.window.setProperty(1, host::Property::Format,
-                         "60D(20)~Price~@n-9.2@60D(20)~Whole~@n9@60R(8)~Right~R(16)@n9@");
+    f.window.setProperty(1, host::Property::Format, "60D(20)~Price~@n-9.2@60R(8)~Qty~R(16)@n9@");
     auto queue = host::qt::SampleQueue::make(*f.control().format(), 0);
-    for (int row = 0; row < 2; ++row) {
-        queue->buffer().field(1).assign(host::Value(row == 0 ? "5.25" : "1234.5"));
-        queue->buffer().field(2).assign(host::Value(row == 0 ? 7 : 12345));
-        queue->buffer().field(3).assign(host::Value(9));
+    for (const char* price : {"5.25", "1234.5"}) {
+        queue->buffer().field(1).assign(host::Value(price));
+        queue->buffer().field(2).assign(host::Value(9));
         queue->add();
     }
     f.window.setQueue(1, queue.get());
-    ListView view(f.control(), units);
-    view.place(QRect(0, 0, units.x(200), units.y(60)));
+    ListView view(f.control(), f.units);
+    view.place(QRect(0, 0, f.units.x(200), f.units.y(60)));
     view.show();
     view.synchronize(f.control());
-    QImage image = view.grab().toImage();
-    // The leftmost and rightmost inked columns of a pixel strip.
-    auto ink = [&](QRect strip) {
-        strip.translate(view.viewport()->mapTo(&view, QPoint(0, 0)));
-        int left = -1, right = -1;
-        for (int x = strip.left(); x <= strip.right(); ++x)
-            for (int y = strip.top(); y <= strip.bottom(); ++y)
-                if (qGray(image.pixel(x, y)) < 128) {
-                    if (left < 0)
-                        left = x;
-                    right = x;
-                    break;
-                }
-        return std::pair{left, right};
+    QImage rows = view.viewport()->grab().toImage();
+    int rowHeight = view.rowHeight();
+    auto cellEnd = [&](int row, int column) {
+        QRect cell = view.visualRect(view.listModel().index(row, column));
+        return inkEnd(rows.copy(0, cell.top(), rows.width(), rowHeight), cell.left(),
+                      cell.right() + 1) -
+               cell.right();
     };
-    QFontMetrics metrics(view.font());
-    QRect first = view.visualRect(view.listModel().index(0, 0));
-    QRect second = view.visualRect(view.listModel().index(1, 0));
-    // "5.25" and "1,234.50" end where their points sit 20 units from the right, plus
-    // the width of ".25"/".50": the same place.
-    EXPECT_NEAR(ink(first).second, ink(second).second, 1);
-    int pointAt = first.right() - 2 - units.x(20);
-    EXPECT_NEAR(ink(first).second, pointAt + metrics.horizontalAdvance(".25"), 2);
-    // Without a point the text ends where the point would sit.
-    EXPECT_NEAR(ink(view.visualRect(view.listModel().index(0, 1))).second,
-                view.visualRect(view.listModel().index(0, 1)).right() - 2 - units.x(20), 2);
-    // A right-justified cell ends its indent in; its header its own indent in.
-    QRect right = view.visualRect(view.listModel().index(0, 2));
-    EXPECT_NEAR(ink(right).second, right.right() - 2 - units.x(8), 2);
-    QImage header = view.horizontalHeader()->grab().toImage();
-    int headerRight = -1;
-    int sectionRight = view.horizontalHeader()->sectionViewportPosition(2) +
-                       view.horizontalHeader()->sectionSize(2) - 1;
-    for (int x = view.horizontalHeader()->sectionViewportPosition(2); x < sectionRight - 3; ++x)
-        for (int y = 2; y < header.height() - 2; ++y)
-            if (qGray(header.pixel(x, y)) < 100)
-                headerRight = x;
-    EXPECT_LE(headerRight, sectionRight - units.x(16) + 1);
-    EXPECT_GE(headerRight, sectionRight - units.x(16) - 8);
+    // "5.25" and "1,234.50": the points 20 units in from the right edge, the digits after.
+    int afterPoint = QFontMetrics(view.font()).horizontalAdvance(".25");
+    EXPECT_NEAR(cellEnd(0, 0), cellEnd(1, 0), 1);
+    EXPECT_NEAR(cellEnd(0, 0), -2 - f.units.x(20) + afterPoint, 2);
+    // The right-justified column ends 8 units in; its header 16.
+    EXPECT_NEAR(cellEnd(0, 1), -2 - f.units.x(8), 2);
+    QHeaderView* header = view.horizontalHeader();
+    int sectionEnd = header->sectionViewportPosition(1) + header->sectionSize(1);
+    int headerEnd =
+        inkEnd(header->grab().toImage(), header->sectionViewportPosition(1), sectionEnd - 3);
+    EXPECT_NEAR(headerEnd, sectionEnd - f.units.x(16), 6);
 }
 
 TEST(ListView, RowsAddedOrRemovedAndTheSelectionShowWithoutAReset) {
