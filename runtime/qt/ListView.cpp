@@ -253,7 +253,10 @@ void ListView::wheelEvent(QWheelEvent* event) {
         QTableView::wheelEvent(event);
         return;
     }
-    int notches = event->angleDelta().y() / 120;
+    // A wheel step is 120; finer wheels and touch pads send parts of one, which add up.
+    wheelRest_ += event->angleDelta().y();
+    int notches = wheelRest_ / 120;
+    wheelRest_ -= notches * 120;
     for (int i = 0; i < std::abs(notches); ++i)
         emit scrolled(notches > 0 ? EventKind::ScrollUp : EventKind::ScrollDown);
     event->accept();

@@ -92,6 +92,7 @@ private:
     int fitItems_ = 0; // rows to fit in the height (0: the list has no height of its own)
     int headerLines_ = 0;
     int rowHeight_ = 0;
+    int wheelRest_ = 0; // wheel movement short of a whole step
     int lastSelected_ = -1;
     std::string lastFormat_;
     QRect placed_;

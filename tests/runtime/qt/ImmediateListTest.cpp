@@ -82,7 +82,8 @@ TEST(ImmediateList, ScrollingAndTypingReachTheProgramAndTheRowsNeverScrollByThem
     QTest::keyClick(b.list, Qt::Key_S, Qt::ShiftModifier);
     for (Qt::Key key : {Qt::Key_M, Qt::Key_Space, Qt::Key_2, Qt::Key_Backspace})
         QTest::keyClick(b.list, key);
-    b.wheel(b.list->viewport(), -120);
+    b.wheel(b.list->viewport(), -60); // half steps add up to one
+    b.wheel(b.list->viewport(), -60);
     b.wheel(b.list->pager(), 120); // over the scroll bar the wheel pages too
     b.session.settle();
     EXPECT_EQ(b.log, (std::vector<std::string>{
