@@ -235,7 +235,24 @@ bool HeadlessSession::type(std::string_view which, std::string_view text, Window
 
 bool HeadlessSession::type(int number, std::string_view text, Window* window) {
     Window* w = target(window);
-    if (!w || !input().type(*w, number, text))
+    if (!w)
+        return false;
+    const Control* c = w->control(number);
+    if (c && c->kind() == ControlKind::List) {
+        // Typing on a list presses the key of each character in turn, as a user does on
+        // a browse to find a record; the program answers each key before the next.
+        if (!input().focus(*w, number))
+            return false;
+        run();
+        for (char ch : text) {
+            int code = KeyCode::forCharacter(ch);
+            if (code == 0 || !w->isOpen() || !input().pressKey(*w, code))
+                return false;
+            run();
+        }
+        return true;
+    }
+    if (!input().type(*w, number, text))
         return false;
     run();
     return true;

@@ -86,7 +86,8 @@ public:
     // --- What the user does
     bool press(std::string_view which, Window* window = nullptr);
     bool press(int control, Window* window = nullptr);
-    // Types into the control (entry, spin, combo or text) and finishes the entry.
+    // Types into the control (entry, spin, combo or text) and finishes the entry. On a
+    // list it takes the focus and presses the key of each character in turn.
     bool type(std::string_view which, std::string_view text, Window* window = nullptr);
     bool type(int control, std::string_view text, Window* window = nullptr);
     bool focus(std::string_view which, Window* window = nullptr);

@@ -20,6 +20,11 @@ public:
     void setFormat(const ListFormat* format);
     bool hasGroups() const;
 
+    // The height of one header line in pixels, the same as a row's, so that the header
+    // and the rows share the list's height as the runtime counts it (0: from the font).
+    void setLineHeight(int pixels);
+    int lineHeight() const;
+
     QSize sizeHint() const override;
 
 protected:
@@ -28,8 +33,11 @@ protected:
 private:
     // 0-based group index of a section, -1 when it is in no group.
     int groupOf(int section) const;
+    // A column's own header in `rect`, its text moved by the column's header indent.
+    void paintColumnHeader(QPainter* painter, const QRect& rect, int logicalIndex) const;
 
     const ListFormat* format_ = nullptr;
+    int lineHeight_ = 0;
 };
 
 } // namespace host::qt

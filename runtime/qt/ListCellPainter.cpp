@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <algorithm>
+
 namespace host::qt {
 
 void ListCellPainter::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -20,10 +22,20 @@ void ListCellPainter::paint(QPainter* painter, const QStyleOptionViewItem& optio
     QRect inner = cell.adjusted(2, 0, -2, 0);
     auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
     int indent = index.data(ListModel::IndentRole).toInt();
-    if (alignment & Qt::AlignRight)
+    QString text = index.data(Qt::DisplayRole).toString();
+    if (index.data(ListModel::DecimalRole).toBool()) {
+        // The decimal point starts `indent` in from the right edge; the digits after it
+        // run on to its right, so the points of every row line up.
+        qsizetype point = text.indexOf(QLatin1Char('.'));
+        int after = point < 0 ? 0 : option.fontMetrics.horizontalAdvance(text.mid(point));
+        inner.setRight(std::min(inner.right() - indent + after, cell.right() - 2));
+    } else if (alignment & Qt::AlignRight) {
         inner.setRight(inner.right() - indent);
-    else
+    } else if (alignment & Qt::AlignHCenter) {
+        inner.translate(indent, 0);
+    } else {
         inner.setLeft(inner.left() + indent);
+    }
 
     QVariant decoration = index.data(Qt::DecorationRole);
     if (decoration.canConvert<QIcon>()) {
@@ -41,7 +53,6 @@ void ListCellPainter::paint(QPainter* painter, const QStyleOptionViewItem& optio
         textColour = foreground.value<QColor>();
     painter->setPen(textColour);
     painter->setFont(option.font);
-    QString text = index.data(Qt::DisplayRole).toString();
     QString shown = option.fontMetrics.elidedText(text, Qt::ElideRight, inner.width());
     painter->drawText(inner, static_cast<int>(alignment | Qt::TextSingleLine), shown);
 

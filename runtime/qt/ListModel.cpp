@@ -131,6 +131,8 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return columnFormat ? units_.x(columnFormat->indent) : 0;
     case SelectedRole:
         return control_->selectedRow() == index.row() + 1;
+    case DecimalRole:
+        return columnFormat && columnFormat->justification == Justification::Decimal;
     case LinesRole:
         return columnFormat
                    ? (columnFormat->rightBorder ? 1 : 0) | (columnFormat->underline ? 2 : 0)

@@ -30,6 +30,7 @@ public:
         IndentRole = Qt::UserRole + 1, // the column's indent in pixels
         SelectedRole,                  // the row is the list's selected row
         LinesRole,                     // bit 0: line on the right edge, bit 1: underline
+        DecimalRole, // a decimal column: the point sits the indent from the right edge
     };
 
     ListModel(const Control& control, Units units, QObject* parent = nullptr);

@@ -12,11 +12,29 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+
 namespace host::qt {
 
 namespace {
 // Rows are as high as the runtime's list rows: ten window units.
 constexpr int rowUnits = 10;
+
+// The immediate list's scroll bar: the mouse wheel over it pages the program's rows as
+// over the list, instead of moving the thumb.
+class Pager : public QScrollBar {
+public:
+    Pager(QWidget* parent, std::function<void(QWheelEvent*)> wheel)
+        : QScrollBar(Qt::Vertical, parent), wheel_(std::move(wheel)) {}
+
+protected:
+    void wheelEvent(QWheelEvent* event) override { wheel_(event); }
+
+private:
+    std::function<void(QWheelEvent*)> wheel_;
+};
 } // namespace
 
 ListView::ListView(const Control& control, Units units, QWidget* parent)
@@ -43,7 +61,7 @@ ListView::ListView(const Control& control, Units units, QWidget* parent)
     header_->setStretchLastSection(true);
     setMouseTracking(false);
 
-    pager_ = new QScrollBar(Qt::Vertical, parent);
+    pager_ = new Pager(parent, [this](QWheelEvent* event) { wheelEvent(event); });
     pager_->setRange(0, 100);
     pager_->setPageStep(10);
     pager_->setFocusPolicy(Qt::NoFocus);
@@ -51,6 +69,12 @@ ListView::ListView(const Control& control, Units units, QWidget* parent)
     connect(pager_, &QScrollBar::actionTriggered, this, &ListView::scrollBarAction);
     connect(pager_, &QScrollBar::sliderReleased, this,
             [this] { emit thumbDragged(pager_->sliderPosition()); });
+    // The program pages an immediate list: its queue is the page, so the rows never
+    // scroll inside the view, whatever asks Qt to.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (immediate_ && value != 0)
+            verticalScrollBar()->setValue(0);
+    });
     synchronize(control);
 }
 
@@ -58,8 +82,40 @@ ListView::~ListView() {
     delete pager_;
 }
 
-int ListView::rowHeight() const {
+int ListView::nominalRowHeight() const {
     return std::max(units_.y(rowUnits), fontMetrics().height() + 2);
+}
+
+int ListView::rowHeight() const {
+    return rowHeight_ > 0 ? rowHeight_ : nominalRowHeight();
+}
+
+int ListView::rowsShown() const {
+    int below = viewport()->height();
+    return below > 0 ? below / rowHeight() : 0;
+}
+
+QScrollBar* ListView::pager() const {
+    return pager_;
+}
+
+int ListView::fitRows() {
+    int row = nominalRowHeight();
+    int height = placed_.height();
+    if (fitItems_ > 0 && !placed_.isNull()) {
+        int chrome = 2 * frameWidth() + (hscroll_ ? horizontalScrollBar()->sizeHint().height() : 0);
+        int lines = fitItems_ + headerLines_;
+        // Never so low that the text is cut, nor so high that a list told to show a few
+        // rows in a tall box looks odd; within that the rows fill the box. What is left
+        // over (less than one pixel a line) is taken off the bottom, so that the rows end
+        // with the list and no part of a further row shows.
+        row = std::clamp((placed_.height() - chrome) / lines, fontMetrics().height() + 2, 2 * row);
+        height = std::min(placed_.height(), chrome + lines * row);
+    }
+    rowHeight_ = row;
+    header_->setLineHeight(row);
+    verticalHeader()->setDefaultSectionSize(row);
+    return height;
 }
 
 void ListView::applyColumns(const Control& control) {
@@ -85,14 +141,19 @@ void ListView::synchronize(const Control& control) {
         lastFormat_ = control.formatText();
         applyColumns(control);
     }
-    verticalHeader()->setDefaultSectionSize(rowHeight());
     immediate_ = control.flags().immediate;
     showPager_ = immediate_ && control.hasVScroll();
+    hscroll_ = control.flags().hscroll;
+    const ListFormat* format = control.format();
+    headerLines_ = format ? format->headerLines() : 0;
+    fitItems_ = control.rect().height > 0 ? control.itemsVisible() : 0;
     setVerticalScrollBarPolicy(!immediate_ && control.hasVScroll() ? Qt::ScrollBarAsNeeded
                                                                    : Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(control.flags().hscroll ? Qt::ScrollBarAsNeeded
                                                          : Qt::ScrollBarAlwaysOff);
-    if (showPager_) {
+    if (showPager_ && !pager_->isSliderDown()) {
+        // The program's thumb; never while the user holds it (it would jump under the
+        // mouse), and never reported back as a drag.
         QSignalBlocker block(pager_);
         pager_->setValue(control.thumbPosition());
     }
@@ -111,12 +172,13 @@ void ListView::synchronize(const Control& control) {
 
 void ListView::place(const QRect& rect) {
     placed_ = rect;
+    int height = fitRows();
     if (rect.isNull())
         return;
     int barWidth = showPager_ ? pager_->sizeHint().width() : 0;
-    setGeometry(rect.x(), rect.y(), std::max(rect.width() - barWidth, 1), rect.height());
+    setGeometry(rect.x(), rect.y(), std::max(rect.width() - barWidth, 1), height);
     if (showPager_) {
-        pager_->setGeometry(rect.right() - barWidth + 1, rect.y(), barWidth, rect.height());
+        pager_->setGeometry(rect.right() - barWidth + 1, rect.y(), barWidth, height);
         pager_->setVisible(isVisibleTo(parentWidget()));
         pager_->raise();
     } else {
@@ -191,7 +253,10 @@ void ListView::wheelEvent(QWheelEvent* event) {
         QTableView::wheelEvent(event);
         return;
     }
-    int notches = event->angleDelta().y() / 120;
+    // A wheel step is 120; finer wheels and touch pads send parts of one, which add up.
+    wheelRest_ += event->angleDelta().y();
+    int notches = wheelRest_ / 120;
+    wheelRest_ -= notches * 120;
     for (int i = 0; i < std::abs(notches); ++i)
         emit scrolled(notches > 0 ? EventKind::ScrollUp : EventKind::ScrollDown);
     event->accept();
@@ -225,6 +290,8 @@ void ListView::scrollBarAction(int action) {
     default:
         return;
     }
+    // The thumb stays where the program put it until the program moves it.
+    pager_->setSliderPosition(pager_->value());
 }
 
 } // namespace host::qt

@@ -21,7 +21,13 @@ class ListModel;
 // clicks are reported (row, column, mouse key) and the runtime decides; the runtime's
 // selected row is what is highlighted. An immediate list (one that pages through a file
 // by itself) gets its own scroll bar, whose moves are reported as scroll events and
-// thumb drags instead of scrolling the rows.
+// thumb drags instead of scrolling the rows; its thumb shows the program's position.
+//
+// The rows are as high as fits the runtime's count: a list with a rectangle shows
+// exactly Control::itemsVisible() whole rows under its header lines, each row (and
+// header line) an equal share of the list's inner height, so the program's page and the
+// rows on the screen agree whatever the font. The list ends with its last whole row (a
+// few pixels above its rectangle's bottom, at most one a line).
 class ListView : public QTableView {
     Q_OBJECT
 public:
@@ -37,8 +43,13 @@ public:
     // Lays the view and its own scroll bar out in `rect` (pixels of the window).
     void place(const QRect& rect);
     void setVisibleTo(bool visible);
-    // Row height in pixels.
+    // Row height in pixels: fitted to the list's height once placed (see above), else
+    // ten window units.
     int rowHeight() const;
+    // The whole rows that fit under the header.
+    int rowsShown() const;
+    // The immediate list's own scroll bar (hidden unless the program switches it on).
+    QScrollBar* pager() const;
     // The pixel rectangle of a cell (1-based row and column) in the parent's coordinates;
     // empty when the row is not shown.
     QRect cellRect(int row, int column) const;
@@ -66,6 +77,10 @@ protected:
 private:
     void applyColumns(const Control& control);
     void scrollBarAction(int action);
+    // Shares the placed height among the header lines and the rows; the list's height
+    // in pixels (whole rows).
+    int fitRows();
+    int nominalRowHeight() const;
 
     Units units_;
     ListModel* model_;
@@ -73,6 +88,11 @@ private:
     QScrollBar* pager_; // the immediate list's own scroll bar
     bool immediate_ = false;
     bool showPager_ = false;
+    bool hscroll_ = false;
+    int fitItems_ = 0; // rows to fit in the height (0: the list has no height of its own)
+    int headerLines_ = 0;
+    int rowHeight_ = 0;
+    int wheelRest_ = 0; // wheel movement short of a whole step
     int lastSelected_ = -1;
     std::string lastFormat_;
     QRect placed_;

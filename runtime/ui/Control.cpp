@@ -62,10 +62,10 @@ Control::Control(const ControlDefinition& d, unsigned revision)
 int Control::itemsVisible() const {
     if (items_ > 0)
         return items_;
-    int rows = rect_.height / rowHeight;
-    if (format_ && !format_->columns().empty() && rows > 1)
-        --rows; // the header line
-    return std::max(rows, 1);
+    // Whole rows of ten units under the header's lines; the Qt display sizes its rows so
+    // that exactly these fit.
+    int header = format_ ? format_->headerLines() : 0;
+    return std::max(rect_.height / rowHeight - header, 1);
 }
 
 int Control::columnEditor(int column) const {

@@ -72,6 +72,9 @@ public:
 
     // Lists and drop lists
     int selectedRow() const { return selected_; }
+    // The rows the list shows at a time: the Items property when the program set it,
+    // else the whole rows of ten units that fit under the header (one line, two when
+    // columns are grouped) in the list's height, at least one.
     int itemsVisible() const;
     int mouseRow() const { return mouseRow_; }
     int mouseColumn() const { return mouseColumn_; }

@@ -94,6 +94,9 @@ public:
         return columns_.at(static_cast<std::size_t>(number - 1));
     }
     const std::vector<ListGroup>& groups() const { return groups_; }
+    // Lines the header takes above the rows: none without columns, two when columns are
+    // grouped (the groups' line over the columns' own), else one.
+    int headerLines() const { return columns_.empty() ? 0 : (groups_.empty() ? 1 : 2); }
     // The number of queue fields the columns read (the highest field number).
     int fieldsUsed() const;
 

@@ -209,6 +209,10 @@ bool UserInput::listKey(Window& window, Control& list, int keyCode) {
             kind = EventKind::ScrollBottom;
             break;
         default:
+            // A key that types on the list (a locator's letters, Space, Backspace) is
+            // the program's to read: the list pages a file and looks the text up itself.
+            if (keyCode == KeyCode::Backspace || KeyCode::character(keyCode))
+                window.enqueue({EventKind::AlertKey, list.number(), keyCode});
             return true;
         }
         window.enqueue({kind, list.number(), keyCode});

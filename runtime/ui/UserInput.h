@@ -44,7 +44,10 @@ public:
     // window) gives AlertKey; otherwise Tab and Shift+Tab move the focus, Enter finishes
     // the entry and presses the default button, Esc presses the cancel button, and the
     // arrow and paging keys move through a focused list (an immediate list gets scroll
-    // events instead) or drop list.
+    // events instead) or drop list. On a focused immediate list a key that types a
+    // character (KeyCode::character: letters, digits, punctuation, Space) and Backspace
+    // give AlertKey with that key code, alerted or not, so that a browse can look up
+    // what the user types.
     bool pressKey(Window& window, int keyCode);
     // A click on a list row (1-based) and column (1-based, 0 = none). `keyCode` tells
     // the button: KeyCode::MouseLeft, MouseLeft2 (double click), MouseRight. An alerted

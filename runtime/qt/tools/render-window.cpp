@@ -1,22 +1,29 @@
 // Renders a window of a window-definition file to a PNG image, without a display:
 //
 //     QT_QPA_PLATFORM=offscreen render-window FILE [WINDOW] OUT.png [--rows N] [--frame NAME]
+//                                             [--size WxH]
 //
 // FILE is a window-definition text; WINDOW names one of its windows (the first when
 // left out). Lists and drop lists bound to queues are filled with N made-up rows
-// (default 12) so that their columns, groups and icons show. With --frame, the named
-// window of the same file is opened first as the application frame and WINDOW inside
-// it, as the user would see them. Exit code 0 when the image was written.
+// (default 12) so that their columns, groups and icons show; an immediate list, which a
+// program pages, holds just the page of them that it shows, with its scroll bar on. With
+// --frame, the named window of the same file is opened first as the application frame
+// and WINDOW inside it, as the user would see them. With --size, the window is then
+// resized to W by H window units as a user would, and its lists grow or shrink with it
+// (as the program's window resizer would make them). Exit code 0 when the image was
+// written.
 #include "runtime/qt/QtDisplay.h"
 #include "runtime/qt/SampleQueue.h"
 #include "runtime/ui/Control.h"
 #include "runtime/ui/Desktop.h"
+#include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowDefinitionParser.h"
 
 #include <QApplication>
 #include <QImage>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -32,6 +39,8 @@ struct Options {
     std::string output;
     std::string frame;
     int rows = 12;
+    int width = 0; // --size
+    int height = 0;
 };
 
 bool parseArguments(int argc, char** argv, Options& options) {
@@ -42,7 +51,11 @@ bool parseArguments(int argc, char** argv, Options& options) {
             options.rows = std::max(0, std::atoi(argv[++i]));
         else if (arg == "--frame" && i + 1 < argc)
             options.frame = argv[++i];
-        else
+        else if (arg == "--size" && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%dx%d", &options.width, &options.height) != 2 ||
+                options.width <= 0 || options.height <= 0)
+                return false;
+        } else
             positional.push_back(arg);
     }
     if (positional.size() == 2) {
@@ -68,6 +81,18 @@ const host::WindowDefinition* find(const std::vector<host::WindowDefinition>& wi
     return nullptr;
 }
 
+bool isPaged(const host::Control& c) {
+    return c.kind() == host::ControlKind::List && c.flags().immediate;
+}
+
+std::unique_ptr<host::Queue> sampleRows(const host::Control& c, int rows) {
+    // An immediate list holds only the page it shows.
+    std::size_t count =
+        static_cast<std::size_t>(isPaged(c) ? std::min(rows, c.itemsVisible()) : rows);
+    return c.format() ? host::qt::SampleQueue::make(*c.format(), count)
+                      : host::qt::SampleQueue::makeTexts(count);
+}
+
 // Opens a window on the current logical thread with made-up rows in its lists, and
 // runs its loop until the desktop goes away.
 void showWindow(std::shared_ptr<const host::WindowDefinition> definition, int rows) {
@@ -79,20 +104,53 @@ void showWindow(std::shared_ptr<const host::WindowDefinition> definition, int ro
                       c->kind() == host::ControlKind::Combo;
         if (!listed || !c->choices().empty())
             continue;
-        auto queue = c->format() ? host::qt::SampleQueue::make(*c->format(), rows)
-                                 : host::qt::SampleQueue::makeTexts(rows);
+        auto queue = sampleRows(*c, rows);
         window.setQueue(c->number(), queue.get());
         if (c->kind() == host::ControlKind::List) {
             window.setProperty(c->number(), host::Property::Icon, "~CheckOff.ico", 1);
             window.setProperty(c->number(), host::Property::Icon, "~CheckOn.ICO", 2);
             if (rows >= 3)
                 window.setProperty(c->number(), host::Property::Selected, 3);
+            if (isPaged(*c))
+                window.setProperty(c->number(), host::Property::VScroll, 1);
         }
         queues.push_back(std::move(queue));
     }
     window.open();
-    while (window.nextEvent())
+    host::Rect before = window.rect();
+    while (window.nextEvent()) {
+        if (window.currentEvent() == host::EventKind::Sized) {
+            // A crude window resizer: the lists, and the sheets around them, take the new
+            // room; the controls below the lists move down with the window's bottom.
+            int wider = window.rect().width - before.width;
+            int taller = window.rect().height - before.height;
+            before = window.rect();
+            int listsEnd = 0;
+            for (const host::Control* c : window.controls())
+                if (c->kind() == host::ControlKind::List && c->rect().height > 0)
+                    listsEnd = std::max(listsEnd, c->rect().y + c->rect().height);
+            for (host::Control* c : window.controls()) {
+                const host::Rect r = c->rect();
+                if (listsEnd == 0 || r.width <= 0 || r.height <= 0)
+                    continue;
+                bool grows = c->kind() == host::ControlKind::List ||
+                             c->kind() == host::ControlKind::Sheet ||
+                             c->kind() == host::ControlKind::Tab;
+                if (grows && r.y + r.height >= listsEnd) {
+                    window.setProperty(c->number(), host::Property::Width, r.width + wider);
+                    window.setProperty(c->number(), host::Property::Height, r.height + taller);
+                } else if (r.y >= listsEnd) {
+                    window.setProperty(c->number(), host::Property::Y, r.y + taller);
+                }
+                if (isPaged(*c) && c->queue()) {
+                    auto queue = sampleRows(*c, rows);
+                    window.setQueue(c->number(), queue.get());
+                    queues.push_back(std::move(queue));
+                }
+            }
+        }
         window.endCycle(host::CycleEnd::DefaultAction);
+    }
 }
 
 } // namespace
@@ -101,7 +159,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!parseArguments(argc, argv, options)) {
         std::fprintf(stderr, "usage: render-window FILE [WINDOW] OUT.png [--rows N] "
-                             "[--frame NAME]\n");
+                             "[--frame NAME] [--size WxH]\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -143,6 +201,15 @@ int main(int argc, char** argv) {
     auto definition = std::make_shared<const host::WindowDefinition>(*wanted);
     desktop.startThread([definition, rows] { showWindow(definition, rows); });
     display.runNow();
+    if (options.width > 0) {
+        host::Window* window = desktop.activeWindow();
+        if (!window || !host::UserInput(desktop).resize(*window, options.width, options.height)) {
+            std::fprintf(stderr, "render-window: the window cannot be resized\n");
+            desktop.scheduler().cancelAll();
+            return 1;
+        }
+        display.runNow();
+    }
     // Let Qt lay the widgets out and paint them before taking the picture.
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();

@@ -201,9 +201,6 @@ Severity CustomerBrowse::Setup() {
     browse.SELECTCONTROL = 5;
     browse.HIDESELECT = 1;
     browse.ASKPROCEDURE = 1;
-    // Letters typed on the list reach its locator.
-    for (char c = 'A'; c <= 'Z'; ++c)
-        window->alert(1, KeyCode::letter(c));
     ArmKeys();
     return Severity::Benign;
 }

@@ -113,6 +113,79 @@ TEST(ListView, CellsFollowTheFormatGroupsIconsAndAlignment) {
     EXPECT_LT(view.groupHeader().sizeHint().height() * 3 / 2, twoLines + 2);
 }
 
+TEST(ListView, ExactlyTheRowsTheRuntimeCountsFitWhateverTheFontAndHeight) {
+    ListFixture f;
+    auto queue = host::qt::SampleQueue::make(*f.control().format(), 60);
+    f.window.setQueue(1, queue.get());
+    for (int size : {8, 10, 14}) {
+        QFont font = host::qt::FontResolver::windowFont({"Sans Serif", size});
+        host::qt::Units units(font);
+        for (const char* format : {"40L~Note~@s10@", "[30R~A~@n5@30R~B~@n5@]~Both~"}) {
+            f.window.setProperty(1, host::Property::Format, format);
+            for (int height : {30, 60, 95, 100, 128, 140, 333}) {
+                SCOPED_TRACE(std::to_string(size) + " " + format + " " + std::to_string(height));
+                f.window.setProperty(1, host::Property::Height, height);
+                ListView view(f.control(), units);
+                view.setFont(font);
+                view.place(units.rect(f.control().rect()));
+                view.show();
+                view.synchronize(f.control());
+                int items = f.control().itemsVisible();
+                EXPECT_EQ(view.rowsShown(), items);
+                // The header takes its lines at the rows' height, the rows the rest.
+                int lines = std::string_view(format).front() == '[' ? 2 : 1;
+                EXPECT_EQ(view.horizontalHeader()->height(), lines * view.rowHeight());
+                EXPECT_GE(view.rowHeight(), QFontMetrics(font).height() + 2);
+            }
+        }
+    }
+}
+
+// The rightmost dark pixel of an image within [left, right) (-1 when none).
+int inkEnd(const QImage& image, int left, int right) {
+    int end = -1;
+    for (int x = left; x < right; ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (qGray(image.pixel(x, y)) < 100)
+                end = x;
+    return end;
+}
+
+TEST(ListView, DecimalPointsLineUpAndIndentsPlaceCellsAndHeaders) {
+    ListFixture f;
+    f.window.setProperty(1, host::Property::Format, "60D(20)~Price~@n-9.2@60R(8)~Qty~R(16)@n9@");
+    auto queue = host::qt::SampleQueue::make(*f.control().format(), 0);
+    for (const char* price : {"5.25", "1234.5"}) {
+        queue->buffer().field(1).assign(host::Value(price));
+        queue->buffer().field(2).assign(host::Value(9));
+        queue->add();
+    }
+    f.window.setQueue(1, queue.get());
+    ListView view(f.control(), f.units);
+    view.place(QRect(0, 0, f.units.x(200), f.units.y(60)));
+    view.show();
+    view.synchronize(f.control());
+    QImage rows = view.viewport()->grab().toImage();
+    int rowHeight = view.rowHeight();
+    auto cellEnd = [&](int row, int column) {
+        QRect cell = view.visualRect(view.listModel().index(row, column));
+        return inkEnd(rows.copy(0, cell.top(), rows.width(), rowHeight), cell.left(),
+                      cell.right() + 1) -
+               cell.right();
+    };
+    // "5.25" and "1,234.50": the points 20 units in from the right edge, the digits after.
+    int afterPoint = QFontMetrics(view.font()).horizontalAdvance(".25");
+    EXPECT_NEAR(cellEnd(0, 0), cellEnd(1, 0), 1);
+    EXPECT_NEAR(cellEnd(0, 0), -2 - f.units.x(20) + afterPoint, 2);
+    // The right-justified column ends 8 units in; its header 16.
+    EXPECT_NEAR(cellEnd(0, 1), -2 - f.units.x(8), 2);
+    QHeaderView* header = view.horizontalHeader();
+    int sectionEnd = header->sectionViewportPosition(1) + header->sectionSize(1);
+    int headerEnd =
+        inkEnd(header->grab().toImage(), header->sectionViewportPosition(1), sectionEnd - 3);
+    EXPECT_NEAR(headerEnd, sectionEnd - f.units.x(16), 6);
+}
+
 TEST(ListView, RowsAddedOrRemovedAndTheSelectionShowWithoutAReset) {
     ListFixture f;
     auto queue = host::qt::SampleQueue::make(*f.control().format(), 40);
