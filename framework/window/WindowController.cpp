@@ -276,8 +276,21 @@ void WindowController::Refresh(std::uint8_t force) {
     if (FILEDROPS)
         for (FileDrop* drop : *FILEDROPS)
             drop->Reset(force);
+    ShowHistoryButton();
     if (window_)
         window_->display();
+}
+
+// A form recalls previous values through the toolbar's history button too. The lists
+// switch that button off whenever they show their buttons, so a window whose router has
+// no list to serve (a form) switches it on again for as long as it is the one in use.
+void WindowController::ShowHistoryButton() {
+    if (!window_ || !TOOLBAR || !HISTORY || HISTORY->empty() ||
+        (TOOLBAR->LIST && !TOOLBAR->LIST->empty()))
+        return;
+    host::Window* toolbar = window_->frame() ? window_->frame() : window_;
+    if (toolbar->control(ToolbarButton::History))
+        toolbar->enable(ToolbarButton::History);
 }
 
 Severity WindowController::OnAccepted() {

@@ -182,6 +182,8 @@ private:
     bool RetryAfterFailure(std::uint16_t message);
     // Shows the form again with the focus on its first field.
     void ShowFormAgain();
+    // Enables the toolbar's history button for a form that recalls fields.
+    void ShowHistoryButton();
 
     host::Window* window_ = nullptr;
     HistoryEntry historyBuffer_;
