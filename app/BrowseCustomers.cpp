@@ -58,25 +58,16 @@ host::SharedLayout CustomerBrowseWindow::RowLayout() {
 }
 
 CustomerBrowseWindow::CustomerBrowseWindow(host::Window& window, host::Queue& rows)
-    : window_(window), rows_(rows) {}
+    : ProcedureWindow("BrowseCustomers"), window_(window), rows_(rows) {}
 
 CustomerBrowseWindow::~CustomerBrowseWindow() = default;
 
 Severity CustomerBrowseWindow::Setup() {
-    GlobalErrors().TrackProcedure("BrowseCustomers", false);
-    REQUEST = GlobalRequest;
-    Severity level = WindowController::Setup();
+    Severity level = BeginProcedure(ListControl);
     if (level != Severity::Benign)
         return level;
-    FIRSTFIELD = ListControl;
-    VCRREQUEST = &GlobalVcrRequest;
-    ERRORS = &GlobalErrors();
-    AttachToolbar(toolbar_);
-    GlobalRequest = 0;
-    GlobalResponse = 0;
     RegisterButton(CloseButton, ResponseKind::Cancelled);
-    CustomerLink->Open();
-    filesOpened_ = true;
+    OpenFiles(*CustomerLink);
 
     view_ = CustomerAccess->DRIVER->makeView(*CustomerFile);
     if (!view_)
@@ -120,13 +111,7 @@ std::uint8_t CustomerBrowseWindow::CallProcedure(std::uint16_t number, std::uint
 }
 
 Severity CustomerBrowseWindow::Teardown() {
-    Severity level = WindowController::Teardown();
-    if (level != Severity::Benign)
-        return level;
-    if (filesOpened_)
-        CustomerLink->Close();
-    GlobalErrors().TrackProcedure("", true);
-    return Severity::Benign;
+    return EndProcedure();
 }
 
 void CustomerBrowseWindow::Release() {

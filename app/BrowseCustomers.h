@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/ProcedureWindow.h"
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
 #include "framework/window/ToolbarRouter.h"
-#include "framework/window/WindowController.h"
 #include "runtime/base/RecordLayout.h"
 
 #include <cstdint>
@@ -41,7 +41,7 @@ public:
 };
 
 // The list's window controller.
-class CustomerBrowseWindow : public framework::WindowController {
+class CustomerBrowseWindow : public ProcedureWindow {
 public:
     static constexpr std::int32_t Sheet = 1;
     static constexpr std::int32_t ByNumberTab = 2; // the sheet's second tab
@@ -71,12 +71,10 @@ public:
 private:
     host::Window& window_;
     host::Queue& rows_;
-    framework::ToolbarRouter toolbar_;
     CustomerBrowse browse_;
     framework::TypedLocator numberLocator_;
     framework::TypedLocator nameLocator_;
     std::unique_ptr<host::RecordView> view_;
-    bool filesOpened_ = false;
 };
 
 } // namespace app

@@ -38,20 +38,13 @@ void CustomerForm::ForgetHistory() {
 }
 
 CustomerForm::CustomerForm(host::Window& window)
-    : window_(window), actionMessage_(host::FieldType::text(40)) {}
+    : ProcedureWindow("EditCustomers"), window_(window), actionMessage_(host::FieldType::text(40)) {
+}
 
 Severity CustomerForm::Setup() {
-    GlobalErrors().TrackProcedure("EditCustomers", false);
-    REQUEST = GlobalRequest;
-    Severity level = WindowController::Setup();
+    Severity level = BeginProcedure(NumberEntry);
     if (level != Severity::Benign)
         return level;
-    FIRSTFIELD = NumberEntry;
-    VCRREQUEST = &GlobalVcrRequest;
-    ERRORS = &GlobalErrors();
-    AttachToolbar(toolbar_);
-    GlobalRequest = 0;
-    GlobalResponse = 0;
     RegisterFile(*CustomerAccess);
 
     HISTORYKEY = host::KeyCode::CtrlQuote;
@@ -65,8 +58,7 @@ Severity CustomerForm::Setup() {
         RegisterHistoryField(control, control + 1);
 
     RegisterButton(CancelButton, ResponseKind::Cancelled);
-    CustomerLink->Open();
-    filesOpened_ = true;
+    OpenFiles(*CustomerLink);
     PRIMARY = CustomerLink;
     DELETEACTION = 3; // show the customer; delete when OK is pressed
     // Leaving a changed customer without OK asks "Changes will be lost!" (the value 2
@@ -113,13 +105,7 @@ void CustomerForm::PumpEvents() {
 }
 
 Severity CustomerForm::Teardown() {
-    Severity level = WindowController::Teardown();
-    if (level != Severity::Benign)
-        return level;
-    if (filesOpened_)
-        CustomerLink->Close();
-    GlobalErrors().TrackProcedure("", true);
-    return Severity::Benign;
+    return EndProcedure();
 }
 
 void EditCustomers() {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/ProcedureWindow.h"
 #include "framework/window/ToolbarRouter.h"
-#include "framework/window/WindowController.h"
 #include "framework/window/WindowResizer.h"
 #include "runtime/base/TypedRef.h"
 
@@ -28,7 +28,7 @@ namespace app {
 void EditCustomers();
 
 // The form's window controller.
-class CustomerForm : public framework::WindowController {
+class CustomerForm : public ProcedureWindow {
 public:
     // The entries are controls 1 to 10, for record fields 2 to 11 (CUS:NUMBER to
     // CUS:CONTACT).
@@ -55,10 +55,8 @@ public:
 
 private:
     host::Window& window_;
-    framework::ToolbarRouter toolbar_;
     framework::WindowResizer resizer_;
     host::Variable actionMessage_;
-    bool filesOpened_ = false;
 };
 
 } // namespace app

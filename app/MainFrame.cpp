@@ -21,7 +21,7 @@ namespace {
 constexpr std::string_view browseItems[] = {"?BrowseItems", "?BrowseCustomers", "?BrowseInvoices"};
 } // namespace
 
-MainFrame::MainFrame(host::Window& frame) : frame_(frame) {}
+MainFrame::MainFrame(host::Window& frame) : ProcedureWindow("Main"), frame_(frame) {}
 
 std::string MainFrame::DateText(int dayNumber) {
     int index = dayNumber % 7;
@@ -41,17 +41,9 @@ void MainFrame::ShowDateAndTime() {
 }
 
 Severity MainFrame::Setup() {
-    GlobalErrors().TrackProcedure("Main", false);
-    REQUEST = GlobalRequest;
-    Severity level = WindowController::Setup();
+    Severity level = BeginProcedure(1);
     if (level != Severity::Benign)
         return level;
-    FIRSTFIELD = 1;
-    VCRREQUEST = &GlobalVcrRequest;
-    ERRORS = &GlobalErrors();
-    AttachToolbar(toolbar_);
-    GlobalRequest = 0;
-    GlobalResponse = 0;
     OpenWindow(frame_);
     DisableMissingProcedures();
     ArmKeys();
@@ -104,11 +96,7 @@ Severity MainFrame::OnAccepted() {
 }
 
 Severity MainFrame::Teardown() {
-    Severity level = WindowController::Teardown();
-    if (level != Severity::Benign)
-        return level;
-    GlobalErrors().TrackProcedure("", true);
-    return level;
+    return EndProcedure();
 }
 
 std::vector<host::Window*> MainFrame::Children() const {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/ProcedureWindow.h"
 #include "framework/window/ToolbarRouter.h"
-#include "framework/window/WindowController.h"
 
 #include <string>
 #include <string_view>
@@ -23,7 +23,7 @@ namespace app {
 // closed; when one of them declines (the user keeps an unsaved form), the frame stays
 // and the program goes on. So no procedure still runs when the program tears its shared
 // objects down.
-class MainFrame : public framework::WindowController {
+class MainFrame : public ProcedureWindow {
 public:
     // 63 characters: the day names, nine characters each, Sunday first.
     static constexpr std::string_view DayNames =
@@ -64,7 +64,6 @@ private:
     std::vector<host::Window*> Children() const;
 
     host::Window& frame_;
-    framework::ToolbarRouter toolbar_;
     bool waitingForChildren_ = false;
 };
 

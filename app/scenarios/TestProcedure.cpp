@@ -28,19 +28,12 @@ void TestProcedure::Run() {
 }
 
 TestProcedure::TestProcedure(host::Window& window)
-    : window_(window), pressed_(host::FieldType::text(4)) {}
+    : ProcedureWindow("TestProcedure"), window_(window), pressed_(host::FieldType::text(4)) {}
 
 Severity TestProcedure::Setup() {
-    GlobalErrors().TrackProcedure("TestProcedure", false);
-    REQUEST = GlobalRequest;
-    Severity level = WindowController::Setup();
+    Severity level = BeginProcedure(0);
     if (level != Severity::Benign)
         return level;
-    VCRREQUEST = &GlobalVcrRequest;
-    ERRORS = &GlobalErrors();
-    AttachToolbar(toolbar_);
-    GlobalRequest = 0;
-    GlobalResponse = 0;
     host::Control* close = window_.controlNamed("?Close");
     if (close) {
         FIRSTFIELD = close->number();
@@ -78,11 +71,7 @@ Severity TestProcedure::OnCloseRequest() {
 }
 
 Severity TestProcedure::Teardown() {
-    Severity level = WindowController::Teardown();
-    if (level != Severity::Benign)
-        return level;
-    GlobalErrors().TrackProcedure("", true);
-    return level;
+    return EndProcedure();
 }
 
 } // namespace app

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/ProcedureWindow.h"
 #include "framework/window/ToolbarRouter.h"
-#include "framework/window/WindowController.h"
 #include "runtime/base/TypedRef.h"
 
 namespace host {
@@ -17,7 +17,7 @@ namespace app {
 // the logical thread it runs on, and shows the last toolbar button that reached it and
 // how many did. With "Ask before closing" ticked it asks "Close this window?" before it
 // closes, so that the user can decline.
-class TestProcedure : public framework::WindowController {
+class TestProcedure : public ProcedureWindow {
 public:
     static constexpr const char* Module = "eip$scenarios";
     static constexpr const char* WindowName = "P90$TESTWINDOW";
@@ -34,7 +34,6 @@ public:
 
 private:
     host::Window& window_;
-    framework::ToolbarRouter toolbar_;
     host::Variable thread_;
     host::Variable pressed_;
     host::Variable presses_;

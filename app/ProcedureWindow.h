@@ -1,0 +1,42 @@
+#pragma once
+
+#include "framework/data/Severity.h"
+#include "framework/window/ToolbarRouter.h"
+#include "framework/window/WindowController.h"
+
+#include <string>
+#include <string_view>
+
+namespace framework {
+class RelationLink;
+}
+
+namespace app {
+
+// The window controller of one of the program's procedures, with the start and the end
+// every procedure shares: the procedure tells the error reporter its name, takes its
+// request from the global request, gets the global navigation request and the error
+// reporter, attaches its toolbar router, and clears the global request and response for
+// the procedures it calls; at the end it tells the error reporter it is left.
+class ProcedureWindow : public framework::WindowController {
+public:
+    explicit ProcedureWindow(std::string name) : name_(std::move(name)) {}
+
+protected:
+    // The common start; `firstField` is the control that gets the focus first (0: none).
+    // A level other than 0 ends the set-up.
+    framework::Severity BeginProcedure(std::int32_t firstField);
+    // Opens a file and its related files through the file's link; EndProcedure closes them.
+    void OpenFiles(framework::RelationLink& link);
+    // The inherited teardown, then the files opened are closed and the error reporter is
+    // told the procedure is left.
+    framework::Severity EndProcedure();
+
+    framework::ToolbarRouter toolbar_;
+
+private:
+    std::string name_;
+    framework::RelationLink* opened_ = nullptr;
+};
+
+} // namespace app
