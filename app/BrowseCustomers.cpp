@@ -98,6 +98,9 @@ Severity CustomerBrowseWindow::Setup() {
     browse_.DELETECONTROL = DeleteButton;
     browse_.ASKPROCEDURE = 1; // EditCustomers
     browse_.AttachToolbar(toolbar_);
+    // The list grows with the window, and the browse then reads the rows that now fit.
+    resizer_.Setup(window_, 2, true, false);
+    AttachResizer(resizer_);
     ArmKeys();
     return Severity::Benign;
 }

@@ -4,6 +4,7 @@
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
 #include "framework/window/ToolbarRouter.h"
+#include "framework/window/WindowResizer.h"
 #include "runtime/base/RecordLayout.h"
 
 #include <cstdint>
@@ -75,6 +76,7 @@ private:
     framework::TypedLocator numberLocator_;
     framework::TypedLocator nameLocator_;
     std::unique_ptr<host::RecordView> view_;
+    framework::WindowResizer resizer_;
 };
 
 } // namespace app

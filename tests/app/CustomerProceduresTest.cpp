@@ -282,4 +282,39 @@ TEST_F(CustomerProceduresTest, CalledToSelectTheListHandsBackTheChosenCustomer) 
     EXPECT_TRUE(session->press("Close"));
 }
 
+TEST_F(CustomerProceduresTest, ResizingTheListWindowReadsThePageThatNowFits) {
+    {
+        host::Record record(app::files::customer().layout());
+        auto file = driver.makeFile(app::files::customer(), record);
+        ASSERT_TRUE(file->open());
+        for (int id = 3; id <= 60; ++id) {
+            record.clear();
+            record.field("CUS:CUSTOMERID").assign(id);
+            record.field("CUS:NUMBER").assign("N" + std::to_string(id));
+            record.field("CUS:NAME").assign("Customer " + std::to_string(100 + id));
+            ASSERT_TRUE(file->add());
+        }
+        file->close();
+    }
+    session->start([] {
+        app::GlobalRequest = 0;
+        app::BrowseCustomers();
+    });
+    host::Control* list = session->control("4");
+    ASSERT_NE(list, nullptr);
+    int before = list->itemsVisible();
+    EXPECT_EQ(static_cast<int>(list->rowCount()), before);
+    EXPECT_TRUE(session->pressKey("Down"));
+    EXPECT_TRUE(session->pressKey("Down"));
+    std::vector<std::string> row3 = session->listCells("4").at(2);
+    host::Window* window = session->window("P33$BROWSEWINDOW");
+    EXPECT_TRUE(session->resize(window->rect().width, window->rect().height + 120));
+    EXPECT_GT(list->itemsVisible(), before);
+    EXPECT_EQ(static_cast<int>(list->rowCount()), list->itemsVisible());
+    // The current customer stays where it was.
+    EXPECT_EQ(session->selectedRow("4"), 3);
+    EXPECT_EQ(session->listCells("4").at(2), row3);
+    EXPECT_TRUE(session->press("Close"));
+}
+
 } // namespace
