@@ -1,6 +1,7 @@
 #include "app/FrameProcedures.h"
 
 #include "app/BrowseCustomers.h"
+#include "app/BrowseItems.h"
 #include "runtime/base/Value.h"
 #include "runtime/ui/Desktop.h"
 
@@ -14,7 +15,9 @@ namespace {
 // The program's own procedures behind the "&Browse" items. A browse that is not there
 // yet leaves its item disabled.
 std::map<std::string, FrameProcedures::Procedure> programProcedures() {
-    return {{"?BROWSEITEMS", {}}, {"?BROWSECUSTOMERS", BrowseCustomers}, {"?BROWSEINVOICES", {}}};
+    return {{"?BROWSEITEMS", BrowseItems},
+            {"?BROWSECUSTOMERS", BrowseCustomers},
+            {"?BROWSEINVOICES", {}}};
 }
 
 std::map<std::string, FrameProcedures::Procedure>& table() {

@@ -23,16 +23,17 @@ framework::Severity ProcedureWindow::BeginProcedure(std::int32_t firstField) {
 
 void ProcedureWindow::OpenFiles(framework::RelationLink& link) {
     link.Open();
-    opened_ = &link;
+    opened_.push_back(&link);
 }
 
 framework::Severity ProcedureWindow::EndProcedure() {
     framework::Severity level = WindowController::Teardown();
     if (level != framework::Severity::Benign)
         return level;
-    if (opened_)
-        opened_->Close();
-    opened_ = nullptr;
+    while (!opened_.empty()) {
+        opened_.back()->Close();
+        opened_.pop_back();
+    }
     GlobalErrors().TrackProcedure("", true);
     return level;
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace framework {
 class RelationLink;
@@ -26,7 +27,8 @@ protected:
     // The common start; `firstField` is the control that gets the focus first (0: none).
     // A level other than 0 ends the set-up.
     framework::Severity BeginProcedure(std::int32_t firstField);
-    // Opens a file and its related files through the file's link; EndProcedure closes them.
+    // Opens a file and its related files through the file's link; EndProcedure closes
+    // them, the files opened last first.
     void OpenFiles(framework::RelationLink& link);
     // The inherited teardown, then the files opened are closed and the error reporter is
     // told the procedure is left.
@@ -36,7 +38,7 @@ protected:
 
 private:
     std::string name_;
-    framework::RelationLink* opened_ = nullptr;
+    std::vector<framework::RelationLink*> opened_;
 };
 
 } // namespace app

@@ -1,0 +1,225 @@
+#include "app/BrowseItems.h"
+
+#include "app/DataDictionary.h"
+#include "app/FileDeclarations.h"
+#include "app/Globals.h"
+#include "app/ItemPictures.h"
+#include "app/Main.h"
+#include "app/UpdateItems.h"
+#include "framework/data/FileAccess.h"
+#include "framework/data/RelationLink.h"
+#include "runtime/base/Queue.h"
+#include "runtime/base/Value.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/files/RecordFileDriver.h"
+#include "runtime/files/RecordView.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/Desktop.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowResources.h"
+
+namespace app {
+
+using framework::RequestKind;
+using framework::ResponseKind;
+using framework::Severity;
+using host::FieldType;
+
+namespace {
+
+constexpr const char* browseWindow = "P10$BROWSEWINDOW";
+
+// Row fields.
+enum RowField {
+    RowNumber = 1,
+    RowDescription,
+    RowPicture,
+    RowUnit,
+    RowList,
+    RowSell,
+    RowCost,
+    RowItemId,
+    RowViewPosition
+};
+
+host::TypedRef itemField(std::string_view label) {
+    return ItemRecord.field(label);
+}
+
+} // namespace
+
+std::uint8_t ItemBrowse::AskUpdate(std::uint8_t request) {
+    if (request == RequestKind::Insert || request == RequestKind::Change ||
+        request == RequestKind::Delete) {
+        // Without an in-place editor the row cannot be edited in the list, so the form
+        // edits it, ticked or not.
+        bool useForm = useForm_.value().toInteger() != 0 || EIP == nullptr;
+        ASKPROCEDURE = useForm ? ItemBrowseWindow::FormProcedure : 0;
+    }
+    return BrowseList::AskUpdate(request);
+}
+
+host::SharedLayout ItemBrowseWindow::RowLayout() {
+    static const host::SharedLayout layout =
+        std::make_shared<const host::RecordLayout>(host::RecordLayout{
+            {"ITEMNUMBER", FieldType::text(10)},
+            {"DESCRIPTION", FieldType::text(30)},
+            {"ICONFILE", FieldType::cstring(256)},
+            {"UOM", FieldType::text(2)},
+            {"LIST", FieldType::decimal(7, 2)},
+            {"SELL", FieldType::decimal(7, 2)},
+            {"COST", FieldType::decimal(7, 2)},
+            {"ITEMID", FieldType::longInteger()},
+            {"VIEWPOSITION", FieldType::text(1024)},
+        });
+    return layout;
+}
+
+ItemBrowseWindow::ItemBrowseWindow(host::Window& window, host::Queue& rows)
+    : ProcedureWindow("BrowseItems"), window_(window), rows_(rows), useForm_(FieldType::byte()),
+      browse_(useForm_) {}
+
+ItemBrowseWindow::~ItemBrowseWindow() = default;
+
+Severity ItemBrowseWindow::Setup() {
+    Severity level = BeginProcedure(ListControl);
+    if (level != Severity::Benign)
+        return level;
+    RegisterButton(CloseButton, ResponseKind::Cancelled);
+    OpenFiles(*ItemLink);
+
+    view_ = ItemAccess->DRIVER->makeView(*ItemFile);
+    if (!view_)
+        return Severity::Notify; // the driver has said why; nothing to list
+    window_.bind("Queue:Browse", rows_);
+    window_.bind("LOC:USEUPDATEFORM", useForm_);
+    for (const char* label : {"ITM:DESCRIPTION", "ITM:LIST", "ITM:SELL", "ITM:COST"})
+        window_.bind(label, itemField(label));
+    browse_.Setup(*this, ListControl, rows_, rows_.buffer().field(RowViewPosition), *view_,
+                  *ItemLink);
+    OpenWindow(window_);
+    // The list holds every item at once (a shop's stock is small), so it scrolls
+    // without reading.
+    browse_.FILELOADED = 1;
+
+    browse_.DefineSortOrder("ITM:ITEMNUMBERK");
+    numberLocator_.Setup(0, itemField("ITM:ITEMNUMBER"), true, browse_);
+    browse_.SetLocator(numberLocator_);
+    browse_.WatchField(itemField("ITM:ICONFILE"));
+
+    const host::Record& row = rows_.buffer();
+    browse_.MapColumn(itemField("ITM:ITEMNUMBER"), row.field(RowNumber));
+    browse_.MapColumn(itemField("ITM:DESCRIPTION"), row.field(RowDescription));
+    browse_.MapColumn(itemField("ITM:ICONFILE"), row.field(RowPicture));
+    browse_.MapColumn(itemField("ITM:UOM"), row.field(RowUnit));
+    browse_.MapColumn(itemField("ITM:LIST"), row.field(RowList));
+    browse_.MapColumn(itemField("ITM:SELL"), row.field(RowSell));
+    browse_.MapColumn(itemField("ITM:COST"), row.field(RowCost));
+    browse_.MapColumn(itemField("ITM:ITEMID"), row.field(RowItemId));
+
+    browse_.SELECTCONTROL = SelectButton;
+    browse_.HIDESELECT = 1;
+    browse_.ARROWACTION = 24; // in place, Down and Up save the row and edit the next one
+    browse_.INSERTCONTROL = InsertButton;
+    browse_.CHANGECONTROL = ChangeButton;
+    browse_.DELETECONTROL = DeleteButton;
+    browse_.AttachToolbar(toolbar_);
+    // The inventory report (procedure 2) is not there yet: "&Print" is not given to the
+    // browse, which would enable it with the rows, and stays disabled as the window
+    // defines it.
+    resizer_.Setup(window_, 2, true, false);
+    AttachResizer(resizer_);
+    ArmKeys();
+    // Down on the list comes here first (OnControlEvent), to start a new item after the
+    // last row.
+    window_.alert(ListControl, host::KeyCode::Down);
+    return Severity::Benign;
+}
+
+Severity ItemBrowseWindow::DispatchEvent() {
+    Severity level = WindowController::DispatchEvent();
+    // Whatever made another row current (a click, the keys, the scroll bar, a locator,
+    // an update), the picture beside the list follows the item in the record buffer.
+    ShowPicture();
+    return level;
+}
+
+Severity ItemBrowseWindow::OnControlEvent() {
+    Severity level = WindowController::OnControlEvent();
+    if (window_.eventControl() == ListControl &&
+        window_.currentEvent() == host::EventKind::AlertKey &&
+        host::keyCode() == host::KeyCode::Down)
+        OnDownKey();
+    return level;
+}
+
+void ItemBrowseWindow::OnDownKey() {
+    std::size_t rows = browse_.RowCount();
+    int selected =
+        static_cast<int>(window_.property(ListControl, host::Property::Selected).toInteger());
+    if (rows > 0 && static_cast<std::size_t>(selected) == rows && rows_.get(rows)) {
+        // The last row: is there an item after it in the order items were added?
+        itemField("ITM:ITEMID").assign(rows_.buffer().field(RowItemId).value());
+        bool another = false;
+        if (ItemFile->setAt(files::item().keyNumber("ITM:ITEMIDK")) &&
+            ItemAccess->ReadNextQuiet() == Severity::Benign)
+            another = ItemAccess->ReadNextQuiet() == Severity::Benign;
+        // The reads moved the record buffer; it holds the row's item again.
+        browse_.SyncBuffer();
+        if (!another) {
+            window_.pressKey(host::KeyCode::Ins);
+            return;
+        }
+    }
+    window_.post(host::EventKind::ScrollDown, ListControl);
+}
+
+void ItemBrowseWindow::ShowPicture() {
+    std::string name = host::clip(itemField("ITM:ICONFILE").text());
+    if (pictureShown_ && name == shownPicture_)
+        return;
+    shownPicture_ = name;
+    pictureShown_ = true;
+    window_.setProperty(PictureImage, host::Property::Image,
+                        host::Value(ItemPictures::shownFile(name)));
+}
+
+std::uint8_t ItemBrowseWindow::CallProcedure(std::uint16_t number, std::uint8_t request) {
+    WindowController::CallProcedure(number, request);
+    GlobalRequest = request;
+    if (number == FormProcedure)
+        UpdateItems();
+    return GlobalResponse;
+}
+
+Severity ItemBrowseWindow::Teardown() {
+    return EndProcedure();
+}
+
+void ItemBrowseWindow::Release() {
+    numberLocator_.Teardown();
+    if (view_) {
+        view_->close();
+        view_.reset();
+    }
+}
+
+void BrowseItems() {
+    auto definition = host::WindowResources::program().load(browseWindow, WindowModule);
+    if (!definition) {
+        GlobalResponse = ResponseKind::Cancelled;
+        return;
+    }
+    host::Queue rows(ItemBrowseWindow::RowLayout());
+    {
+        host::Window window(definition);
+        ItemBrowseWindow controller(window, rows);
+        GlobalResponse = controller.Execute();
+        controller.Release();
+    }
+    host::WindowResources::program().release(browseWindow, WindowModule);
+    rows.free();
+}
+
+} // namespace app
