@@ -1,0 +1,184 @@
+// The item procedures on the headless desktop over a real data folder: the pictures the
+// list and the form show (missing and damaged files included), a copy that fails, and
+// the list called to pick an item. The form's flows are the item scenarios'
+// (tests/scenarios/items-*).
+#include "app/BrowseItems.h"
+#include "app/DataDictionary.h"
+#include "app/FileDeclarations.h"
+#include "app/Globals.h"
+#include "app/ItemPictures.h"
+#include "app/UpdateItems.h"
+#include "framework/data/ErrorReporter.h"
+#include "framework/data/FileRegistry.h"
+#include "runtime/base/MessageBox.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/headless/HeadlessSession.h"
+#include "runtime/sqlite/SqliteDriver.h"
+#include "runtime/ui/Control.h"
+#include "runtime/ui/Window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+using framework::RequestKind;
+using framework::ResponseKind;
+using host::headless::HeadlessSession;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ItemProceduresTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session = std::make_unique<HeadlessSession>();
+        char pattern[] = "/tmp/eip-items-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        // With no program running, the images folder is "images" in the current folder.
+        previous = fs::current_path();
+        fs::current_path(folder);
+        fs::create_directories(folder + "/data");
+        ASSERT_TRUE(driver.openFolder(folder + "/data"));
+        app::GlobalErrors().Setup();
+        app::GlobalFileRegistry().Setup();
+        seed();
+        app::DataDictionary::setUp(driver, app::GlobalErrors(), app::GlobalFileRegistry());
+        app::ItemForm::ForgetHistory();
+    }
+    void TearDown() override {
+        session.reset();
+        app::DataDictionary::tearDown();
+        app::GlobalFileRegistry().Teardown();
+        app::GlobalErrors().Teardown();
+        fs::current_path(previous);
+        fs::remove_all(folder);
+    }
+
+    // H1 has a picture, H2 a file that is no picture, H3 a file that is gone.
+    void seed() {
+        fs::create_directories(folder + "/images");
+        write("images/hammer.gif", "GIF89a\x01\x00\x01\x00");
+        write("images/notes.gif", "shopping list");
+        host::Record record(app::files::item().layout());
+        auto file = driver.makeFile(app::files::item(), record);
+        ASSERT_TRUE(file->open() || (file->create() && file->open()));
+        const char* rows[][3] = {
+            {"H1", "Hammer", "hammer.gif"}, {"H2", "Nails", "notes.gif"}, {"H3", "Saw", "saw.gif"}};
+        int id = 0;
+        for (auto& row : rows) {
+            record.clear();
+            record.field("ITM:ITEMID").assign(++id);
+            record.field("ITM:ITEMNUMBER").assign(row[0]);
+            record.field("ITM:DESCRIPTION").assign(row[1]);
+            record.field("ITM:ICONFILE").assign(row[2]);
+            ASSERT_TRUE(file->add());
+        }
+        file->close();
+    }
+    void write(const std::string& name, const std::string& text) {
+        std::ofstream(folder + "/" + name, std::ios::binary) << text;
+    }
+    std::string picture(const char* window) {
+        host::Window* w = session->window(window);
+        const host::Control* image = w ? session->control("?Picture", w) : nullptr;
+        return image ? image->image() : "(no image control)";
+    }
+    std::string pictureFile(const char* name) {
+        return (fs::path(folder) / "images" / name).lexically_normal().string();
+    }
+    void startList(std::uint8_t request = 0) {
+        session->start([this, request] {
+            app::GlobalRequest = request;
+            app::BrowseItems();
+            response = app::GlobalResponse;
+            chosen = host::clip(app::ItemRecord.field("ITM:ITEMNUMBER").text());
+        });
+    }
+
+    std::unique_ptr<HeadlessSession> session;
+    std::string folder;
+    fs::path previous;
+    host::sqlite::SqliteDriver driver;
+    std::uint8_t response = 0;
+    std::string chosen;
+};
+
+TEST_F(ItemProceduresTest, TheListAndTheFormShowAPictureOnlyWhenTheFileHoldsOne) {
+    startList();
+    ASSERT_NE(session->window("P10$BROWSEWINDOW"), nullptr);
+    EXPECT_EQ(session->selectedRow("?List"), 1);
+    EXPECT_EQ(picture("P10$BROWSEWINDOW"), pictureFile("hammer.gif"));
+    ASSERT_TRUE(session->clickRow("?List", 2));
+    EXPECT_EQ(picture("P10$BROWSEWINDOW"), "") << "not a picture";
+    ASSERT_TRUE(session->clickRow("?List", 3));
+    EXPECT_EQ(picture("P10$BROWSEWINDOW"), "") << "a file that is gone";
+    ASSERT_TRUE(session->clickRow("?List", 1));
+    EXPECT_EQ(picture("P10$BROWSEWINDOW"), pictureFile("hammer.gif"));
+
+    // The form shows the item's picture when it opens; a picture that went meanwhile shows
+    // nothing, and a name typed into the entry shows its picture.
+    ASSERT_TRUE(session->press("&Change"));
+    ASSERT_NE(session->window("P76$QUICKWINDOW"), nullptr);
+    EXPECT_EQ(picture("P76$QUICKWINDOW"), pictureFile("hammer.gif"));
+    fs::remove(folder + "/images/hammer.gif");
+    ASSERT_TRUE(session->type("Image File:", "notes.gif"));
+    EXPECT_EQ(picture("P76$QUICKWINDOW"), "");
+    ASSERT_TRUE(session->press("Find image"));
+    ASSERT_TRUE(session->answerFileDialog(std::string("hammer.gif")));
+    EXPECT_TRUE(session->answerMessage(host::ButtonOk)); // "Picture Not Copied"
+    EXPECT_EQ(session->text("Image File:"), "notes.gif") << "the picture to copy is gone";
+    EXPECT_EQ(picture("P76$QUICKWINDOW"), "");
+    ASSERT_TRUE(session->press("OK"));
+    EXPECT_EQ(session->window("P76$QUICKWINDOW"), nullptr);
+    EXPECT_TRUE(session->press("Close"));
+}
+
+TEST_F(ItemProceduresTest, PicturesAreKeptByTheirBareNameCutTo32Characters) {
+    EXPECT_EQ(app::ItemPictures::bareName("C:\\Shop\\Pictures\\saw.gif"), "saw.gif");
+    EXPECT_EQ(app::ItemPictures::bareName("/home/shop/pictures/saw.gif"), "saw.gif");
+    EXPECT_EQ(app::ItemPictures::bareName("pictures\\old/saw.gif"), "saw.gif");
+    EXPECT_EQ(app::ItemPictures::bareName("a-very-long-name-for-a-picture-of-a-saw.gif"),
+              "a-very-long-name-for-a-picture-o");
+    EXPECT_EQ(app::ItemPictures::bareName("pictures/"), "");
+
+    // A picture from elsewhere is copied in; one of the same name asks before it is
+    // replaced.
+    fs::create_directories(folder + "/elsewhere");
+    write("elsewhere/saw.gif", "GIF89a a saw");
+    write("elsewhere/hammer.gif", "GIF89a another hammer");
+    std::optional<std::string> adopted;
+    session->start([&] { adopted = app::ItemPictures::adopt("elsewhere/saw.gif", folder); });
+    EXPECT_EQ(adopted, "saw.gif");
+    EXPECT_EQ(app::ItemPictures::shownFile("saw.gif"), pictureFile("saw.gif"));
+    session->start([&] { adopted = app::ItemPictures::adopt(folder + "/elsewhere/hammer.gif"); });
+    ASSERT_TRUE(session->answerMessage(host::ButtonYes)); // "Replace Picture?"
+    EXPECT_EQ(adopted, "hammer.gif");
+    std::ifstream replaced(folder + "/images/hammer.gif");
+    std::string contents;
+    std::getline(replaced, contents);
+    EXPECT_EQ(contents, "GIF89a another hammer");
+}
+
+TEST_F(ItemProceduresTest, CalledToSelectTheListHandsBackTheChosenItem) {
+    startList(RequestKind::Select);
+    ASSERT_NE(session->window("P10$BROWSEWINDOW"), nullptr);
+    EXPECT_TRUE(session->isVisible("&Select"));
+    // The inventory report is not there: "&Print" stays disabled with items listed.
+    EXPECT_FALSE(session->isEnabled("&Print"));
+    ASSERT_TRUE(session->doubleClickRow("?List", 2));
+    EXPECT_EQ(session->window("P10$BROWSEWINDOW"), nullptr);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(chosen, "H2");
+
+    startList();
+    EXPECT_FALSE(session->isVisible("&Select"));
+    EXPECT_TRUE(session->press("Close"));
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+}
+
+} // namespace
