@@ -128,13 +128,35 @@ Severity ItemBrowseWindow::Setup() {
     // The inventory report (procedure 2) is not there yet: "&Print" is not given to the
     // browse, which would enable it with the rows, and stays disabled as the window
     // defines it.
-    resizer_.Setup(window_, 2, true, false);
-    AttachResizer(resizer_);
+    ArrangeResizing();
     ArmKeys();
     // Down on the list comes here first (OnControlEvent), to start a new item after the
     // last row.
     window_.alert(ListControl, host::KeyCode::Down);
     return Severity::Benign;
+}
+
+void ItemBrowseWindow::ArrangeResizing() {
+    using Resizer = framework::WindowResizer;
+    auto position = [](std::uint8_t horizontal, std::uint8_t vertical) {
+        return static_cast<std::uint16_t>(horizontal | (vertical << 8u));
+    };
+    constexpr std::uint16_t keepSize = Resizer::KeepWidth | Resizer::KeepHeight;
+    resizer_.Setup(window_, 2, true, false);
+    // The sheet and the list grow with the window; the picture stays beside the list's
+    // top right corner; the description, the prices, the check box and the buttons stay
+    // under the list, at their size.
+    resizer_.SetStrategy(Sheet, position(Resizer::NearEdge, Resizer::NearEdge),
+                         Resizer::WidthToRightEdge | Resizer::HeightToBottomEdge);
+    resizer_.SetStrategy(ListControl, position(Resizer::NearEdge, Resizer::NearEdge),
+                         Resizer::WidthToRightEdge | Resizer::HeightToBottomEdge);
+    for (std::int32_t control : {PictureFrame, PictureImage})
+        resizer_.SetStrategy(control, position(Resizer::FarEdge, Resizer::NearEdge), keepSize);
+    for (std::int32_t control = DescriptionDisplay; control <= UseFormCheck; ++control)
+        resizer_.SetStrategy(control, position(Resizer::NearEdge, Resizer::FarEdge), keepSize);
+    for (std::int32_t control = InsertButton; control <= CloseButton; ++control)
+        resizer_.SetStrategy(control, position(Resizer::FarEdge, Resizer::FarEdge), keepSize);
+    AttachResizer(resizer_);
 }
 
 Severity ItemBrowseWindow::DispatchEvent() {

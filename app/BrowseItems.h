@@ -50,6 +50,7 @@ public:
     static constexpr std::int32_t Sheet = 1;
     static constexpr std::int32_t ListControl = 3;
     static constexpr std::int32_t PictureImage = 4;
+    static constexpr std::int32_t DescriptionDisplay = 5; // then the prices, 6 to 11
     static constexpr std::int32_t UseFormCheck = 12;
     static constexpr std::int32_t InsertButton = 13;
     static constexpr std::int32_t ChangeButton = 14;
@@ -57,6 +58,7 @@ public:
     static constexpr std::int32_t SelectButton = 16;
     static constexpr std::int32_t PrintButton = 17;
     static constexpr std::int32_t CloseButton = 18;
+    static constexpr std::int32_t PictureFrame = 19;
 
     // The list's update procedures.
     static constexpr std::uint16_t FormProcedure = 1;      // UpdateItems
@@ -85,6 +87,8 @@ private:
     // Down on the last row: a new item when the file has none after the row's; otherwise
     // the list scrolls.
     void OnDownKey();
+    // The resizer, with the places the controls keep as the window grows.
+    void ArrangeResizing();
     // The image shows the current item's picture.
     void ShowPicture();
 
