@@ -162,7 +162,12 @@ void ItemBrowseWindow::ArrangeResizing() {
 Severity ItemBrowseWindow::DispatchEvent() {
     Severity level = WindowController::DispatchEvent();
     // Whatever made another row current (a click, the keys, the scroll bar, a locator,
-    // an update), the picture beside the list follows the item in the record buffer.
+    // an update), the picture beside the list follows the item in the record buffer. An
+    // update (a button or a key) may have brought the picture file itself into the images
+    // folder under the name the item already had, so the file is looked at again then.
+    host::EventKind kind = window_.currentEvent();
+    if (kind == host::EventKind::Accepted || kind == host::EventKind::AlertKey)
+        pictureShown_ = false;
     ShowPicture();
     return level;
 }

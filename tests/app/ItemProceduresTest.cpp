@@ -135,6 +135,18 @@ TEST_F(ItemProceduresTest, TheListAndTheFormShowAPictureOnlyWhenTheFileHoldsOne)
     EXPECT_EQ(picture("P76$QUICKWINDOW"), "");
     ASSERT_TRUE(session->press("OK"));
     EXPECT_EQ(session->window("P76$QUICKWINDOW"), nullptr);
+
+    // The saw's picture was missing; once the form brings it in under the name the item
+    // already had, the list shows it.
+    fs::create_directories(folder + "/elsewhere");
+    write("elsewhere/saw.gif", "GIF89a a saw");
+    ASSERT_TRUE(session->clickRow("?List", 3));
+    ASSERT_TRUE(session->press("&Change"));
+    ASSERT_TRUE(session->press("Find image"));
+    ASSERT_TRUE(session->answerFileDialog(folder + "/elsewhere/saw.gif"));
+    EXPECT_EQ(picture("P76$QUICKWINDOW"), pictureFile("saw.gif"));
+    ASSERT_TRUE(session->press("OK"));
+    EXPECT_EQ(picture("P10$BROWSEWINDOW"), pictureFile("saw.gif"));
     EXPECT_TRUE(session->press("Close"));
 }
 
