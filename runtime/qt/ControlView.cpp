@@ -526,9 +526,9 @@ void ControlView::updateWidget(const Control& control) {
     }
     case ControlKind::Progress: {
         auto* bar = as<QProgressBar>(widget_);
-        bar->setRange(static_cast<int>(control.rangeLow()), static_cast<int>(control.rangeHigh()));
-        bar->setValue(static_cast<int>(
-            std::clamp(control.progress(), control.rangeLow(), control.rangeHigh())));
+        long long low = control.rangeLow().toInteger(), high = control.rangeHigh().toInteger();
+        bar->setRange(static_cast<int>(low), static_cast<int>(high));
+        bar->setValue(static_cast<int>(std::clamp(control.progress(), low, std::max(low, high))));
         break;
     }
     case ControlKind::DropList:

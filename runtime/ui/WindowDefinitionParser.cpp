@@ -107,6 +107,17 @@ std::optional<long long> toNumber(std::string_view text) {
     return n;
 }
 
+// A spin box's step or range end: a number, places allowed ("-5", "99999.99"), within the
+// signed 32-bit range that spin boxes count in.
+std::optional<Decimal> rangeNumber(std::string_view text) {
+    if (text.empty() || text.front() == ' ' || text.back() == ' ')
+        return std::nullopt;
+    auto n = Decimal::parse(text);
+    if (!n || *n > Decimal(2147483647LL) || *n < Decimal(-2147483647LL))
+        return std::nullopt;
+    return n;
+}
+
 std::vector<long long> numberList(const std::string& key, const std::string& value, int line,
                                   std::size_t minCount, std::size_t maxCount,
                                   long long limit = 1000000) {
@@ -566,14 +577,20 @@ private:
                 throw ParseError{line, "items needs a number of rows from 0 to 10000"};
             c.items = static_cast<int>(*n);
         } else if (k == "range") {
-            auto n = numberList(k, t.text, line, 2, 2, 2147483647LL);
+            auto comma = t.text.find(',');
+            auto low =
+                comma == std::string::npos ? std::nullopt : rangeNumber(t.text.substr(0, comma));
+            auto high =
+                comma == std::string::npos ? std::nullopt : rangeNumber(t.text.substr(comma + 1));
+            if (!low || !high)
+                throw ParseError{line, "range needs two numbers, low and high (range=0,99999.99)"};
             c.hasRange = true;
-            c.rangeLow = n[0];
-            c.rangeHigh = n[1];
+            c.rangeLow = *low;
+            c.rangeHigh = *high;
         } else if (k == "step") {
-            auto n = toNumber(t.text);
-            if (!n || *n <= 0)
-                throw ParseError{line, "step needs a positive whole number"};
+            auto n = rangeNumber(t.text);
+            if (!n || *n <= Decimal(0))
+                throw ParseError{line, "step needs a positive number (step=5, step=0.1)"};
             c.step = *n;
         } else
             throw ParseError{line, "unknown attribute \"" + k + "\""};
