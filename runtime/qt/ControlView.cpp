@@ -14,6 +14,7 @@
 #include "runtime/ui/Control.h"
 #include "runtime/ui/KeyCode.h"
 #include "runtime/ui/MenuText.h"
+#include "runtime/ui/SpinValue.h"
 #include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
 
@@ -514,6 +515,11 @@ void ControlView::updateWidget(const Control& control) {
         auto* spin = as<SpinBox>(widget_);
         spin->setText(contents);
         spin->setReadOnly(control.isReadOnly());
+        // At an end of the range its arrow greys; text that is no number counts from the
+        // low end, so both arrows work on it.
+        auto value = spinShownValue(control);
+        spin->setStepsEnabled(!value || *value < control.rangeHigh(),
+                              !value || *value > control.rangeLow());
         spin->setAlignment(Qt::AlignRight);
         break;
     }
