@@ -459,6 +459,11 @@ private:
             throw ParseError{line, "control name \"" + c.name + "\" is used twice"};
         if (c.hasRange && c.rangeLow > c.rangeHigh)
             throw ParseError{line, "the range's low end is above its high end"};
+        // Only a spin box counts in decimals; a progress bar fills by whole numbers.
+        if (c.kind != ControlKind::Spin && (Decimal(c.rangeLow.toInteger()) != c.rangeLow ||
+                                            Decimal(c.rangeHigh.toInteger()) != c.rangeHigh ||
+                                            Decimal(c.step.toInteger()) != c.step))
+            throw ParseError{line, "only a spin box's range and step may have places"};
         parents_.push_back(blocks_.empty() ? -1 : static_cast<int>(blocks_.back()));
         window_->controls.push_back(std::move(c));
         if (isContainerKind(kind))

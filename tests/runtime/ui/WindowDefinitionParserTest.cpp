@@ -159,6 +159,7 @@ TEST(WindowDefinitionParser, MistakesNameTheirLine) {
         {"window W\n  spin 3 range=0,2147483648\nend", 2, "two numbers"},
         {"window W\n  spin 3 step=0.00\nend", 2, "positive number"},
         {"window W\n  spin 3 step=-1\nend", 2, "positive number"},
+        {"window W\n  progress 3 range=0,0.5\nend", 2, "only a spin box"},
         {"window W\n  toolbar\n  end\n  toolbar\n  end\nend", 4, "only one toolbar"},
         {"window W frame mdi\nend", 1, "both"},
         {"window\nend", 1, "needs a name"},
