@@ -63,8 +63,6 @@ end)");
     session.settle();
     EXPECT_EQ(spin->text(), "0.30");
     EXPECT_EQ(price.value().toDecimal().toString(), "0.3");
-    EXPECT_EQ(SpinBoxArrows::of(*spin),
-              QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled);
 
     wheel(spin, 120);
     session.settle();
@@ -77,7 +75,6 @@ end)");
     QTest::keyClick(spin, Qt::Key_Down);
     session.settle();
     EXPECT_EQ(spin->text(), "0.30");
-    EXPECT_EQ(price.value().toDecimal().toString(), "0.3");
 }
 
 } // namespace
