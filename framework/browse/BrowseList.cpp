@@ -96,16 +96,19 @@ void BrowseList::AttachToolbar(ToolbarRouter& router) {
 
 void BrowseList::AddEditControl(CellEditorBase* editor, std::int32_t column, bool freeUp) {
     EnsureEditManager();
-    EditListEntry* entry = FindEditControl(column);
-    if (!entry) {
-        auto at = std::find_if(EDITLIST.begin(), EDITLIST.end(),
-                               [column](const EditListEntry& e) { return e.FIELD > column; });
-        entry = &*EDITLIST.insert(at, EditListEntry{column, 0, nullptr});
-    } else if (entry->FREEUP && entry->CONTROL != editor) {
-        delete entry->CONTROL;
-    }
-    entry->CONTROL = editor;
-    entry->FREEUP = freeUp ? 1 : 0;
+    PlaceEditControl(EDITLIST, editor, column, freeUp);
+}
+
+void BrowseList::PlaceEditControl(std::vector<EditListEntry>& list, CellEditorBase* editor,
+                                  std::int32_t column, bool freeUp) {
+    auto at = std::find_if(list.begin(), list.end(),
+                           [column](const EditListEntry& e) { return e.FIELD >= column; });
+    if (at == list.end() || at->FIELD != column)
+        at = list.insert(at, EditListEntry{column, 0, nullptr});
+    else if (at->FREEUP && at->CONTROL != editor)
+        delete at->CONTROL;
+    at->CONTROL = editor;
+    at->FREEUP = freeUp ? 1 : 0;
 }
 
 BrowseList::EditListEntry* BrowseList::FindEditControl(std::int32_t column) {

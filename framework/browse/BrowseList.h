@@ -139,6 +139,10 @@ public:
     void EnsureEditManager();
     // The entry of `column` in EDITLIST, or null.
     EditListEntry* FindEditControl(std::int32_t column);
+    // Puts a column's editor into an editor list kept in column order, freeing the owned
+    // editor it replaces.
+    static void PlaceEditControl(std::vector<EditListEntry>& list, CellEditorBase* editor,
+                                 std::int32_t column, bool freeUp);
 
     // Makes the current row the list's selected row and tells the window so.
     void ShowCurrentRow();

@@ -46,8 +46,8 @@ std::uint8_t InPlaceEditManager::EditRow(BrowseList& browse, std::uint8_t reques
 }
 
 void InPlaceEditManager::AddControl(CellEditor* editor, std::int32_t column, bool freeUp) {
-    if (BC)
-        BC->AddEditControl(editor, column, freeUp);
+    if (EQ)
+        BrowseList::PlaceEditControl(*EQ, editor, column, freeUp);
 }
 
 // ---- Starting and ending a row ---------------------------------------------------------------
@@ -126,7 +126,7 @@ void InPlaceEditManager::InitControls() {
     for (std::int32_t column = 1; column <= columns; ++column) {
         BrowseList::EditListEntry* entry = Lookup(column);
         if (!entry) {
-            BC->AddEditControl(new CellEditor(), column, true);
+            AddControl(new CellEditor(), column, true);
             entry = Lookup(column);
         }
         if (CellEditor* editor = static_cast<CellEditor*>(entry->CONTROL)) {

@@ -17,11 +17,12 @@
 #include "runtime/ui/Window.h"
 #include "tests/support/WindowDefinitions.h"
 
+#include <sstream>
+
 using namespace datatest;
 using framework::BrowseList;
 using framework::CellEditor;
 using framework::InPlaceEditManager;
-using framework::RequestKind;
 using framework::ResponseKind;
 
 namespace {
@@ -36,18 +37,46 @@ window B "Customers" at=0,0,300,200
   button 6 "Close"
 end)";
 
-std::string twoDigits(int n) {
-    return (n < 10 ? "0" : "") + std::to_string(n);
+std::string named(int n) {
+    return (n < 10 ? "Name 0" : "Name ") + std::to_string(n);
 }
-
-class InPlaceEditTest;
 
 // A customer list edited in place: columns Name, Number, City and Id.
 class CustomerList : public framework::WindowController {
 public:
-    explicit CustomerList(InPlaceEditTest& test) : test_(test) {}
-    Severity Setup() override;
-    Severity Teardown() override;
+    CustomerList(TestFile& customers, host::RecordView& view,
+                 std::shared_ptr<const host::WindowDefinition> definition,
+                 framework::ErrorReporter& errors)
+        : customers_(customers), view_(view), definition_(std::move(definition)), errors_(errors) {}
+    Severity Setup() override {
+        WindowController::Setup();
+        VCRREQUEST = &vcr;
+        ERRORS = &errors_;
+        RegisterButton(6, ResponseKind::Cancelled);
+        customers_.link.Open();
+        window = std::make_unique<host::Window>(definition_);
+        window->bind("Queue:Rows", rows);
+        browse.Setup(*this, 1, rows, rows.buffer().field("POSITION"), view_, customers_.link);
+        OpenWindow(*window);
+        browse.DefineSortOrder("CUS:NAMEK");
+        for (auto [field, column] : {std::pair{"CUS:NAME", "NAME"},
+                                     {"CUS:NUMBER", "NUMBER"},
+                                     {"CUS:CITY", "CITY"},
+                                     {"CUS:CUSTOMERID", "ID"}})
+            browse.MapColumn(customers_.field(field), rows.buffer().field(column));
+        browse.INSERTCONTROL = 2;
+        browse.CHANGECONTROL = 3;
+        browse.DELETECONTROL = 4;
+        for (auto& [column, editor] : editors)
+            browse.AddEditControl(editor, column);
+        ArmKeys();
+        return Severity::Benign;
+    }
+    Severity Teardown() override {
+        Severity level = WindowController::Teardown();
+        customers_.link.Close();
+        return level;
+    }
 
     std::unique_ptr<host::Window> window;
     host::Queue rows{std::make_shared<host::RecordLayout>(host::RecordLayout{
@@ -59,11 +88,14 @@ public:
     })};
     BrowseList browse;
     std::int32_t vcr = 0;
-    // Column editors registered by the test before the list is armed (null: not editable).
+    // Column editors the list registers (null: the column is not editable).
     std::vector<std::pair<std::int32_t, CellEditor*>> editors;
 
 private:
-    InPlaceEditTest& test_;
+    TestFile& customers_;
+    host::RecordView& view_;
+    std::shared_ptr<const host::WindowDefinition> definition_;
+    framework::ErrorReporter& errors_;
 };
 
 class InPlaceEditTest : public DataTest {
@@ -71,28 +103,25 @@ protected:
     void SetUp() override {
         DataTest::SetUp();
         InPlaceEditManager::InstallAsDefault();
-        definition = testsupport::define(browseWindow);
     }
     void TearDown() override {
-        if (procedure && procedure->window && procedure->window->isOpen())
+        if (procedure && procedure->window->isOpen())
             session.closeWindow(procedure->window.get());
         session.run();
         DataTest::TearDown();
     }
-    void seedNumbered(int count) {
+    void open(int count, const std::function<void(CustomerList&)>& configure) {
         seed(customerDefinition(), [&](host::Record& record, host::RecordFile& file) {
             for (int id = 1; id <= count; ++id) {
-                fillCustomer(record, id, "N" + twoDigits(id), "Name " + twoDigits(id));
+                fillCustomer(record, id, "N" + named(id).substr(5), named(id));
                 file.add();
             }
         });
-    }
-    void open(const std::function<void(CustomerList&)>& configure = {}) {
         declare(customers, "Customer");
         view = driver.makeView(*customers.file);
-        procedure = std::make_unique<CustomerList>(*this);
-        if (configure)
-            configure(*procedure);
+        procedure = std::make_unique<CustomerList>(customers, *view,
+                                                   testsupport::define(browseWindow), errors);
+        configure(*procedure);
         session.start([this] { procedure->Execute(); });
         session.run();
     }
@@ -106,16 +135,17 @@ protected:
     int selected() { return session.selectedRow("1"); }
     // The column whose cell editor lies over the list (0: no row is being edited).
     int editedColumn() {
-        const host::Control* list = window().control(1);
         for (int column = 1; column <= 4; ++column)
-            if (list->columnEditor(column) != 0)
+            if (window().control(1)->columnEditor(column) != 0)
                 return column;
         return 0;
     }
     int editorControl() { return window().control(1)->columnEditor(editedColumn()); }
-    void key(std::string_view name) {
-        session.pressKey(name);
-        session.run();
+    // Presses keys one after the other ("Tab Tab Shift+Tab").
+    void keys(std::string_view names) {
+        std::istringstream in{std::string(names)};
+        for (std::string name; in >> name;)
+            session.pressKey(name);
     }
     // Types into the cell being edited without leaving it.
     void typeInCell(std::string_view text) {
@@ -127,63 +157,23 @@ protected:
         host::Record record(customerDefinition().layout());
         auto file = driver.makeFile(customerDefinition(), record);
         std::vector<std::string> out;
-        if (!file->open(host::openMode::readOnly | host::openMode::denyNone))
-            return out;
-        file->set(key);
-        while (file->next())
+        for (file->open(host::openMode::readOnly | host::openMode::denyNone), file->set(key);
+             file->next();)
             out.push_back(host::clip(record.field(label).text()));
-        file->close();
         return out;
     }
-    std::vector<std::string> fileNames() { return fileTexts(); }
     std::vector<std::string> numbered(int first, int last) {
         std::vector<std::string> out;
         for (int n = first; n <= last; ++n)
-            out.push_back("Name " + twoDigits(n));
+            out.push_back(named(n));
         return out;
     }
 
-public:
-    framework::ErrorReporter& reporter() { return errors; }
     TestFile customers{driver, customerDefinition()};
     std::unique_ptr<host::RecordView> view;
-    std::shared_ptr<const host::WindowDefinition> definition;
     host::headless::HeadlessSession session;
     std::unique_ptr<CustomerList> procedure;
 };
-
-Severity CustomerList::Setup() {
-    Severity level = WindowController::Setup();
-    if (level != Severity::Benign)
-        return level;
-    VCRREQUEST = &vcr;
-    ERRORS = &test_.reporter();
-    RegisterButton(6, ResponseKind::Cancelled);
-    test_.customers.link.Open();
-    window = std::make_unique<host::Window>(test_.definition);
-    window->bind("Queue:Rows", rows);
-    browse.Setup(*this, 1, rows, rows.buffer().field("POSITION"), *test_.view,
-                 test_.customers.link);
-    OpenWindow(*window);
-    browse.DefineSortOrder("CUS:NAMEK");
-    browse.MapColumn(test_.customers.field("CUS:NAME"), rows.buffer().field("NAME"));
-    browse.MapColumn(test_.customers.field("CUS:NUMBER"), rows.buffer().field("NUMBER"));
-    browse.MapColumn(test_.customers.field("CUS:CITY"), rows.buffer().field("CITY"));
-    browse.MapColumn(test_.customers.field("CUS:CUSTOMERID"), rows.buffer().field("ID"));
-    browse.INSERTCONTROL = 2;
-    browse.CHANGECONTROL = 3;
-    browse.DELETECONTROL = 4;
-    for (auto& [column, editor] : editors)
-        browse.AddEditControl(editor, column);
-    ArmKeys();
-    return Severity::Benign;
-}
-
-Severity CustomerList::Teardown() {
-    Severity level = WindowController::Teardown();
-    test_.customers.link.Close();
-    return level;
-}
 
 // The City column cannot be edited in most tests.
 void cityNotEditable(CustomerList& list) {
@@ -191,34 +181,31 @@ void cityNotEditable(CustomerList& list) {
 }
 
 TEST_F(InPlaceEditTest, TabAndShiftTabMoveOverTheEditableCellsAndTabPastTheLastAsks) {
-    seedNumbered(3);
-    open(cityNotEditable);
+    open(3, cityNotEditable);
     ASSERT_TRUE(session.press("&Change"));
     EXPECT_EQ(editedColumn(), 1);
     EXPECT_EQ(window().focus(), editorControl());
     // The column without an editor is grey while the row is edited.
     EXPECT_EQ(window().control(1)->columnTextColour(3), InPlaceEditManager::GreyText);
-    key("Shift+Tab");
+    keys("Shift+Tab");
     EXPECT_EQ(editedColumn(), 1);
-    key("Tab");
+    keys("Tab");
     EXPECT_EQ(editedColumn(), 2);
-    key("Tab");
+    keys("Tab");
     EXPECT_EQ(editedColumn(), 4);
-    key("Shift+Tab");
+    keys("Shift+Tab");
     EXPECT_EQ(editedColumn(), 2);
-    key("Tab");
+    keys("Tab");
     typeInCell("7");
     // Tab past the last editable cell of a changed row asks (TABACTION 0); Cancel stays.
     session.answerNextMessage(host::ButtonCancel);
-    key("Tab");
+    keys("Tab");
     ASSERT_EQ(session.messagesShown().size(), 1u);
     EXPECT_EQ(session.messagesShown()[0].title, "Save Record");
     EXPECT_EQ(editedColumn(), 1);
     session.answerNextMessage(host::ButtonYes);
-    key("Shift+Tab"); // still column 1
-    key("Tab");
-    key("Tab");
-    key("Tab");
+    keys("Shift+Tab"); // still column 1
+    keys("Tab Tab Tab");
     EXPECT_EQ(editedColumn(), 0);
     EXPECT_EQ(customers.number("CUS:CUSTOMERID"), 7);
     EXPECT_EQ(window().control(1)->columnTextColour(3), -1);
@@ -226,44 +213,39 @@ TEST_F(InPlaceEditTest, TabAndShiftTabMoveOverTheEditableCellsAndTabPastTheLastA
 }
 
 TEST_F(InPlaceEditTest, RowsLeftUnchangedWriteNothingAndAnUnchangedNewRowGoes) {
-    seedNumbered(3);
-    open(cityNotEditable);
+    open(3, cityNotEditable);
     ASSERT_TRUE(session.press("&Change"));
-    key("Enter");
+    keys("Enter");
     EXPECT_EQ(editedColumn(), 0);
-    key("Down"); // the list's own Down: row 2
+    keys("Down"); // the list's own Down: row 2
     ASSERT_TRUE(session.press("&Insert"));
     EXPECT_EQ(names(), (std::vector<std::string>{"Name 01", "Name 02", "", "Name 03"}));
     EXPECT_EQ(selected(), 3);
     EXPECT_EQ(editedColumn(), 1);
-    key("Tab");
-    key("Tab");
-    key("Tab"); // past the last cell: nothing to ask about
+    keys("Tab Tab");
+    keys("Tab"); // past the last cell: nothing to ask about
     EXPECT_EQ(editedColumn(), 0);
     EXPECT_TRUE(session.messagesShown().empty());
     EXPECT_EQ(names(), numbered(1, 3));
     EXPECT_EQ(selected(), 2);
-    EXPECT_EQ(fileNames(), numbered(1, 3));
+    EXPECT_EQ(fileTexts(), numbered(1, 3));
 }
 
 TEST_F(InPlaceEditTest, InsertOnAFullPageDropsARowAndSavesTheNewOne) {
-    seedNumbered(15);
-    open(cityNotEditable);
+    open(15, cityNotEditable);
     // On the last row the top row makes room.
-    for (int i = 0; i < 9; ++i)
-        key("Down");
+    keys("Down Down Down Down Down Down Down Down Down");
     ASSERT_TRUE(session.press("&Insert"));
     std::vector<std::string> expected = numbered(2, 10);
     expected.push_back("");
     EXPECT_EQ(names(), expected);
     EXPECT_EQ(selected(), 10);
     // Abandoned, the page is read again from its (new) first row, on the same record.
-    key("Esc");
+    keys("Esc");
     EXPECT_EQ(names(), numbered(2, 11));
     EXPECT_EQ(selected(), 9);
     // Elsewhere the bottom row goes, and the new row comes below the selection.
-    for (int i = 0; i < 5; ++i)
-        key("Up");
+    keys("Up Up Up Up Up");
     ASSERT_EQ(selected(), 4);
     ASSERT_TRUE(session.press("&Insert"));
     expected = numbered(2, 5);
@@ -273,91 +255,82 @@ TEST_F(InPlaceEditTest, InsertOnAFullPageDropsARowAndSavesTheNewOne) {
     EXPECT_EQ(names(), expected);
     EXPECT_EQ(selected(), 5);
     typeInCell("Name 05a");
-    key("Tab");
+    keys("Tab");
     typeInCell("N99");
-    key("Tab");
+    keys("Tab");
     typeInCell("99");
-    key("Enter"); // ENTERACTION 0 saves
+    keys("Enter"); // ENTERACTION 0 saves
     EXPECT_EQ(editedColumn(), 0);
     EXPECT_TRUE(session.messagesShown().empty());
     EXPECT_EQ(names().at(static_cast<std::size_t>(selected()) - 1), "Name 05a");
     std::vector<std::string> all = numbered(1, 15);
     all.insert(all.begin() + 5, "Name 05a");
-    EXPECT_EQ(fileNames(), all);
+    EXPECT_EQ(fileTexts(), all);
 }
 
 TEST_F(InPlaceEditTest, ADoubleClickEditsTheClickedCellAndAClickMovesTheEditorInTheRow) {
-    seedNumbered(3);
-    open(cityNotEditable);
+    open(3, cityNotEditable);
     ASSERT_TRUE(session.doubleClickRow("1", 2, 2));
-    session.run();
     EXPECT_EQ(selected(), 2);
     EXPECT_EQ(editedColumn(), 2);
     typeInCell("X2");
     ASSERT_TRUE(session.clickRow("1", 2, 4));
-    session.run();
     EXPECT_EQ(editedColumn(), 4);
     EXPECT_EQ(session.listCells("1").at(1).at(1), "X2");
     EXPECT_TRUE(session.messagesShown().empty());
     // Clicking another row leaves this one: focus loss saves it.
     ASSERT_TRUE(session.clickRow("1", 3, 1));
-    session.run();
     EXPECT_EQ(editedColumn(), 0);
     EXPECT_EQ(selected(), 3);
     EXPECT_EQ(fileTexts("CUS:NUMBER", 1), (std::vector<std::string>{"N01", "X2", "N03"}));
 }
 
 TEST_F(InPlaceEditTest, AWindowButtonDuringAnEditEndsTheRowFirst) {
-    seedNumbered(3);
-    open(cityNotEditable);
+    open(3, cityNotEditable);
     ASSERT_TRUE(session.press("&Change"));
     typeInCell("Name 01z");
     ASSERT_TRUE(session.press("Close"));
-    session.run();
     EXPECT_FALSE(window().isOpen());
-    std::vector<std::string> expected = {"Name 01z", "Name 02", "Name 03"};
-    EXPECT_EQ(fileNames(), expected);
+    EXPECT_EQ(fileTexts(), (std::vector<std::string>{"Name 01z", "Name 02", "Name 03"}));
 }
 
 TEST_F(InPlaceEditTest, ArrowsSaveAndGoOnInTheSameOrTheFirstColumn) {
-    seedNumbered(3);
-    open([](CustomerList& list) {
+    open(3, [](CustomerList& list) {
         cityNotEditable(list);
         list.browse.ARROWACTION = 24;
     });
     ASSERT_TRUE(session.press("&Change"));
-    key("Tab");
+    keys("Tab");
     typeInCell("X1");
-    key("Down");
+    keys("Down");
     EXPECT_EQ(selected(), 2);
     EXPECT_EQ(editedColumn(), 2);
-    key("Up");
+    keys("Up");
     EXPECT_EQ(selected(), 1);
     EXPECT_EQ(editedColumn(), 2);
     EXPECT_EQ(session.listCells("1").at(0).at(1), "X1");
     // Bit 8 alone: the next row starts in the first editable column.
     procedure->browse.ARROWACTION = 8;
-    key("Down");
+    keys("Down");
     EXPECT_EQ(selected(), 2);
     EXPECT_EQ(editedColumn(), 1);
-    key("Esc");
+    keys("Esc");
     EXPECT_TRUE(session.messagesShown().empty());
 }
 
 TEST_F(InPlaceEditTest, ADuplicateKeyIsRefusedAndTheRowStaysInEdit) {
-    seedNumbered(3);
-    open(cityNotEditable);
-    key("Down");
+    open(3, cityNotEditable);
+    keys("Down");
     ASSERT_TRUE(session.press("&Change"));
-    key("Tab");
+    keys("Tab");
     typeInCell("N01");
     session.answerNextMessage(host::ButtonOk);
-    key("Enter");
+    keys("Enter");
     ASSERT_EQ(session.messagesShown().size(), 1u);
     EXPECT_EQ(selected(), 2);
     EXPECT_EQ(editedColumn(), 1);
     EXPECT_EQ(fileTexts("CUS:NUMBER", 1), (std::vector<std::string>{"N01", "N02", "N03"}));
-    key("Esc");
+    keys("Esc");
     EXPECT_EQ(editedColumn(), 0);
 }
 
@@ -373,47 +346,37 @@ public:
 };
 
 TEST_F(InPlaceEditTest, ADropListsArrowsStayInTheRowAndChoosingMovesOn) {
-    seedNumbered(3);
     CityEditor city;
-    open([&](CustomerList& list) {
+    open(3, [&](CustomerList& list) {
         list.editors.emplace_back(3, &city);
         list.browse.ARROWACTION = 24;
     });
     ASSERT_TRUE(session.press("&Change"));
-    key("Tab");
-    key("Tab");
+    keys("Tab Tab");
     ASSERT_EQ(editedColumn(), 3);
-    key("Down");
+    keys("Down");
     EXPECT_EQ(selected(), 1);
     EXPECT_EQ(editedColumn(), 3);
     ASSERT_TRUE(session.input().chooseItem(window(), city.FEQ, 2));
     session.run();
     EXPECT_EQ(editedColumn(), 4);
-    key("Enter");
+    keys("Enter");
     EXPECT_EQ(session.listCells("1").at(0).at(2), "Shelbyville");
 }
 
 TEST_F(InPlaceEditTest, TheFileEditorsButtonKeepsTheNameWhenCancelledAndIsDeadWhenReadOnly) {
-    seedNumbered(1);
     framework::FileEditor file;
     file.TITLE = "Choose a city file";
     file.FILEPATTERN = "All Files|*.*";
     file.FILEMASK = "16";
-    framework::SpinEditor spin;
-    open([&](CustomerList& list) {
-        list.editors.emplace_back(3, &file);
-        list.editors.emplace_back(4, &spin);
-    });
+    open(1, [&](CustomerList& list) { list.editors.emplace_back(3, &file); });
     ASSERT_TRUE(session.press("&Change"));
-    key("Tab");
-    key("Tab");
+    keys("Tab Tab");
     ASSERT_EQ(editedColumn(), 3);
     ASSERT_TRUE(session.input().pressDropButton(window(), file.FEQ));
     session.run();
     ASSERT_EQ(session.pendingDialogs().size(), 1u);
-    EXPECT_EQ(session.pendingDialogs()[0]->file.title, "Choose a city file");
     EXPECT_EQ(session.pendingDialogs()[0]->file.fileName, "Springfield");
-    EXPECT_EQ(session.pendingDialogs()[0]->file.flags, 16);
     ASSERT_TRUE(session.answerFileDialog(std::nullopt));
     session.run();
     EXPECT_EQ(editedColumn(), 3);
@@ -428,11 +391,7 @@ TEST_F(InPlaceEditTest, TheFileEditorsButtonKeepsTheNameWhenCancelledAndIsDeadWh
     session.run();
     EXPECT_TRUE(session.pendingDialogs().empty());
     EXPECT_EQ(editedColumn(), 3);
-    // The spin box takes the whole signed range but its lowest value.
-    key("Tab");
-    EXPECT_EQ(window().control(spin.FEQ)->rangeLow(), -2147483647LL);
-    EXPECT_EQ(window().control(spin.FEQ)->rangeHigh(), 2147483647LL);
-    key("Esc");
+    keys("Esc");
     EXPECT_EQ(editedColumn(), 0);
 }
 
