@@ -14,11 +14,21 @@
 #include "runtime/files/RecordView.h"
 #include "runtime/ui/Window.h"
 
+#include <algorithm>
+
 namespace framework {
+
+BrowseList::EditManagerMaker BrowseList::MakeEditManager = nullptr;
 
 BrowseList::BrowseList() : SORT([] { return std::make_unique<BrowseSortOrder>(); }) {}
 
-BrowseList::~BrowseList() = default;
+BrowseList::~BrowseList() {
+    for (EditListEntry& entry : EDITLIST)
+        if (entry.FREEUP)
+            delete entry.CONTROL;
+    if (FREEEIP)
+        delete EIP;
+}
 
 // ---- Set-up --------------------------------------------------------------------------------
 
@@ -84,6 +94,37 @@ void BrowseList::AttachToolbar(ToolbarRouter& router) {
     router.FocusTarget(LISTCONTROL);
 }
 
+void BrowseList::AddEditControl(CellEditorBase* editor, std::int32_t column, bool freeUp) {
+    EnsureEditManager();
+    PlaceEditControl(EDITLIST, editor, column, freeUp);
+}
+
+void BrowseList::PlaceEditControl(std::vector<EditListEntry>& list, CellEditorBase* editor,
+                                  std::int32_t column, bool freeUp) {
+    auto at = std::find_if(list.begin(), list.end(),
+                           [column](const EditListEntry& e) { return e.FIELD >= column; });
+    if (at == list.end() || at->FIELD != column)
+        at = list.insert(at, EditListEntry{column, 0, nullptr});
+    else if (at->FREEUP && at->CONTROL != editor)
+        delete at->CONTROL;
+    at->CONTROL = editor;
+    at->FREEUP = freeUp ? 1 : 0;
+}
+
+BrowseList::EditListEntry* BrowseList::FindEditControl(std::int32_t column) {
+    for (EditListEntry& entry : EDITLIST)
+        if (entry.FIELD == column)
+            return &entry;
+    return nullptr;
+}
+
+void BrowseList::EnsureEditManager() {
+    if (!EIP && MakeEditManager) {
+        EIP = MakeEditManager();
+        FREEEIP = EIP ? 1 : 0;
+    }
+}
+
 void BrowseList::Teardown() {
     for (auto& entry : SORT) {
         auto& order = static_cast<BrowseSortOrder&>(*entry);
@@ -111,6 +152,10 @@ void BrowseList::Teardown() {
         delete EIP;
     EIP = nullptr;
     FREEEIP = 0;
+    for (EditListEntry& entry : EDITLIST)
+        if (entry.FREEUP)
+            delete entry.CONTROL;
+    EDITLIST.clear();
     // A select window torn down before it closed leaves the caller's record as it was.
     if (BUFFER != 0 && PRIMARY && PRIMARY->ME)
         PRIMARY->ME->RecallImage(BUFFER, true);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace host {
 class Queue;
@@ -19,6 +20,7 @@ class Window;
 namespace framework {
 
 class BrowseQuery;
+class CellEditorBase;
 class PopupMenu;
 class RowEditor;
 class RowLocator;
@@ -45,6 +47,19 @@ class WindowController;
 // for every event, Teardown with the window.
 class BrowseList : public ViewReader, public ControlledBrowse {
 public:
+    // One column's cell editor for in-place editing, kept in ascending column order.
+    // An entry without an editor marks a column that must not be edited; FREEUP marks an
+    // editor the browse made itself and frees at its teardown.
+    struct EditListEntry {
+        std::int32_t FIELD = 0;
+        std::uint8_t FREEUP = 0;
+        CellEditorBase* CONTROL = nullptr;
+    };
+    // Makes the plain in-place edit manager for a browse that was given none. The
+    // in-place editing layer installs it; without one a browse cannot edit in place.
+    using EditManagerMaker = RowEditor* (*)();
+    static EditManagerMaker MakeEditManager;
+
     // The navigation requests a form leaves for its browse (the toolbar's numbers).
     static constexpr std::int32_t InsertAnother = 2000;
     // The largest number of rows a page may hold: the page size of a loaded file.
@@ -117,6 +132,17 @@ public:
     void WatchField(host::TypedRef field);
     void MapColumn(host::TypedRef recordField, host::TypedRef column);
     void AttachToolbar(ToolbarRouter& router);
+    // Registers the cell editor of list column `column` (none: the column is not
+    // editable), replacing an earlier one; makes sure there is an edit manager.
+    void AddEditControl(CellEditorBase* editor, std::int32_t column, bool freeUp = false);
+    // Makes the plain edit manager when the procedure gave the browse none (FREEEIP).
+    void EnsureEditManager();
+    // The entry of `column` in EDITLIST, or null.
+    EditListEntry* FindEditControl(std::int32_t column);
+    // Puts a column's editor into an editor list kept in column order, freeing the owned
+    // editor it replaces.
+    static void PlaceEditControl(std::vector<EditListEntry>& list, CellEditorBase* editor,
+                                 std::int32_t column, bool freeUp);
 
     // Makes the current row the list's selected row and tells the window so.
     void ShowCurrentRow();
@@ -136,6 +162,7 @@ public:
     std::int32_t CURRENTCHOICE = 0;
     host::EventKind CURRENTEVENT = host::EventKind::None;
     std::int32_t DELETECONTROL = 0;
+    std::vector<EditListEntry> EDITLIST;
     RowEditor* EIP = nullptr;
     std::uint8_t ENTERACTION = 0;
     std::unique_ptr<FieldPairList> FIELDS;
@@ -201,8 +228,16 @@ private:
     int VisibleItems() const;
 };
 
+// What the browse knows of a cell editor: only that it may own and free one.
+class CellEditorBase {
+public:
+    virtual ~CellEditorBase() = default;
+};
+
 // What in-place editing does for a browse: edits the current row for a request and
-// answers the response. The in-place edit manager implements it.
+// answers the response. The in-place edit manager implements it; it takes the browse's
+// in-place settings (ARROWACTION, ENTERACTION, TABACTION, FOCUSLOSSACTION, EDITLIST,
+// FIELDS, LISTCONTROL) afresh at every row, and calls AfterUpdate when the row ends.
 class RowEditor {
 public:
     virtual ~RowEditor() = default;

@@ -278,6 +278,7 @@ std::uint8_t BrowseList::AskUpdate(std::uint8_t request) {
 
 std::uint8_t BrowseList::AskInPlace(std::uint8_t request) {
     // Editing in place needs an edit manager; a browse without one cannot edit its rows.
+    EnsureEditManager();
     return EIP ? EIP->EditRow(*this, request) : ResponseKind::Cancelled;
 }
 

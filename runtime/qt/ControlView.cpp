@@ -14,6 +14,7 @@
 #include "runtime/ui/Control.h"
 #include "runtime/ui/KeyCode.h"
 #include "runtime/ui/MenuText.h"
+#include "runtime/ui/SpinValue.h"
 #include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
 
@@ -514,6 +515,11 @@ void ControlView::updateWidget(const Control& control) {
         auto* spin = as<SpinBox>(widget_);
         spin->setText(contents);
         spin->setReadOnly(control.isReadOnly());
+        // At an end of the range its arrow greys; text that is no number counts from the
+        // low end, so both arrows work on it.
+        auto value = spinShownValue(control);
+        spin->setStepsEnabled(!value || *value < control.rangeHigh(),
+                              !value || *value > control.rangeLow());
         spin->setAlignment(Qt::AlignRight);
         break;
     }
@@ -526,9 +532,9 @@ void ControlView::updateWidget(const Control& control) {
     }
     case ControlKind::Progress: {
         auto* bar = as<QProgressBar>(widget_);
-        bar->setRange(static_cast<int>(control.rangeLow()), static_cast<int>(control.rangeHigh()));
-        bar->setValue(static_cast<int>(
-            std::clamp(control.progress(), control.rangeLow(), control.rangeHigh())));
+        long long low = control.rangeLow().toInteger(), high = control.rangeHigh().toInteger();
+        bar->setRange(static_cast<int>(low), static_cast<int>(high));
+        bar->setValue(static_cast<int>(std::clamp(control.progress(), low, std::max(low, high))));
         break;
     }
     case ControlKind::DropList:

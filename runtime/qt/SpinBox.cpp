@@ -27,10 +27,23 @@ QString SpinBox::text() const {
     return lineEdit()->text();
 }
 
+void SpinBox::setStepsEnabled(bool up, bool down) {
+    if (up == up_ && down == down_)
+        return;
+    up_ = up;
+    down_ = down;
+    update(); // the arrows are drawn from stepEnabled()
+}
+
 QAbstractSpinBox::StepEnabled SpinBox::stepEnabled() const {
+    StepEnabled steps = StepNone;
     if (isReadOnly())
-        return StepNone;
-    return StepUpEnabled | StepDownEnabled;
+        return steps;
+    if (up_)
+        steps |= StepUpEnabled;
+    if (down_)
+        steps |= StepDownEnabled;
+    return steps;
 }
 
 } // namespace host::qt

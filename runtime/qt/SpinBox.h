@@ -4,8 +4,9 @@
 
 namespace host::qt {
 
-// A spin box whose value lives in the runtime: the arrows report steps and typing
-// reports the text; the box shows whatever the runtime's control holds.
+// A spin box whose value lives in the runtime: the arrows (and the wheel) report steps and
+// typing reports the text; the box shows whatever the runtime's control holds, and greys
+// the arrow whose end of the range the value has reached.
 class SpinBox : public QAbstractSpinBox {
     Q_OBJECT
 public:
@@ -14,6 +15,7 @@ public:
     void stepBy(int steps) override;
     void setText(const QString& text);
     QString text() const;
+    void setStepsEnabled(bool up, bool down);
 
 signals:
     void stepped(int steps);
@@ -21,6 +23,10 @@ signals:
 
 protected:
     StepEnabled stepEnabled() const override;
+
+private:
+    bool up_ = true;
+    bool down_ = true;
 };
 
 } // namespace host::qt

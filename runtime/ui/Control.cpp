@@ -22,8 +22,8 @@ Control::Control(const ControlDefinition& d, unsigned revision)
         rangeLow_ = d.rangeLow;
         rangeHigh_ = d.rangeHigh;
     } else if (kind_ == ControlKind::Spin) {
-        rangeLow_ = -2147483647LL;
-        rangeHigh_ = 2147483647LL;
+        rangeLow_ = Decimal(-2147483647LL);
+        rangeHigh_ = Decimal(2147483647LL);
     } else if (kind_ == ControlKind::Progress) {
         rangeHigh_ = 100;
     }

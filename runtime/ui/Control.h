@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/base/Decimal.h"
 #include "runtime/base/TypedRef.h"
 #include "runtime/ui/ControlDefinition.h"
 #include "runtime/ui/ListFormat.h"
@@ -89,10 +90,11 @@ public:
     std::vector<ListCell> formattedRow(std::size_t row) const;
     std::size_t rowCount() const;
 
-    // Spin boxes, progress bars
-    long long rangeLow() const { return rangeLow_; }
-    long long rangeHigh() const { return rangeHigh_; }
-    long long step() const { return step_; }
+    // Spin boxes, progress bars. A spin box's step and range may have places (a step of
+    // 0.1 over 0 to 99999.99; see SpinValue.h); a progress bar counts in whole numbers.
+    const Decimal& rangeLow() const { return rangeLow_; }
+    const Decimal& rangeHigh() const { return rangeHigh_; }
+    const Decimal& step() const { return step_; }
     long long progress() const { return progress_; }
 
     // Alert keys: positions 1..255 of the control's alert table.
@@ -142,9 +144,9 @@ private:
     int dropCount_ = 0;
     std::map<int, int> columnEditors_;
     std::map<int, int> columnColours_;
-    long long rangeLow_ = 0;
-    long long rangeHigh_ = 0;
-    long long step_ = 1;
+    Decimal rangeLow_ = 0;
+    Decimal rangeHigh_ = 0;
+    Decimal step_ = 1;
     long long progress_ = 0;
     std::map<int, int> alerts_; // position -> key code
 };

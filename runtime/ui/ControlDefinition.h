@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/base/Decimal.h"
 #include "runtime/ui/ControlKind.h"
 #include "runtime/ui/Font.h"
 #include "runtime/ui/Rect.h"
@@ -61,9 +62,9 @@ struct ControlDefinition {
     int items = 0;                      // list: visible rows (0: from the height); drop list:
                                         // rows of the dropped list
     bool hasRange = false;              // spin/progress range
-    long long rangeLow = 0;
-    long long rangeHigh = 0;
-    long long step = 1;
+    Decimal rangeLow = 0;               // a spin box's range and step may have places
+    Decimal rangeHigh = 0;
+    Decimal step = 1;
     int parent = 0; // number of the containing control, 0 = the window
     ControlFlags flags;
     int line = 0; // line of the definition text, for messages

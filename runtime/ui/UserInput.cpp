@@ -3,6 +3,7 @@
 #include "runtime/ui/ControlText.h"
 #include "runtime/ui/Desktop.h"
 #include "runtime/ui/KeyCode.h"
+#include "runtime/ui/SpinValue.h"
 #include "runtime/ui/Window.h"
 
 #include <algorithm>
@@ -304,6 +305,11 @@ bool UserInput::pressKey(Window& window, int keyCode) {
         if (focused &&
             (focused->kind() == ControlKind::List || focused->kind() == ControlKind::DropList))
             return listKey(window, *focused, keyCode);
+        if (focused && focused->kind() == ControlKind::Spin &&
+            (keyCode == KeyCode::Up || keyCode == KeyCode::Down)) {
+            spin(window, focused->number(), keyCode == KeyCode::Up ? 1 : -1);
+            return true;
+        }
         return true;
     }
 }
@@ -426,12 +432,12 @@ bool UserInput::spin(Window& window, int number, int steps) {
             return false;
         moveFocus(window, number);
     }
-    Decimal low(c->rangeLow()), high(c->rangeHigh());
-    auto shown = readFromControl(c->contents_, c->picture_);
-    Decimal value = shown ? shown->toDecimal() : low;
-    value += Decimal(c->step() > 0 ? c->step() : 1) * Decimal(steps);
-    value = std::clamp(value, low, high);
-    c->contents_ = formatForControl(Value(value), c->picture_);
+    // Exact decimals throughout: ten steps of 0.1 from 0.00 make 1.00, not 0.9999...
+    auto shown = spinShownValue(*c);
+    Decimal value = shown ? *shown : c->rangeLow();
+    value += c->step() * Decimal(steps);
+    value = fitToSpin(*c, value);
+    c->contents_ = spinText(*c, spinPropertyValue(value));
     c->edited_ = true;
     window.updateControl(*c);
     window.touch(*c);

@@ -47,7 +47,7 @@ public:
     // events instead) or drop list. On a focused immediate list a key that types a
     // character (KeyCode::character: letters, digits, punctuation, Space) and Backspace
     // give AlertKey with that key code, alerted or not, so that a browse can look up
-    // what the user types.
+    // what the user types. Up and Down on a focused spin box spin it (see spin).
     bool pressKey(Window& window, int keyCode);
     // A click on a list row (1-based) and column (1-based, 0 = none). `keyCode` tells
     // the button: KeyCode::MouseLeft, MouseLeft2 (double click), MouseRight. An alerted

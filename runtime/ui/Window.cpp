@@ -7,6 +7,7 @@
 #include "runtime/ui/ControlText.h"
 #include "runtime/ui/Desktop.h"
 #include "runtime/ui/KeyCode.h"
+#include "runtime/ui/SpinValue.h"
 #include "runtime/ui/UserInput.h"
 
 #include <algorithm>
@@ -390,11 +391,14 @@ void Window::displayControl(Control& c) {
         Value value = c.use_.value();
         switch (c.kind_) {
         case ControlKind::Entry:
-        case ControlKind::Spin:
         case ControlKind::Combo:
         case ControlKind::Text:
         case ControlKind::Display:
             c.contents_ = formatForControl(value, c.picture_);
+            c.edited_ = false;
+            break;
+        case ControlKind::Spin:
+            c.contents_ = spinText(c, value);
             c.edited_ = false;
             break;
         case ControlKind::Check:
@@ -463,9 +467,12 @@ bool Window::updateControl(Control& c) {
         if (!value)
             return false;
         if (c.kind_ == ControlKind::Spin) {
-            long long n = value->toInteger();
-            n = std::clamp(n, c.rangeLow_, c.rangeHigh_);
-            value = Value(n);
+            // A spin box holds a number: text that is none is refused even without a
+            // picture; a number beyond the range is taken as its nearest end.
+            auto number = spinShownValue(c);
+            if (!number)
+                return false;
+            value = spinPropertyValue(fitToSpin(c, *number));
         }
         c.use_.assign(*value);
         c.edited_ = false;

@@ -107,6 +107,17 @@ std::optional<long long> toNumber(std::string_view text) {
     return n;
 }
 
+// A spin box's step or range end: a number, places allowed ("-5", "99999.99"), within the
+// signed 32-bit range that spin boxes count in.
+std::optional<Decimal> rangeNumber(std::string_view text) {
+    if (text.empty() || text.front() == ' ' || text.back() == ' ')
+        return std::nullopt;
+    auto n = Decimal::parse(text);
+    if (!n || *n > Decimal(2147483647LL) || *n < Decimal(-2147483647LL))
+        return std::nullopt;
+    return n;
+}
+
 std::vector<long long> numberList(const std::string& key, const std::string& value, int line,
                                   std::size_t minCount, std::size_t maxCount,
                                   long long limit = 1000000) {
@@ -448,6 +459,11 @@ private:
             throw ParseError{line, "control name \"" + c.name + "\" is used twice"};
         if (c.hasRange && c.rangeLow > c.rangeHigh)
             throw ParseError{line, "the range's low end is above its high end"};
+        // Only a spin box counts in decimals; a progress bar fills by whole numbers.
+        if (c.kind != ControlKind::Spin && (Decimal(c.rangeLow.toInteger()) != c.rangeLow ||
+                                            Decimal(c.rangeHigh.toInteger()) != c.rangeHigh ||
+                                            Decimal(c.step.toInteger()) != c.step))
+            throw ParseError{line, "only a spin box's range and step may have places"};
         parents_.push_back(blocks_.empty() ? -1 : static_cast<int>(blocks_.back()));
         window_->controls.push_back(std::move(c));
         if (isContainerKind(kind))
@@ -566,14 +582,20 @@ private:
                 throw ParseError{line, "items needs a number of rows from 0 to 10000"};
             c.items = static_cast<int>(*n);
         } else if (k == "range") {
-            auto n = numberList(k, t.text, line, 2, 2, 2147483647LL);
+            auto comma = t.text.find(',');
+            auto low =
+                comma == std::string::npos ? std::nullopt : rangeNumber(t.text.substr(0, comma));
+            auto high =
+                comma == std::string::npos ? std::nullopt : rangeNumber(t.text.substr(comma + 1));
+            if (!low || !high)
+                throw ParseError{line, "range needs two numbers, low and high (range=0,99999.99)"};
             c.hasRange = true;
-            c.rangeLow = n[0];
-            c.rangeHigh = n[1];
+            c.rangeLow = *low;
+            c.rangeHigh = *high;
         } else if (k == "step") {
-            auto n = toNumber(t.text);
-            if (!n || *n <= 0)
-                throw ParseError{line, "step needs a positive whole number"};
+            auto n = rangeNumber(t.text);
+            if (!n || *n <= Decimal(0))
+                throw ParseError{line, "step needs a positive number (step=5, step=0.1)"};
             c.step = *n;
         } else
             throw ParseError{line, "unknown attribute \"" + k + "\""};

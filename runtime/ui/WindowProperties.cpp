@@ -3,6 +3,7 @@
 #include "runtime/ui/Window.h"
 
 #include "runtime/ui/Desktop.h"
+#include "runtime/ui/SpinValue.h"
 
 namespace host {
 
@@ -15,6 +16,13 @@ bool truth(const Value& v) {
 }
 int asInt(const Value& v) {
     return static_cast<int>(v.toInteger());
+}
+// A step or range end as the control keeps it: exact, places and all, for a spin box
+// ("0.1"); a whole number for a progress bar.
+Decimal rangeEnd(const Control& c, const Value& v) {
+    if (c.kind() == ControlKind::Spin)
+        return v.toDecimal();
+    return Decimal(v.toInteger());
 }
 } // namespace
 
@@ -176,11 +184,11 @@ Value Window::property(int number, Property p, int index) const {
             return Value(all);
         }
         case Property::RangeLow:
-            return Value(c->rangeLow_);
+            return spinPropertyValue(c->rangeLow_);
         case Property::RangeHigh:
-            return Value(c->rangeHigh_);
+            return spinPropertyValue(c->rangeHigh_);
         case Property::Step:
-            return Value(c->step_);
+            return spinPropertyValue(c->step_);
         case Property::Progress:
             return Value(c->progress_);
         default:
@@ -403,13 +411,15 @@ bool Window::setProperty(int number, Property p, const Value& v, int index) {
         break;
     }
     case Property::RangeLow:
-        c->rangeLow_ = v.toInteger();
+        c->rangeLow_ = rangeEnd(*c, v);
         break;
     case Property::RangeHigh:
-        c->rangeHigh_ = v.toInteger();
+        c->rangeHigh_ = rangeEnd(*c, v);
         break;
     case Property::Step:
-        c->step_ = std::max<long long>(v.toInteger(), 1);
+        c->step_ = rangeEnd(*c, v);
+        if (c->step_ <= Decimal(0))
+            c->step_ = 1;
         break;
     case Property::Progress:
         c->progress_ = v.toInteger();

@@ -5,7 +5,8 @@
 //
 // FILE is a window-definition text; WINDOW names one of its windows (the first when
 // left out). Lists and drop lists bound to queues are filled with N made-up rows
-// (default 12) so that their columns, groups and icons show; an immediate list, which a
+// (default 12) so that their columns, groups and icons show, and spin boxes show their
+// range's low end moved three steps up, so that their places show; an immediate list, which a
 // program pages, holds just the page of them that it shows, with its scroll bar on. With
 // --frame, the named window of the same file is opened first as the application frame
 // and WINDOW inside it, as the user would see them. With --size, the window is then
@@ -16,6 +17,7 @@
 #include "runtime/qt/SampleQueue.h"
 #include "runtime/ui/Control.h"
 #include "runtime/ui/Desktop.h"
+#include "runtime/ui/SpinValue.h"
 #include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowDefinitionParser.h"
@@ -99,6 +101,12 @@ void showWindow(std::shared_ptr<const host::WindowDefinition> definition, int ro
     host::Window window(definition);
     std::vector<std::unique_ptr<host::Queue>> queues;
     for (host::Control* c : window.controls()) {
+        if (c->kind() == host::ControlKind::Spin) {
+            host::Decimal value = c->rangeLow() + c->step() * host::Decimal(3);
+            window.setProperty(c->number(), host::Property::Contents,
+                               host::spinText(*c, host::Value(host::fitToSpin(*c, value))));
+            continue;
+        }
         bool listed = c->kind() == host::ControlKind::List ||
                       c->kind() == host::ControlKind::DropList ||
                       c->kind() == host::ControlKind::Combo;

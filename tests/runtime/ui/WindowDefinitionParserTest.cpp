@@ -37,6 +37,7 @@ window P33$BROWSEWINDOW "Browse the Customer File" at=0,0,400,220 mdi resizable 
   end
   droplist 40 from="Red|Green|Blue" use=LOC:COLOUR items=5
   spin 41 range=1,100 step=5 use=LOC:PAGE
+  spin 43 range=-0.5,99999.99 step=0.1 picture=@n8.2
   check 42 "&Print" use=IND:PRINT value="Y" off="N"
   button "&Insert" name=?Insert default
   button "&Close" cancel disabled hidden
@@ -102,6 +103,9 @@ TEST(WindowDefinitionParser, ReadsWindowAttributesControlsMenusAndToolbar) {
     EXPECT_TRUE(w.control(41)->hasRange);
     EXPECT_EQ(w.control(41)->rangeHigh, 100);
     EXPECT_EQ(w.control(41)->step, 5);
+    EXPECT_EQ(w.control(43)->rangeLow.toString(), "-0.5");
+    EXPECT_EQ(w.control(43)->rangeHigh.toString(), "99999.99");
+    EXPECT_EQ(w.control(43)->step.toString(), "0.1");
     EXPECT_EQ(w.control(42)->falseValue, "N");
     // Unnumbered controls take the lowest numbers nobody uses, in the order written:
     // menu &File 2, separator 3, menu &More 4, E&xit 5, toolbar 6, ?Insert 7, &Close 8.
@@ -149,6 +153,13 @@ TEST(WindowDefinitionParser, MistakesNameTheirLine) {
         {"window W\n  gadget 3\nend", 2, "unknown statement"},
         {"window W\n  entry 3 shiny\nend", 2, "unknown flag"},
         {"window W\n  spin 3 range=9,1\nend", 2, "low end"},
+        {"window W\n  spin 3 range=0.5,0.25\nend", 2, "low end"},
+        {"window W\n  spin 3 range=1\nend", 2, "two numbers"},
+        {"window W\n  spin 3 range=0,1e3\nend", 2, "two numbers"},
+        {"window W\n  spin 3 range=0,2147483648\nend", 2, "two numbers"},
+        {"window W\n  spin 3 step=0.00\nend", 2, "positive number"},
+        {"window W\n  spin 3 step=-1\nend", 2, "positive number"},
+        {"window W\n  progress 3 range=0,0.5\nend", 2, "only a spin box"},
         {"window W\n  toolbar\n  end\n  toolbar\n  end\nend", 4, "only one toolbar"},
         {"window W frame mdi\nend", 1, "both"},
         {"window\nend", 1, "needs a name"},
