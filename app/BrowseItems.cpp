@@ -98,6 +98,7 @@ Severity ItemBrowseWindow::Setup() {
         window_.bind(label, itemField(label));
     browse_.Setup(*this, ListControl, rows_, rows_.buffer().field(RowViewPosition), *view_,
                   *ItemLink);
+    browse_.EIP = &editManager_;
     OpenWindow(window_);
     // The list holds every item at once (a shop's stock is small), so it scrolls
     // without reading.
@@ -120,7 +121,15 @@ Severity ItemBrowseWindow::Setup() {
 
     browse_.SELECTCONTROL = SelectButton;
     browse_.HIDESELECT = 1;
-    browse_.ARROWACTION = 24; // in place, Down and Up save the row and edit the next one
+    framework::CellEditor* editors[] = {&numberEditor_, &descriptionEditor_, &pictureEditor_,
+                                        &unitEditor_,   &listEditor_,        &sellEditor_,
+                                        &costEditor_};
+    std::int32_t column = 0;
+    for (framework::CellEditor* editor : editors)
+        browse_.AddEditControl(editor, ++column, false);
+    // In place, Down and Up save the row and go on editing the next (previous) row in the
+    // same column; Enter and leaving the row save; Tab past the last column asks.
+    browse_.ARROWACTION = 24;
     browse_.INSERTCONTROL = InsertButton;
     browse_.CHANGECONTROL = ChangeButton;
     browse_.DELETECONTROL = DeleteButton;

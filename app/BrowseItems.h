@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/ItemEditors.h"
 #include "app/ProcedureWindow.h"
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
+#include "framework/inplace/InPlaceEditManager.h"
 #include "framework/window/WindowResizer.h"
 #include "runtime/base/RecordLayout.h"
 #include "runtime/base/TypedRef.h"
@@ -24,7 +26,7 @@ namespace app {
 // shows the current item's description, prices and picture. "&Insert", "&Change" and
 // "&Delete" (and the Insert, Ctrl+Enter and Delete keys) edit the row in the list when
 // "  Use Update Form?" is not ticked and open the item form (UpdateItems) when it is,
-// decided at each request; a list without in-place editing always opens the form. Down on
+// decided at each request. Down on
 // the last row starts a new item when no item was added after it. "&Print" is for the
 // inventory report, which the program does not have yet: the button stays disabled.
 //
@@ -96,6 +98,16 @@ private:
     host::Queue& rows_;
     host::Variable useForm_;
     ItemBrowse browse_;
+    // In-place editing: the procedure's own edit manager and the editors of columns 1 to
+    // 7, registered with the browse, which frees none of them.
+    framework::InPlaceEditManager editManager_;
+    ItemNumberEditor numberEditor_;
+    ItemDescriptionEditor descriptionEditor_;
+    ItemPictureEditor pictureEditor_;
+    ItemUnitEditor unitEditor_;
+    ItemPriceEditor listEditor_;
+    ItemPriceEditor sellEditor_;
+    ItemPriceEditor costEditor_;
     framework::TypedLocator numberLocator_;
     std::unique_ptr<host::RecordView> view_;
     framework::WindowResizer resizer_;
