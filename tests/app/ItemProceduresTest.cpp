@@ -15,6 +15,8 @@
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/sqlite/SqliteDriver.h"
 #include "runtime/ui/Control.h"
+#include "runtime/ui/KeyCode.h"
+#include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +124,7 @@ TEST_F(ItemProceduresTest, TheListAndTheFormShowAPictureOnlyWhenTheFileHoldsOne)
 
     // The form shows the item's picture when it opens; a picture that went meanwhile shows
     // nothing, and a name typed into the entry shows its picture.
+    ASSERT_TRUE(session->press("  Use Update Form?"));
     ASSERT_TRUE(session->press("&Change"));
     ASSERT_NE(session->window("P76$QUICKWINDOW"), nullptr);
     EXPECT_EQ(picture("P76$QUICKWINDOW"), pictureFile("hammer.gif"));
@@ -174,6 +177,43 @@ TEST_F(ItemProceduresTest, PicturesAreKeptByTheirBareNameCutTo32Characters) {
     std::string contents;
     std::getline(replaced, contents);
     EXPECT_EQ(contents, "GIF89a another hammer");
+}
+
+TEST_F(ItemProceduresTest, ThePictureCellKeepsABareNameAndThePictureComesIntoTheImagesFolder) {
+    fs::create_directories(folder + "/elsewhere");
+    write("elsewhere/saw.gif", "GIF89a a saw");
+    write("elsewhere/hammer.gif", "GIF89a another hammer");
+    startList();
+    host::Window* list = session->window("P10$BROWSEWINDOW");
+    ASSERT_NE(list, nullptr);
+    auto pictureCell = [&] { return session->control("?List")->columnEditor(3); };
+    auto chooseFile = [&](std::optional<std::string> file) {
+        ASSERT_TRUE(session->input().pressDropButton(*list, pictureCell()));
+        session->run();
+        ASSERT_TRUE(session->answerFileDialog(std::move(file)));
+        session->run();
+    };
+    // Row 3 (the saw, whose picture is gone) is edited in place: the picture cell.
+    ASSERT_TRUE(session->clickRow("?List", 3));
+    ASSERT_TRUE(session->press("&Change"));
+    ASSERT_TRUE(session->pressKey("Tab"));
+    ASSERT_TRUE(session->pressKey("Tab"));
+    ASSERT_NE(pictureCell(), 0);
+    chooseFile(folder + "/elsewhere/saw.gif");
+    EXPECT_EQ(session->control(pictureCell())->contents(), "saw.gif");
+    EXPECT_EQ(app::ItemPictures::shownFile("saw.gif"), pictureFile("saw.gif"));
+    // Declining to replace the hammer picture keeps the name the cell had.
+    chooseFile(folder + "/elsewhere/hammer.gif");
+    ASSERT_TRUE(session->answerMessage(host::ButtonNo)); // "Replace Picture?"
+    session->run();
+    EXPECT_EQ(session->control(pictureCell())->contents(), "saw.gif");
+    chooseFile(std::nullopt);
+    EXPECT_EQ(session->control(pictureCell())->contents(), "saw.gif");
+    ASSERT_TRUE(session->pressKey("Enter"));
+    EXPECT_EQ(pictureCell(), 0);
+    EXPECT_EQ(session->control("?List")->formattedRow(3).at(2).text, "saw.gif");
+    EXPECT_EQ(picture("P10$BROWSEWINDOW"), pictureFile("saw.gif"));
+    EXPECT_TRUE(session->press("Close"));
 }
 
 TEST_F(ItemProceduresTest, CalledToSelectTheListHandsBackTheChosenItem) {
