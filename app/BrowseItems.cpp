@@ -135,8 +135,9 @@ Severity ItemBrowseWindow::Setup() {
     browse_.DELETECONTROL = DeleteButton;
     browse_.AttachToolbar(toolbar_);
     // The inventory report (procedure 2) is not there yet: "&Print" is not given to the
-    // browse, which would enable it with the rows, and stays disabled as the window
-    // defines it.
+    // browse as its PRINTCONTROL, which would enable it with the rows, and stays disabled
+    // as the window defines it.
+    browse_.PRINTPROCEDURE = InventoryProcedure;
     ArrangeResizing();
     ArmKeys();
     // Down on the list comes here first (OnControlEvent), to start a new item after the
