@@ -230,14 +230,20 @@ public:
                          "WHERE NAME >= ?1 COLLATE NOCASE ORDER BY NAME COLLATE NOCASE LIMIT 20");
         offset = prepare(std::string(columns) + "ORDER BY NAME COLLATE NOCASE LIMIT 20 OFFSET ?1");
         // The statements the Customer view runs for the same pages: the order ends with the
-        // row id, and the order terms' values come back with every row.
+        // name key's placeholders' term and the row id, as its index does, and the order
+        // terms' values come back with every row.
+        std::string term = "CASE WHEN p._free & 2 THEN p._id ELSE 0 END";
         std::string viewColumns = "SELECT p._id, p.CUSTOMERID, p.NUMBER, p.NAME, p.ADDRESS, "
                                   "p.CITY, p.STATE, p.ZIP, p.PHONE, p.FAX, p.TOLLFREE, p.CONTACT, "
-                                  "p.NAME COLLATE NOCASE, p._id FROM CUSTOMER AS p ";
-        viewFrom = prepare(viewColumns + "WHERE p.NAME COLLATE NOCASE >= ?1 ORDER BY p.NAME "
-                                         "COLLATE NOCASE ASC, p._id ASC LIMIT 20");
-        viewStart = prepare(viewColumns + "ORDER BY p.NAME COLLATE NOCASE ASC, p._id ASC LIMIT 20");
-        viewEnd = prepare(viewColumns + "ORDER BY p.NAME COLLATE NOCASE DESC, p._id DESC LIMIT 20");
+                                  "p.NAME COLLATE NOCASE, " +
+                                  term + ", p._id FROM CUSTOMER AS p ";
+        auto order = [&](const char* direction) {
+            return std::string("ORDER BY p.NAME COLLATE NOCASE ") + direction + ", " + term + " " +
+                   direction + ", p._id " + direction + " LIMIT 20";
+        };
+        viewFrom = prepare(viewColumns + "WHERE p.NAME COLLATE NOCASE >= ?1 " + order("ASC"));
+        viewStart = prepare(viewColumns + order("ASC"));
+        viewEnd = prepare(viewColumns + order("DESC"));
 
         // The first names of the three pages, and where they lie in name order.
         browseWindow->scroll(host::EventKind::ScrollTop);

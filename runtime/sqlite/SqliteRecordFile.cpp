@@ -3,6 +3,7 @@
 #include "runtime/base/RuntimeErrors.h"
 #include "runtime/base/Value.h"
 #include "runtime/sqlite/Database.h"
+#include "runtime/sqlite/FaultInjection.h"
 #include "runtime/sqlite/FieldCodec.h"
 #include "runtime/sqlite/PositionText.h"
 #include "runtime/threads/CooperativeWait.h"
@@ -433,6 +434,8 @@ bool SqliteRecordFile::upgradeIndexes() {
         if (upgraded && old)
             upgraded = database_.execute("DROP INDEX " + quoted(name)) &&
                        database_.execute(schema_.createIndexSql(k));
+        if (int rc = FaultInjection::at("upgradeIndexes"); upgraded && rc != SQLITE_OK)
+            upgraded = database_.fail(rc);
     }
     upgraded = upgraded && database_.execute("RELEASE upgrade_indexes");
     if (!upgraded) {
