@@ -62,12 +62,9 @@ protected:
         EXPECT_EQ(readFile(false), expected);
         ASSERT_TRUE(file->set(numberKey));
         EXPECT_EQ(readFile(true), reversed);
-        // From a saved position inside the group of blank numbers, both ways.
-        ASSERT_TRUE(file->set(numberKey));
-        readFile(false, 2);
+        // From the saved position of the second record, inside the group, both ways.
+        ASSERT_TRUE(file->set(numberKey) && file->next() && file->next());
         std::string second = file->position();
-        ASSERT_TRUE(file->reset(numberKey, second));
-        EXPECT_EQ(readFile(false, 2), (std::vector<int>{expected[1], expected[2]}));
         ASSERT_TRUE(file->reset(numberKey, second));
         EXPECT_EQ(readFile(true, 2), (std::vector<int>{expected[1], expected[0]}));
 
@@ -83,13 +80,8 @@ protected:
             EXPECT_EQ(readView(*view, true), reversed);
             // Turning round inside the group, across page boundaries.
             ASSERT_TRUE(view->setStart());
-            EXPECT_EQ(readView(*view, false, 3),
-                      (std::vector<int>{expected[0], expected[1], expected[2]}));
-            EXPECT_EQ(readView(*view, true, 2), (std::vector<int>{expected[1], expected[0]}));
-            EXPECT_EQ(readView(*view, false, 3),
-                      (std::vector<int>{expected[1], expected[2], expected[3]}));
-            ASSERT_TRUE(view->setStart());
-            readView(*view, false, 2);
+            EXPECT_EQ(readView(*view, false, 3), (std::vector<int>(&expected[0], &expected[3])));
+            EXPECT_EQ(readView(*view, true, 1), (std::vector<int>{expected[1]}));
             std::string position = view->position();
             ASSERT_TRUE(view->reset(position));
             EXPECT_EQ(readView(*view, false, 2), (std::vector<int>{expected[1], expected[2]}));
