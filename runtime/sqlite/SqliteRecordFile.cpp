@@ -609,7 +609,7 @@ std::int64_t SqliteRecordFile::recordByte(std::int64_t id) const {
 void SqliteRecordFile::readTermValues(sqlite3_stmt* row, int keyNumber,
                                       std::vector<SqlValue>& values) const {
     size_t count = keyNumber > 0 ? definition_.key(keyNumber).components.size() : 0;
-    bool placeholderTerm = keyNumber > 0 && !schema_.placeholderTerm(keyNumber).empty();
+    bool placeholderTerm = schema_.ordersPlaceholders(keyNumber);
     values.resize(count + (placeholderTerm ? 2 : 1));
     for (size_t c = 0; c < count; ++c)
         values[c].readColumn(row, TableSchema::firstFieldColumn +
@@ -869,7 +869,7 @@ std::string SqliteRecordFile::position(int keyNumber) const {
         // The record went meanwhile: its values as the buffer holds them still place it.
         // (A placeholder's term is taken as a claiming record's: 0.)
         values = bufferKeyValues(keyNumber);
-        if (!schema_.placeholderTerm(keyNumber).empty())
+        if (schema_.ordersPlaceholders(keyNumber))
             values->push_back(SqlValue::ofInteger(0));
         values->push_back(SqlValue::ofInteger(*current_));
     }

@@ -78,8 +78,7 @@ std::string orderedTerm(std::int64_t bit, const std::string& alias) {
 } // namespace
 
 std::string TableSchema::placeholderTerm(int key, const std::string& alias) const {
-    std::int64_t bit = nullTermIndexes_ ? 0 : freeBit(key);
-    return bit == 0 ? std::string() : orderedTerm(bit, alias);
+    return ordersPlaceholders(key) ? orderedTerm(freeBit(key), alias) : std::string();
 }
 
 std::int64_t TableSchema::placeholderTermValue(int key, std::int64_t id, std::int64_t free) const {

@@ -74,8 +74,10 @@ public:
     // The condition leaving out the placeholders that leave key k free (empty when the
     // key has no bit).
     std::string claimsKeyCondition(int key) const;
+    // Whether key k's order has the placeholders' term (its index has it to walk).
+    bool ordersPlaceholders(int key) const { return !nullTermIndexes_ && freeBit(key) != 0; }
     // The placeholders' term of key k as an order term, with every column prefixed by
-    // `alias.` when given; empty when the key's index has no such term to walk.
+    // `alias.` when given; empty when the key's order has none.
     std::string placeholderTerm(int key, const std::string& alias = {}) const;
     // The placeholders' term's value of key k for a record read with selectList.
     std::int64_t placeholderTermValue(int key, std::int64_t id, std::int64_t free) const;
