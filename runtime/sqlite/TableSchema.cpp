@@ -20,6 +20,26 @@ std::string prefixed(const std::string& alias, const std::string& column) {
     return alias.empty() ? column : alias + "." + column;
 }
 
+// A placeholder leaving the key free orders (and is unique) by its row id; every other
+// record has 0 and clashes on an equal key value.
+std::string orderedTerm(std::int64_t bit, const std::string& alias) {
+    return "CASE WHEN " + prefixed(alias, "_free") + " & " + std::to_string(bit) + " THEN " +
+           prefixed(alias, "_id") + " ELSE 0 END";
+}
+
+std::string indexColumns(const TableSchema& schema, int key) {
+    const KeyDefinition& definition = schema.definition().key(key);
+    std::string sql;
+    for (int c = 1; c <= definition.componentCount(); ++c) {
+        if (c > 1)
+            sql += ", ";
+        sql += schema.componentExpression(key, c);
+        if (!definition.component(c).ascending)
+            sql += " DESC";
+    }
+    return sql;
+}
+
 } // namespace
 
 TableSchema::TableSchema(const FileDefinition& definition)
@@ -66,17 +86,6 @@ std::string TableSchema::claimsKeyCondition(int key) const {
     return bit == 0 ? std::string() : "(_free & " + std::to_string(bit) + ") = 0";
 }
 
-namespace {
-
-// A placeholder leaving the key free orders (and is unique) by its row id; every other
-// record has 0 and clashes on an equal key value.
-std::string orderedTerm(std::int64_t bit, const std::string& alias) {
-    return "CASE WHEN " + prefixed(alias, "_free") + " & " + std::to_string(bit) + " THEN " +
-           prefixed(alias, "_id") + " ELSE 0 END";
-}
-
-} // namespace
-
 std::string TableSchema::placeholderTerm(int key, const std::string& alias) const {
     return ordersPlaceholders(key) ? orderedTerm(freeBit(key), alias) : std::string();
 }
@@ -84,23 +93,6 @@ std::string TableSchema::placeholderTerm(int key, const std::string& alias) cons
 std::int64_t TableSchema::placeholderTermValue(int key, std::int64_t id, std::int64_t free) const {
     return (free & freeBit(key)) != 0 ? id : 0;
 }
-
-namespace {
-
-std::string indexColumns(const TableSchema& schema, int key) {
-    const KeyDefinition& definition = schema.definition().key(key);
-    std::string sql;
-    for (int c = 1; c <= definition.componentCount(); ++c) {
-        if (c > 1)
-            sql += ", ";
-        sql += schema.componentExpression(key, c);
-        if (!definition.component(c).ascending)
-            sql += " DESC";
-    }
-    return sql;
-}
-
-} // namespace
 
 std::string TableSchema::indexName(int key) const {
     std::string label = definition_.key(key).label;
