@@ -58,6 +58,39 @@ Value TypedRef::value() const {
     return Value();
 }
 
+bool TypedRef::assign(const TypedRef& other) const {
+    // Fixed text and integers of one type convert to the very same bytes: copy them (a
+    // list fills every row's fields this way) rather than through a Value.
+    if (address_ && other.address_ && type_ == other.type_) {
+        size_t width = 0;
+        switch (type_.kind) {
+        case FieldKind::Byte:
+            width = 1;
+            break;
+        case FieldKind::Short:
+        case FieldKind::UShort:
+            width = 2;
+            break;
+        case FieldKind::Long:
+        case FieldKind::Date:
+        case FieldKind::Time:
+        case FieldKind::ULong:
+            width = 4;
+            break;
+        case FieldKind::Text:
+            width = type_.size;
+            break;
+        default:
+            break;
+        }
+        if (width > 0) {
+            std::memmove(address_, other.address_, width);
+            return true;
+        }
+    }
+    return assign(other.value());
+}
+
 bool TypedRef::assign(const Value& v) const {
     if (!address_)
         return false;

@@ -25,7 +25,7 @@ public:
     // Assigns with the host's conversion. Returns false when a number did not fit
     // the variable (a decimal saturates, an integer keeps its low bits, text is cut).
     bool assign(const Value& value) const;
-    bool assign(const TypedRef& other) const { return assign(other.value()); }
+    bool assign(const TypedRef& other) const;
     // Blank text, zero numbers, empty references.
     void clear() const;
 

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace host {
@@ -106,6 +107,13 @@ std::strong_ordering operator<=>(const Value& a, const Value& b) {
 
 std::string_view clipped(std::string_view text) {
     size_t end = text.size();
+    // A long blank tail (a position kept in a wide text field) goes eight bytes at a time.
+    constexpr std::uint64_t eightBlanks = 0x2020202020202020u;
+    for (std::uint64_t word; end >= 8; end -= 8) {
+        std::memcpy(&word, text.data() + end - 8, 8);
+        if (word != eightBlanks)
+            break;
+    }
     while (end > 0 && text[end - 1] == ' ')
         --end;
     return text.substr(0, end);

@@ -53,7 +53,11 @@ namespace host {
 // the order in which they were added, reading forward, and in the reverse of it reading
 // backward, whatever the directions of the key's fields: `get` and `next` from a key value
 // find the first record added with that value, `previous` from it the last. Views follow
-// the same rule for their order texts (RecordView).
+// the same rule for their order texts (RecordView). In a key without duplicates only a
+// placeholder can share another record's value (see Placeholders): there the record
+// claiming the value comes first, then the placeholders leaving it free in the order
+// they were added (a data folder still holding its keys in the earlier form, read where
+// it cannot be written, gives all of them in record order).
 //
 // Placeholders. A placeholder (addPlaceholder) stands in for a record still being
 // entered: it holds the numbers given to the new record so that other stations numbering

@@ -22,7 +22,9 @@ class RecordFile;
 //   "UPPER(CUS:NAME),-CUS:CUSTOMERID". Records with equal order values come as a file
 //   reads equal key values (RecordFile, "Order of equal values"): in the order they were
 //   added reading forward, reversed reading backward, whatever the fields' directions,
-//   across page boundaries too. An empty order text is record order.
+//   across page boundaries too; an order text that is exactly a key of the primary file
+//   without duplicates (fields, directions and letter case) reads that key's ties, a
+//   placeholder's among them, as the file does. An empty order text is record order.
 // - Filter text: an expression in the host's expression language naming fields by
 //   their labels; a record is read when it is true. Labels resolve, in this order, to
 //   variables bound with bindLabel and to the fields of the view's files.

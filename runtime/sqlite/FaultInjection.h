@@ -11,7 +11,8 @@ namespace host::sqlite {
 // with no hook set a step asks one flag and goes on.
 //
 // Steps that ask (by name): "tableExists", the catalog look-up that tells whether a data
-// file's table is there.
+// file's table is there; "upgradeIndexes", after each key's index is made again in the
+// upgrade of a table's earlier indexes.
 class FaultInjection {
 public:
     // Answers the SQLite result code a step fails with, or 0 (SQLITE_OK) to let it run.

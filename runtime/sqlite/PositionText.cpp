@@ -19,19 +19,31 @@ bool isValueStart(char c) {
 } // namespace
 
 std::string encode(std::string_view tag, const std::vector<SqlValue>& values) {
-    std::string out(tag);
+    // Appended in place: a list takes the position of every row it fills.
+    size_t size = tag.size() + 1;
+    for (const SqlValue& value : values)
+        size += value.type == SqlValue::Type::Text ? value.text.size() + 8 : 24;
+    std::string out;
+    out.reserve(size);
+    out += tag;
     out += '|';
+    char digits[64];
+    auto appendNumber = [&](auto number) {
+        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, number);
+        out.append(digits, ec == std::errc() ? end : digits);
+    };
     for (const SqlValue& value : values) {
         switch (value.type) {
         case SqlValue::Type::Null:
             out += 'n';
             break;
         case SqlValue::Type::Integer:
-            out += 'i' + std::to_string(value.integer) + ';';
+            out += 'i';
+            appendNumber(value.integer);
+            out += ';';
             break;
         case SqlValue::Type::Real: {
             // Hexadecimal, exact, and independent of the locale's decimal point.
-            char digits[64];
             auto [end, ec] =
                 std::to_chars(digits, digits + sizeof digits, value.real, std::chars_format::hex);
             out += 'r';
@@ -40,7 +52,10 @@ std::string encode(std::string_view tag, const std::vector<SqlValue>& values) {
             break;
         }
         case SqlValue::Type::Text:
-            out += 't' + std::to_string(value.text.size()) + ':' + value.text;
+            out += 't';
+            appendNumber(value.text.size());
+            out += ':';
+            out += value.text;
             break;
         }
     }

@@ -3,6 +3,7 @@
 #include "runtime/base/RuntimeErrors.h"
 #include "runtime/base/Value.h"
 #include "runtime/sqlite/Database.h"
+#include "runtime/sqlite/FaultInjection.h"
 #include "runtime/sqlite/FieldCodec.h"
 #include "runtime/sqlite/PositionText.h"
 #include "runtime/threads/CooperativeWait.h"
@@ -127,7 +128,9 @@ std::optional<std::vector<std::string>> SqliteRecordFile::existingColumns() {
 
 // The table must hold a column for every field, and each key's index must be there as
 // this file declares it; a missing or different index means the keys must be rebuilt.
-// A table without the _free column was written before placeholders: legacy.
+// A table without the _free column was written before placeholders: legacy. Indexes of
+// the form before the placeholders' term was an order term are taken too (the table then
+// has nullTermIndexes).
 bool SqliteRecordFile::checkTable() {
     std::optional<std::vector<std::string>> names = existingColumns();
     if (!names)
@@ -138,6 +141,7 @@ bool SqliteRecordFile::checkTable() {
             return failInDriver("layout", "The table " + schema_.table() + " has no column " +
                                               schema_.column(n) + " for " + fieldLabel(n));
     schema_.setLegacy(!hasColumn("_free"));
+    schema_.setNullTermIndexes(false);
     Statement index = database_.prepare(
         "SELECT sql FROM sqlite_schema WHERE type = 'index' AND name = ?1 COLLATE NOCASE");
     if (!index.isValid())
@@ -152,7 +156,10 @@ bool SqliteRecordFile::checkTable() {
             sql = sqlite3_column_text(index.get(), 0);
         else if (rc != SQLITE_DONE)
             return database_.fail(rc);
-        if (!sql || schema_.createIndexSql(k) != reinterpret_cast<const char*>(sql)) {
+        std::string_view found = sql ? reinterpret_cast<const char*>(sql) : "";
+        if (sql && found != schema_.createIndexSql(k) && found == schema_.nullTermIndexSql(k)) {
+            schema_.setNullTermIndexes(true);
+        } else if (!sql || found != schema_.createIndexSql(k)) {
             setError(errors::invalidKeyFile);
             return false;
         }
@@ -269,6 +276,12 @@ bool SqliteRecordFile::open(int mode) {
     // done now (another station writing, a read-only folder) the file works on as the
     // table stands.
     if (schema_.isLegacy() && writable_ && !database_.inTransaction() && !upgradeTable())
+        statements_.clear();
+    // Indexes of the form before the placeholders' term was ordered are made again the
+    // same way; a read-only station reads by them as they are (sorting runs of equal
+    // key values).
+    if (schema_.hasNullTermIndexes() && writable_ && !database_.inTransaction() &&
+        !upgradeIndexes())
         statements_.clear();
     order_ = 0;
     place_ = Place::Start;
@@ -394,6 +407,42 @@ bool SqliteRecordFile::upgradeTable() {
         database_.abandonSavepoint("upgrade_table");
         return false;
     }
+    schema_.setNullTermIndexes(false);
+    return true;
+}
+
+bool SqliteRecordFile::upgradeIndexes() {
+    statements_.clear();
+    Statement index = database_.prepare(
+        "SELECT sql FROM sqlite_schema WHERE type = 'index' AND name = ?1 COLLATE NOCASE");
+    bool upgraded = index.isValid() && database_.execute("SAVEPOINT upgrade_indexes");
+    for (int k = 1; upgraded && k <= keyCount(); ++k) {
+        std::string name = schema_.indexName(k);
+        bool old = false;
+        {
+            StatementUse use(index);
+            sqlite3_bind_text(index.get(), 1, name.c_str(), -1, SQLITE_STATIC);
+            int rc = sqlite3_step(index.get());
+            if (rc == SQLITE_ROW) {
+                std::string_view sql =
+                    reinterpret_cast<const char*>(sqlite3_column_text(index.get(), 0));
+                old = sql != schema_.createIndexSql(k);
+            } else if (rc != SQLITE_DONE) {
+                upgraded = database_.fail(rc);
+            }
+        }
+        if (upgraded && old)
+            upgraded = database_.execute("DROP INDEX " + quoted(name)) &&
+                       database_.execute(schema_.createIndexSql(k));
+        if (int rc = FaultInjection::at("upgradeIndexes"); upgraded && rc != SQLITE_OK)
+            upgraded = database_.fail(rc);
+    }
+    upgraded = upgraded && database_.execute("RELEASE upgrade_indexes");
+    if (!upgraded) {
+        database_.abandonSavepoint("upgrade_indexes");
+        return false;
+    }
+    schema_.setNullTermIndexes(false);
     return true;
 }
 
@@ -451,6 +500,7 @@ bool SqliteRecordFile::rebuildKeys() {
         database_.abandonSavepoint("rebuild_keys");
         return false;
     }
+    schema_.setNullTermIndexes(false);
     clearError();
     return true;
 }
@@ -559,11 +609,16 @@ std::int64_t SqliteRecordFile::recordByte(std::int64_t id) const {
 void SqliteRecordFile::readTermValues(sqlite3_stmt* row, int keyNumber,
                                       std::vector<SqlValue>& values) const {
     size_t count = keyNumber > 0 ? definition_.key(keyNumber).components.size() : 0;
-    values.resize(count + 1);
+    bool placeholderTerm = schema_.ordersPlaceholders(keyNumber);
+    values.resize(count + (placeholderTerm ? 2 : 1));
     for (size_t c = 0; c < count; ++c)
         values[c].readColumn(row, TableSchema::firstFieldColumn +
                                       definition_.key(keyNumber).components[c].field - 1);
-    values[count].readColumn(row, 0);
+    if (placeholderTerm)
+        values[count] = SqlValue::ofInteger(
+            schema_.placeholderTermValue(keyNumber, sqlite3_column_int64(row, 0),
+                                         sqlite3_column_int64(row, schema_.freeColumn())));
+    values.back().readColumn(row, 0);
 }
 
 std::vector<SqlValue> SqliteRecordFile::bufferKeyValues(int keyNumber) const {
@@ -789,8 +844,9 @@ bool SqliteRecordFile::reset(int keyNumber, std::string_view position) {
         setError(errors::recordNotFound);
         return false;
     }
-    if (tag != keyTag(keyNumber)) {
-        // A position taken in another order: place the record by its values in this one.
+    if (tag != keyTag(keyNumber) || values->size() != schema_.keyTerms(keyNumber).size()) {
+        // A position taken in another order (or before the keys' indexes were made again):
+        // place the record by its values in this one.
         values = rowKeyValues(values->back().integer, keyNumber);
         if (!values)
             return false;
@@ -811,7 +867,10 @@ std::string SqliteRecordFile::position(int keyNumber) const {
     std::optional<std::vector<SqlValue>> values = rowKeyValues(*current_, keyNumber);
     if (!values) {
         // The record went meanwhile: its values as the buffer holds them still place it.
+        // (A placeholder's term is taken as a claiming record's: 0.)
         values = bufferKeyValues(keyNumber);
+        if (schema_.ordersPlaceholders(keyNumber))
+            values->push_back(SqlValue::ofInteger(0));
         values->push_back(SqlValue::ofInteger(*current_));
     }
     clearError();

@@ -98,6 +98,9 @@ private:
     // adds the _free column, stores wide decimals in their ordered form, and makes the
     // indexes again (all in one step, or nothing).
     bool upgradeTable();
+    // Makes the unique keys' indexes of a table with `nullTermIndexes` again in the
+    // current form, so that reads in their order need no sort (in one step, or nothing).
+    bool upgradeIndexes();
     bool makeIndexes();
     bool insert(std::int64_t free);
     // What opening and creating begin with: the file must be closed and the data base

@@ -84,6 +84,29 @@ void SqliteRecordView::bindLabel(std::string label, TypedRef variable) {
     boundLabels_.emplace_back(std::move(label), variable);
 }
 
+int SqliteRecordView::primaryKeyOf(const std::vector<OrderItem>& items) const {
+    const TableSchema& schema = members_.front().file->schema();
+    const FileDefinition& definition = schema.definition();
+    for (int k = 1; k <= definition.keyCount(); ++k) {
+        const KeyDefinition& key = definition.key(k);
+        if (key.componentCount() != static_cast<int>(items.size()))
+            continue;
+        bool same = true;
+        for (int c = 1; same && c <= key.componentCount(); ++c) {
+            const OrderItem& item = items[static_cast<size_t>(c - 1)];
+            FieldPlace place = findField(item.label);
+            int field = key.component(c).field;
+            bool ignoresCase = item.ignoreCase && definition.layout()->field(field).type.isText();
+            same = place.member == 0 && place.field == field &&
+                   item.ascending == key.component(c).ascending &&
+                   ignoresCase == schema.ignoresCase(k, field);
+        }
+        if (same)
+            return k;
+    }
+    return 0;
+}
+
 bool SqliteRecordView::buildTerms(std::string_view text, std::vector<Term>& terms) {
     std::vector<OrderItem> items;
     TextError error;
@@ -107,7 +130,15 @@ bool SqliteRecordView::buildTerms(std::string_view text, std::vector<Term>& term
             expression += " COLLATE NOCASE";
         terms.push_back({{expression, item.ascending}, place});
     }
-    // Equal order values come in row id order (record order), as a file reads them.
+    // An order that is exactly a key of the primary file ends as that key's order does,
+    // with the placeholders' term, so that SQLite walks the key's index with no sort.
+    // Equal order values then come as a file reads them in that key; otherwise in row id
+    // order (record order).
+    if (int key = primaryKeyOf(items); key > 0) {
+        std::string term = members_.front().file->schema().placeholderTerm(key, "p");
+        if (!term.empty())
+            terms.push_back({{term, true}, {}});
+    }
     terms.push_back({{"p._id", true}, {}});
     return true;
 }
@@ -277,7 +308,9 @@ bool SqliteRecordView::setStart() {
 bool SqliteRecordView::setAt(int count) {
     if (!setStart())
         return false;
-    int fields = static_cast<int>(terms_.size()) - 1;
+    int fields = 0;
+    for (const Term& term : terms_)
+        fields += term.place.member >= 0 ? 1 : 0;
     count = std::min(count, fields);
     if (count <= 0)
         return true;

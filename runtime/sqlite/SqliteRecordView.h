@@ -16,6 +16,7 @@ namespace host::sqlite {
 
 class Database;
 class SqliteRecordFile;
+struct OrderItem;
 
 // A view as one SQL query over the files' tables: the primary file as "p", joined files
 // as "j1", "j2", ... A page is fetched with LIMIT from the order values of the record
@@ -62,7 +63,7 @@ private:
     };
     struct Term {
         OrderTerm sql;
-        FieldPlace place; // member -1: the primary file's row id
+        FieldPlace place; // member -1: the primary file's row id or placeholders' term
     };
 
     FieldPlace findField(std::string_view label) const;
@@ -70,6 +71,8 @@ private:
     std::string columnExpression(const FieldPlace& place) const;
     TypedRef lookup(std::string_view label) const;
     bool buildTerms(std::string_view text, std::vector<Term>& terms);
+    // The key of the primary file whose components the order items are, exactly; 0: none.
+    int primaryKeyOf(const std::vector<OrderItem>& items) const;
     void forgetPlace();
     void invalidate();
     const Statement* fetchStatement(bool backward, int count, bool inclusive);

@@ -20,6 +20,26 @@ std::string prefixed(const std::string& alias, const std::string& column) {
     return alias.empty() ? column : alias + "." + column;
 }
 
+// A placeholder leaving the key free orders (and is unique) by its row id; every other
+// record has 0 and clashes on an equal key value.
+std::string orderedTerm(std::int64_t bit, const std::string& alias) {
+    return "CASE WHEN " + prefixed(alias, "_free") + " & " + std::to_string(bit) + " THEN " +
+           prefixed(alias, "_id") + " ELSE 0 END";
+}
+
+std::string indexColumns(const TableSchema& schema, int key) {
+    const KeyDefinition& definition = schema.definition().key(key);
+    std::string sql;
+    for (int c = 1; c <= definition.componentCount(); ++c) {
+        if (c > 1)
+            sql += ", ";
+        sql += schema.componentExpression(key, c);
+        if (!definition.component(c).ascending)
+            sql += " DESC";
+    }
+    return sql;
+}
+
 } // namespace
 
 TableSchema::TableSchema(const FileDefinition& definition)
@@ -66,6 +86,14 @@ std::string TableSchema::claimsKeyCondition(int key) const {
     return bit == 0 ? std::string() : "(_free & " + std::to_string(bit) + ") = 0";
 }
 
+std::string TableSchema::placeholderTerm(int key, const std::string& alias) const {
+    return ordersPlaceholders(key) ? orderedTerm(freeBit(key), alias) : std::string();
+}
+
+std::int64_t TableSchema::placeholderTermValue(int key, std::int64_t id, std::int64_t free) const {
+    return (free & freeBit(key)) != 0 ? id : 0;
+}
+
 std::string TableSchema::indexName(int key) const {
     std::string label = definition_.key(key).label;
     std::replace(label.begin(), label.end(), ':', '_');
@@ -89,14 +117,18 @@ std::string TableSchema::componentExpression(int key, int component,
 std::string TableSchema::createIndexSql(int key) const {
     const KeyDefinition& definition = definition_.key(key);
     std::string sql = std::string("CREATE ") + (definition.duplicates ? "" : "UNIQUE ") + "INDEX " +
-                      quoted(indexName(key)) + " ON " + quotedTable() + " (";
-    for (int c = 1; c <= definition.componentCount(); ++c) {
-        if (c > 1)
-            sql += ", ";
-        sql += componentExpression(key, c);
-        if (!definition.component(c).ascending)
-            sql += " DESC";
-    }
+                      quoted(indexName(key)) + " ON " + quotedTable() + " (" +
+                      indexColumns(*this, key);
+    if (std::int64_t bit = freeBit(key))
+        sql += ", " + orderedTerm(bit, {});
+    return sql + ")";
+}
+
+std::string TableSchema::nullTermIndexSql(int key) const {
+    const KeyDefinition& definition = definition_.key(key);
+    std::string sql = std::string("CREATE ") + (definition.duplicates ? "" : "UNIQUE ") + "INDEX " +
+                      quoted(indexName(key)) + " ON " + quotedTable() + " (" +
+                      indexColumns(*this, key);
     if (std::int64_t bit = freeBit(key)) {
         std::string b = std::to_string(bit);
         sql += ", nullif(_free & " + b + ", " + b + ")";
@@ -108,6 +140,8 @@ std::string TableSchema::selectList(const std::string& alias) const {
     std::string sql = prefixed(alias, "_id") + ", " + prefixed(alias, "_version");
     for (int n = 1; n <= fieldCount(); ++n)
         sql += ", " + prefixed(alias, quoted(column(n)));
+    if (!legacy_)
+        sql += ", " + prefixed(alias, "_free");
     return sql;
 }
 
@@ -119,8 +153,11 @@ OrderTerms TableSchema::keyTerms(int key, const std::string& alias) const {
             terms.push_back(
                 {componentExpression(key, c, alias), definition.component(c).ascending});
     }
-    // The row id breaks ties ascending: SQLite keeps an index's equal entries in row id
-    // order whatever the directions of its columns.
+    // The placeholders' term and then the row id break ties ascending, as the index holds
+    // them: SQLite keeps an index's equal entries in row id order whatever the directions
+    // of its columns.
+    if (std::string term = placeholderTerm(key, alias); !term.empty())
+        terms.push_back({term, true});
     terms.push_back({prefixed(alias, "_id"), true});
     return terms;
 }

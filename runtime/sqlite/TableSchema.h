@@ -19,17 +19,27 @@ namespace host::sqlite {
 // Placeholders. An ordinary record has _free 0. A placeholder (a record added for one
 // still being entered, RecordFile::addPlaceholder) holds in _free the unique keys it
 // leaves free, bit k-1 for key k (keys 1 to 62; later keys are always claimed). The
-// index of a unique key k ends with nullif(_free & b, b), b being the key's bit: 0 for
-// ordinary records and for placeholders that claim the key, so these clash as ever; NULL
-// for a placeholder that leaves the key free, which then clashes with nothing (a unique
-// index takes NULLs as distinct). A write over a placeholder sets _free to 0.
+// index of a unique key k ends with the placeholders' term
+//   CASE WHEN _free & b THEN _id ELSE 0 END
+// b being the key's bit: 0 for ordinary records and for placeholders that claim the key,
+// so these clash as ever; the placeholder's own row id for one that leaves the key free,
+// which then clashes with nothing. The term is also an order term of the key (before the
+// row id), so that a read in the key's order walks the index as it lies, with no sort;
+// equal key values thus come with the record claiming the value first, then the
+// placeholders leaving it free in record order. A write over a placeholder sets _free to
+// 0.
+//
+// Tables written before the term was an order term end their unique keys' indexes with
+// nullif(_free & b, b) instead (NULL for a placeholder leaving the key free). Such a
+// table has `nullTermIndexes`: its keys order by their columns and the row id (SQLite
+// sorts the equal values' run), until its file makes the indexes again.
 //
 // A table written before placeholders were known has no _free column: it is `legacy`
 // until its file upgrades it (the indexes then are the plain ones, and a placeholder is
 // an ordinary record).
 //
-// Statements select the columns as "_id, _version, <fields...>", so field n is result
-// column n + 1.
+// Statements select the columns as "_id, _version, <fields...>, _free" (no _free in a
+// legacy table), so field n is result column n + 1.
 class TableSchema {
 public:
     static constexpr int firstFieldColumn = 2;
@@ -48,30 +58,44 @@ public:
 
     bool isLegacy() const { return legacy_; }
     void setLegacy(bool legacy) { legacy_ = legacy; }
+    bool hasNullTermIndexes() const { return nullTermIndexes_; }
+    void setNullTermIndexes(bool old) { nullTermIndexes_ = old; }
 
     std::string createTableSql() const;
     // Adds the _free column to a legacy table.
     std::string addFreeColumnSql() const;
     std::string indexName(int key) const;
     std::string createIndexSql(int key) const;
+    // Key k's index as tables with `nullTermIndexes` hold it.
+    std::string nullTermIndexSql(int key) const;
     // The bit of a key in _free: 0 for a key that allows duplicates, beyond bit 62, or in
     // a legacy table.
     std::int64_t freeBit(int key) const;
     // The condition leaving out the placeholders that leave key k free (empty when the
     // key has no bit).
     std::string claimsKeyCondition(int key) const;
+    // Whether key k's order has the placeholders' term (its index has it to walk).
+    bool ordersPlaceholders(int key) const { return !nullTermIndexes_ && freeBit(key) != 0; }
+    // The placeholders' term of key k as an order term, with every column prefixed by
+    // `alias.` when given; empty when the key's order has none.
+    std::string placeholderTerm(int key, const std::string& alias = {}) const;
+    // The placeholders' term's value of key k for a record read with selectList.
+    std::int64_t placeholderTermValue(int key, std::int64_t id, std::int64_t free) const;
+    // Result column of _free in selectList (a non-legacy table).
+    int freeColumn() const { return firstFieldColumn + fieldCount(); }
 
-    // "_id, _version, "NAME", ..." with every column prefixed by `alias.` when given.
+    // "_id, _version, "NAME", ..., _free" with every column prefixed by `alias.` when
+    // given.
     std::string selectList(const std::string& alias = {}) const;
-    // Terms of key k's order (k = 0: record order), ending with the row id, with every
-    // column prefixed by `alias.` when given.
+    // Terms of key k's order (k = 0: record order): its components, the placeholders'
+    // term (when placeholderTerm gives one), then the row id, with every column prefixed
+    // by `alias.` when given.
     OrderTerms keyTerms(int key, const std::string& alias = {}) const;
     // The statement that reads the next record (the previous one when `backward`) in key
     // k's order (k = 0: record order), after the place given by the first `count` order
     // terms' values (see keyset::after; none: from the start or the end). It names the
-    // key's index: the order ends with the row id, which a unique key's index does not
-    // give right after the key's own columns (the placeholders' term lies between), and
-    // SQLite would otherwise sort the whole table for it.
+    // key's index: with `nullTermIndexes` the order's row id does not follow the key's own
+    // columns in a unique key's index, and SQLite would otherwise sort the whole table.
     std::string readSql(int key, bool backward, int count, bool inclusive) const;
     // The column expression of a key component, with its collation.
     std::string componentExpression(int key, int component, const std::string& alias = {}) const;
@@ -91,6 +115,7 @@ private:
     std::string table_;
     std::vector<std::string> columns_;
     bool legacy_ = false;
+    bool nullTermIndexes_ = false;
 };
 
 } // namespace host::sqlite

@@ -94,6 +94,24 @@ TEST(TypedRef, AssignmentConvertsLikeTheHost) {
     Variable n2(FieldType::byte());
     n2.assign(300);
     EXPECT_EQ(n2.value().toInteger(), 44);
+
+    // Between variables of one type the value is copied as it stands.
+    Variable sameName(FieldType::text(6)), sameNumber(FieldType::longInteger());
+    name.assign("ab c");
+    EXPECT_TRUE(sameName.ref().assign(name.ref()));
+    EXPECT_EQ(sameName.value().toText(), "ab c  ");
+    number.assign(-70000);
+    EXPECT_TRUE(sameNumber.ref().assign(number.ref()));
+    EXPECT_EQ(sameNumber.value().toInteger(), -70000);
+}
+
+TEST(Text, ClippingDropsOnlyTrailingBlanks) {
+    for (size_t blanks : {0, 1, 7, 8, 9, 16, 1000})
+        for (const std::string& kept :
+             {std::string(), std::string("a"), std::string(" x  y"), std::string("12345678")}) {
+            std::string text = kept + std::string(blanks, ' ');
+            EXPECT_EQ(clip(text), clipped(kept)) << '"' << text << '"';
+        }
 }
 
 TEST(Record, LayoutSizesMatchTheDataDictionary) {
