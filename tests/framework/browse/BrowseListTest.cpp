@@ -16,9 +16,8 @@
 #include "runtime/ui/KeyCode.h"
 #include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
+#include "tests/support/OtherStation.h"
 #include "tests/support/WindowDefinitions.h"
-
-#include <sqlite3.h>
 
 using namespace datatest;
 using framework::BrowseList;
@@ -447,20 +446,7 @@ TEST_F(BrowseListTest, ADoubleClickInSelectModeChoosesTheRowUnderTheMouse) {
 
 namespace {
 
-// Another station on the same data base, through a connection of its own.
-class OtherStation {
-public:
-    explicit OtherStation(const std::string& folder) {
-        sqlite3_open((folder + "/" + host::sqlite::SqliteDriver::dataBaseName).c_str(), &db_);
-    }
-    ~OtherStation() { sqlite3_close(db_); }
-    bool run(const char* sql) {
-        return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-
-private:
-    sqlite3* db_ = nullptr;
-};
+using testsupport::OtherStation;
 
 TEST_F(BrowseListTest, AnotherStationsWriteLockLeavesTheListReadableAndRefusesTheChange) {
     seedNumbered(30);

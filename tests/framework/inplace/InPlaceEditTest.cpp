@@ -15,6 +15,7 @@
 #include "runtime/ui/KeyCode.h"
 #include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
+#include "tests/support/OtherStation.h"
 #include "tests/support/WindowDefinitions.h"
 
 #include <sstream>
@@ -332,6 +333,29 @@ TEST_F(InPlaceEditTest, ADuplicateKeyIsRefusedAndTheRowStaysInEdit) {
     EXPECT_EQ(fileTexts("CUS:NUMBER", 1), (std::vector<std::string>{"N01", "N02", "N03"}));
     keys("Esc");
     EXPECT_EQ(editedColumn(), 0);
+}
+
+TEST_F(InPlaceEditTest, ASaveWhileAnotherStationWritesIsReportedAndTheRowStaysInEdit) {
+    open(3, cityNotEditable);
+    testsupport::OtherStation other(folder.path());
+    ASSERT_TRUE(other.run("BEGIN EXCLUSIVE; UPDATE CUSTOMER SET CITY = 'Busy'"));
+    keys("Down");
+    ASSERT_TRUE(session.press("&Change"));
+    keys("Tab");
+    typeInCell("N09");
+    keys("Enter");
+    session.advanceClock(100 * 100);
+    ASSERT_EQ(session.messagesShown().size(), 1u);
+    EXPECT_EQ(session.messagesShown()[0].title, "Transaction cancelled");
+    EXPECT_TRUE(session.answerMessage(host::ButtonOk));
+    EXPECT_NE(editedColumn(), 0);
+    EXPECT_EQ(selected(), 2);
+    ASSERT_TRUE(other.run("ROLLBACK"));
+    EXPECT_EQ(fileTexts("CUS:NUMBER", 1), (std::vector<std::string>{"N01", "N02", "N03"}));
+    // Once the other station is done, the same row saves.
+    keys("Enter");
+    EXPECT_EQ(editedColumn(), 0);
+    EXPECT_EQ(fileTexts("CUS:NUMBER", 1), (std::vector<std::string>{"N01", "N09", "N03"}));
 }
 
 // A city list to choose from.
