@@ -62,6 +62,7 @@
 #include "tools/SampleData.h"
 
 #include "bench/support/RatioReporter.h"
+#include "bench/support/SampleFolder.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -87,37 +88,13 @@ std::int64_t fullSize() {
     return count > 0 ? count : 10'000'000;
 }
 
-// The resident memory of this process in kilobytes.
-std::int64_t residentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atoll(line.c_str() + 6);
-    return 0;
-}
+using benchsupport::residentKilobytes;
 
 // The folder of a Customer file of `count` records, made when missing.
 std::string customerFolder(std::int64_t count) {
-    std::string folder = std::string(EIP_BENCH_DATA) + "/customers-" + std::to_string(count);
-    std::string marker = folder + "/complete";
-    if (std::filesystem::exists(marker))
-        return folder;
-    std::fprintf(stderr, "Making %s customers in %s (once; kept for later runs) ...\n",
-                 sample::grouped(count).c_str(), folder.c_str());
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-    std::string why;
     sample::Counts counts;
     counts.customers = count;
-    if (!sample::fill(
-            folder, counts,
-            [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }, why)) {
-        std::fprintf(stderr, "The customers could not be made: %s\n", why.c_str());
-        std::exit(1);
-    }
-    std::ofstream(marker) << count << "\n";
-    return folder;
+    return benchsupport::sampleFolder("customers-" + std::to_string(count), counts);
 }
 
 const char* const browseWindow = R"(

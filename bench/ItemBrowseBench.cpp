@@ -37,6 +37,7 @@
 // edit starts (SyncBuffer: about a fifth of the save), and the transaction frame the
 // relation link opens around the update; both sides end with the data base's sync,
 // which is most of their real time.
+#include "app/BrowseItems.h"
 #include "app/DataDictionary.h"
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
@@ -59,6 +60,7 @@
 #include "tools/SampleData.h"
 
 #include "bench/support/RatioReporter.h"
+#include "bench/support/SampleFolder.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -75,37 +77,13 @@ using host::FieldType;
 
 constexpr std::int64_t itemCount = 100'000;
 
-// The resident memory of this process in kilobytes.
-std::int64_t residentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atoll(line.c_str() + 6);
-    return 0;
-}
+using benchsupport::residentKilobytes;
 
 // The folder of the Item file, made when missing.
 std::string itemFolder() {
-    std::string folder = std::string(EIP_BENCH_DATA) + "/items-" + std::to_string(itemCount);
-    std::string marker = folder + "/complete";
-    if (std::filesystem::exists(marker))
-        return folder;
-    std::fprintf(stderr, "Making %s items in %s (once; kept for later runs) ...\n",
-                 sample::grouped(itemCount).c_str(), folder.c_str());
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-    std::string why;
     sample::Counts counts;
     counts.items = itemCount;
-    if (!sample::fill(
-            folder, counts,
-            [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }, why)) {
-        std::fprintf(stderr, "The items could not be made: %s\n", why.c_str());
-        std::exit(1);
-    }
-    std::ofstream(marker) << itemCount << "\n";
-    return folder;
+    return benchsupport::sampleFolder("items-" + std::to_string(itemCount), counts);
 }
 
 const char* const listWindow = R"(
@@ -113,23 +91,6 @@ window P10$ITEMBENCH "Inventory Items" at=0,0,420,260 mdi resizable
   list 1 at=4,4,410,240 from=Queue:Browse vscroll immediate items=20 \
          format="48L(2)|M~Number~@s10@120L(2)|M~Description~@s30@40L(2)|M~Picture~@s32@16L(2)|M~Unit~@s2@40R(2)|M~List~@n9.2@40R(2)|M~Sell~@n9.2@40R(2)|M~Cost~@n9.2@"
 end)";
-
-// The item list's row: the program's own layout (app/BrowseItems.cpp).
-host::SharedLayout rowLayout() {
-    static const host::SharedLayout layout =
-        std::make_shared<const host::RecordLayout>(host::RecordLayout{
-            {"ITEMNUMBER", FieldType::text(10)},
-            {"DESCRIPTION", FieldType::text(30)},
-            {"ICONFILE", FieldType::cstring(256)},
-            {"UOM", FieldType::text(2)},
-            {"LIST", FieldType::decimal(7, 2)},
-            {"SELL", FieldType::decimal(7, 2)},
-            {"COST", FieldType::decimal(7, 2)},
-            {"ITEMID", FieldType::longInteger()},
-            {"VIEWPOSITION", FieldType::text(1024)},
-        });
-    return layout;
-}
 
 // The item list's window: the browse by item number, every item loaded, its locator and
 // its columns as the program sets them up.
@@ -176,7 +137,7 @@ public:
     }
 
     std::unique_ptr<host::Window> window;
-    host::Queue rows{rowLayout()};
+    host::Queue rows{app::ItemBrowseWindow::RowLayout()};
     framework::BrowseList browse;
     framework::TypedLocator locator;
 
