@@ -146,7 +146,8 @@ void Queue::add(std::size_t position) {
     if (position < 1 || position > count())
         position = count() + 1;
     forgetUnpacked();
-    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(position - 1), pack(buffer_.data()));
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(position - 1),
+                    pack(buffer_.data()));
     position_ = position;
     clearError();
 }

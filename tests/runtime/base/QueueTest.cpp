@@ -114,7 +114,8 @@ TEST(Queue, PackedRowsComeBackByteForByte) {
         q.buffer().field(1).assign(std::to_string(i));
         q.buffer().field(2).assign(std::string(static_cast<std::size_t>(i % 40), 'x') + "y");
         q.buffer().field(3).assign(i * 7919);
-        std::string position(static_cast<std::size_t>(i * 3 % 1024), static_cast<char>('a' + i % 3));
+        std::string position(static_cast<std::size_t>(i * 3 % 1024),
+                             static_cast<char>('a' + i % 3));
         if (i % 5 == 0)
             position = std::string(1024, '\x01');
         if (i % 7 == 0)
@@ -122,8 +123,8 @@ TEST(Queue, PackedRowsComeBackByteForByte) {
         q.buffer().field(4).assign(position);
         q.add();
         images.push_back(rowImage(q, q.count()));
-        ASSERT_EQ(images.back(), std::string(reinterpret_cast<const char*>(q.buffer().data()),
-                                             q.buffer().size()));
+        ASSERT_EQ(images.back(),
+                  std::string(reinterpret_cast<const char*>(q.buffer().data()), q.buffer().size()));
     }
     EXPECT_LT(q.storedBytes(), 300u * q.buffer().size() / 3);
 
@@ -136,8 +137,8 @@ TEST(Queue, PackedRowsComeBackByteForByte) {
         } else if (row % 3 == 0) {
             q.buffer().field(4).assign(std::string(1000, 'z') + "end");
             q.put();
-            images[row - 1] = std::string(reinterpret_cast<const char*>(q.buffer().data()),
-                                          q.buffer().size());
+            images[row - 1] =
+                std::string(reinterpret_cast<const char*>(q.buffer().data()), q.buffer().size());
         }
     }
     ASSERT_EQ(q.count(), images.size());
