@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 
 namespace host::sqlite {
 
@@ -33,6 +34,7 @@ struct TextTerm {
     bool upper = false;
     bool clipped = false;
     std::optional<long long> prefix;
+    const SqlColumn* found = nullptr; // the column as the lookup gave it
 };
 
 // A numeric term: one column and how it is stored.
@@ -142,7 +144,21 @@ private:
 
     const ColumnLookup& columnOf_;
     std::vector<Value>& parameters_;
+    // The searched columns met, kept for the terms that refer to them.
+    mutable std::deque<SqlColumn> searched_;
 };
+
+// A text the search index can look for: three or more characters, all plain ASCII, so
+// that each of its trigrams is one the index holds for every text containing it (in
+// either letter case).
+bool indexable(std::string_view needle) {
+    if (needle.size() < 3)
+        return false;
+    for (char c : needle)
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    return true;
+}
 
 std::optional<SqlColumn> Translator::column(const ExpressionNode& node) const {
     if (node.kind != Kind::Field || !columnOf_)
@@ -165,7 +181,12 @@ std::optional<TextTerm> Translator::textTerm(const ExpressionNode& node) const {
         std::optional<SqlColumn> found = column(node);
         if (!found || !found->type.isText())
             return std::nullopt;
-        return TextTerm{found->expression, node.field.type().textCapacity()};
+        TextTerm term{found->expression, node.field.type().textCapacity()};
+        if (!found->searchIndex.empty()) {
+            searched_.push_back(*found);
+            term.found = &searched_.back();
+        }
+        return term;
     }
     if (node.kind != Kind::Call)
         return std::nullopt;
@@ -495,7 +516,25 @@ std::optional<std::string> Translator::searchWithConstant(const ExpressionNode& 
     std::string column = haystack->upper ? "upper(" + haystack->column + ")" : haystack->column;
     std::string found =
         "instr(CAST(" + column + " AS BLOB), CAST(" + parameter(Value(needle)) + " AS BLOB)) > 0";
-    return presentAccepted ? found : "NOT (" + found + ")";
+    if (!presentAccepted)
+        return "NOT (" + found + ")";
+    // The index gives the rows that can hold the text; the exact test stays.
+    if (haystack->found && indexable(needle)) {
+        std::string phrase = "\"";
+        for (char c : needle) {
+            if (c == '"')
+                phrase += '"';
+            phrase += c;
+        }
+        phrase += "\"";
+        const SqlColumn& searched = *haystack->found;
+        std::string candidates = searched.rowId + " IN (SELECT rowid FROM " + searched.searchIndex +
+                                 " WHERE " + searched.searchIndex + " MATCH " +
+                                 parameter(Value("{" + searched.searchColumn + "} : " + phrase)) +
+                                 ")";
+        return candidates + " AND " + found;
+    }
+    return found;
 }
 
 // SQLite's parser refuses conditions nested much deeper than this; deeper ones are left
