@@ -379,12 +379,17 @@ std::string Translator::textEquals(const TextTerm& term, const std::string& text
 // The rows whose text begins with `prefix` (ignoring case when upper-cased) as a key
 // range, so that an index in the same collation serves it.
 std::string Translator::prefixRange(const TextTerm& term, const std::string& prefix) {
-    std::string low = term.upper ? lowerAscii(prefix) : prefix;
-    std::optional<std::string> high = term.upper ? foldedSuccessor(low) : successor(low);
-    std::string collation = term.upper ? " COLLATE NOCASE" : " COLLATE BINARY";
-    std::string range = term.column + " >= " + parameter(Value(low)) + collation;
-    if (high)
-        range += " AND " + term.column + " < " + parameter(Value(*high)) + collation;
+    std::string folded = lowerAscii(prefix);
+    std::string range = term.column + " >= " + parameter(Value(folded)) + " COLLATE NOCASE";
+    if (std::optional<std::string> high = foldedSuccessor(folded))
+        range += " AND " + term.column + " < " + parameter(Value(*high)) + " COLLATE NOCASE";
+    if (term.upper)
+        return range;
+    // Case matters: the range in byte order decides, and the range ignoring case around
+    // it (which holds every text the first holds) lets a key that ignores case serve it.
+    range += " AND " + term.column + " >= " + parameter(Value(prefix)) + " COLLATE BINARY";
+    if (std::optional<std::string> high = successor(prefix))
+        range += " AND " + term.column + " < " + parameter(Value(*high)) + " COLLATE BINARY";
     return range;
 }
 
