@@ -89,7 +89,6 @@ bool isPlainNumber(std::string_view text) {
     return digits;
 }
 
-
 } // namespace
 
 struct QueryBuilder::Criterion {

@@ -32,7 +32,7 @@ std::string at(int x, int y, int w, int h) {
            std::to_string(h);
 }
 
-const char* const nameWindow = R"(window QBENAME "Save the Query" at=0,0,200,56 modal system center
+const char* const nameWindow = R"(window QBENAME "Save the Query" at=48,40,200,56 mdi system
   prompt "&Name of the query:" at=8,8
   entry 1 at=8,20,184,10 use=QBE:QUERYNAME picture=@s100
   button 2 "&OK" at=88,36,50,14 default
@@ -58,15 +58,23 @@ struct QueryForm::RowVariables {
 
 std::shared_ptr<const host::WindowDefinition> QueryForm::FormDefinition() const {
     int rows = static_cast<int>(FieldCount());
+    bool bounds = false;
+    for (std::size_t entry = 1; entry <= FieldCount(); ++entry)
+        bounds = bounds || !IsTextField(entry);
+    constexpr int width = 380;
     int buttonsTop = firstRowTop + rows * rowHeight + 8;
-    std::string text = "window QBEFORM " + quotedText(formTitle) + at(0, 0, 328, buttonsTop + 22) +
-                       " modal system center\n";
-    text += "  prompt 1 " + quotedText(hint1) + at(8, 4, 312, 10) + "\n";
-    text += "  prompt 2 " + quotedText(hint2) + at(8, 14, 312, 10) + "\n";
+    std::string text = "window QBEFORM " + quotedText(formTitle) +
+                       at(24, 16, width, buttonsTop + 22) + " mdi system\n";
+    text += "  prompt 1 " + quotedText(hint1) + at(8, 4, width - 16, 10) + "\n";
+    // The bounds are mentioned only where a row has them.
+    std::string_view second = bounds ? hint2 : hint2.substr(0, hint2.find("      From"));
+    text += "  prompt 2 " + quotedText(second) + at(8, 14, width - 16, 10) + "\n";
     text += "  prompt 3 \"Column\"" + at(8, 28, 70, 10) + " font=\",,bold\"\n";
     text += "  prompt 4 \"Value\"" + at(82, 28, 110, 10) + " font=\",,bold\"\n";
-    text += "  prompt 5 \"From\"" + at(198, 28, 58, 10) + " font=\",,bold\"\n";
-    text += "  prompt 6 \"To\"" + at(262, 28, 58, 10) + " font=\",,bold\"\n";
+    if (bounds) {
+        text += "  prompt 5 \"From\"" + at(252, 28, 58, 10) + " font=\",,bold\"\n";
+        text += "  prompt 6 \"To\"" + at(314, 28, 58, 10) + " font=\",,bold\"\n";
+    }
     for (int row = 1; row <= rows; ++row) {
         auto entry = static_cast<std::size_t>(row);
         int y = firstRowTop + (row - 1) * rowHeight;
@@ -80,11 +88,11 @@ std::shared_ptr<const host::WindowDefinition> QueryForm::FormDefinition() const 
                 " use=QBE:VALUE" + n + " picture=@s" + std::to_string(entryWidth) + "\n";
         if (IsTextField(entry)) {
             text += "  check " + std::to_string(RowControl(row, CasePart)) + " \"Any case\"" +
-                    at(198, y, 60, 10) + " use=QBE:CASE" + n + "\n";
+                    at(198, y, 50, 10) + " use=QBE:CASE" + n + "\n";
         } else {
-            text += "  entry " + std::to_string(RowControl(row, FromPart)) + at(198, y, 58, 10) +
+            text += "  entry " + std::to_string(RowControl(row, FromPart)) + at(252, y, 58, 10) +
                     " use=QBE:FROM" + n + " picture=@s" + std::to_string(entryWidth) + "\n";
-            text += "  entry " + std::to_string(RowControl(row, ToPart)) + at(262, y, 58, 10) +
+            text += "  entry " + std::to_string(RowControl(row, ToPart)) + at(314, y, 58, 10) +
                     " use=QBE:TO" + n + " picture=@s" + std::to_string(entryWidth) + "\n";
         }
     }
@@ -92,10 +100,10 @@ std::shared_ptr<const host::WindowDefinition> QueryForm::FormDefinition() const 
             at(8, buttonsTop, 56, 14) + "\n";
     text += "  button " + std::to_string(ClearButton) + " \"C&lear\"" + at(68, buttonsTop, 50, 14) +
             "\n";
-    text += "  button " + std::to_string(OkButton) + " \"&OK\"" + at(216, buttonsTop, 50, 14) +
-            " default\n";
+    text += "  button " + std::to_string(OkButton) + " \"&OK\"" +
+            at(width - 112, buttonsTop, 50, 14) + " default\n";
     text += "  button " + std::to_string(CancelButton) + " \"&Cancel\"" +
-            at(270, buttonsTop, 50, 14) + " cancel\n";
+            at(width - 58, buttonsTop, 50, 14) + " cancel\n";
     text += "end\n";
     return parsed(text);
 }

@@ -39,9 +39,10 @@ public:
 
     static constexpr std::string_view formTitle = "Query by Example";
     static constexpr std::string_view hint1 =
-        "Smith  equal     Smith*  begins with     *toy  contains     >=100  <5  <>  compared";
+        "Smith  is Smith      Smith*  begins with Smith      *toy  holds toy      >=100  <5  <>0  "
+        "compare";
     static constexpr std::string_view hint2 =
-        "^  in front, or Any case: letters of either case     From, To: bounds, both included";
+        "^ in front, or Any case: letters of either case      From, To: bounds, both included";
 
     static int RowControl(int row, RowPart part) { return FirstRow + 5 * (row - 1) + part; }
 
