@@ -525,13 +525,22 @@ std::optional<std::string> Translator::searchWithConstant(const ExpressionNode& 
         return "NOT (" + found + ")";
     // The index gives the rows that can hold the text; the exact test stays.
     if (haystack->found && indexable(needle)) {
-        std::string phrase = "\"";
-        for (char c : needle) {
-            if (c == '"')
-                phrase += '"';
-            phrase += c;
+        // Every trigram of the text in the column (the index keeps no positions, so the
+        // text itself cannot be asked for as a phrase).
+        std::string trigrams;
+        for (std::size_t at = 0; at + 3 <= needle.size(); ++at) {
+            std::string quotedTrigram = "\"";
+            for (char c : needle.substr(at, 3)) {
+                if (c == '"')
+                    quotedTrigram += '"';
+                quotedTrigram += c;
+            }
+            quotedTrigram += "\"";
+            if (trigrams.find(quotedTrigram) != std::string::npos)
+                continue;
+            trigrams += (trigrams.empty() ? "" : " AND ") + quotedTrigram;
         }
-        phrase += "\"";
+        std::string phrase = "(" + trigrams + ")";
         const SqlColumn& searched = *haystack->found;
         std::string candidates = searched.rowId + " IN (SELECT rowid FROM " + searched.searchIndex +
                                  " WHERE " + searched.searchIndex + " MATCH " +

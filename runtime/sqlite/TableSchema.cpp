@@ -96,7 +96,7 @@ std::vector<std::string> TableSchema::createSearchSql() const {
         "INSERT INTO " + index + "(rowid" + columns + ") VALUES (new._id" + fresh + ");";
     return {
         "CREATE VIRTUAL TABLE " + index + " USING fts5(" + columns.substr(2) +
-            ", content=" + quoted(table_) + ", content_rowid=_id, tokenize='trigram')",
+            ", content=" + quoted(table_) + ", content_rowid=_id, tokenize='trigram', detail=column, columnsize=0)",
         "CREATE TRIGGER " + quoted(searchTable() + "_added") + " AFTER INSERT ON " + quotedTable() +
             " BEGIN " + addNew + " END",
         "CREATE TRIGGER " + quoted(searchTable() + "_removed") + " AFTER DELETE ON " +

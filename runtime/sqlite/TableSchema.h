@@ -105,7 +105,10 @@ public:
     // The search index: for the fields the declaration marks as searched, an FTS5 table
     // "<table>_search" of their trigrams over the table's own rows (external content, row
     // ids the table's _id), kept by triggers on every insert, update and delete, so that a
-    // "contains" test reads only the rows holding every trigram of the text sought.
+    // "contains" test reads only the rows holding every trigram of the text sought. The
+    // index keeps which column holds a trigram but not where (detail=column) nor the
+    // columns' sizes: smaller, and quicker to keep; the exact test is made on every
+    // candidate anyway.
     bool wantsSearch() const { return !definition_.searchedFields().empty(); }
     // The index is there to be used (made, or found when the file opened).
     bool isSearchReady() const { return searchReady_; }

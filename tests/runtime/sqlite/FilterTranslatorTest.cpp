@@ -221,7 +221,7 @@ protected:
     // fields, and has the lookup name it.
     void makeSearchIndex() {
         execute("CREATE VIRTUAL TABLE ts USING fts5(NAME, CITY, content=t, content_rowid=rowid, "
-                "tokenize='trigram')");
+                "tokenize='trigram', detail=column, columnsize=0)");
         execute("INSERT INTO ts(ts) VALUES ('rebuild')");
         searchIndex = true;
     }
