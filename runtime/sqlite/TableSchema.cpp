@@ -96,7 +96,8 @@ std::vector<std::string> TableSchema::createSearchSql() const {
         "INSERT INTO " + index + "(rowid" + columns + ") VALUES (new._id" + fresh + ");";
     return {
         "CREATE VIRTUAL TABLE " + index + " USING fts5(" + columns.substr(2) +
-            ", content=" + quoted(table_) + ", content_rowid=_id, tokenize='trigram', detail=column, columnsize=0)",
+            ", content=" + quoted(table_) +
+            ", content_rowid=_id, tokenize='trigram', detail=column, columnsize=0)",
         "CREATE TRIGGER " + quoted(searchTable() + "_added") + " AFTER INSERT ON " + quotedTable() +
             " BEGIN " + addNew + " END",
         "CREATE TRIGGER " + quoted(searchTable() + "_removed") + " AFTER DELETE ON " +
@@ -104,6 +105,10 @@ std::vector<std::string> TableSchema::createSearchSql() const {
         "CREATE TRIGGER " + quoted(searchTable() + "_changed") + " AFTER UPDATE ON " +
             quotedTable() + " WHEN old._id IS NOT new._id" + changed + " BEGIN " + removeOld + " " +
             addNew + " END",
+        // Larger leaves, and merges of eight segments at a time rather than four: fewer
+        // and bigger writes while records are added.
+        "INSERT INTO " + index + "(" + index + ", rank) VALUES ('pgsz', 4000)",
+        "INSERT INTO " + index + "(" + index + ", rank) VALUES ('automerge', 8)",
         "INSERT INTO " + index + "(" + index + ") VALUES ('rebuild')",
     };
 }
