@@ -5,6 +5,7 @@
 #include "framework/data/ErrorReporter.h"
 #include "framework/window/IniStore.h"
 #include "framework/window/PopupMenu.h"
+#include "runtime/expressions/Expression.h"
 #include "runtime/pictures/Picture.h"
 #include "runtime/settings/IniFile.h"
 #include "tests/support/TempFolder.h"
@@ -107,6 +108,51 @@ TEST_F(BuilderTest, QuotesAndFaults) {
     query.ClearQuery();
     middle("INH:DATE", "31/31/2026");
     EXPECT_EQ(query.LastFault(), "Date");
+}
+
+// Whatever is typed, the filter reads: a value the field cannot hold is noted as a fault
+// rather than written into a broken text.
+TEST_F(BuilderTest, AnythingTypedGivesAFilterThatReads) {
+    host::Record record(std::make_shared<const host::RecordLayout>(host::RecordLayout{
+        {"CUS:NAME", host::FieldType::text(30)},
+        {"CUS:CONTACT", host::FieldType::text(20)},
+        {"CUS:CUSTOMERID", host::FieldType::longInteger()},
+        {"ITM:COST", host::FieldType::decimal(7, 2)},
+        {"INH:DATE", host::FieldType::date()},
+    }));
+    const std::string typed[] = {"'",          "O'",
+                                 "''",         "'abc",
+                                 "*",          "**",
+                                 "^",          "*^",
+                                 "^*",         ">=",
+                                 "<>",         "~",
+                                 "=",          "=<>~",
+                                 "*'",         "a,b",
+                                 "abc",        "1.2.3",
+                                 "-",          "12/31",
+                                 "99/99/9999", "(",
+                                 ")",          "\"",
+                                 "@n5",        std::string(10000, 'x')};
+    for (std::size_t field = 1; field <= query.FieldCount(); ++field) {
+        for (const std::string& value : typed) {
+            for (auto part : {QueryBuilder::MiddleField, QueryBuilder::LowField}) {
+                query.ClearQuery();
+                query.SetFieldText(field, part, value);
+                std::string filter = query.BuildFilter();
+                if (filter.empty())
+                    continue;
+                host::ExpressionError error;
+                auto parsed = host::Expression::parse(
+                    filter, [&](std::string_view label) { return record.field(label); }, &error);
+                EXPECT_TRUE(parsed) << filter << ": " << error.message;
+                EXPECT_LE(filter.size(), QueryBuilder::filterLimit);
+            }
+        }
+    }
+    // A value longer than an entry holds is cut to it.
+    query.ClearQuery();
+    EXPECT_EQ(middle("CUS:NAME", "*" + std::string(10000, 'y')).size(),
+              std::string("INSTRING('',CUS:NAME,1,1) <> 0").size() + 499);
 }
 
 TEST_F(BuilderTest, NoCriteriaRemovesTheFilter) {
