@@ -18,25 +18,23 @@
 // The Item file of 100,000 items is made by the sample-data tool's code on first use and
 // kept in bench-data/items-100000 of the build folder.
 //
-// Measured on the build machine (2 shared cores, 100,000 items made by the tool in 1 s;
-// CPU time, real time in brackets):
+// Measured on the build machine (2 shared cores, with other builds running beside it;
+// 100,000 items made by the tool in 1 s; CPU time, real time in brackets):
 //
 //   case             item browse            driver                 browse/driver
-//   Open             1,040 ms (1,040 ms)    210 ms (210 ms)        4.9x  (target 1.5x)
-//   SaveRowInPlace   99 us (174 us)         70 us (143 us)         1.4x  (1.2x real)
+//   Open             281-297 ms (427 ms)    207-215 ms (309 ms)    1.36-1.40x (target 1.5x)
+//   SaveRowInPlace   368 us (4.4 ms)        206 us (4.2 ms)        1.8x  (1.07x real)
 //
-// Opening misses its target by 3.4 times: it takes 4.9x the driver's read instead of at
-// most 1.5x. Resident memory after opening: 136 MB, of which the list took 133 MB,
-// about 1,360 bytes a row (the row keeps the 1,024-byte view position and the 256-byte
-// picture name). Where the time goes (perf): about 78% in Queue::add, the queue's byte
-// storage growing row by row: copying the rows already there each time it grows, and the
-// page faults of touching its fresh memory (39% of all the time is in the kernel's page
-// fault handling); about 18% reading the view, which is the driver's own cost (as fast as
-// Driver/ReadAll); the rest filling the rows. The save costs 29 us more than the driver's
-// get and put, mostly the row's record read again through the view under watch as an
-// edit starts (SyncBuffer: about a fifth of the save), and the transaction frame the
-// relation link opens around the update; both sides end with the data base's sync,
-// which is most of their real time.
+// Resident memory after opening: 20 MB, of which the list took 13.6 MB, about 136 bytes
+// a row: the queue keeps each row packed, its blank tails (most of the 1,024-byte view
+// position and of the 256-byte picture name) stored as counts. Before the rows were packed
+// the list took 133 MB and opening took 4.9x the driver's read, most of it spent copying
+// the growing row storage and faulting in its fresh pages. What is left beyond the
+// driver's read is packing the rows and filling them from the record. The save costs
+// more CPU than the driver's get and put, mostly the row's record read again through the
+// view under watch as an edit starts (SyncBuffer) and the transaction frame the relation
+// link opens around the update; both sides end with the data base's sync, which is most
+// of their real time, so the user sees the two alike.
 #include "app/BrowseItems.h"
 #include "app/DataDictionary.h"
 #include "framework/browse/BrowseList.h"

@@ -223,7 +223,9 @@ int main(int argc, char** argv) {
         std::ostream echo(&echoBuffer);
         host::headless::HeadlessSession session;
         host::headless::SessionRunner runner(session);
-        app::ScenarioCommands::AddTo(runner, app::ProgramFolder::at(folder), screenPicture());
+        app::ScenarioCommands::AddTo(
+            runner, app::ProgramFolder::at(folder), screenPicture(),
+            std::filesystem::absolute(options->script).parent_path().string());
         if (!expected)
             runner.setEcho(&echo);
         result = runner.run(*script);

@@ -35,6 +35,7 @@ std::string quote(std::string_view text) {
 // What the commands keep between steps.
 struct Run {
     ProgramFolder folder;
+    std::filesystem::path scenarioFolder; // where `copy file` finds its sources
     ScenarioCommands::ScreenPicture picture;
     int thread = 0; // the program's logical thread, 0 before it starts
 };
@@ -357,6 +358,34 @@ void addProgramCommands(host::headless::SessionCommands& commands, std::shared_p
         },
         "write file PATH TEXT");
 
+    // Copies a file kept beside the scenario (a picture, say) into the program's folder.
+    commands.add(
+        "copy file", CommandKind::Action,
+        [run](ScriptArguments& arguments) -> ParsedCommand {
+            Optional source = arguments.takeText();
+            bool to = arguments.take("to");
+            Optional path = arguments.takeText();
+            if (!source || !to || !path || !arguments.atEnd())
+                return ParsedCommand::invalid(
+                    "name the file beside the scenario and where it goes");
+            std::filesystem::path relative = std::filesystem::path(*path).lexically_normal();
+            if (relative.empty() || relative.is_absolute() || *relative.begin() == "..")
+                return ParsedCommand::invalid("the copy must lie in the program's folder");
+            return StepAction([run, relative, source = *source](SessionContext&) {
+                std::filesystem::path from = run->scenarioFolder / source;
+                std::filesystem::path file = std::filesystem::path(run->folder.folder()) / relative;
+                std::error_code error;
+                std::filesystem::create_directories(file.parent_path(), error);
+                std::filesystem::copy_file(
+                    from, file, std::filesystem::copy_options::overwrite_existing, error);
+                if (error)
+                    return StepResult::failed("cannot copy " + quote(source) + ": " +
+                                              error.message());
+                return StepResult::passed();
+            });
+        },
+        "copy file SOURCE to PATH");
+
     commands.add(
         "use test procedure for", CommandKind::Action,
         [](ScriptArguments& arguments) -> ParsedCommand {
@@ -374,9 +403,10 @@ void addProgramCommands(host::headless::SessionCommands& commands, std::shared_p
 } // namespace
 
 void ScenarioCommands::AddTo(host::headless::SessionRunner& runner, const ProgramFolder& folder,
-                             ScreenPicture picture) {
+                             ScreenPicture picture, const std::string& scenarioFolder) {
     auto run = std::make_shared<Run>();
     run->folder = folder;
+    run->scenarioFolder = scenarioFolder;
     run->picture = std::move(picture);
     addProgramCommands(runner.commands(), run);
 }

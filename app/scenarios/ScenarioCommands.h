@@ -32,6 +32,8 @@ namespace app {
 //   expect file NAME record N FIELD=VALUE...
 //                                  the file's N-th record in dump file's order has
 //                                  these values
+//   copy file SOURCE to PATH       copies a file kept beside the scenario into the
+//                                  program's folder
 //   screenshot FILE                writes a PNG of the screen, when the runner can draw
 //                                  one
 //   use test procedure for ITEM    puts the test procedure behind a "&Browse" item of
@@ -48,8 +50,10 @@ public:
 
     // `folder` is where the program keeps its settings and data during the run. Without
     // `picture`, `screenshot` only says that screenshots need the Qt display.
+    // `scenarioFolder` is the folder of the scenario file, where `copy file` finds what it
+    // copies.
     static void AddTo(host::headless::SessionRunner& runner, const ProgramFolder& folder,
-                      ScreenPicture picture = {});
+                      ScreenPicture picture = {}, const std::string& scenarioFolder = {});
 };
 
 } // namespace app

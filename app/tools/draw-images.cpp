@@ -3,7 +3,11 @@
 //
 //     draw-images app/images
 //
-// writes app/images/16/wizins.gif, .../24/wizins.gif and so on. The images are
+// writes app/images/16/wizins.gif, .../24/wizins.gif and so on;
+//
+//     draw-images --item-pictures tests/scenarios/pictures
+//
+// draws the item pictures the scenarios show beside the item list. The images are
 // drawn here, from simple shapes in one palette, so that they stay consistent and
 // legible at both sizes; the files are kept in the repository and built into the
 // program (the display looks them up by name).
@@ -18,6 +22,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -276,12 +281,65 @@ QImage render(const Image& image, int pixels) {
     return canvas.convertToFormat(QImage::Format_ARGB32);
 }
 
+// Pictures of stock items for the scenarios that show an item's picture beside the list,
+// drawn on the same 24 by 24 grid and written at 96 pixels on a white ground.
+std::vector<Image> itemPictures() {
+    std::vector<Image> all = {
+        {"hammer.gif",
+         [](QPainter& p) {
+             p.setPen(outline(1.2));
+             p.setBrush(QColor(176, 122, 70));
+             p.drawRoundedRect(QRectF(10.5, 8, 3.5, 14), 1.2, 1.2);
+             p.setBrush(grey);
+             QPainterPath head;
+             head.moveTo(4, 4.5);
+             head.lineTo(16, 4.5);
+             head.cubicTo(19, 4.5, 21, 6, 21.5, 9);
+             head.lineTo(16, 8.5);
+             head.lineTo(4, 8.5);
+             head.closeSubpath();
+             p.drawPath(head);
+         }},
+        {"screws.gif",
+         [](QPainter& p) {
+             for (double x : {6.0, 12.0, 18.0}) {
+                 p.setPen(outline(1.1));
+                 p.setBrush(lightGrey);
+                 p.drawEllipse(QRectF(x - 3, 3.5, 6, 3));
+                 triangle(p, {x - 1.8, 6.5}, {x + 1.8, 6.5}, {x, 20.5}, lightGrey);
+                 p.setPen(QPen(grey, 0.8));
+                 for (double y = 9; y < 18; y += 2.2)
+                     p.drawLine(QPointF(x - 1.4 + (y - 6.5) / 10, y),
+                                QPointF(x + 1.4 - (y - 6.5) / 10, y + 1));
+             }
+         }},
+    };
+    return all;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
+    if (argc == 3 && std::string_view(argv[1]) == "--item-pictures") {
+        QDir folder(QString::fromLocal8Bit(argv[2]));
+        folder.mkpath(".");
+        for (const Image& image : itemPictures()) {
+            QImage picture(96, 96, QImage::Format_ARGB32);
+            picture.fill(Qt::white);
+            QPainter painter(&picture);
+            painter.drawImage(0, 0, render(image, 96));
+            painter.end();
+            if (!GifWriter::write(picture, folder.filePath(image.name))) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(folder.filePath(image.name)));
+                return 1;
+            }
+        }
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: draw-images <folder>\n");
+        std::fprintf(stderr, "usage: draw-images <folder>\n"
+                             "       draw-images --item-pictures <folder>\n");
         return 2;
     }
     QDir folder(QString::fromLocal8Bit(argv[1]));

@@ -134,6 +134,10 @@ void InPlaceEditManager::InitControls() {
             if (static_cast<std::size_t>(column) <= FIELDS->LIST.size())
                 variable = FIELDS->LIST[static_cast<std::size_t>(column) - 1].RIGHT;
             editor->BeginEdit(column, LISTCONTROL, variable);
+            // Every editor of the row is made now; only the one over the current column
+            // shows (RefreshColumn), the others wait hidden.
+            if (editor->FEQ != 0)
+                window.hide(editor->FEQ);
         } else {
             window.setProperty(LISTCONTROL, host::Property::ColumnTextColour, host::Value(GreyText),
                                column);
@@ -244,6 +248,7 @@ void InPlaceEditManager::RefreshColumn() {
         CellEditor* editor = EditorOf(COLUMN);
         window->setProperty(LISTCONTROL, host::Property::ColumnEditor, host::Value(editor->FEQ),
                             COLUMN);
+        window->show(editor->FEQ);
         window->select(editor->FEQ);
         LASTCOLUMN = static_cast<std::uint8_t>(COLUMN);
     }
@@ -261,8 +266,11 @@ void InPlaceEditManager::BlankColumn() {
 void InPlaceEditManager::DetachColumn() {
     if (LASTCOLUMN == 0)
         return;
-    if (host::Window* window = Window())
+    if (host::Window* window = Window()) {
+        if (CellEditor* editor = EditorOf(LASTCOLUMN); editor && editor->FEQ != 0)
+            window->hide(editor->FEQ);
         window->setProperty(LISTCONTROL, host::Property::ColumnEditor, host::Value(0), LASTCOLUMN);
+    }
     LASTCOLUMN = 0;
 }
 

@@ -1,5 +1,8 @@
 #include "runtime/base/PackedDecimal.h"
 
+#include <cstdint>
+#include <limits>
+
 namespace host {
 
 namespace {
@@ -35,9 +38,19 @@ bool writePackedDecimal(std::byte* storage, int digits, int places, const Decima
     int nibbles = bytes * 2;
     for (int i = 0; i < bytes; ++i)
         storage[i] = std::byte{0};
+    // Stored decimals have at most 31 digits, but most fit 64 bits, where dividing by ten
+    // is a multiplication rather than a call into the 128-bit division routine.
+    bool small = units <= static_cast<Decimal::Units>(std::numeric_limits<std::uint64_t>::max());
+    std::uint64_t smallUnits = small ? static_cast<std::uint64_t>(units) : 0;
     for (int i = nibbles - 1; i >= 1; --i) {
-        unsigned nibble = static_cast<unsigned>(units % 10);
-        units /= 10;
+        unsigned nibble;
+        if (small) {
+            nibble = static_cast<unsigned>(smallUnits % 10);
+            smallUnits /= 10;
+        } else {
+            nibble = static_cast<unsigned>(units % 10);
+            units /= 10;
+        }
         unsigned byte = std::to_integer<unsigned>(storage[i / 2]);
         byte |= (i % 2 == 0) ? (nibble << 4) : nibble;
         storage[i / 2] = std::byte(byte);

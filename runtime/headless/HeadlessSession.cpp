@@ -115,6 +115,17 @@ Control* HeadlessSession::control(std::string_view which, Window* window) const 
         return w->control(number);
     if (Control* named = w->controlNamed(which))
         return named;
+    // "LIST:N" names the cell editor lying over column N of the list while a row is edited.
+    if (std::size_t colon = which.rfind(':'); colon != std::string_view::npos && colon > 0) {
+        std::string_view digits = which.substr(colon + 1);
+        int column = 0;
+        auto [last, error] = std::from_chars(digits.data(), digits.data() + digits.size(), column);
+        if (!digits.empty() && error == std::errc() && last == digits.data() + digits.size())
+            if (Control* list = control(which.substr(0, colon), w))
+                if (list->kind() == ControlKind::List)
+                    if (int editor = list->columnEditor(column))
+                        return w->control(editor);
+    }
     // A prompt names the control that follows it.
     if (Control* prompt = w->controlWithText(which, ControlKind::Prompt)) {
         bool after = false;

@@ -26,7 +26,8 @@ namespace host::headless {
 //
 // Controls are named by number, by their name in the definition ("?Insert"), or by
 // their text with or without "&" ("&Insert", "Insert"); entries by the text of the prompt
-// in front of them ("&Name:").
+// in front of them ("&Name:"); the cell editor over column N of a list being edited in
+// place by the list's name and the column ("?List:4").
 class HeadlessSession {
 public:
     HeadlessSession();

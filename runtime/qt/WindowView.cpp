@@ -429,6 +429,11 @@ void WindowView::placeEditors() {
             QRect cell = listView->list()->cellRect(c->selectedRow(), column);
             if (cell.isEmpty())
                 continue;
+            // A narrow column's editor (a drop list's text beside its arrow) widens to what
+            // it needs to show its value, over the next cell, rather than cutting the value.
+            int needed = editorView->widget()->minimumSizeHint().width();
+            if (needed > cell.width())
+                cell.setWidth(needed);
             editorView->place(cell);
             editorView->widget()->raise();
         }

@@ -1,5 +1,6 @@
 #include "runtime/ui/SpinValue.h"
 
+#include "runtime/pictures/NumberPicture.h"
 #include "runtime/ui/Control.h"
 #include "runtime/ui/ControlText.h"
 
@@ -30,8 +31,15 @@ Decimal cutToPlaces(const Decimal& value, int places) {
 } // namespace
 
 int spinPlaces(const Control& spin) {
+    // A number picture's places count too: a price shown "@n8.2" that steps by 0.1 goes
+    // from 11.25 to 11.35, never losing the cents it had.
+    int shown = 0;
+    std::string_view picture = spin.picture();
+    if (picture.size() > 2 && picture[0] == '@' && (picture[1] == 'n' || picture[1] == 'N'))
+        if (auto number = NumberPicture::parse(picture.substr(2)))
+            shown = number->places();
     return std::max({significantPlaces(spin.step()), significantPlaces(spin.rangeLow()),
-                     significantPlaces(spin.rangeHigh())});
+                     significantPlaces(spin.rangeHigh()), shown});
 }
 
 std::optional<Decimal> spinShownValue(const Control& spin) {

@@ -319,6 +319,42 @@ TEST_F(InPlaceEditTest, ArrowsSaveAndGoOnInTheSameOrTheFirstColumn) {
     EXPECT_TRUE(session.messagesShown().empty());
 }
 
+// An editor that leaves Down and Up to its control, as the item list's price editors do.
+class ArrowsKeptEditor : public CellEditor {
+public:
+    void ArmEditKeys() override {
+        CellEditor::ArmEditKeys();
+        EditWindow()->clearAlert(FEQ, host::KeyCode::Down);
+        EditWindow()->clearAlert(FEQ, host::KeyCode::Up);
+    }
+};
+
+// Down is armed in the Name cell and ends the row there; in the Number cell it is not, so
+// the same key stays with the control: the row neither ends nor is saved. A key no editor
+// arms (F5) never ends an edit.
+TEST_F(InPlaceEditTest, AnArmedKeyEndsTheRowAndAnUnarmedOneStaysWithTheControl) {
+    ArrowsKeptEditor number;
+    open(3, [&](CustomerList& list) {
+        cityNotEditable(list);
+        list.editors.emplace_back(2, &number);
+        list.browse.ARROWACTION = 24;
+    });
+    ASSERT_TRUE(session.press("&Change"));
+    keys("Tab");
+    ASSERT_EQ(editedColumn(), 2);
+    typeInCell("N77");
+    keys("Down Up F5");
+    EXPECT_EQ(selected(), 1);
+    EXPECT_EQ(editedColumn(), 2);
+    EXPECT_EQ(fileTexts("CUS:NUMBER").at(0), "N01");
+    keys("Shift+Tab F5");
+    EXPECT_EQ(editedColumn(), 1);
+    keys("Down");
+    EXPECT_EQ(selected(), 2);
+    EXPECT_EQ(fileTexts("CUS:NUMBER").at(0), "N77");
+    keys("Esc");
+}
+
 TEST_F(InPlaceEditTest, ADuplicateKeyIsRefusedAndTheRowStaysInEdit) {
     open(3, cityNotEditable);
     keys("Down");

@@ -25,6 +25,7 @@ window P "Prices"
   spin 2 use=LIST picture=@n-10.2 range=0,99999.99 step=0.1
   spin 3 use=RATE range=0,10 step=0.25
   spin 4 use=QTY range=1,10 step=4
+  spin 5 use=SELL picture=@n8.2 step=0.1
 end)";
 
 struct PriceWindow {
@@ -33,6 +34,7 @@ struct PriceWindow {
     host::Variable list{FieldType::decimal(7, 2)};
     host::Variable rate{FieldType::decimal(5, 2)};
     host::Variable quantity{FieldType::longInteger()};
+    host::Variable sell{FieldType::decimal(7, 2)};
     std::vector<std::string> log;
     Window* w = nullptr;
 
@@ -44,6 +46,7 @@ struct PriceWindow {
             window.bind("LIST", list);
             window.bind("RATE", rate);
             window.bind("QTY", quantity);
+            window.bind("SELL", sell);
             window.open();
             while (window.nextEvent()) {
                 log.push_back(std::string(host::eventName(window.currentEvent())) + " " +
@@ -79,6 +82,12 @@ TEST(DecimalSpin, StepsExactlyAndStopsAtTheEndsOfItsRange) {
     // The picture says how the value shows: grouped, with a leading minus.
     input.spin(*p.w, 2, 12345);
     EXPECT_EQ(p.shows(2), "1,234.50");
+
+    // Without a range the picture's places count: 11.25 stepped by 0.1 keeps its cents.
+    input.type(*p.w, 5, "11.25");
+    EXPECT_TRUE(input.spin(*p.w, 5, 1));
+    EXPECT_EQ(p.shows(5), "11.35");
+    EXPECT_EQ(p.holds(p.sell), "11.35");
 }
 
 TEST(DecimalSpin, TypedTextMustBeANumberAndIsHeldInsideTheRange) {
