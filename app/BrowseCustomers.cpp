@@ -7,6 +7,7 @@
 #include "framework/data/ErrorReporter.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
+#include "framework/window/IniStore.h"
 #include "runtime/base/Queue.h"
 #include "runtime/files/RecordFile.h"
 #include "runtime/files/RecordFileDriver.h"
@@ -97,6 +98,11 @@ Severity CustomerBrowseWindow::Setup() {
     browse_.CHANGECONTROL = ChangeButton;
     browse_.DELETECONTROL = DeleteButton;
     browse_.ASKPROCEDURE = 1; // EditCustomers
+    // "&Query" filters the list by what is typed per column; the queries saved by name
+    // are kept in the settings file and offered in the list's popup menu.
+    query_.Setup("BrowseCustomers", &GlobalIniStore(), &GlobalErrors());
+    framework::AttachQuery(browse_, query_, QueryButton, QueryResult);
+    browse_.TOOLCONTROL = ToolboxButton;
     browse_.AttachToolbar(toolbar_);
     // The list grows with the window, and the browse then reads the rows that now fit.
     resizer_.Setup(window_, 2, true, false);

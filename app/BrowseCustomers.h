@@ -3,6 +3,7 @@
 #include "app/ProcedureWindow.h"
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
+#include "framework/query/QueryForm.h"
 #include "framework/window/ToolbarRouter.h"
 #include "framework/window/WindowResizer.h"
 #include "runtime/base/RecordLayout.h"
@@ -52,6 +53,9 @@ public:
     static constexpr std::int32_t DeleteButton = 7;
     static constexpr std::int32_t SelectButton = 8;
     static constexpr std::int32_t CloseButton = 9;
+    static constexpr std::int32_t QueryButton = 10;
+    static constexpr std::int32_t ToolboxButton = 11;
+    static constexpr std::int32_t QueryResult = 12;
 
     CustomerBrowseWindow(host::Window& window, host::Queue& rows);
     ~CustomerBrowseWindow() override;
@@ -75,6 +79,7 @@ private:
     CustomerBrowse browse_;
     framework::TypedLocator numberLocator_;
     framework::TypedLocator nameLocator_;
+    framework::QueryForm query_;
     std::unique_ptr<host::RecordView> view_;
     framework::WindowResizer resizer_;
 };

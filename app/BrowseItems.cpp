@@ -8,6 +8,7 @@
 #include "app/UpdateItems.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
+#include "framework/window/IniStore.h"
 #include "runtime/base/Queue.h"
 #include "runtime/base/Value.h"
 #include "runtime/files/RecordFile.h"
@@ -133,6 +134,11 @@ Severity ItemBrowseWindow::Setup() {
     browse_.INSERTCONTROL = InsertButton;
     browse_.CHANGECONTROL = ChangeButton;
     browse_.DELETECONTROL = DeleteButton;
+    // "&Query" filters the list by what is typed per column; the queries saved by name
+    // are kept in the settings file and offered in the list's popup menu.
+    query_.Setup("BrowseItems", &GlobalIniStore(), &GlobalErrors());
+    framework::AttachQuery(browse_, query_, QueryButton, QueryResult);
+    browse_.TOOLCONTROL = ToolboxButton;
     browse_.AttachToolbar(toolbar_);
     // The inventory report (procedure 2) is not there yet: "&Print" is not given to the
     // browse as its PRINTCONTROL, which would enable it with the rows, and stays disabled
@@ -166,6 +172,9 @@ void ItemBrowseWindow::ArrangeResizing() {
         resizer_.SetStrategy(control, position(Resizer::NearEdge, Resizer::FarEdge), keepSize);
     for (std::int32_t control = InsertButton; control <= CloseButton; ++control)
         resizer_.SetStrategy(control, position(Resizer::FarEdge, Resizer::FarEdge), keepSize);
+    for (std::int32_t control : {QueryButton, ToolboxButton})
+        resizer_.SetStrategy(control, position(Resizer::FarEdge, Resizer::FarEdge), keepSize);
+    resizer_.SetStrategy(QueryResult, position(Resizer::NearEdge, Resizer::FarEdge), keepSize);
     AttachResizer(resizer_);
 }
 

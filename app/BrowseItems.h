@@ -5,6 +5,7 @@
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
 #include "framework/inplace/InPlaceEditManager.h"
+#include "framework/query/QueryForm.h"
 #include "framework/window/WindowResizer.h"
 #include "runtime/base/RecordLayout.h"
 #include "runtime/base/TypedRef.h"
@@ -61,6 +62,9 @@ public:
     static constexpr std::int32_t PrintButton = 17;
     static constexpr std::int32_t CloseButton = 18;
     static constexpr std::int32_t PictureFrame = 19;
+    static constexpr std::int32_t QueryButton = 20;
+    static constexpr std::int32_t ToolboxButton = 21;
+    static constexpr std::int32_t QueryResult = 22;
 
     // The list's update procedures.
     static constexpr std::uint16_t FormProcedure = 1;      // UpdateItems
@@ -109,6 +113,7 @@ private:
     ItemPriceEditor sellEditor_;
     ItemPriceEditor costEditor_;
     framework::TypedLocator numberLocator_;
+    framework::QueryForm query_;
     std::unique_ptr<host::RecordView> view_;
     framework::WindowResizer resizer_;
     std::string shownPicture_;

@@ -44,6 +44,7 @@ host::FileDefinition item() {
                                       {"ITM:ICONFILE", FieldType::cstring(256)}}));
     addIdKey(file, "ITM:ITEMIDK", "ITM:ITEMID");
     addKey(file, "ITM:ITEMNUMBERK", {"ITM:ITEMNUMBER"});
+    file.markSearched("ITM:DESCRIPTION");
     return perThread(std::move(file));
 }
 
@@ -74,6 +75,8 @@ host::FileDefinition customer() {
     addIdKey(file, "CUS:CUSTOMERIDK", "CUS:CUSTOMERID");
     addKey(file, "CUS:NAMEK", {"CUS:NAME"});
     addKey(file, "CUS:NUMBERK", {"CUS:NUMBER"});
+    file.markSearched("CUS:NAME");
+    file.markSearched("CUS:CONTACT");
     return perThread(std::move(file));
 }
 

@@ -14,6 +14,9 @@ namespace app::files {
 // to letter case (an item number is unique whatever its case, and customers are looked
 // up by name and number typing either case). The four Id keys are also the files'
 // primary keys, which the framework uses for record positions.
+//
+// Searched fields: the customer's name and contact and the item's description, which
+// users search inside ("contains"); the driver keeps an index of their contents.
 host::FileDefinition item();
 host::FileDefinition config();
 host::FileDefinition customer();

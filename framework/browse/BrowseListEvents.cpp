@@ -359,7 +359,9 @@ void BrowseList::RunQuery() {
         }
         if (QUERYRESULT != 0)
             if (host::Window* window = ListWindow()) {
+                // A prompt shows its text, a display or an entry its contents.
                 window->setProperty(QUERYRESULT, host::Property::Text, host::Value(filter));
+                window->setProperty(QUERYRESULT, host::Property::Contents, host::Value(filter));
                 window->display(QUERYRESULT);
             }
         ReapplySort(1);

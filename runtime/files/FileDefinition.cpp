@@ -1,5 +1,7 @@
 #include "runtime/files/FileDefinition.h"
 
+#include <algorithm>
+
 #include "runtime/base/Value.h"
 
 namespace host {
@@ -46,6 +48,14 @@ int FileDefinition::primaryKey() const {
         if (keys_[i].primary)
             return static_cast<int>(i) + 1;
     return 0;
+}
+
+void FileDefinition::markSearched(std::string_view fieldLabel) {
+    int number = layout_ ? layout_->fieldNumber(fieldLabel) : 0;
+    if (number == 0 || !layout_->field(number).type.isText())
+        return;
+    if (std::find(searched_.begin(), searched_.end(), number) == searched_.end())
+        searched_.push_back(number);
 }
 
 } // namespace host

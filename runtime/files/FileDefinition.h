@@ -47,12 +47,20 @@ public:
     // Number of the key marked primary, 0 when none is.
     int primaryKey() const;
 
+    // Text fields that users search inside ("contains"): a driver may keep an index of
+    // their contents so that such a search reads only the records that can match. Unknown
+    // labels, fields that are not text, and fields marked before are left out.
+    void markSearched(std::string_view fieldLabel);
+    // The marked fields' numbers, in the order marked.
+    const std::vector<int>& searchedFields() const { return searched_; }
+
 private:
     std::string label_;
     std::string prefix_;
     std::string nameOnDisk_;
     SharedLayout layout_;
     std::vector<KeyDefinition> keys_;
+    std::vector<int> searched_;
     bool perThread_ = false;
 };
 

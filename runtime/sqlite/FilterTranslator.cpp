@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 
 namespace host::sqlite {
 
@@ -33,6 +34,7 @@ struct TextTerm {
     bool upper = false;
     bool clipped = false;
     std::optional<long long> prefix;
+    const SqlColumn* found = nullptr; // the column as the lookup gave it
 };
 
 // A numeric term: one column and how it is stored.
@@ -142,7 +144,21 @@ private:
 
     const ColumnLookup& columnOf_;
     std::vector<Value>& parameters_;
+    // The searched columns met, kept for the terms that refer to them.
+    mutable std::deque<SqlColumn> searched_;
 };
+
+// A text the search index can look for: three or more characters, all plain ASCII, so
+// that each of its trigrams is one the index holds for every text containing it (in
+// either letter case).
+bool indexable(std::string_view needle) {
+    if (needle.size() < 3)
+        return false;
+    for (char c : needle)
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    return true;
+}
 
 std::optional<SqlColumn> Translator::column(const ExpressionNode& node) const {
     if (node.kind != Kind::Field || !columnOf_)
@@ -165,7 +181,12 @@ std::optional<TextTerm> Translator::textTerm(const ExpressionNode& node) const {
         std::optional<SqlColumn> found = column(node);
         if (!found || !found->type.isText())
             return std::nullopt;
-        return TextTerm{found->expression, node.field.type().textCapacity()};
+        TextTerm term{found->expression, node.field.type().textCapacity()};
+        if (!found->searchIndex.empty()) {
+            searched_.push_back(*found);
+            term.found = &searched_.back();
+        }
+        return term;
     }
     if (node.kind != Kind::Call)
         return std::nullopt;
@@ -358,12 +379,17 @@ std::string Translator::textEquals(const TextTerm& term, const std::string& text
 // The rows whose text begins with `prefix` (ignoring case when upper-cased) as a key
 // range, so that an index in the same collation serves it.
 std::string Translator::prefixRange(const TextTerm& term, const std::string& prefix) {
-    std::string low = term.upper ? lowerAscii(prefix) : prefix;
-    std::optional<std::string> high = term.upper ? foldedSuccessor(low) : successor(low);
-    std::string collation = term.upper ? " COLLATE NOCASE" : " COLLATE BINARY";
-    std::string range = term.column + " >= " + parameter(Value(low)) + collation;
-    if (high)
-        range += " AND " + term.column + " < " + parameter(Value(*high)) + collation;
+    std::string folded = lowerAscii(prefix);
+    std::string range = term.column + " >= " + parameter(Value(folded)) + " COLLATE NOCASE";
+    if (std::optional<std::string> high = foldedSuccessor(folded))
+        range += " AND " + term.column + " < " + parameter(Value(*high)) + " COLLATE NOCASE";
+    if (term.upper)
+        return range;
+    // Case matters: the range in byte order decides, and the range ignoring case around
+    // it (which holds every text the first holds) lets a key that ignores case serve it.
+    range += " AND " + term.column + " >= " + parameter(Value(prefix)) + " COLLATE BINARY";
+    if (std::optional<std::string> high = successor(prefix))
+        range += " AND " + term.column + " < " + parameter(Value(*high)) + " COLLATE BINARY";
     return range;
 }
 
@@ -495,7 +521,34 @@ std::optional<std::string> Translator::searchWithConstant(const ExpressionNode& 
     std::string column = haystack->upper ? "upper(" + haystack->column + ")" : haystack->column;
     std::string found =
         "instr(CAST(" + column + " AS BLOB), CAST(" + parameter(Value(needle)) + " AS BLOB)) > 0";
-    return presentAccepted ? found : "NOT (" + found + ")";
+    if (!presentAccepted)
+        return "NOT (" + found + ")";
+    // The index gives the rows that can hold the text; the exact test stays.
+    if (haystack->found && indexable(needle)) {
+        // Every trigram of the text in the column (the index keeps no positions, so the
+        // text itself cannot be asked for as a phrase).
+        std::string trigrams;
+        for (std::size_t at = 0; at + 3 <= needle.size(); ++at) {
+            std::string quotedTrigram = "\"";
+            for (char c : needle.substr(at, 3)) {
+                if (c == '"')
+                    quotedTrigram += '"';
+                quotedTrigram += c;
+            }
+            quotedTrigram += "\"";
+            if (trigrams.find(quotedTrigram) != std::string::npos)
+                continue;
+            trigrams += (trigrams.empty() ? "" : " AND ") + quotedTrigram;
+        }
+        std::string phrase = "(" + trigrams + ")";
+        const SqlColumn& searched = *haystack->found;
+        std::string candidates = searched.rowId + " IN (SELECT rowid FROM " + searched.searchIndex +
+                                 " WHERE " + searched.searchIndex + " MATCH " +
+                                 parameter(Value("{" + searched.searchColumn + "} : " + phrase)) +
+                                 ")";
+        return candidates + " AND " + found;
+    }
+    return found;
 }
 
 // SQLite's parser refuses conditions nested much deeper than this; deeper ones are left

@@ -22,6 +22,12 @@ namespace host::sqlite {
 struct SqlColumn {
     std::string expression;
     FieldType type;
+    // A column that a search index covers (TableSchema): the index as the query names it,
+    // the column's name in it and the row id of the column's table ("t0._id"). Empty when
+    // no index covers it.
+    std::string searchIndex;
+    std::string searchColumn;
+    std::string rowId;
 };
 
 using ColumnLookup = std::function<std::optional<SqlColumn>(const TypedRef& field)>;
@@ -38,7 +44,9 @@ struct SqlFilter {
 // Pushes down every AND-conjunct of `filter` that SQL can decide with exactly the
 // evaluator's meaning: comparisons of fields with constants or with each other, the
 // UPPER( ) forms (as COLLATE NOCASE where equality allows an index to serve), SUB(x,1,n)
-// prefix tests (as ranges), INSTRING( ) <> 0 searches, and NOT, AND, OR, XOR of those.
+// prefix tests (as ranges), INSTRING( ) <> 0 searches (through the column's search index,
+// when it has one, for a text of three or more plain characters), and NOT, AND, OR, XOR
+// of those.
 // A conjunct that cannot be decided exactly is left out, so the pushed-down part never
 // excludes a row that the whole expression accepts. Fields that `columnOf` does not
 // know are never pushed down.

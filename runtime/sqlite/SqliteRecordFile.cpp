@@ -164,6 +164,36 @@ bool SqliteRecordFile::checkTable() {
             return false;
         }
     }
+    schema_.setSearchReady(false);
+    if (schema_.wantsSearch()) {
+        Statement search = database_.prepare(
+            "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+        if (!search.isValid())
+            return false;
+        StatementUse use(search);
+        std::string name = schema_.searchTable();
+        sqlite3_bind_text(search.get(), 1, name.c_str(), -1, SQLITE_STATIC);
+        int rc = sqlite3_step(search.get());
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            return database_.fail(rc);
+        schema_.setSearchReady(rc == SQLITE_ROW);
+    }
+    return true;
+}
+
+// Makes the search index afresh (inside the caller's savepoint); nothing for a file
+// without searched fields.
+bool SqliteRecordFile::makeSearch() {
+    schema_.setSearchReady(false);
+    if (!schema_.wantsSearch())
+        return true;
+    for (const std::string& sql : schema_.dropSearchSql())
+        if (!database_.execute(sql))
+            return false;
+    for (const std::string& sql : schema_.createSearchSql())
+        if (!database_.execute(sql))
+            return false;
+    schema_.setSearchReady(true);
     return true;
 }
 
@@ -283,6 +313,19 @@ bool SqliteRecordFile::open(int mode) {
     if (schema_.hasNullTermIndexes() && writable_ && !database_.inTransaction() &&
         !upgradeIndexes())
         statements_.clear();
+    // A file whose search index is missing (made before the index was known) gets it
+    // from the first station that may write, as above; until then "contains" reads every
+    // record.
+    if (schema_.wantsSearch() && !schema_.isSearchReady() && writable_ &&
+        !database_.inTransaction()) {
+        statements_.clear();
+        bool made = database_.execute("SAVEPOINT make_search") && makeSearch() &&
+                    database_.execute("RELEASE make_search");
+        if (!made) {
+            database_.abandonSavepoint("make_search");
+            schema_.setSearchReady(false);
+        }
+    }
     order_ = 0;
     place_ = Place::Start;
     anchor_.clear();
@@ -326,6 +369,7 @@ bool SqliteRecordFile::create() {
                       database_.execute(schema_.createTableSql());
             for (int k = 1; created && k <= keyCount(); ++k)
                 created = database_.execute(schema_.createIndexSql(k));
+            created = created && makeSearch();
             if (created) {
                 created = database_.execute("RELEASE create_file");
             } else {
@@ -467,7 +511,7 @@ bool SqliteRecordFile::makeIndexes() {
         made = database_.execute("DROP INDEX " + quoted(existing[i]));
     for (int k = 1; made && k <= keyCount(); ++k)
         made = database_.execute(schema_.createIndexSql(k));
-    return made;
+    return made && makeSearch();
 }
 
 bool SqliteRecordFile::rebuildKeys() {

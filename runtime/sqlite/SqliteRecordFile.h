@@ -101,6 +101,7 @@ private:
     // Makes the unique keys' indexes of a table with `nullTermIndexes` again in the
     // current form, so that reads in their order need no sort (in one step, or nothing).
     bool upgradeIndexes();
+    bool makeSearch();
     bool makeIndexes();
     bool insert(std::int64_t free);
     // What opening and creating begin with: the file must be closed and the data base

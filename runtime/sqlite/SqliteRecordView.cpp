@@ -264,8 +264,16 @@ bool SqliteRecordView::setFilter(std::string_view text) {
                     continue;
                 for (int n = 1; n <= buffer.fieldCount(); ++n)
                     if (buffer.field(n).address() == ref.address() &&
-                        buffer.field(n).type() == ref.type())
-                        return SqlColumn{columnExpression({static_cast<int>(m), n}), ref.type()};
+                        buffer.field(n).type() == ref.type()) {
+                        SqlColumn column{columnExpression({static_cast<int>(m), n}), ref.type()};
+                        const TableSchema& schema = members_[m].file->schema();
+                        if (m == 0 && schema.isSearchReady() && schema.searches(n)) {
+                            column.searchIndex = quoted(schema.searchTable());
+                            column.searchColumn = schema.column(n);
+                            column.rowId = members_[m].alias + "._id";
+                        }
+                        return column;
+                    }
             }
             return std::nullopt;
         };

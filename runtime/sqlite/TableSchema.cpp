@@ -71,6 +71,55 @@ std::string TableSchema::createTableSql() const {
     return sql + ")";
 }
 
+bool TableSchema::searches(int field) const {
+    const std::vector<int>& fields = definition_.searchedFields();
+    return std::find(fields.begin(), fields.end(), field) != fields.end();
+}
+
+std::vector<std::string> TableSchema::createSearchSql() const {
+    std::string index = quoted(searchTable());
+    std::string columns, fresh, old;
+    for (int field : definition_.searchedFields()) {
+        std::string column = quoted(this->column(field));
+        columns += ", " + column;
+        fresh += ", new." + column;
+        old += ", old." + column;
+    }
+    std::string changed;
+    for (int field : definition_.searchedFields()) {
+        std::string column = quoted(this->column(field));
+        changed += " OR old." + column + " IS NOT new." + column;
+    }
+    std::string removeOld = "INSERT INTO " + index + "(" + index + ", rowid" + columns +
+                            ") VALUES ('delete', old._id" + old + ");";
+    std::string addNew =
+        "INSERT INTO " + index + "(rowid" + columns + ") VALUES (new._id" + fresh + ");";
+    return {
+        "CREATE VIRTUAL TABLE " + index + " USING fts5(" + columns.substr(2) +
+            ", content=" + quoted(table_) +
+            ", content_rowid=_id, tokenize='trigram', detail=column, columnsize=0)",
+        "CREATE TRIGGER " + quoted(searchTable() + "_added") + " AFTER INSERT ON " + quotedTable() +
+            " BEGIN " + addNew + " END",
+        "CREATE TRIGGER " + quoted(searchTable() + "_removed") + " AFTER DELETE ON " +
+            quotedTable() + " BEGIN " + removeOld + " END",
+        "CREATE TRIGGER " + quoted(searchTable() + "_changed") + " AFTER UPDATE ON " +
+            quotedTable() + " WHEN old._id IS NOT new._id" + changed + " BEGIN " + removeOld + " " +
+            addNew + " END",
+        // Larger leaves, and merges of eight segments at a time rather than four: fewer
+        // and bigger writes while records are added.
+        "INSERT INTO " + index + "(" + index + ", rank) VALUES ('pgsz', 4000)",
+        "INSERT INTO " + index + "(" + index + ", rank) VALUES ('automerge', 8)",
+        "INSERT INTO " + index + "(" + index + ") VALUES ('rebuild')",
+    };
+}
+
+std::vector<std::string> TableSchema::dropSearchSql() const {
+    return {"DROP TRIGGER IF EXISTS " + quoted(searchTable() + "_added"),
+            "DROP TRIGGER IF EXISTS " + quoted(searchTable() + "_removed"),
+            "DROP TRIGGER IF EXISTS " + quoted(searchTable() + "_changed"),
+            "DROP TABLE IF EXISTS " + quoted(searchTable())};
+}
+
 std::string TableSchema::addFreeColumnSql() const {
     return "ALTER TABLE " + quotedTable() + " ADD COLUMN _free INTEGER NOT NULL DEFAULT 0";
 }

@@ -102,6 +102,24 @@ public:
     // Whether a field is compared without regard to case in key k.
     bool ignoresCase(int key, int field) const;
 
+    // The search index: for the fields the declaration marks as searched, an FTS5 table
+    // "<table>_search" of their trigrams over the table's own rows (external content, row
+    // ids the table's _id), kept by triggers on every insert, update and delete, so that a
+    // "contains" test reads only the rows holding every trigram of the text sought. The
+    // index keeps which column holds a trigram but not where (detail=column) nor the
+    // columns' sizes: smaller, and quicker to keep; the exact test is made on every
+    // candidate anyway.
+    bool wantsSearch() const { return !definition_.searchedFields().empty(); }
+    // The index is there to be used (made, or found when the file opened).
+    bool isSearchReady() const { return searchReady_; }
+    void setSearchReady(bool ready) { searchReady_ = ready; }
+    std::string searchTable() const { return table_ + "_search"; }
+    bool searches(int field) const;
+    // The statements that make the index and its triggers and fill it from the table.
+    std::vector<std::string> createSearchSql() const;
+    // The statement that drops the index (its triggers go with the table, or with it).
+    std::vector<std::string> dropSearchSql() const;
+
     // Fields bind as ?1..?fieldCount; a placeholder's _free then as ?fieldCount+1.
     std::string insertSql(bool placeholder = false) const;
     // "UPDATE ... SET <fields>, _free = 0, _version = _version + 1 WHERE _id = ?n" (+ "AND
@@ -116,6 +134,7 @@ private:
     std::vector<std::string> columns_;
     bool legacy_ = false;
     bool nullTermIndexes_ = false;
+    bool searchReady_ = false;
 };
 
 } // namespace host::sqlite

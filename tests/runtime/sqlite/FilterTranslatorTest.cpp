@@ -113,8 +113,14 @@ protected:
         for (int i = 1; i <= record.fieldCount(); ++i) {
             if (record.field(i).sameVariable(field)) {
                 std::string label = record.layout()->field(i).label;
-                return SqlColumn{"t0.\"" + label.substr(label.find(':') + 1) + "\"",
-                                 record.layout()->field(i).type};
+                std::string column = label.substr(label.find(':') + 1);
+                SqlColumn found{"t0.\"" + column + "\"", record.layout()->field(i).type};
+                if (searchIndex && (column == "NAME" || column == "CITY")) {
+                    found.searchIndex = "ts";
+                    found.searchColumn = column;
+                    found.rowId = "t0.rowid";
+                }
+                return found;
             }
         }
         return std::nullopt;
@@ -211,8 +217,18 @@ protected:
         return detail;
     }
 
+    // Makes the trigram index over NAME and CITY that the driver keeps for searched
+    // fields, and has the lookup name it.
+    void makeSearchIndex() {
+        execute("CREATE VIRTUAL TABLE ts USING fts5(NAME, CITY, content=t, content_rowid=rowid, "
+                "tokenize='trigram', detail=column, columnsize=0)");
+        execute("INSERT INTO ts(ts) VALUES ('rebuild')");
+        searchIndex = true;
+    }
+
     Record record;
     sqlite3* db = nullptr;
+    bool searchIndex = false;
 };
 
 TEST_F(FilterTranslatorTest, FiltersOfViewsAndQueriesPushDownExactly) {
@@ -352,6 +368,8 @@ TEST_F(FilterTranslatorTest, DeepNestingStaysValidSql) {
 TEST_F(FilterTranslatorTest, CaseInsensitiveKeysServeUpperAndPrefixForms) {
     EXPECT_NE(queryPlan("UPPER(CUS:NAME) = 'SMITH'").find("byName"), std::string::npos);
     EXPECT_NE(queryPlan("SUB(UPPER(CUS:NAME),1,3) = 'SMI'").find("byName"), std::string::npos);
+    // Case-sensitive prefixes are served by the key that ignores case too.
+    EXPECT_NE(queryPlan("SUB(CUS:NAME,1,3) = 'Smi'").find("byName"), std::string::npos);
     EXPECT_NE(queryPlan("CUS:NUMBER = 5").find("byNumber"), std::string::npos);
 
     SqlFilter prefix = translate("SUB(UPPER(CUS:NAME),1,3) = 'SMI'");
@@ -360,7 +378,11 @@ TEST_F(FilterTranslatorTest, CaseInsensitiveKeysServeUpperAndPrefixForms) {
     EXPECT_EQ(prefix.parameters[0].toText(), "smi");
     EXPECT_EQ(prefix.parameters[1].toText(), "smj");
     EXPECT_EQ(translate("SUB(UPPER(CUS:NAME),1,1) = '@'").parameters[1].toText(), "[");
-    EXPECT_EQ(translate("SUB(CUS:NAME,1,1) = '@'").parameters[1].toText(), "A");
+    // The byte-order bounds follow the bounds ignoring case.
+    SqlFilter exactCase = translate("SUB(CUS:NAME,1,1) = '@'");
+    ASSERT_EQ(exactCase.parameters.size(), 4u);
+    EXPECT_EQ(exactCase.parameters[1].toText(), "[");
+    EXPECT_EQ(exactCase.parameters[3].toText(), "A");
 
     SqlFilter nothing = translate("1 = 1");
     EXPECT_TRUE(nothing.exact);
@@ -437,6 +459,39 @@ TEST_F(FilterTranslatorTest, RandomFiltersAgreeWithTheEvaluator) {
         }
     }
     EXPECT_GT(exact, count / 2); // most of these forms are decidable in SQL
+}
+
+// "Contains" on a searched field reads the candidates from the trigram index and tests
+// each exactly: the same rows as without the index, in either letter case, for texts the
+// index cannot serve (short, not plain ASCII, ending in a blank) too.
+TEST_F(FilterTranslatorTest, ContainsUsesTheSearchIndexAndStaysExact) {
+    makeSearchIndex();
+    const char* served[] = {
+        "INSTRING('toy',CUS:NAME,1,1) <> 0",
+        "INSTRING('TOY',UPPER(CUS:NAME),1,1) <> 0",
+        "INSTRING('mith',CUS:NAME,1,1) <> 0",
+        "INSTRING('O''B',UPPER(CUS:NAME),1,1) <> 0",
+        "INSTRING('ork',CUS:CITY,1,1) <> 0 AND CUS:NUMBER > 0",
+        "INSTRING('y\"x',CUS:NAME,1,1) <> 0",
+    };
+    for (const char* text : served) {
+        expectSound(text, true);
+        EXPECT_NE(translate(text).where.find("MATCH"), std::string::npos) << text;
+        EXPECT_NE(queryPlan(text).find("VIRTUAL TABLE"), std::string::npos) << queryPlan(text);
+    }
+    EXPECT_EQ(run("INSTRING('TOY',UPPER(CUS:NAME),1,1) <> 0").accepted.size(), 3u);
+    const char* scanned[] = {
+        "INSTRING('to',CUS:NAME,1,1) <> 0",
+        "INSTRING('af\xc3\xa9',CUS:NAME,1,1) <> 0",
+        "INSTRING('toy',CUS:NAME,1,1) = 0",
+        "NOT INSTRING('toy',CUS:NAME,1,1) <> 0",
+        "INSTRING('toy',CUS:NAME,1,1) <> 0 OR CUS:NUMBER = 5",
+    };
+    for (const char* text : scanned)
+        expectSound(text, true);
+    // Too short, and not plain ASCII: no index.
+    for (const char* text : {scanned[0], scanned[1]})
+        EXPECT_EQ(translate(text).where.find("MATCH"), std::string::npos) << text;
 }
 
 } // namespace

@@ -1,0 +1,113 @@
+// The trigram index the driver keeps for a file's searched fields: made with the file,
+// kept through adds, changes and deletes by any station, and made for a file written
+// before its fields were marked, so that "contains" reads the same rows as without it.
+#include "tests/runtime/sqlite/DriverFixture.h"
+
+#include "runtime/files/RecordView.h"
+
+#include <set>
+#include <sqlite3.h>
+
+using namespace drivertest;
+
+namespace {
+
+host::FileDefinition searchedCustomers() {
+    host::FileDefinition file = customerDefinition();
+    file.markSearched("CUS:NAME");
+    file.markSearched("CUS:CONTACT");
+    file.markSearched("CUS:NOSUCH"); // left out
+    return file;
+}
+
+class SearchIndexTest : public ::testing::Test {
+protected:
+    // The ids of the customers whose name holds `text` (any case), read through a view.
+    std::set<int> containing(host::RecordFileDriver& driver, host::RecordFile& file,
+                             host::Record& record, const std::string& text) {
+        std::unique_ptr<host::RecordView> view = driver.makeView(file);
+        EXPECT_TRUE(view->open());
+        EXPECT_TRUE(view->setFilter("INSTRING('" + text + "',UPPER(CUS:NAME),1,1) <> 0"));
+        std::set<int> ids;
+        view->setStart();
+        while (view->next())
+            ids.insert(static_cast<int>(record.field("CUS:CUSTOMERID").integer()));
+        view->close();
+        return ids;
+    }
+    // Rows the index holds for a trigram match, read from the data base itself.
+    int indexed(const std::string& match) {
+        sqlite3* db = nullptr;
+        sqlite3_open((folder.path() + "/data.sqlite").c_str(), &db);
+        sqlite3_stmt* query = nullptr;
+        int count = -1;
+        std::string sql = "SELECT count(*) FROM CUSTOMER_search WHERE CUSTOMER_search MATCH ?1";
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &query, nullptr) == SQLITE_OK) {
+            sqlite3_bind_text(query, 1, match.c_str(), -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(query) == SQLITE_ROW)
+                count = sqlite3_column_int(query, 0);
+        }
+        sqlite3_finalize(query);
+        sqlite3_close(db);
+        return count;
+    }
+    TempFolder folder;
+};
+
+TEST_F(SearchIndexTest, KeptThroughAddsChangesAndDeletes) {
+    host::sqlite::SqliteDriver driver;
+    ASSERT_TRUE(driver.openFolder(folder.path()));
+    host::Record record(customerLayout());
+    auto file = driver.makeFile(searchedCustomers(), record);
+    ASSERT_TRUE(file->create());
+    ASSERT_TRUE(file->open(0x42));
+    auto add = [&](int id, const char* name) {
+        record.clear();
+        record.field("CUS:CUSTOMERID").assign(id);
+        record.field("CUS:NUMBER").assign(std::to_string(id));
+        record.field("CUS:NAME").assign(name);
+        return file->add();
+    };
+    ASSERT_TRUE(add(1, "Toy Palace"));
+    ASSERT_TRUE(add(2, "Big TOYS Co"));
+    ASSERT_TRUE(add(3, "Hardware"));
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 2}));
+    // A change moves the row in the index; a delete takes it out.
+    ASSERT_TRUE(file->set(1));
+    while (file->next() && record.field("CUS:CUSTOMERID").integer() != 3) {
+    }
+    record.field("CUS:NAME").assign("Toyland Hardware");
+    ASSERT_TRUE(file->put());
+    ASSERT_TRUE(file->set(1));
+    ASSERT_TRUE(file->next());
+    ASSERT_TRUE(file->remove());
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{2, 3}));
+    EXPECT_EQ(containing(driver, *file, record, "HARDWARE"), (std::set<int>{3}));
+    EXPECT_EQ(indexed("{NAME} : \"toy\""), 2);
+    EXPECT_EQ(indexed("{NAME} : (\"pal\" AND \"ace\")"), 0);
+    file->close();
+}
+
+TEST_F(SearchIndexTest, MadeForAFileWrittenBeforeItsFieldsWereMarked) {
+    {
+        Station before(folder.path(), true);
+        ASSERT_TRUE(before.customers->open(0x42));
+        ASSERT_TRUE(before.addCustomer(1, "1", "Toy Palace"));
+        ASSERT_TRUE(before.addCustomer(2, "2", "Hardware"));
+        before.customers->close();
+    }
+    EXPECT_EQ(indexed("toy"), -1); // no index yet
+    host::sqlite::SqliteDriver driver;
+    ASSERT_TRUE(driver.openFolder(folder.path()));
+    host::Record record(customerLayout());
+    auto file = driver.makeFile(searchedCustomers(), record);
+    ASSERT_TRUE(file->open(0x42));
+    EXPECT_EQ(indexed("{NAME} : \"toy\""), 1);
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1}));
+    file->close();
+    // Rebuilding the keys makes it again, whole.
+    ASSERT_TRUE(file->rebuildKeys());
+    EXPECT_EQ(indexed("{NAME} : \"toy\""), 1);
+}
+
+} // namespace
