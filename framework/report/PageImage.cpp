@@ -15,10 +15,10 @@ constexpr int thousandthsPerUnit = 20;
 
 // The border's colour and the fill behind the page image, kept as the box's own
 // properties for the display to draw.
-constexpr host::Property borderColour = static_cast<host::Property>(
-    static_cast<int>(host::Property::UserDefined) + 1);
-constexpr host::Property fillColour = static_cast<host::Property>(
-    static_cast<int>(host::Property::UserDefined) + 2);
+constexpr host::Property borderColour =
+    static_cast<host::Property>(static_cast<int>(host::Property::UserDefined) + 1);
+constexpr host::Property fillColour =
+    static_cast<host::Property>(static_cast<int>(host::Property::UserDefined) + 2);
 
 } // namespace
 
@@ -41,8 +41,7 @@ PageImage::~PageImage() {
     DestroyControls();
 }
 
-void PageImage::Draw(std::int16_t x, std::int16_t y, std::int16_t w, std::int16_t h,
-                     bool chosen) {
+void PageImage::Draw(std::int16_t x, std::int16_t y, std::int16_t w, std::int16_t h, bool chosen) {
     host::Window* window = OWNER ? OWNER->PREVIEWWINDOW : nullptr;
     if (!window)
         return;

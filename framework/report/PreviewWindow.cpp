@@ -30,33 +30,32 @@ using host::Property;
 // The zoom choices: a count byte, then per entry a length-prefixed menu text, a
 // length-prefixed status text and a signed 16-bit percentage (-2 tiled pages, -1 page
 // width).
-const std::string_view PreviewWindow::ZoomTable{
-    "\x07"
-    "\x0a"
-    "Tile pages\x10"
-    "Zoom: Tile Pages\xfe"
-    "\xff"
-    "\x0a"
-    "Page Width\x10"
-    "Zoom: Page Width\xff"
-    "\xff"
-    "\x08"
-    "50% Zoom\x09"
-    "Zoom: 50%2\x00"
-    "\x08"
-    "75% Zoom\x09"
-    "Zoom: 75%K\x00"
-    "\x09"
-    "100% Zoom\x0a"
-    "Zoom: 100%d\x00"
-    "\x09"
-    "200% Zoom\x0a"
-    "Zoom: 200%\xc8"
-    "\x00"
-    "\x09"
-    "300% Zoom\x0a"
-    "Zoom: 300%,\x01",
-    172};
+const std::string_view PreviewWindow::ZoomTable{"\x07"
+                                                "\x0a"
+                                                "Tile pages\x10"
+                                                "Zoom: Tile Pages\xfe"
+                                                "\xff"
+                                                "\x0a"
+                                                "Page Width\x10"
+                                                "Zoom: Page Width\xff"
+                                                "\xff"
+                                                "\x08"
+                                                "50% Zoom\x09"
+                                                "Zoom: 50%2\x00"
+                                                "\x08"
+                                                "75% Zoom\x09"
+                                                "Zoom: 75%K\x00"
+                                                "\x09"
+                                                "100% Zoom\x0a"
+                                                "Zoom: 100%d\x00"
+                                                "\x09"
+                                                "200% Zoom\x0a"
+                                                "Zoom: 200%\xc8"
+                                                "\x00"
+                                                "\x09"
+                                                "300% Zoom\x0a"
+                                                "Zoom: 300%,\x01",
+                                                172};
 
 namespace {
 
@@ -155,8 +154,7 @@ std::string trim(std::string_view text) {
 }
 
 // Runs a small dialog's loop; `onAccepted` answers true to close it.
-template <typename Handler>
-void runDialog(host::Window& dialog, Handler onAccepted) {
+template <typename Handler> void runDialog(host::Window& dialog, Handler onAccepted) {
     dialog.open();
     while (dialog.nextEvent()) {
         host::CycleEnd end = host::CycleEnd::DefaultAction;
@@ -489,14 +487,16 @@ void PreviewWindow::LayOutSinglePage(bool sizeChanged) {
     if (!image)
         image = &MakeImage(CURRENTPAGE, 500, 501);
     std::int16_t zoom = CurrentZoom();
-    double scale = zoom == -1 ? static_cast<double>(window.rect().width) / image->IMAGEWIDTH
-                              : zoom / 100.0;
+    double scale =
+        zoom == -1 ? static_cast<double>(window.rect().width) / image->IMAGEWIDTH : zoom / 100.0;
     int w = static_cast<int>(image->IMAGEWIDTH * scale);
     int h = static_cast<int>(image->IMAGEHEIGHT * scale);
     image->Draw(0, 0, static_cast<std::int16_t>(std::min(w, 32767)),
                 static_cast<std::int16_t>(std::min(h, 32767)), true);
-    window.setProperty(image->IMAGEFEQ, Property::HScroll, host::Value(w > window.rect().width ? 1 : 0));
-    window.setProperty(image->IMAGEFEQ, Property::VScroll, host::Value(h > window.rect().height ? 1 : 0));
+    window.setProperty(image->IMAGEFEQ, Property::HScroll,
+                       host::Value(w > window.rect().width ? 1 : 0));
+    window.setProperty(image->IMAGEFEQ, Property::VScroll,
+                       host::Value(h > window.rect().height ? 1 : 0));
     if (!sizeChanged) {
         image->CENTREONX = 0;
         image->CENTREONY = 0;
@@ -547,8 +547,8 @@ void PreviewWindow::TellPageProblems() {
     std::string problems;
     for (PageImage* image = PAGEMANAGER; image; image = image->NEIGHBOUR)
         if (!image->PROBLEM.empty())
-            problems = "Page " + std::to_string(image->PAGENO) + " cannot be shown: " +
-                       image->PROBLEM;
+            problems =
+                "Page " + std::to_string(image->PAGENO) + " cannot be shown: " + image->PROBLEM;
     if (PREVIEWWINDOW && !problems.empty())
         PREVIEWWINDOW->setStatusText(1, problems);
 }
@@ -652,7 +652,8 @@ Severity PreviewWindow::OnControlEvent() {
         window.post(EventKind::Accepted, control);
         return Severity::Notify;
     }
-    if (window.currentEvent() == EventKind::Accepted && control >= 498 && control < 498 + 2 * 32768) {
+    if (window.currentEvent() == EventKind::Accepted && control >= 498 &&
+        control < 498 + 2 * 32768) {
         // A click on a page: from the thumbnails to that page at page width, and back.
         std::int32_t page = (control - 498) / 2;
         if (page >= 1 && page <= PageCount()) {
@@ -735,8 +736,10 @@ Severity PreviewWindow::OnAccepted() {
     case AcrossSpin:
     case DownSpin:
         window.update(control);
-        PAGESACROSS = static_cast<std::uint16_t>(std::max<long long>(acrossShown_.value().toInteger(), 1));
-        PAGESDOWN = static_cast<std::uint16_t>(std::max<long long>(downShown_.value().toInteger(), 1));
+        PAGESACROSS =
+            static_cast<std::uint16_t>(std::max<long long>(acrossShown_.value().toInteger(), 1));
+        PAGESDOWN =
+            static_cast<std::uint16_t>(std::max<long long>(downShown_.value().toInteger(), 1));
         GridChanged(control == AcrossSpin);
         break;
     case Next:

@@ -80,9 +80,8 @@ void RecordProcessor::Reset() {
 
 void RecordProcessor::SetStepLimits() {
     ViewReader::Reset();
-    std::string high = ReadPrevious() == Severity::Benign && VALUEFIELD
-                           ? stepText(VALUEFIELD)
-                           : std::string(64, '\xff');
+    std::string high = ReadPrevious() == Severity::Benign && VALUEFIELD ? stepText(VALUEFIELD)
+                                                                        : std::string(64, '\xff');
     ViewReader::Reset();
     std::string low =
         ReadNextCounted(false) == Severity::Benign && VALUEFIELD ? stepText(VALUEFIELD) : "";

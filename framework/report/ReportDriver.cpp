@@ -31,10 +31,9 @@ ReportDriver::ReportDriver() = default;
 ReportDriver::~ReportDriver() = default;
 
 void ReportDriver::AddReportMessages(ErrorReporter& errors) {
-    bool present = std::any_of(errors.ERRORS.begin(), errors.ERRORS.end(),
-                               [](const ErrorEntry& entry) {
-                                   return entry.ID == ReportProblemMessage;
-                               });
+    bool present =
+        std::any_of(errors.ERRORS.begin(), errors.ERRORS.end(),
+                    [](const ErrorEntry& entry) { return entry.ID == ReportProblemMessage; });
     if (!present)
         errors.ERRORS.push_back({ReportProblemMessage, "%Message", "Report Problem",
                                  static_cast<std::uint8_t>(Severity::Notify)});
@@ -51,8 +50,7 @@ void ReportDriver::TellProblem(ErrorReporter* errors, const std::string& text) {
     }
 }
 
-void ReportDriver::Attach(RecordProcessor& process, host::Report* report,
-                          PreviewWindow* preview) {
+void ReportDriver::Attach(RecordProcessor& process, host::Report* report, PreviewWindow* preview) {
     PROCESS = &process;
     REPORT = report;
     PREVIEW = preview;

@@ -13,11 +13,20 @@ namespace {
 void escapeInto(std::string& out, std::string_view text) {
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
         }
     }
 }
@@ -73,8 +82,8 @@ std::string PageDrawing::texts() const {
 }
 
 std::string PageFile::encode(const PageDrawing& page) {
-    std::string out = "EIPPAGE 1 " + std::to_string(page.width) + " " +
-                      std::to_string(page.height) + "\n";
+    std::string out =
+        "EIPPAGE 1 " + std::to_string(page.width) + " " + std::to_string(page.height) + "\n";
     for (const PageMark& mark : page.marks) {
         static const char* names[] = {"T", "L", "B", "I"};
         out += names[mark.kind];
@@ -129,8 +138,8 @@ std::optional<PageDrawing> PageFile::decode(std::string_view text, std::string* 
     while (end != std::string_view::npos) {
         std::size_t start = end + 1;
         end = text.find('\n', start);
-        std::string_view line =
-            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view line = text.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         ++lineNumber;
         if (line.empty())
             continue;
@@ -160,8 +169,8 @@ std::optional<PageDrawing> PageFile::decode(std::string_view text, std::string* 
         case PageMark::Text: {
             int style = 0;
             mark.font.face = unescape(parts[5]);
-            ok = number(parts[6], mark.font.size) && number(parts[7], style) &&
-                 parts[8].size() == 1;
+            ok =
+                number(parts[6], mark.font.size) && number(parts[7], style) && parts[8].size() == 1;
             mark.font.bold = (style & 1) != 0;
             mark.font.italic = (style & 2) != 0;
             if (ok)
@@ -169,9 +178,15 @@ std::optional<PageDrawing> PageFile::decode(std::string_view text, std::string* 
             mark.text = unescape(parts[9]);
             break;
         }
-        case PageMark::Line: ok = number(parts[5], mark.lineWidth); break;
-        case PageMark::Box: ok = number(parts[5], mark.lineWidth) && number(parts[6], mark.fill); break;
-        case PageMark::Image: mark.text = unescape(parts[5]); break;
+        case PageMark::Line:
+            ok = number(parts[5], mark.lineWidth);
+            break;
+        case PageMark::Box:
+            ok = number(parts[5], mark.lineWidth) && number(parts[6], mark.fill);
+            break;
+        case PageMark::Image:
+            mark.text = unescape(parts[5]);
+            break;
         }
         if (!ok)
             return fail("page line " + std::to_string(lineNumber) + " is damaged");

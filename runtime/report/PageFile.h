@@ -15,11 +15,11 @@ struct PageMark {
     enum Kind { Text, Line, Box, Image };
     Kind kind = Text;
     int x = 0, y = 0, w = 0, h = 0; // a line runs from (x, y) to (x + w, y + h)
-    Font font;                       // texts
-    char align = 'L';                // texts: L, C, R within w
-    std::string text;                // a text's characters, an image's file
-    int lineWidth = 0;               // lines and box borders
-    int fill = -1;                   // boxes: 0xRRGGBB or -1
+    Font font;                      // texts
+    char align = 'L';               // texts: L, C, R within w
+    std::string text;               // a text's characters, an image's file
+    int lineWidth = 0;              // lines and box borders
+    int fill = -1;                  // boxes: 0xRRGGBB or -1
 
     friend bool operator==(const PageMark&, const PageMark&) = default;
 };
@@ -47,7 +47,8 @@ public:
     static std::optional<PageDrawing> decode(std::string_view text, std::string* error = nullptr);
 
     // False, with `error` set ("cannot write /x/page1.eippage: ..."), on failure.
-    static bool write(const std::string& path, const PageDrawing& page, std::string* error = nullptr);
+    static bool write(const std::string& path, const PageDrawing& page,
+                      std::string* error = nullptr);
     static std::optional<PageDrawing> read(const std::string& path, std::string* error = nullptr);
     static bool isPageFile(std::string_view path);
 };

@@ -24,9 +24,8 @@ std::string makePageFolder() {
     if (error)
         base = "/tmp";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path folder =
-            base / ("eip-report-" + std::to_string(::getpid()) + "-" +
-                    std::to_string(counter.fetch_add(1)));
+        std::filesystem::path folder = base / ("eip-report-" + std::to_string(::getpid()) + "-" +
+                                               std::to_string(counter.fetch_add(1)));
         if (std::filesystem::create_directory(folder, error))
             return folder.string();
     }
@@ -159,6 +158,12 @@ void Report::drawBand(const ReportBand& band, int originX, int originY,
                 mark.font.size = item.font.size;
             mark.align = item.align;
             mark.text = itemText(item);
+            // A control aligned right or centred places the text itself: the blanks a
+            // picture puts in front of a number go.
+            if (item.align != 'L')
+                mark.text.erase(0, mark.text.find_first_not_of(' ') == std::string::npos
+                                       ? mark.text.size()
+                                       : mark.text.find_first_not_of(' '));
             if (mark.text.empty())
                 continue;
             break;

@@ -79,9 +79,8 @@ std::optional<std::vector<int>> toInts(std::string_view text, std::size_t count)
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t comma = text.find(',', start);
-        std::string_view part =
-            text.substr(start, comma == std::string_view::npos ? std::string_view::npos
-                                                               : comma - start);
+        std::string_view part = text.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         auto value = toInt(part);
         if (!value)
             return std::nullopt;
@@ -101,9 +100,8 @@ std::optional<Font> toFont(std::string_view text) {
     std::size_t start = 0;
     for (;;) {
         std::size_t comma = text.find(',', start);
-        parts.emplace_back(text.substr(start, comma == std::string_view::npos
-                                                  ? std::string_view::npos
-                                                  : comma - start));
+        parts.emplace_back(text.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
         if (comma == std::string_view::npos)
             break;
         start = comma + 1;
@@ -166,8 +164,7 @@ private:
                 start, end == std::string_view::npos ? std::string_view::npos : end - start);
             ++line;
             std::string current = stripComment(raw);
-            while (!current.empty() &&
-                   std::isspace(static_cast<unsigned char>(current.back())))
+            while (!current.empty() && std::isspace(static_cast<unsigned char>(current.back())))
                 current.pop_back();
             bool continues = !current.empty() && current.back() == '\\';
             if (continues)
@@ -200,8 +197,7 @@ private:
         return std::string(raw);
     }
 
-    bool parseStatement(const std::string& source, int line,
-                        std::vector<Statement>& statements) {
+    bool parseStatement(const std::string& source, int line, std::vector<Statement>& statements) {
         std::vector<std::pair<std::string, bool>> words;
         if (!splitWords(source, words)) {
             line_ = line;
@@ -242,9 +238,8 @@ private:
             return true;
         auto values = toInts(found->second, 4);
         if (!values || (*values)[2] < 0 || (*values)[3] < 0)
-            return error(statement, std::string(name) == "AT"
-                                        ? "at= needs x,y,w,h"
-                                        : "body= needs x,y,w,h");
+            return error(statement,
+                         std::string(name) == "AT" ? "at= needs x,y,w,h" : "body= needs x,y,w,h");
         x = (*values)[0];
         y = (*values)[1];
         w = (*values)[2];
@@ -296,15 +291,14 @@ private:
             return true;
         }
         if (!band_) {
-            static const std::map<std::string, BandKind> kinds = {
-                {"FORM", BandKind::Form},
-                {"HEADER", BandKind::Header},
-                {"DETAIL", BandKind::Detail},
-                {"FOOTER", BandKind::Footer}};
+            static const std::map<std::string, BandKind> kinds = {{"FORM", BandKind::Form},
+                                                                  {"HEADER", BandKind::Header},
+                                                                  {"DETAIL", BandKind::Detail},
+                                                                  {"FOOTER", BandKind::Footer}};
             auto kind = kinds.find(keyword);
             if (kind == kinds.end())
-                return error(statement, "expected a band (form, header, detail, footer), found " +
-                                            keyword);
+                return error(statement,
+                             "expected a band (form, header, detail, footer), found " + keyword);
             return openBand(statement, kind->second);
         }
         return addItem(statement);
@@ -313,14 +307,14 @@ private:
     bool openReport(const Statement& statement) {
         if (statement.flags.empty())
             return error(statement, "report needs a name");
-        if (!known(statement, {"PAGE", "BODY", "FONT", "TITLE"}, {}))
+        // The name is the first bare word.
+        Statement rest = statement;
+        rest.flags.erase(rest.flags.begin());
+        if (!known(rest, {"PAGE", "BODY", "FONT", "TITLE"}, {}))
             return false;
         ReportDefinition report;
-        // The name is the first bare word, kept in the case written.
         report.name = statement.flags[0];
         report.module = std::string(module_);
-        if (statement.flags.size() > 1)
-            return error(statement, "unknown word \"" + statement.flags[1] + "\"");
         report.title = statement.text.value_or("");
         if (auto title = statement.attributes.find("TITLE"); title != statement.attributes.end())
             report.title = title->second;
@@ -355,8 +349,8 @@ private:
                                             " is defined twice");
             band.number = *statement.number;
         } else if (report_->band(kind)) {
-            return error(statement, "the report has a " + upper(statement.keyword) +
-                                        " band already");
+            return error(statement,
+                         "the report has a " + upper(statement.keyword) + " band already");
         }
         if (!rect(statement, "AT", band.x, band.y, band.w, band.h) || !font(statement, band.font))
             return false;
@@ -458,8 +452,7 @@ std::vector<std::string> ReportDefinition::boundNames() const {
     std::vector<std::string> names;
     for (const ReportBand& band : bands) {
         for (const ReportItem& item : band.items) {
-            if (!item.use.empty() &&
-                std::find(names.begin(), names.end(), item.use) == names.end())
+            if (!item.use.empty() && std::find(names.begin(), names.end(), item.use) == names.end())
                 names.push_back(item.use);
         }
     }

@@ -7,8 +7,6 @@
 
 namespace host {
 
-
-
 ReportResources& ReportResources::program() {
     static ReportResources resources;
     return resources;
