@@ -3,6 +3,7 @@
 #include "framework/browse/ThumbStep.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
+#include "framework/data/SortOrderList.h"
 #include "runtime/base/Decimal.h"
 #include "runtime/base/Record.h"
 #include "runtime/base/Value.h"
@@ -58,6 +59,9 @@ void RecordProcessor::InitStepped(host::RecordView& view, RelationLink& primary,
 }
 
 void RecordProcessor::Reset() {
+    // Without a sort order of its own the view is read in record order.
+    if (ORDER && ORDER->count() == 0)
+        DeclareSortOrder(0);
     RECORDSPROCESSED = 0;
     BYTESREAD = 0;
     if (STEPMGR) {
