@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "app/ItemPictures.h"
 #include "app/Main.h"
+#include "app/Reports.h"
 #include "app/UpdateItems.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
@@ -134,9 +135,9 @@ Severity ItemBrowseWindow::Setup() {
     browse_.CHANGECONTROL = ChangeButton;
     browse_.DELETECONTROL = DeleteButton;
     browse_.AttachToolbar(toolbar_);
-    // The inventory report (procedure 2) is not there yet: "&Print" is not given to the
-    // browse as its PRINTCONTROL, which would enable it with the rows, and stays disabled
-    // as the window defines it.
+    // "&Print" runs the inventory report (procedure 2); the browse enables it while the
+    // list has rows.
+    browse_.PRINTCONTROL = PrintButton;
     browse_.PRINTPROCEDURE = InventoryProcedure;
     ArrangeResizing();
     ArmKeys();
@@ -227,6 +228,8 @@ std::uint8_t ItemBrowseWindow::CallProcedure(std::uint16_t number, std::uint8_t 
     GlobalRequest = request;
     if (number == FormProcedure)
         UpdateItems();
+    else if (number == InventoryProcedure)
+        PrintInventory();
     return GlobalResponse;
 }
 
