@@ -21,8 +21,12 @@
 #include "runtime/sqlite/SqliteDriver.h"
 
 #ifdef EIP_SCENARIO_SCREENSHOTS
+#include "runtime/qt/PagePainter.h"
 #include "runtime/qt/ScreenShot.h"
+#include "runtime/report/PrintService.h"
 #include "runtime/ui/Desktop.h"
+
+#include <QApplication>
 
 #include <QString>
 
@@ -146,6 +150,27 @@ app::ScenarioCommands::ScreenPicture screenPicture() {
 #endif
 }
 
+// How `print to pdf` writes PDF files: through Qt's PDF writer, with the application Qt
+// needs for its fonts made here, on the runner's own thread.
+app::ScenarioCommands::PdfPrinting pdfPrinting() {
+#ifdef EIP_SCENARIO_SCREENSHOTS
+    return [](std::string&) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "scenario-runner";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv); // kept for the rest of the process
+        }
+        static host::qt::QtPageOutput output;
+        host::PrintService::install(&output);
+        return true;
+    };
+#else
+    return {};
+#endif
+}
+
 } // namespace
 
 // The program's folder as transcripts name it, so that a transcript does not depend on
@@ -223,7 +248,8 @@ int main(int argc, char** argv) {
         std::ostream echo(&echoBuffer);
         host::headless::HeadlessSession session;
         host::headless::SessionRunner runner(session);
-        app::ScenarioCommands::AddTo(runner, app::ProgramFolder::at(folder), screenPicture());
+        app::ScenarioCommands::AddTo(runner, app::ProgramFolder::at(folder), screenPicture(),
+                                     pdfPrinting());
         if (!expected)
             runner.setEcho(&echo);
         result = runner.run(*script);

@@ -46,10 +46,15 @@ public:
     using ScreenPicture =
         std::function<bool(host::Desktop& desktop, const std::string& file, std::string& whyNot)>;
 
+    // Makes PDF files writable (the runner installs its page output); false with `whyNot`
+    // set when it cannot.
+    using PdfPrinting = std::function<bool(std::string& whyNot)>;
+
     // `folder` is where the program keeps its settings and data during the run. Without
-    // `picture`, `screenshot` only says that screenshots need the Qt display.
+    // `picture`, `screenshot` only says that screenshots need the Qt display; without
+    // `pdf`, `print to pdf` fails for the same reason.
     static void AddTo(host::headless::SessionRunner& runner, const ProgramFolder& folder,
-                      ScreenPicture picture = {});
+                      ScreenPicture picture = {}, PdfPrinting pdf = {});
 };
 
 } // namespace app
