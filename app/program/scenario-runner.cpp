@@ -17,8 +17,11 @@
 #include "app/ProgramFolder.h"
 #include "app/scenarios/ScenarioCommands.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/headless/ScriptArguments.h"
+#include "runtime/headless/SessionContext.h"
 #include "runtime/headless/SessionRunner.h"
 #include "runtime/sqlite/SqliteDriver.h"
+#include "tools/SampleData.h"
 
 #ifdef EIP_SCENARIO_SCREENSHOTS
 #include "runtime/qt/PagePainter.h"
@@ -171,6 +174,35 @@ app::ScenarioCommands::PdfPrinting pdfPrinting() {
 #endif
 }
 
+// `fill sample data ITEMS CUSTOMERS INVOICES LINES`, before `start program`: the data
+// folder gets that many sample records, as make-sample-data writes them.
+void addSampleData(host::headless::SessionRunner& runner, const app::ProgramFolder& folder) {
+    using host::headless::ParsedCommand;
+    using host::headless::StepAction;
+    using host::headless::StepResult;
+    runner.commands().add(
+        "fill sample data", host::headless::CommandKind::Action,
+        [folder](host::headless::ScriptArguments& arguments) -> ParsedCommand {
+            sample::Counts counts;
+            for (std::int64_t* count :
+                 {&counts.items, &counts.customers, &counts.invoices, &counts.linesPerInvoice}) {
+                std::optional<int> number = arguments.takeNumber();
+                if (!number || *number < 0)
+                    return ParsedCommand::invalid("give ITEMS CUSTOMERS INVOICES LINES");
+                *count = *number;
+            }
+            if (!arguments.atEnd())
+                return ParsedCommand::invalid("give ITEMS CUSTOMERS INVOICES LINES");
+            return StepAction([folder, counts](host::headless::SessionContext&) {
+                std::string why;
+                if (!sample::fill(folder.dataFolder(), counts, {}, why))
+                    return StepResult::failed("no sample data: " + why);
+                return StepResult::passed();
+            });
+        },
+        "fill sample data ITEMS CUSTOMERS INVOICES LINES");
+}
+
 } // namespace
 
 // The program's folder as transcripts name it, so that a transcript does not depend on
@@ -248,8 +280,9 @@ int main(int argc, char** argv) {
         std::ostream echo(&echoBuffer);
         host::headless::HeadlessSession session;
         host::headless::SessionRunner runner(session);
-        app::ScenarioCommands::AddTo(runner, app::ProgramFolder::at(folder), screenPicture(),
-                                     pdfPrinting());
+        app::ProgramFolder programFolder = app::ProgramFolder::at(folder);
+        app::ScenarioCommands::AddTo(runner, programFolder, screenPicture(), pdfPrinting());
+        addSampleData(runner, programFolder);
         if (!expected)
             runner.setEcho(&echo);
         result = runner.run(*script);

@@ -39,7 +39,8 @@ std::vector<PageDrawing> readPages(const std::vector<std::string>& files, std::s
         if (page)
             pages.push_back(std::move(*page));
         else
-            problems += (problems.empty() ? "" : "|") + std::string("A page was left out: ") + error;
+            problems +=
+                (problems.empty() ? "" : "|") + std::string("A page was left out: ") + error;
     }
     return pages;
 }
@@ -86,7 +87,7 @@ void PagePainter::paint(QPainter& painter, const PageDrawing& page, const QRectF
             font.setPixelSize(std::max(1, points * 1000 / 72));
             painter.setFont(font);
             painter.setPen(Qt::black);
-            int align = mark.align == 'R' ? Qt::AlignRight
+            int align = mark.align == 'R'   ? Qt::AlignRight
                         : mark.align == 'C' ? Qt::AlignHCenter
                                             : Qt::AlignLeft;
             painter.drawText(box, align | Qt::AlignVCenter | Qt::TextDontClip,
@@ -155,8 +156,9 @@ PrintResult QtPageOutput::print(const std::vector<std::string>& files, std::stri
     printer_->setDocName(QString::fromUtf8(jobName.data(), static_cast<qsizetype>(jobName.size())));
     int painted = paintPages(*printer_, pages);
     if (painted < 0 || printer_->printerState() == QPrinter::Error)
-        return {false, "The printer " + printer_->printerName().toStdString() +
-                           " refused the job." + (problems.empty() ? "" : "|" + problems),
+        return {false,
+                "The printer " + printer_->printerName().toStdString() + " refused the job." +
+                    (problems.empty() ? "" : "|" + problems),
                 0};
     return {true, problems, painted};
 }
@@ -164,8 +166,8 @@ PrintResult QtPageOutput::print(const std::vector<std::string>& files, std::stri
 PrintResult QtPageOutput::savePdf(const std::vector<std::string>& files, const std::string& path) {
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {false, "The PDF file " + path + " cannot be written: " +
-                           file.errorString().toStdString(),
+        return {false,
+                "The PDF file " + path + " cannot be written: " + file.errorString().toStdString(),
                 0};
     std::string problems;
     std::vector<PageDrawing> pages = readPages(files, problems);

@@ -17,7 +17,7 @@ class QWidget;
 namespace host {
 class PageOutput;
 class Window;
-}
+} // namespace host
 
 namespace host::qt {
 
