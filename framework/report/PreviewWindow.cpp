@@ -68,7 +68,7 @@ constexpr std::string_view windowsText = R"text(
 # The print preview: the pages of a finished report, with the menus and the toolbar that
 # page through them, zoom, choose the pages to print, print or leave. The page images are
 # controls made while the window runs (from 498 on).
-window P17$PREVIEWWINDOW "Report Preview" at=0,0,480,330 resizable system max min \
+window P17$PREVIEWWINDOW "Report Preview" at=0,0,480,330 mdi resizable system max min \
        status=-1,110,90
   menu "&File"
     item 2 "Pa&ges to Print..." status="Choose the pages to print"
@@ -92,13 +92,13 @@ window P17$PREVIEWWINDOW "Report Preview" at=0,0,480,330 resizable system max mi
     prompt 14 "&Page:" at=58,4
     spin 15 at=82,2,36,12 use=PRV:CURRENTPAGE range=1,1
     prompt 16 "&Across:" at=126,4
-    spin 17 at=156,2,28,12 use=PRV:PAGESACROSS range=1,20 \
+    spin 17 at=158,2,34,12 use=PRV:PAGESACROSS range=1,20 \
          tip="Select the number of thumbnails in a row"
-    prompt 18 "&Down:" at=190,4
-    spin 19 at=214,2,28,12 use=PRV:PAGESDOWN range=1,20 \
+    prompt 18 "&Down:" at=200,4
+    spin 19 at=226,2,34,12 use=PRV:PAGESDOWN range=1,20 \
          tip="Select the number of thumbnails in a column"
-    prompt 20 "Z&oom:" at=250,4 hidden
-    combo 21 at=274,2,76,12 use=PRV:ZOOMLIST hidden \
+    prompt 20 "Z&oom:" at=268,4 hidden
+    combo 21 at=292,2,76,12 use=PRV:ZOOMLIST hidden \
           tip="Set zoom to standard or user defined value"
   end
 end

@@ -149,6 +149,12 @@ protected:
         ::pclose(pipe);
         return text;
     }
+    // Keeps the printed PDF in the build's test folder, to be looked at (as the
+    // screenshots are).
+    void keep(const std::string& name) {
+        std::error_code ignored;
+        fs::copy_file(folder + "/printed.pdf", name, fs::copy_options::overwrite_existing, ignored);
+    }
     // The pages of the text (pdftotext ends each with a form feed).
     std::vector<std::string> pages() {
         std::vector<std::string> result;
@@ -183,6 +189,7 @@ TEST_F(ReportsTest, AnInvoicePrintsItsLinesByItemNumberWithItsTotals) {
     seedItems(3);
     seedInvoice({{"B100", 2, "1.25"}, {"A200", 3, "1.25"}});
     run(app::InvoiceRpt, true);
+    keep("report-invoice.pdf");
     EXPECT_EQ(response, ResponseKind::Completed);
     std::vector<std::string> printed = pages();
     ASSERT_EQ(printed.size(), 1u) << printedText();
@@ -203,6 +210,7 @@ TEST_F(ReportsTest, ALongInvoiceSaysItContinuesAtTheFootOfEveryPageButTheLast) {
     std::vector<Line> lines(55, Line{"C300", 1, "1.00"});
     seedInvoice(lines);
     run(app::InvoiceRpt, true);
+    keep("report-invoice-long.pdf");
     std::vector<std::string> printed = pages();
     ASSERT_EQ(printed.size(), 3u) << printedText();
     for (std::size_t page = 0; page < 2; ++page) {
@@ -217,6 +225,7 @@ TEST_F(ReportsTest, ALongInvoiceSaysItContinuesAtTheFootOfEveryPageButTheLast) {
 TEST_F(ReportsTest, TheInventoryListsEveryItemAndAnEmptyOneSaysNoRecords) {
     seedItems(3);
     run(app::PrintInventory, false);
+    keep("report-inventory-short.pdf");
     std::vector<std::string> printed = pages();
     ASSERT_EQ(printed.size(), 1u) << printedText();
     EXPECT_TRUE(inOrder(printed[0], {"Inventory Report", "Report Time:", "Report Date:", "A200",
