@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "app/ItemPictures.h"
 #include "app/Main.h"
+#include "app/Reports.h"
 #include "app/UpdateItems.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
@@ -140,9 +141,9 @@ Severity ItemBrowseWindow::Setup() {
     framework::AttachQuery(browse_, query_, QueryButton, QueryResult);
     browse_.TOOLCONTROL = ToolboxButton;
     browse_.AttachToolbar(toolbar_);
-    // The inventory report (procedure 2) is not there yet: "&Print" is not given to the
-    // browse as its PRINTCONTROL, which would enable it with the rows, and stays disabled
-    // as the window defines it.
+    // "&Print" runs the inventory report (procedure 2); the browse enables it while the
+    // list has rows.
+    browse_.PRINTCONTROL = PrintButton;
     browse_.PRINTPROCEDURE = InventoryProcedure;
     ArrangeResizing();
     ArmKeys();
@@ -236,6 +237,8 @@ std::uint8_t ItemBrowseWindow::CallProcedure(std::uint16_t number, std::uint8_t 
     GlobalRequest = request;
     if (number == FormProcedure)
         UpdateItems();
+    else if (number == InventoryProcedure)
+        PrintInventory();
     return GlobalResponse;
 }
 

@@ -28,8 +28,8 @@ namespace app {
 // "&Delete" (and the Insert, Ctrl+Enter and Delete keys) edit the row in the list when
 // "  Use Update Form?" is not ticked and open the item form (UpdateItems) when it is,
 // decided at each request. Down on
-// the last row starts a new item when no item was added after it. "&Print" is for the
-// inventory report, which the program does not have yet: the button stays disabled.
+// the last row starts a new item when no item was added after it. "&Print" prints the
+// inventory report (PrintInventory), enabled while the list has rows.
 //
 // It also picks an item for another procedure: started with GlobalRequest = 4 (select),
 // it shows "&Select", and "&Select" (or a double click) ends it with GlobalResponse = 1

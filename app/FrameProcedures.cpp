@@ -2,6 +2,7 @@
 
 #include "app/BrowseCustomers.h"
 #include "app/BrowseItems.h"
+#include "app/ShopSettings.h"
 #include "runtime/base/Value.h"
 #include "runtime/ui/Desktop.h"
 
@@ -17,7 +18,8 @@ namespace {
 std::map<std::string, FrameProcedures::Procedure> programProcedures() {
     return {{"?BROWSEITEMS", BrowseItems},
             {"?BROWSECUSTOMERS", BrowseCustomers},
-            {"?BROWSEINVOICES", {}}};
+            {"?BROWSEINVOICES", {}},
+            {"?SHOPSETTINGS", ShopSettings}};
 }
 
 std::map<std::string, FrameProcedures::Procedure>& table() {

@@ -17,8 +17,10 @@ using framework::Severity;
 using host::EventKind;
 
 namespace {
-// The "&Browse" items, by their names in the frame's window definition.
-constexpr std::string_view browseItems[] = {"?BrowseItems", "?BrowseCustomers", "?BrowseInvoices"};
+// The menu items that start a procedure on a thread of its own, by their names in the
+// frame's window definition: the "&Browse" items and the shop's settings.
+constexpr std::string_view browseItems[] = {"?BrowseItems", "?BrowseCustomers", "?BrowseInvoices",
+                                            "?ShopSettings"};
 } // namespace
 
 MainFrame::MainFrame(host::Window& frame) : ProcedureWindow("Main"), frame_(frame) {}

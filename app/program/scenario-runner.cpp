@@ -17,12 +17,19 @@
 #include "app/ProgramFolder.h"
 #include "app/scenarios/ScenarioCommands.h"
 #include "runtime/headless/HeadlessSession.h"
+#include "runtime/headless/ScriptArguments.h"
+#include "runtime/headless/SessionContext.h"
 #include "runtime/headless/SessionRunner.h"
 #include "runtime/sqlite/SqliteDriver.h"
+#include "tools/SampleData.h"
 
 #ifdef EIP_SCENARIO_SCREENSHOTS
+#include "runtime/qt/PagePainter.h"
 #include "runtime/qt/ScreenShot.h"
+#include "runtime/report/PrintService.h"
 #include "runtime/ui/Desktop.h"
+
+#include <QApplication>
 
 #include <QString>
 
@@ -146,6 +153,56 @@ app::ScenarioCommands::ScreenPicture screenPicture() {
 #endif
 }
 
+// How `print to pdf` writes PDF files: through Qt's PDF writer, with the application Qt
+// needs for its fonts made here, on the runner's own thread.
+app::ScenarioCommands::PdfPrinting pdfPrinting() {
+#ifdef EIP_SCENARIO_SCREENSHOTS
+    return [](std::string&) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "scenario-runner";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv); // kept for the rest of the process
+        }
+        static host::qt::QtPageOutput output;
+        host::PrintService::install(&output);
+        return true;
+    };
+#else
+    return {};
+#endif
+}
+
+// `fill sample data ITEMS CUSTOMERS INVOICES LINES`, before `start program`: the data
+// folder gets that many sample records, as make-sample-data writes them.
+void addSampleData(host::headless::SessionRunner& runner, const app::ProgramFolder& folder) {
+    using host::headless::ParsedCommand;
+    using host::headless::StepAction;
+    using host::headless::StepResult;
+    runner.commands().add(
+        "fill sample data", host::headless::CommandKind::Action,
+        [folder](host::headless::ScriptArguments& arguments) -> ParsedCommand {
+            sample::Counts counts;
+            for (std::int64_t* count :
+                 {&counts.items, &counts.customers, &counts.invoices, &counts.linesPerInvoice}) {
+                std::optional<int> number = arguments.takeNumber();
+                if (!number || *number < 0)
+                    return ParsedCommand::invalid("give ITEMS CUSTOMERS INVOICES LINES");
+                *count = *number;
+            }
+            if (!arguments.atEnd())
+                return ParsedCommand::invalid("give ITEMS CUSTOMERS INVOICES LINES");
+            return StepAction([folder, counts](host::headless::SessionContext&) {
+                std::string why;
+                if (!sample::fill(folder.dataFolder(), counts, {}, why))
+                    return StepResult::failed("no sample data: " + why);
+                return StepResult::passed();
+            });
+        },
+        "fill sample data ITEMS CUSTOMERS INVOICES LINES");
+}
+
 } // namespace
 
 // The program's folder as transcripts name it, so that a transcript does not depend on
@@ -223,9 +280,11 @@ int main(int argc, char** argv) {
         std::ostream echo(&echoBuffer);
         host::headless::HeadlessSession session;
         host::headless::SessionRunner runner(session);
+        app::ProgramFolder programFolder = app::ProgramFolder::at(folder);
         app::ScenarioCommands::AddTo(
-            runner, app::ProgramFolder::at(folder), screenPicture(),
+            runner, programFolder, screenPicture(), pdfPrinting(),
             std::filesystem::absolute(options->script).parent_path().string());
+        addSampleData(runner, programFolder);
         if (!expected)
             runner.setEcho(&echo);
         result = runner.run(*script);

@@ -8,12 +8,15 @@
 #include "runtime/base/Value.h"
 #include "runtime/headless/HeadlessSession.h"
 #include "runtime/headless/SessionRunner.h"
+#include "runtime/report/PrintService.h"
 #include "runtime/ui/Window.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <vector>
 
 namespace app {
@@ -37,8 +40,28 @@ struct Run {
     ProgramFolder folder;
     std::filesystem::path scenarioFolder; // where `copy file` finds its sources
     ScenarioCommands::ScreenPicture picture;
+    ScenarioCommands::PdfPrinting pdf;
     int thread = 0; // the program's logical thread, 0 before it starts
 };
+
+// The text of a PDF file, through pdftotext (poppler-utils); false when it cannot be read.
+bool pdfText(const std::string& path, std::string& text) {
+    if (!std::filesystem::exists(path))
+        return false;
+    std::string quoted = "'";
+    for (char c : path)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+    std::string command = "pdftotext -layout " + quoted + " - 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return false;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        text.append(buffer, n);
+    return ::pclose(pipe) == 0;
+}
 
 // The window a `show` command looks at: the named one, else the frame, else the active.
 host::Window* shownWindow(SessionContext& context, const Optional& title, std::string& whyNot) {
@@ -333,6 +356,46 @@ void addProgramCommands(host::headless::SessionCommands& commands, std::shared_p
         },
         "screenshot FILE");
 
+    // From here on, what the program prints goes into a PDF file instead of the printer.
+    commands.add(
+        "print to pdf", CommandKind::Action,
+        [run](ScriptArguments& arguments) -> ParsedCommand {
+            Optional path = arguments.takeText();
+            if (!path || path->empty() || !arguments.atEnd())
+                return ParsedCommand::invalid("name the PDF file");
+            return StepAction([run, path = *path](SessionContext&) {
+                std::string whyNot = "PDF files need the Qt display";
+                if (!run->pdf || !run->pdf(whyNot))
+                    return StepResult::failed("cannot print to " + quote(path) + ": " + whyNot);
+                host::PrintService::setPdfDestination(std::filesystem::absolute(path).string());
+                return StepResult::passed();
+            });
+        },
+        "print to pdf FILE");
+
+    // The text of a PDF file as pdftotext reads it, line by line, blank lines left out.
+    commands.add(
+        "show pdf", CommandKind::Check,
+        [](ScriptArguments& arguments) -> ParsedCommand {
+            Optional path = arguments.takeText();
+            if (!path || path->empty() || !arguments.atEnd())
+                return ParsedCommand::invalid("name the PDF file");
+            return StepAction([path = *path](SessionContext& context) {
+                std::string text;
+                if (!pdfText(path, text))
+                    return StepResult::failed("cannot read the text of " + quote(path));
+                std::istringstream lines(text);
+                for (std::string line; std::getline(lines, line);) {
+                    while (!line.empty() && (line.back() == ' ' || line.back() == '\f'))
+                        line.pop_back();
+                    if (!line.empty())
+                        context.print(line);
+                }
+                return StepResult::passed();
+            });
+        },
+        "show pdf FILE");
+
     // Writes a file of the program's folder, as a damaged disk or another program might:
     // a path below the folder only.
     commands.add(
@@ -403,11 +466,13 @@ void addProgramCommands(host::headless::SessionCommands& commands, std::shared_p
 } // namespace
 
 void ScenarioCommands::AddTo(host::headless::SessionRunner& runner, const ProgramFolder& folder,
-                             ScreenPicture picture, const std::string& scenarioFolder) {
+                             ScreenPicture picture, PdfPrinting pdf,
+                             const std::string& scenarioFolder) {
     auto run = std::make_shared<Run>();
     run->folder = folder;
     run->scenarioFolder = scenarioFolder;
     run->picture = std::move(picture);
+    run->pdf = std::move(pdf);
     addProgramCommands(runner.commands(), run);
 }
 

@@ -48,12 +48,17 @@ public:
     using ScreenPicture =
         std::function<bool(host::Desktop& desktop, const std::string& file, std::string& whyNot)>;
 
+    // Makes PDF files writable (the runner installs its page output); false with `whyNot`
+    // set when it cannot.
+    using PdfPrinting = std::function<bool(std::string& whyNot)>;
+
     // `folder` is where the program keeps its settings and data during the run. Without
-    // `picture`, `screenshot` only says that screenshots need the Qt display.
-    // `scenarioFolder` is the folder of the scenario file, where `copy file` finds what it
-    // copies.
+    // `picture`, `screenshot` only says that screenshots need the Qt display; without
+    // `pdf`, `print to pdf` fails for the same reason. `scenarioFolder` is the folder of
+    // the scenario file, where `copy file` finds what it copies.
     static void AddTo(host::headless::SessionRunner& runner, const ProgramFolder& folder,
-                      ScreenPicture picture = {}, const std::string& scenarioFolder = {});
+                      ScreenPicture picture = {}, PdfPrinting pdf = {},
+                      const std::string& scenarioFolder = {});
 };
 
 } // namespace app

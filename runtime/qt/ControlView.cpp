@@ -8,6 +8,7 @@
 #include "runtime/qt/KeyTranslator.h"
 #include "runtime/qt/ListModel.h"
 #include "runtime/qt/ListView.h"
+#include "runtime/qt/PagePainter.h"
 #include "runtime/qt/ShapeWidget.h"
 #include "runtime/qt/SpinBox.h"
 #include "runtime/qt/WindowView.h"
@@ -436,6 +437,14 @@ void ControlView::applyImage(const Control& control) {
         return;
     shownImage_ = control.image();
     shownImageSize_ = box;
+    // A report's page file is drawn at the control's size, as the preview shows it.
+    if (PageFile::isPageFile(control.image())) {
+        if (box.width() > 0 && box.height() > 0)
+            label->setPixmap(PagePainter::render(control.image(), box.width(), box.height()));
+        else
+            label->clear();
+        return;
+    }
     QPixmap image = ImageLibrary::pixmap(control.image(), 24);
     if (!image.isNull() && box.width() > 0 && box.height() > 0 &&
         (image.width() > box.width() || image.height() > box.height()))

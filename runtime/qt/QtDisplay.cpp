@@ -2,7 +2,9 @@
 
 #include "runtime/base/Clock.h"
 #include "runtime/qt/DialogPresenter.h"
+#include "runtime/qt/PagePainter.h"
 #include "runtime/qt/WindowView.h"
+#include "runtime/report/PrintService.h"
 #include "runtime/threads/CooperativeWait.h"
 #include "runtime/ui/Desktop.h"
 #include "runtime/ui/UserInput.h"
@@ -43,6 +45,10 @@ bool isUserInput(QEvent::Type type) {
 
 QtDisplay::QtDisplay(Desktop& desktop, QObject* parent) : QObject(parent), desktop_(desktop) {
     dialogs_ = std::make_unique<DialogPresenter>(*this);
+    // Reports print on the printer the set-up dialog chose, after showing that dialog.
+    pageOutput_ = std::make_unique<QtPageOutput>(&dialogs_->printer());
+    PrintService::install(pageOutput_.get());
+    PrintService::setAskPrinter(true);
     runTimer_.setSingleShot(true);
     runTimer_.setInterval(0);
     connect(&runTimer_, &QTimer::timeout, this, &QtDisplay::runNow);
@@ -55,6 +61,8 @@ QtDisplay::QtDisplay(Desktop& desktop, QObject* parent) : QObject(parent), deskt
 
 QtDisplay::~QtDisplay() {
     qApp->removeEventFilter(this);
+    if (PrintService::installed() == pageOutput_.get())
+        PrintService::install(nullptr);
     if (desktop_.display() == this)
         desktop_.setDisplay(nullptr);
     if (busyShown_)

@@ -15,8 +15,9 @@ class QMdiSubWindow;
 class QWidget;
 
 namespace host {
+class PageOutput;
 class Window;
-}
+} // namespace host
 
 namespace host::qt {
 
@@ -92,6 +93,7 @@ private:
     Desktop& desktop_;
     std::map<int, std::unique_ptr<WindowView>> views_;
     std::unique_ptr<DialogPresenter> dialogs_;
+    std::unique_ptr<PageOutput> pageOutput_;
     QTimer runTimer_;
     QTimer clockTimer_;
     bool running_ = false;

@@ -1,0 +1,91 @@
+#include "framework/report/PageImage.h"
+
+#include "framework/report/PreviewWindow.h"
+#include "runtime/base/Value.h"
+#include "runtime/report/PageFile.h"
+#include "runtime/ui/ControlKind.h"
+#include "runtime/ui/Window.h"
+
+namespace framework {
+
+namespace {
+
+// The window units a page file's thousandths of an inch come to at 100% zoom.
+constexpr int thousandthsPerUnit = 20;
+
+// The border's colour and the fill behind the page image, kept as the box's own
+// properties for the display to draw.
+constexpr host::Property borderColour =
+    static_cast<host::Property>(static_cast<int>(host::Property::UserDefined) + 1);
+constexpr host::Property fillColour =
+    static_cast<host::Property>(static_cast<int>(host::Property::UserDefined) + 2);
+
+} // namespace
+
+PageImage::PageImage(PreviewWindow& owner, std::int32_t page, std::uint16_t borderControl,
+                     std::uint16_t imageControl)
+    : OWNER(&owner), IMAGEFEQ(imageControl), BORDERFEQ(borderControl), PAGENO(page) {
+    FILENAME = owner.PageFile(page);
+    std::string error;
+    auto drawing = host::PageFile::read(FILENAME, &error);
+    if (drawing) {
+        IMAGEWIDTH = static_cast<std::uint16_t>(drawing->width / thousandthsPerUnit);
+        IMAGEHEIGHT = static_cast<std::uint16_t>(drawing->height / thousandthsPerUnit);
+    } else {
+        PROBLEM = FILENAME.empty() ? "the page is missing" : error;
+    }
+    ASPECTRATIO = IMAGEWIDTH ? static_cast<double>(IMAGEHEIGHT) / IMAGEWIDTH : 1.0;
+}
+
+PageImage::~PageImage() {
+    DestroyControls();
+}
+
+void PageImage::Draw(std::int16_t x, std::int16_t y, std::int16_t w, std::int16_t h, bool chosen) {
+    host::Window* window = OWNER ? OWNER->PREVIEWWINDOW : nullptr;
+    if (!window)
+        return;
+    if (!window->control(BORDERFEQ))
+        window->createControl(host::ControlKind::Box, BORDERFEQ);
+    if (!window->control(IMAGEFEQ))
+        window->createControl(host::ControlKind::Image, IMAGEFEQ);
+    XPOS = x;
+    YPOS = y;
+    WIDTH = w;
+    HEIGHT = h;
+    for (int control : {static_cast<int>(BORDERFEQ), static_cast<int>(IMAGEFEQ)}) {
+        window->setProperty(control, host::Property::X, host::Value(x));
+        window->setProperty(control, host::Property::Y, host::Value(y));
+        window->setProperty(control, host::Property::Width, host::Value(w));
+        window->setProperty(control, host::Property::Height, host::Value(h));
+    }
+    // A page left out of the pages to print is an empty grey box.
+    window->setProperty(BORDERFEQ, fillColour, host::Value(chosen ? 0xFFFFFF : 0x808080));
+    window->setProperty(IMAGEFEQ, host::Property::Image,
+                        host::Value(chosen && PROBLEM.empty() ? FILENAME : std::string()));
+    window->setProperty(IMAGEFEQ, host::Property::Tip,
+                        host::Value(PROBLEM.empty() ? "Page " + std::to_string(PAGENO)
+                                                    : "Page " + std::to_string(PAGENO) +
+                                                          " cannot be shown: " + PROBLEM));
+}
+
+void PageImage::Mark(bool current) {
+    host::Window* window = OWNER ? OWNER->PREVIEWWINDOW : nullptr;
+    if (window && window->control(BORDERFEQ))
+        window->setProperty(BORDERFEQ, borderColour, host::Value(current ? 0xFF0000 : 0));
+}
+
+void PageImage::DestroyControls() {
+    host::Window* window = OWNER ? OWNER->PREVIEWWINDOW : nullptr;
+    if (window && window->isOpen()) {
+        window->destroyControl(IMAGEFEQ);
+        window->destroyControl(BORDERFEQ);
+    }
+    ZOOMSTATE = -2;
+}
+
+bool PageImage::Contains(int x, int y) const {
+    return x >= XPOS && x < XPOS + WIDTH && y >= YPOS && y < YPOS + HEIGHT;
+}
+
+} // namespace framework

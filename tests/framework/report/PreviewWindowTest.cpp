@@ -1,0 +1,127 @@
+// The print preview: the pages chosen by a selection, thumbnails paged so that the
+// current page is on screen, grids that would reach past the last page undone, and pages
+// whose files went missing.
+#include "framework/report/PreviewWindow.h"
+#include "runtime/base/Queue.h"
+#include "runtime/base/RecordLayout.h"
+#include "runtime/base/Value.h"
+#include "runtime/headless/HeadlessSession.h"
+#include "runtime/report/PageFile.h"
+#include "runtime/ui/Window.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using framework::PreviewWindow;
+using host::headless::HeadlessSession;
+
+class PreviewTest : public ::testing::Test {
+protected:
+    testsupport::TempFolder folder;
+    host::Queue pages{std::make_shared<const host::RecordLayout>(
+        host::RecordLayout{{"FILENAME", host::FieldType::text(128)}})};
+    PreviewWindow preview;
+
+    void makePages(int count) {
+        for (int page = 1; page <= count; ++page) {
+            host::PageDrawing drawing;
+            drawing.marks.push_back({host::PageMark::Text,
+                                     500,
+                                     500,
+                                     3000,
+                                     200,
+                                     {"Arial", 10},
+                                     'L',
+                                     "Page " + std::to_string(page)});
+            std::string path = folder.path() + "/page" + std::to_string(page) + ".eippage";
+            ASSERT_TRUE(host::PageFile::write(path, drawing));
+            pages.buffer().field(1).assign(host::Value(path));
+            pages.add();
+        }
+        preview.Prepare(pages);
+    }
+    std::vector<int> chosen(std::string selection, int count = 10) {
+        preview.PAGESTOPRINT = std::move(selection);
+        std::vector<int> result;
+        for (int page = 1; page <= count; ++page)
+            if (preview.PageChosen(page))
+                result.push_back(page);
+        return result;
+    }
+};
+
+TEST_F(PreviewTest, PageSelections) {
+    EXPECT_EQ(chosen("1-3,7"), (std::vector<int>{1, 2, 3, 7}));
+    EXPECT_EQ(chosen("3-1"), std::vector<int>{});
+    EXPECT_EQ(chosen("2-"), std::vector<int>{});
+    EXPECT_EQ(chosen(""), std::vector<int>{});
+    EXPECT_EQ(chosen(" 4 , 9-10,x"), (std::vector<int>{4, 9, 10}));
+    makePages(12);
+    preview.DefaultPageRange();
+    EXPECT_EQ(preview.PAGESTOPRINT, "1-12");
+}
+
+TEST_F(PreviewTest, ZoomTableHoldsTheSevenChoices) {
+    makePages(1);
+    ASSERT_EQ(preview.ZOOMQUEUE->size(), 7u);
+    EXPECT_EQ(PreviewWindow::ZoomTable.size(), 172u);
+    const auto& first = preview.ZOOMQUEUE->front();
+    const auto& last = preview.ZOOMQUEUE->back();
+    EXPECT_EQ(first.MENUTEXT, "Tile pages");
+    EXPECT_EQ(first.STATUSTEXT, "Zoom: Tile Pages");
+    EXPECT_EQ(first.PERCENTILE, -2);
+    EXPECT_EQ(last.MENUTEXT, "300% Zoom");
+    EXPECT_EQ(last.PERCENTILE, 300);
+}
+
+TEST_F(PreviewTest, ThumbnailsPageToTheCurrentPageAndGridsStayWithinThePages) {
+    makePages(10);
+    HeadlessSession session;
+    bool print = true;
+    session.start([&] { print = preview.ShowPages(-2, 1, 2, 2); });
+    host::Window* window = session.window("Report Preview");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(preview.THUMBNAILSPRESENT, 4);
+    EXPECT_EQ(session.statusBar(2), "Page 1-4 of 10");
+    EXPECT_EQ(session.statusBar(3), "Zoom: Tile Pages");
+
+    ASSERT_TRUE(session.type("15", "10"));
+    EXPECT_EQ(preview.FIRSTPAGE, 7);
+    EXPECT_EQ(session.statusBar(2), "Page 7-10 of 10");
+
+    // From page 6 with 5 pages left, 3 across and 2 down would need 6: undone.
+    preview.FIRSTPAGE = 6;
+    preview.PAGESACROSS = 3;
+    EXPECT_FALSE(preview.GridChanged(true));
+    EXPECT_EQ(preview.PAGESACROSS, 2);
+    EXPECT_EQ(preview.PAGESDOWN, 2);
+
+    ASSERT_TRUE(session.chooseMenu("E&xit"));
+    EXPECT_FALSE(print);
+    EXPECT_EQ(pages.count(), 10u) << "leaving prints nothing and deletes nothing";
+}
+
+TEST_F(PreviewTest, PrintingDropsThePagesNotChosenAndMissingPagesAreTold) {
+    makePages(4);
+    std::filesystem::remove(preview.PageFile(2));
+    HeadlessSession session;
+    bool print = false;
+    session.start([&] { print = preview.ShowPages(100, 1, 1, 1); });
+    ASSERT_TRUE(session.type("15", "2"));
+    EXPECT_EQ(session.statusBar(1), "Page 2 cannot be shown: cannot read " + preview.PageFile(2) +
+                                        ": No such file or directory");
+    ASSERT_TRUE(session.chooseMenu("Pa&ges to Print..."));
+    ASSERT_TRUE(session.type("&Pages to Print:", "1,2-2,4"));
+    ASSERT_TRUE(session.press("&Ok"));
+    ASSERT_TRUE(session.chooseMenu("&Print"));
+    EXPECT_TRUE(print);
+    ASSERT_EQ(pages.count(), 3u);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() + "/page3.eippage"));
+    EXPECT_TRUE(std::filesystem::exists(folder.path() + "/page4.eippage"));
+}
+
+} // namespace
