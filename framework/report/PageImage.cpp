@@ -53,12 +53,15 @@ void PageImage::Draw(std::int16_t x, std::int16_t y, std::int16_t w, std::int16_
     YPOS = y;
     WIDTH = w;
     HEIGHT = h;
-    for (int control : {static_cast<int>(BORDERFEQ), static_cast<int>(IMAGEFEQ)}) {
-        window->setProperty(control, host::Property::X, host::Value(x));
-        window->setProperty(control, host::Property::Y, host::Value(y));
-        window->setProperty(control, host::Property::Width, host::Value(w));
-        window->setProperty(control, host::Property::Height, host::Value(h));
-    }
+    // The image sits inside its border, which shows around it.
+    auto place = [&](int control, int inset) {
+        window->setProperty(control, host::Property::X, host::Value(x + inset));
+        window->setProperty(control, host::Property::Y, host::Value(y + inset));
+        window->setProperty(control, host::Property::Width, host::Value(w - 2 * inset));
+        window->setProperty(control, host::Property::Height, host::Value(h - 2 * inset));
+    };
+    place(BORDERFEQ, 0);
+    place(IMAGEFEQ, 1);
     // A page left out of the pages to print is an empty grey box.
     window->setProperty(BORDERFEQ, fillColour, host::Value(chosen ? 0xFFFFFF : 0x808080));
     window->setProperty(IMAGEFEQ, host::Property::Image,

@@ -474,6 +474,11 @@ void ControlView::updateWidget(const Control& control) {
     case ControlKind::Image:
         applyImage(control);
         break;
+    case ControlKind::Line:
+    case ControlKind::Box:
+        if (auto* shape = as<ShapeWidget>(widget_))
+            shape->setColours(control.colour(), control.fillColour());
+        break;
     case ControlKind::Entry: {
         auto* edit = as<QLineEdit>(widget_);
         setLineText(edit, contents);

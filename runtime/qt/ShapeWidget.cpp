@@ -9,10 +9,23 @@ ShapeWidget::ShapeWidget(Shape shape, QWidget* parent) : QWidget(parent), shape_
     setFocusPolicy(Qt::NoFocus);
 }
 
+void ShapeWidget::setColours(int ink, int fill) {
+    if (ink == ink_ && fill == fill_)
+        return;
+    ink_ = ink;
+    fill_ = fill;
+    update();
+}
+
 void ShapeWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QRect r = rect().adjusted(0, 0, -1, -1);
-    QColor ink = palette().color(QPalette::WindowText);
+    auto rgb = [](int value) {
+        return QColor((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+    };
+    QColor ink = ink_ >= 0 ? rgb(ink_) : palette().color(QPalette::WindowText);
+    if (shape_ == Shape::Box && fill_ >= 0)
+        painter.fillRect(r, rgb(fill_));
     switch (shape_) {
     case Shape::Line:
         painter.setPen(ink);

@@ -11,12 +11,16 @@ public:
     enum class Shape { Line, Box, Ellipse, Panel, Region };
 
     ShapeWidget(Shape shape, QWidget* parent = nullptr);
+    // The ink and a box's fill (0xRRGGBB; -1: the window's ink, no fill).
+    void setColours(int ink, int fill);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     Shape shape_;
+    int ink_ = -1;
+    int fill_ = -1;
 };
 
 } // namespace host::qt

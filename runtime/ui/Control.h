@@ -37,6 +37,9 @@ public:
     const std::string& picture() const { return picture_; }
     const std::string& statusText() const { return statusText_; }
     const std::string& tip() const { return tip_; }
+    // A line's or box's colour and a box's fill (0xRRGGBB; -1: the default).
+    int colour() const { return colour_; }
+    int fillColour() const { return fillColour_; }
     const std::string& icon() const { return icon_; }
     // A list's icon table: icon numbers (as the icon fields of its rows hold them) to
     // image names, set by the Icon property with an index.
@@ -118,6 +121,8 @@ private:
     std::string picture_;
     std::string statusText_;
     std::string tip_;
+    int colour_ = -1;
+    int fillColour_ = -1;
     std::string icon_;
     std::map<int, std::string> listIcons_;
     std::string image_;

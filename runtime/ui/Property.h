@@ -23,6 +23,8 @@ enum class Property : int {
     Icon = 13, // index (lists): the image of that icon number in the list's icon table
     Tip = 14,
     StatusText = 15,
+    Colour = 16,     // a line's or box's colour, 0xRRGGBB (-1: the window's ink)
+    FillColour = 17, // a box's fill, 0xRRGGBB (-1: none)
     // Controls
     ReadOnly = 20,
     Required = 21,

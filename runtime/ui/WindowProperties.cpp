@@ -115,6 +115,10 @@ Value Window::property(int number, Property p, int index) const {
             return Value(c->icon_);
         case Property::Tip:
             return Value(c->tip_);
+        case Property::Colour:
+            return Value(c->colour_);
+        case Property::FillColour:
+            return Value(c->fillColour_);
         case Property::StatusText:
             return Value(c->statusText_);
         case Property::ReadOnly:
@@ -311,6 +315,12 @@ bool Window::setProperty(int number, Property p, const Value& v, int index) {
         break;
     case Property::Tip:
         c->tip_ = v.toText();
+        break;
+    case Property::Colour:
+        c->colour_ = asInt(v);
+        break;
+    case Property::FillColour:
+        c->fillColour_ = asInt(v);
         break;
     case Property::StatusText:
         c->statusText_ = v.toText();
