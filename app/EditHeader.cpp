@@ -354,13 +354,17 @@ Severity InvoiceForm::OnAccepted() {
 }
 
 Severity InvoiceForm::OnCustomerAccepted() {
-    lines_.Reload(framework::BrowseList::RefreshInPlace);
+    // The lines reload in place; the reading puts the watched customer number back as it
+    // was at the last load, so the number typed is kept aside meanwhile.
     host::TypedRef number = headerField("INH:CUSTOMERNUMBER");
+    host::Value typed = number.value();
+    lines_.Reload(framework::BrowseList::RefreshInPlace);
+    number.assign(typed);
     bool required = window_.property(CustomerEntry, host::Property::Required).toInteger() != 0;
     if (!host::clip(number.text()).empty() || required) {
         CustomerRecord.field("CUS:NUMBER").assign(number.value());
-        if (CustomerAccess->ReadByKey(files::customer().keyNumber("CUS:NUMBERK")) !=
-            Severity::Benign) {
+        Severity found = CustomerAccess->ReadByKey(files::customer().keyNumber("CUS:NUMBERK"));
+        if (found != Severity::Benign) {
             if (CallProcedure(CustomerLookup, RequestKind::Select) == ResponseKind::Completed) {
                 number.assign(CustomerRecord.field("CUS:NUMBER").value());
             } else {
@@ -394,6 +398,8 @@ Severity InvoiceForm::OnControlEvent() {
 }
 
 void InvoiceForm::TogglePrint() {
+    // The click is used up: the list's own new selection, posted below, is no click.
+    host::setKeyCode(0);
     std::int64_t chosen = window_.property(LinesList, host::Property::Selected).toInteger();
     if (chosen < 1 || !rows_.get(static_cast<std::size_t>(chosen)))
         return;
