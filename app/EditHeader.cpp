@@ -148,7 +148,25 @@ void InvoiceLineEditManager::FinishRow(std::uint8_t force) {
         }
         return;
     }
+    if (!HeaderStillThere()) {
+        host::showMessage("This invoice has been deleted at another station, so its lines "
+                          "cannot be saved.| |The line is dropped; close the invoice.",
+                          "Invoice Deleted", host::MessageIcon::Exclamation, host::ButtonOk,
+                          host::ButtonOk);
+        InPlaceEditManager::FinishRow(Drop);
+        return;
+    }
     InPlaceEditManager::FinishRow(force);
+}
+
+bool InvoiceLineEditManager::HeaderStillThere() {
+    // Read in a saved state, so that the header the form holds (and the version of it that
+    // a change of the header is checked against) stays as it is.
+    std::uint16_t state = InvHdrAccess->StoreState();
+    bool there =
+        InvHdrAccess->ReadByKey(files::invHdr().keyNumber("INH:INVHDRIDK")) == Severity::Benign;
+    InvHdrAccess->RecallState(state, true);
+    return there;
 }
 
 // ---- The form --------------------------------------------------------------------------------

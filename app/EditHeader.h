@@ -59,9 +59,13 @@ public:
     explicit InvoiceLineEditManager(host::TypedRef skipPriceColumns)
         : skipPriceColumns_(skipPriceColumns) {}
     bool IsColumnEditable() override;
+    // A line is saved only while its invoice is still in the file (another station may have
+    // deleted it): a line without its invoice would stay behind for good.
     void FinishRow(std::uint8_t force) override;
 
 private:
+    bool HeaderStillThere();
+
     host::TypedRef skipPriceColumns_;
 };
 

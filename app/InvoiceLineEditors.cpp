@@ -93,12 +93,13 @@ void LineEditorBase::TellTooLarge(const std::string& what, const host::Decimal& 
                       host::ButtonOk);
 }
 
-bool LineEditorBase::PriceExtended() {
+bool LineEditorBase::PriceExtended(bool tell) {
     long long quantity = RowField(LineQuantity).integer();
     host::Decimal sell = RowField(LineSell).decimal();
     std::optional<host::Decimal> amount = linePricing::extended(quantity, sell);
     if (!amount) {
-        TellTooLarge("extended amount", host::Decimal(quantity) * sell);
+        if (tell)
+            TellTooLarge("extended amount", host::Decimal(quantity) * sell);
         return false;
     }
     RowField(LineExtended).assign(host::Value(*amount));
@@ -262,7 +263,7 @@ EditAction LineQuantityEditor::HandleEvent(host::EventKind event) {
     CopyControls();
     if (USEVAR.integer() == 0)
         USEVAR.assign(host::Value(1));
-    if (!PriceExtended() && isLeaving(action))
+    if (!PriceExtended(isLeaving(action)) && isLeaving(action))
         action = EditAction::None;
     window->display();
     return action;
@@ -283,7 +284,8 @@ EditAction LineCostEditor::HandleEvent(host::EventKind event) {
         if (std::optional<host::Decimal> list = linePricing::listPrice(cost)) {
             RowField(LineList).assign(host::Value(*list));
         } else {
-            TellTooLarge("list price", cost * ListPriceFactor);
+            if (isLeaving(action))
+                TellTooLarge("list price", cost * ListPriceFactor);
             priced = false;
         }
         window->display();
@@ -294,7 +296,7 @@ EditAction LineCostEditor::HandleEvent(host::EventKind event) {
         }
     }
     CopyControls();
-    priced = PriceExtended() && priced;
+    priced = PriceExtended(isLeaving(action)) && priced;
     window->display();
     if (!priced && isLeaving(action))
         action = EditAction::None;
@@ -316,7 +318,7 @@ EditAction LineSellEditor::HandleEvent(host::EventKind event) {
         window->display();
     }
     CopyControls();
-    if (!PriceExtended() && isLeaving(action))
+    if (!PriceExtended(isLeaving(action)) && isLeaving(action))
         action = EditAction::None;
     window->display();
     return action;

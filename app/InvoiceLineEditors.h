@@ -55,9 +55,9 @@ protected:
     host::TypedRef RowField(InvoiceLineField field) const;
     // "Field Validation": true when the user answers Yes (go on editing the line).
     static bool AskToGoOn();
-    // The extended amount from the row's quantity and sell price; false (the user told)
-    // when it would not fit its column.
-    bool PriceExtended();
+    // The extended amount from the row's quantity and sell price; false when it would not
+    // fit its column, and then the user is told when `tell` (as the cell is left).
+    bool PriceExtended(bool tell);
     // Tells the user that `what` (an amount) does not fit its column.
     static void TellTooLarge(const std::string& what, const host::Decimal& amount);
 
