@@ -186,8 +186,7 @@ void formSaveLine(benchmark::State& state) {
         session->type(window->focus(), std::to_string(++quantity % 98 + 1), window);
         session->pressKey("Enter", window);
     }
-    std::string shown =
-        session->control("?Lines", window)->formattedRow(editedLine).at(3).text;
+    std::string shown = session->control("?Lines", window)->formattedRow(editedLine).at(3).text;
     if (shown != std::to_string(quantity % 98 + 1))
         state.SkipWithError("the quantity is not in the list");
     session->press("Cancel", window);
@@ -308,9 +307,9 @@ int main(int argc, char** argv) {
         auto [baseReal, baseCpu] = times(baseline);
         std::string shown(subject);
         shown = shown.substr(0, shown.find("/iterations"));
-        std::printf("%-22s %11.1f us %11.1f us %6.2fx %11.1f us %11.1f us %6.2fx\n",
-                    shown.c_str(), cpu / 1000, baseCpu / 1000, baseCpu > 0 ? cpu / baseCpu : 0,
-                    real / 1000, baseReal / 1000, baseReal > 0 ? real / baseReal : 0);
+        std::printf("%-22s %11.1f us %11.1f us %6.2fx %11.1f us %11.1f us %6.2fx\n", shown.c_str(),
+                    cpu / 1000, baseCpu / 1000, baseCpu > 0 ? cpu / baseCpu : 0, real / 1000,
+                    baseReal / 1000, baseReal > 0 ? real / baseReal : 0);
     }
     current.reset();
     benchmark::Shutdown();

@@ -312,6 +312,31 @@ TEST_F(InvoiceProceduresTest, SkipPriceColumnsPassesOverThemForTabShiftTabAndCli
     EXPECT_TRUE(session->press("Cancel"));
 }
 
+TEST_F(InvoiceProceduresTest, ShowRowValidationAsksBeforeEachSaveAndItsCancelKeepsTheLine) {
+    openForm(RequestKind::Change);
+    ASSERT_TRUE(session->press(" Show Row Validation"));
+    EXPECT_EQ(app::ShowRowValidation, 1);
+    ASSERT_TRUE(session->clickRow("?Lines", 1));
+    ASSERT_TRUE(session->press("&Change"));
+    ASSERT_TRUE(session->pressKey("Tab"));
+    ASSERT_TRUE(session->pressKey("Tab"));
+    host::Control* quantity = focused();
+    ASSERT_TRUE(session->type(quantity->number(), "7"));
+    ASSERT_TRUE(session->pressKey("Enter"));
+    EXPECT_EQ(lastMessageTitle(), "EIP Message Screen");
+    ASSERT_TRUE(session->answerMessage(host::ButtonCancel));
+    EXPECT_EQ(session->control("?Lines", session->window(form))->columnEditor(1),
+              focused()->number())
+        << "the line stays in edit, from its first cell";
+    EXPECT_EQ(records(app::files::invDet(), {"IND:QUANTITY"}), std::vector<std::string>{"2"});
+    ASSERT_TRUE(session->pressKey("Enter"));
+    ASSERT_TRUE(session->answerMessage(host::ButtonOk));
+    EXPECT_EQ(records(app::files::invDet(), {"IND:QUANTITY"}), std::vector<std::string>{"7"});
+    ASSERT_TRUE(session->press(" Show Row Validation"));
+    EXPECT_EQ(app::ShowRowValidation, 0);
+    EXPECT_TRUE(session->press("Cancel"));
+}
+
 TEST_F(InvoiceProceduresTest, APrintClickFlipsTheFlagAndWritesTheLineOnce) {
     openForm(RequestKind::Change);
     host::Control* list = session->control("?Lines", session->window(form));
