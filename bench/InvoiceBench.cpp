@@ -14,8 +14,26 @@
 //   Driver/Update           the same line got by its primary key and put
 //   InvoiceList/PageDown    the invoice list (BrowseInvoices) over 1,000,000 invoices: one
 //                           page down, each row's customer name fetched as it is filled
-//   Driver/ReadPage         the next 20 invoices read from the last one's position, and each
-//                           one's customer got by number
+//   Driver/ReadPage         the next page of invoices (as many as the list shows) read from
+//                           the last one's position, and each one's customer got by number
+//
+// The procedures run on logical threads of their own, whose CPU time the benchmark does not
+// see: their cases compare by real time.
+//
+// Measured on the build machine (2 cores shared with other builds, load about 8; real time):
+//
+//   case          invoices      driver       invoices/driver
+//   Open          35-38 ms      16-27 ms     1.3x to 2.3x (the load moves the driver's side)
+//   SaveLine      47 ms         4.3 ms       11x
+//   PageDown      0.35 ms       0.24 ms      1.4x  (11 rows a page)
+//
+// Opening the form on 1,000 lines and paging the list stay near the target of 1.5x, and
+// under the tenth of a second a user notices. Saving a line does not: most of its 47 ms is
+// the lines list reading all 1,000 lines again after the save (the browse reloads a list
+// that holds the whole file after every completed edit), the rest the user's keys through
+// the event loop, the item fetched as its cell is left and the transaction frame around
+// the update. Refreshing only the saved row when its place in the order is unchanged would
+// bring it near the driver's time.
 //
 // The data folders are made by the sample-data tool's code on first use and kept in
 // bench-data/ of the build folder (the million invoices take about a minute once).
@@ -57,7 +75,8 @@ using framework::Severity;
 constexpr std::int64_t lineCount = 1'000;
 constexpr std::int64_t invoiceCount = 1'000'000;
 constexpr std::size_t editedLine = lineCount / 2;
-constexpr int pageRows = 20;
+// The rows a page of the invoice list holds, as the list shows them (its case runs first).
+int pageRows = 20;
 
 host::headless::HeadlessSession* session = nullptr;
 
@@ -224,6 +243,8 @@ void listPageDown(benchmark::State& state) {
         return;
     }
     host::Control* list = session->control("?List", window);
+    pageRows = static_cast<int>(list->rowCount());
+    state.counters["rows"] = pageRows;
     std::string first;
     for (auto _ : state) {
         session->input().scroll(*window, list->number(), host::EventKind::PageDown);
@@ -285,7 +306,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("Driver/ReadLines", driverReadLines)->Iterations(10);
     benchmark::RegisterBenchmark("InvoiceForm/SaveLine", formSaveLine);
     benchmark::RegisterBenchmark("Driver/Update", driverUpdate);
-    benchmark::RegisterBenchmark("InvoiceList/PageDown", listPageDown);
+    benchmark::RegisterBenchmark("InvoiceList/PageDown", listPageDown)->Iterations(2000);
     benchmark::RegisterBenchmark("Driver/ReadPage", driverReadPage);
 
     benchmark::Initialize(&argc, argv);
@@ -302,7 +323,7 @@ int main(int argc, char** argv) {
          {std::pair<const char*, const char*>{"InvoiceForm/Open/iterations:10",
                                               "Driver/ReadLines/iterations:10"},
           {"InvoiceForm/SaveLine", "Driver/Update"},
-          {"InvoiceList/PageDown", "Driver/ReadPage"}}) {
+          {"InvoiceList/PageDown/iterations:2000", "Driver/ReadPage"}}) {
         auto [real, cpu] = times(subject);
         auto [baseReal, baseCpu] = times(baseline);
         std::string shown(subject);
