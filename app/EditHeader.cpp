@@ -95,6 +95,45 @@ void InvoiceLinesBrowse::FillRow() {
         .assign(host::Value(printed ? PrintedIcon : NotPrintedIcon));
 }
 
+void InvoiceLinesBrowse::AfterUpdate(std::uint8_t& request, std::uint8_t& response) {
+    savedRowOnly_ =
+        FILELOADED && request == RequestKind::Change && response == ResponseKind::Completed;
+    BrowseList::AfterUpdate(request, response);
+    savedRowOnly_ = false;
+}
+
+void InvoiceLinesBrowse::ResetToFile() {
+    bool rowOnly = savedRowOnly_;
+    savedRowOnly_ = false;
+    if (rowOnly && RefillSavedRow())
+        return;
+    BrowseList::ResetToFile();
+}
+
+bool InvoiceLinesBrowse::RefillSavedRow() {
+    host::Queue& rows = *LISTQUEUE;
+    std::size_t row = CURRENTCHOICE > 0 ? static_cast<std::size_t>(CURRENTCHOICE) : 0;
+    if (row == 0 || row > rows.count())
+        return false;
+    // The record buffer holds the line as it was saved.
+    std::int64_t sequence = lineField("IND:SEQUENCE").integer();
+    auto sequenceOf = [&](std::size_t at) {
+        rows.get(at);
+        return rows.buffer().field(LineSequence).integer();
+    };
+    if ((row > 1 && sequenceOf(row - 1) >= sequence) ||
+        (row < rows.count() && sequenceOf(row + 1) <= sequence))
+        return false;
+    rows.get(row);
+    std::string position = VIEWPOSITION.text();
+    ItemRecord.field("ITM:ITEMNUMBER").assign(lineField("IND:ITEMNUMBER").value());
+    ItemAccess->FetchOrClear(files::item().keyNumber("ITM:ITEMNUMBERK"));
+    FillRow();
+    VIEWPOSITION.assign(host::Value(position));
+    rows.put();
+    return true;
+}
+
 // ---- The lines' edit manager -----------------------------------------------------------------
 
 bool InvoiceLineEditManager::IsColumnEditable() {

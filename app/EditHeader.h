@@ -46,9 +46,19 @@ public:
     explicit InvoiceLinesBrowse(host::TypedRef extendedAmount) : extended_(extendedAmount) {}
     std::uint8_t AskUpdate(std::uint8_t request) override;
     void FillRow() override;
+    // After a line changed in place, only its row is filled again, as long as it keeps
+    // its place among its neighbours: an invoice of many lines is not read again whole
+    // for every line saved.
+    void AfterUpdate(std::uint8_t& request, std::uint8_t& response) override;
+    void ResetToFile() override;
 
 private:
+    // Fills the current row again from the line just saved; false when the line's
+    // sequence no longer falls between its neighbours' (the list must be read again).
+    bool RefillSavedRow();
+
     host::TypedRef extended_;
+    bool savedRowOnly_ = false;
 };
 
 // The lines' edit manager: the price columns are passed over while " Skip Price Columns"

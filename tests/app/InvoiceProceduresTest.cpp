@@ -245,6 +245,24 @@ TEST_F(InvoiceProceduresTest, PricingIsExactInEveryOrderOfEntry) {
     EXPECT_EQ(
         records(app::files::invDet(), {"IND:SEQUENCE", "IND:COST", "IND:LIST", "IND:SELL"}),
         (std::vector<std::string>{"10 5.00 9.00 8.50", "20 1.25 2.25 2.25", "30 1.00 1.80 1.25"}));
+
+    // A line changed in place shows its new amounts; given a sequence past the others, it
+    // moves to its place.
+    ASSERT_TRUE(session->clickRow("?Lines", 1));
+    ASSERT_TRUE(session->press("&Change"));
+    ASSERT_TRUE(session->pressKey("Tab"));
+    ASSERT_TRUE(session->pressKey("Tab"));
+    ASSERT_TRUE(session->type(focused()->number(), "4"));
+    ASSERT_TRUE(session->pressKey("Enter"));
+    EXPECT_EQ(cell(1, 9), "$34.00");
+    EXPECT_EQ(cell(2, 9), "$6.75");
+    ASSERT_TRUE(session->press("&Change"));
+    ASSERT_TRUE(session->type(focused()->number(), "40"));
+    ASSERT_TRUE(session->pressKey("Enter"));
+    EXPECT_EQ(cell(1, 1), "20");
+    EXPECT_EQ(cell(3, 1), "40");
+    EXPECT_EQ(cell(3, 3), "Claw Hammer");
+    EXPECT_EQ(cell(3, 9), "$34.00");
     EXPECT_TRUE(session->press("Cancel"));
 }
 
