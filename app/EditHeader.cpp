@@ -88,6 +88,9 @@ void InvoiceLinesBrowse::FillRow() {
     // A line whose amount would not fit (written by another program) shows none rather
     // than a wrong one.
     extended_.assign(host::Value(amount ? *amount : host::Decimal(0)));
+    // A new line has no item yet, so no description (whatever item was read last).
+    if (host::clip(lineField("IND:ITEMNUMBER").text()).empty())
+        ItemRecord.field("ITM:DESCRIPTION").assign(host::Value(""));
     BrowseList::FillRow();
     bool printed = host::clip(lineField("IND:PRINT").text()) == "1";
     LISTQUEUE->buffer()
