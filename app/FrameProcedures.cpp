@@ -1,6 +1,7 @@
 #include "app/FrameProcedures.h"
 
 #include "app/BrowseCustomers.h"
+#include "app/BrowseInvoices.h"
 #include "app/BrowseItems.h"
 #include "app/ShopSettings.h"
 #include "runtime/base/Value.h"
@@ -13,12 +14,11 @@ namespace app {
 
 namespace {
 
-// The program's own procedures behind the "&Browse" items. A browse that is not there
-// yet leaves its item disabled.
+// The program's own procedures behind the "&Browse" items.
 std::map<std::string, FrameProcedures::Procedure> programProcedures() {
     return {{"?BROWSEITEMS", BrowseItems},
             {"?BROWSECUSTOMERS", BrowseCustomers},
-            {"?BROWSEINVOICES", {}},
+            {"?BROWSEINVOICES", BrowseInvoices},
             {"?SHOPSETTINGS", ShopSettings}};
 }
 

@@ -115,6 +115,10 @@ void BrowseList::OnCloseWindow() {
     if (!PRIMARY || !PRIMARY->ME)
         return;
     if (WINDOW->RESPONSE == ResponseKind::Completed) {
+        // The chosen record changes the caller's current record: the file's state, which
+        // the caller had when this list took the file over, is not put back when the list
+        // lets go of the file.
+        PRIMARY->ME->CheckOpen(3);
         PRIMARY->ME->RecallImage(BUFFER, false);
         if (SELECTWHOLERECORD)
             SyncBuffer();

@@ -241,10 +241,10 @@ void ControlView::pressed() {
 void ControlView::connectInput() {
     WindowView* owner = &owner_;
     int number = number_;
-    auto typed = [owner, number](const QString& value) {
+    auto typed = [owner, number](const QString& value, int caret) {
         if (owner->isSynchronizing())
             return;
-        owner->input().type(owner->window(), number, value.toStdString(), false);
+        owner->input().type(owner->window(), number, value.toStdString(), false, caret);
         owner->inputDone();
     };
     if (action_ && kind_ != ControlKind::Menu && !action_->isSeparator()) {
@@ -263,12 +263,15 @@ void ControlView::connectInput() {
     if (auto* button = as<QAbstractButton>(widget_))
         connect(button, &QAbstractButton::clicked, this, &ControlView::pressed);
     if (auto* edit = as<QLineEdit>(widget_))
-        connect(edit, &QLineEdit::textEdited, this, typed);
+        connect(edit, &QLineEdit::textEdited, this, [typed, edit](const QString& value) {
+            typed(value,
+                  static_cast<int>(value.left(edit->cursorPosition()).toStdString().size()) + 1);
+        });
     if (auto* text = as<QPlainTextEdit>(widget_))
         connect(text, &QPlainTextEdit::textChanged, this,
-                [typed, text] { typed(text->toPlainText()); });
+                [typed, text] { typed(text->toPlainText(), 0); });
     if (auto* spin = as<SpinBox>(widget_)) {
-        connect(spin, &SpinBox::edited, this, typed);
+        connect(spin, &SpinBox::edited, this, [typed](const QString& value) { typed(value, 0); });
         connect(spin, &SpinBox::stepped, this, [owner, number](int steps) {
             if (owner->isSynchronizing())
                 return;
@@ -277,7 +280,8 @@ void ControlView::connectInput() {
         });
     }
     if (auto* combo = as<ComboField>(widget_)) {
-        connect(combo, &ComboField::edited, this, typed);
+        connect(combo, &ComboField::edited, this,
+                [typed](const QString& value) { typed(value, 0); });
         connect(combo, &ComboField::buttonPressed, this, [this] {
             if (owner_.isSynchronizing())
                 return;
@@ -482,6 +486,14 @@ void ControlView::updateWidget(const Control& control) {
     case ControlKind::Entry: {
         auto* edit = as<QLineEdit>(widget_);
         setLineText(edit, contents);
+        if (control.caretMark() != caretMark_) {
+            // The program placed the caret: it stands there, the text after it marked so
+            // that typing on replaces it.
+            caretMark_ = control.caretMark();
+            int caret = std::min(control.caret() - 1, static_cast<int>(contents.size()));
+            edit->setSelection(static_cast<int>(contents.size()),
+                               caret - static_cast<int>(contents.size()));
+        }
         edit->setReadOnly(control.isReadOnly());
         edit->setEchoMode(control.flags().password ? QLineEdit::Password : QLineEdit::Normal);
         edit->setAlignment(isNumericPicture(control.picture()) ? Qt::AlignRight : Qt::AlignLeft);

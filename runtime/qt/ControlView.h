@@ -78,6 +78,7 @@ private:
     int number_;
     ControlKind kind_;
     unsigned revision_ = 0;
+    unsigned caretMark_ = 0;
     bool onSurface_ = false;
     QPointer<QWidget> widget_;
     QPointer<QMenu> menu_;

@@ -59,6 +59,11 @@ Control::Control(const ControlDefinition& d, unsigned revision)
         format_ = ListFormat::parse(formatText_);
 }
 
+int Control::caret() const {
+    int end = static_cast<int>(contents_.size()) + 1;
+    return caret_ <= 0 || caret_ > end ? end : caret_;
+}
+
 int Control::itemsVisible() const {
     if (items_ > 0)
         return items_;

@@ -72,6 +72,11 @@ public:
     const std::string& contents() const { return contents_; }
     // The user typed into the control since it was last displayed or accepted.
     bool isEdited() const { return edited_; }
+    // The caret in an entry: 1 before the first character, contents().size() + 1 at the
+    // end. caretMark() changes each time the program places the caret, so that a display
+    // knows to move its own.
+    int caret() const;
+    unsigned caretMark() const { return caretMark_; }
     bool isChecked() const { return checked_; }
 
     // Lists and drop lists
@@ -139,6 +144,8 @@ private:
     std::string value_;
     std::string falseValue_;
     std::string contents_;
+    int caret_ = 0; // 0: at the end
+    unsigned caretMark_ = 0;
     bool edited_ = false;
     bool checked_ = false;
     int selected_ = 0;

@@ -74,6 +74,10 @@ enum class Property : int {
     StatusZoneWidth = 90, // index: zone 1..n
     Thread = 91,          // read only: the logical thread that opened the window
     Focus = 92,           // read only: the control with the focus
+    // entries: where the caret stands, 1 before the first character (reading gives the
+    // text's length + 1 when it stands at the end). Set by the program, it also marks the
+    // text after it, so that the next character typed replaces that text.
+    Caret = 93,
     // Numbers from here on are free for the program's own properties; they are kept as
     // values and mean nothing to the runtime.
     UserDefined = 10000,

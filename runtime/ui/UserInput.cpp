@@ -138,7 +138,7 @@ bool UserInput::focus(Window& window, int number) {
     return true;
 }
 
-bool UserInput::type(Window& window, int number, std::string_view text, bool complete) {
+bool UserInput::type(Window& window, int number, std::string_view text, bool complete, int caret) {
     Control* c = usable(window, number);
     if (!c || !isTypedInto(c->kind()) || c->isReadOnly())
         return false;
@@ -153,6 +153,7 @@ bool UserInput::type(Window& window, int number, std::string_view text, bool com
     else if (c->flags().capitalised)
         typed = capitalised(typed);
     c->contents_ = typed;
+    c->caret_ = caret;
     c->edited_ = true;
     window.touch(*c);
     if (c->flags().immediate)

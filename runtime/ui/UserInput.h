@@ -38,8 +38,10 @@ public:
     // The user types `text` into an entry, spin, combo or text control (replacing what
     // it showed). With `complete`, the user then finishes the entry (as by Tab): the
     // control gets Accepted, or Rejected when the text does not fit its picture; the
-    // variable is updated.
-    bool type(Window& window, int control, std::string_view text, bool complete = true);
+    // variable is updated. `caret` is where the caret then stands (1 before the first
+    // character); 0 puts it after the text, as typing does.
+    bool type(Window& window, int control, std::string_view text, bool complete = true,
+              int caret = 0);
     // A key is pressed in the window. An alerted key (on the focused control or the
     // window) gives AlertKey; otherwise Tab and Shift+Tab move the focus, Enter finishes
     // the entry and presses the default button, Esc presses the cancel button, and the

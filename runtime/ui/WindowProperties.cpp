@@ -137,6 +137,8 @@ Value Window::property(int number, Property p, int index) const {
             return Value(c->image_);
         case Property::Contents:
             return Value(c->contents_);
+        case Property::Caret:
+            return Value(c->caret());
         case Property::Transparent:
             return flag(c->flags_.transparent);
         case Property::Skip:
@@ -350,6 +352,10 @@ bool Window::setProperty(int number, Property p, const Value& v, int index) {
     case Property::Contents:
         c->contents_ = v.toText();
         c->edited_ = true;
+        break;
+    case Property::Caret:
+        c->caret_ = static_cast<int>(v.toInteger());
+        ++c->caretMark_;
         break;
     case Property::Transparent:
         c->flags_.transparent = truth(v);

@@ -352,4 +352,43 @@ end)");
     EXPECT_EQ(std::string(host::clipped(name.value().toText())), "Ziro's Corner Shop");
 }
 
+TEST(WindowView, ACaretTheProgramPlacesMarksTheRestSoThatTypingReplacesIt) {
+    QtTestSession session;
+    auto definition = define(R"(
+window CODES "Codes"
+  entry 1 use=CODE upper immediate picture=@s10
+end)");
+    host::Variable code(host::FieldType::text(10));
+    std::vector<int> carets;
+    session.start([&] {
+        Window w(definition);
+        w.bind("CODE", code);
+        w.open();
+        while (w.nextEvent()) {
+            if (w.currentEvent() == host::EventKind::NewSelection && w.eventControl() == 1) {
+                // Completes "B" to "B100", the caret staying after what was typed.
+                int caret = static_cast<int>(w.property(1, host::Property::Caret).toInteger());
+                carets.push_back(caret);
+                w.update(1);
+                if (std::string(host::clipped(code.value().toText())) == "B") {
+                    code.assign(host::Value("B100"));
+                    w.display(1);
+                    w.setProperty(1, host::Property::Caret, host::Value(caret));
+                }
+            }
+            w.endCycle(host::CycleEnd::DefaultAction);
+        }
+    });
+    auto* entry = session.widgetAs<QLineEdit>(1);
+    QTest::keyClicks(entry, "b");
+    session.settle();
+    EXPECT_EQ(entry->text(), "B100");
+    EXPECT_EQ(entry->cursorPosition(), 1);
+    EXPECT_EQ(entry->selectedText(), "100");
+    QTest::keyClicks(entry, "2");
+    session.settle();
+    EXPECT_EQ(entry->text(), "B2");
+    EXPECT_EQ(carets, (std::vector<int>{2, 3}));
+}
+
 } // namespace

@@ -1,0 +1,147 @@
+#include "app/BrowseInvoices.h"
+
+#include "app/DataDictionary.h"
+#include "app/EditHeader.h"
+#include "app/FileDeclarations.h"
+#include "app/Globals.h"
+#include "app/Main.h"
+#include "framework/data/FileAccess.h"
+#include "framework/data/RelationLink.h"
+#include "runtime/base/Queue.h"
+#include "runtime/files/RecordFile.h"
+#include "runtime/files/RecordFileDriver.h"
+#include "runtime/files/RecordView.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowResources.h"
+
+namespace app {
+
+using framework::ResponseKind;
+using framework::Severity;
+using host::FieldType;
+
+namespace {
+
+constexpr const char* browseWindow = "P38$BROWSEWINDOW";
+
+// Row fields.
+enum RowField {
+    RowNumber = 1,
+    RowDate,
+    RowCustomerName,
+    RowHeaderId,
+    RowCustomerNumber,
+    RowViewPosition
+};
+
+host::TypedRef headerField(std::string_view label) {
+    return InvHdrRecord.field(label);
+}
+
+} // namespace
+
+void InvoiceBrowse::FillRow() {
+    CustomerRecord.field("CUS:NUMBER").assign(headerField("INH:CUSTOMERNUMBER").value());
+    CustomerAccess->FetchOrClear(files::customer().keyNumber("CUS:NUMBERK"));
+    customerName_.assign(CustomerRecord.field("CUS:NAME").value());
+    BrowseList::FillRow();
+}
+
+host::SharedLayout InvoiceBrowseWindow::RowLayout() {
+    static const host::SharedLayout layout =
+        std::make_shared<const host::RecordLayout>(host::RecordLayout{
+            {"INVOICENUMBER", FieldType::longInteger()},
+            {"DATE", FieldType::longInteger()},
+            {"CUSTOMERNAME", FieldType::text(30)},
+            {"INVHDRID", FieldType::longInteger()},
+            {"CUSTOMERNUMBER", FieldType::text(4)},
+            {"VIEWPOSITION", FieldType::text(1024)},
+        });
+    return layout;
+}
+
+InvoiceBrowseWindow::InvoiceBrowseWindow(host::Window& window, host::Queue& rows)
+    : ProcedureWindow("BrowseInvoices"), window_(window), rows_(rows),
+      customerName_(FieldType::text(30)), browse_(customerName_) {}
+
+InvoiceBrowseWindow::~InvoiceBrowseWindow() = default;
+
+Severity InvoiceBrowseWindow::Setup() {
+    Severity level = BeginProcedure(ListControl);
+    if (level != Severity::Benign)
+        return level;
+    RegisterButton(CloseButton, ResponseKind::Cancelled);
+    OpenFiles(*InvHdrLink);
+    // The rows fetch their customers' names.
+    OpenFiles(*CustomerLink);
+
+    view_ = InvHdrAccess->DRIVER->makeView(*InvHdrFile);
+    if (!view_)
+        return Severity::Notify; // the driver has said why; nothing to list
+    window_.bind("Queue:Browse", rows_);
+    browse_.Setup(*this, ListControl, rows_, rows_.buffer().field(RowViewPosition), *view_,
+                  *InvHdrLink);
+    OpenWindow(window_);
+
+    browse_.DefineSortOrder("INH:INVOICENUMBERK");
+    numberLocator_.Setup(0, headerField("INH:INVOICENUMBER"), true, browse_);
+    browse_.SetLocator(numberLocator_);
+
+    const host::Record& row = rows_.buffer();
+    browse_.MapColumn(headerField("INH:INVOICENUMBER"), row.field(RowNumber));
+    browse_.MapColumn(headerField("INH:DATE"), row.field(RowDate));
+    browse_.MapColumn(customerName_, row.field(RowCustomerName));
+    browse_.MapColumn(headerField("INH:INVHDRID"), row.field(RowHeaderId));
+    browse_.MapColumn(CustomerRecord.field("CUS:NUMBER"), row.field(RowCustomerNumber));
+
+    browse_.SELECTCONTROL = SelectButton;
+    browse_.HIDESELECT = 1;
+    browse_.INSERTCONTROL = InsertButton;
+    browse_.CHANGECONTROL = ChangeButton;
+    browse_.DELETECONTROL = DeleteButton;
+    browse_.ASKPROCEDURE = 1; // EditHeader
+    browse_.AttachToolbar(toolbar_);
+    // The list grows with the window, and the browse then reads the rows that now fit.
+    resizer_.Setup(window_, 2, true, false);
+    AttachResizer(resizer_);
+    ArmKeys();
+    return Severity::Benign;
+}
+
+std::uint8_t InvoiceBrowseWindow::CallProcedure(std::uint16_t number, std::uint8_t request) {
+    WindowController::CallProcedure(number, request);
+    GlobalRequest = request;
+    EditHeader();
+    return GlobalResponse;
+}
+
+Severity InvoiceBrowseWindow::Teardown() {
+    return EndProcedure();
+}
+
+void InvoiceBrowseWindow::Release() {
+    numberLocator_.Teardown();
+    if (view_) {
+        view_->close();
+        view_.reset();
+    }
+}
+
+void BrowseInvoices() {
+    auto definition = host::WindowResources::program().load(browseWindow, WindowModule);
+    if (!definition) {
+        GlobalResponse = ResponseKind::Cancelled;
+        return;
+    }
+    host::Queue rows(InvoiceBrowseWindow::RowLayout());
+    {
+        host::Window window(definition);
+        InvoiceBrowseWindow controller(window, rows);
+        GlobalResponse = controller.Execute();
+        controller.Release();
+    }
+    host::WindowResources::program().release(browseWindow, WindowModule);
+    rows.free();
+}
+
+} // namespace app
