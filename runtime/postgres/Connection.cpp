@@ -173,7 +173,16 @@ bool Connection::connect() {
                                                "wrong: " +
                                                    why);
     }
+    bool password = false;
+    for (PQconninfoOption* option = options; option->keyword; ++option)
+        password = password ||
+                   (std::string_view(option->keyword) == "password" && option->val && *option->val);
     PQconninfoFree(options);
+    if (password)
+        return failInDriver("connection text",
+                            "The connection text for the data base server names a password; "
+                            "keep it in the server's password file (.pgpass) or service file "
+                            "instead");
     pg_conn* conn = PQconnectdb(connectionText_.c_str());
     if (PQstatus(conn) != CONNECTION_OK) {
         std::string why = trimmed(PQerrorMessage(conn));

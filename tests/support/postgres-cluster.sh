@@ -47,6 +47,8 @@ start)
   echo "$owner" >"$state/owner"
   as_owner "$bin/initdb" -D "$folder/data" -E SQL_ASCII --locale=C -A trust -U shopadmin \
     >"$folder/initdb.log" 2>&1 || { cat "$folder/initdb.log"; exit 1; }
+  # One role signs in with a password, for the tests of a wrong one.
+  as_owner sed -i '1i local all pwcheck scram-sha-256' "$folder/data/pg_hba.conf"
   as_owner "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w -t 30 \
     -o "-c listen_addresses='' -k $folder -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=60" \
     start >/dev/null || { cat "$folder/server.log"; exit 1; }

@@ -42,51 +42,52 @@ public:
     }
 };
 
-class PostgresStore final : public Store {
-public:
-    PostgresStore() {
-        std::optional<std::string> server = testServer();
-        if (!server)
-            return;
-        static std::atomic<int> made{0};
-        schema_ = "t" + std::to_string(getpid()) + "_" + std::to_string(made++);
-        admin_.emplace(*server);
-        if (!admin_->execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " +
-                             schema_)) {
-            failure_ = errorText() + " " + lastError().driverText;
-            admin_.reset();
-            return;
-        }
-        connection_ = *server + " options='-csearch_path=" + schema_ + "'";
-    }
-    ~PostgresStore() override {
-        if (admin_)
-            admin_->execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
-    }
-    bool available(std::string& why) override {
-        if (!failure_.empty())
-            why = "the test server cannot be used: " + failure_;
-        else if (!admin_)
-            why = noServerMessage();
-        return admin_.has_value();
-    }
-    std::unique_ptr<RecordFileDriver> makeDriver() override {
-        auto driver = std::make_unique<postgres::PostgresDriver>(connection_);
-        driver->openFolder(folder());
-        return driver;
-    }
-
-private:
-    std::optional<postgres::Connection> admin_;
-    std::string schema_;
-    std::string connection_;
-    std::string failure_;
-};
-
 } // namespace
 
 std::unique_ptr<Store> makeSqliteStore() {
     return std::make_unique<SqliteStore>();
+}
+
+PostgresStore::PostgresStore() {
+    std::optional<std::string> server = testServer();
+    if (!server)
+        return;
+    static std::atomic<int> made{0};
+    schema_ = "t" + std::to_string(getpid()) + "_" + std::to_string(made++);
+    admin_.emplace(*server);
+    if (!admin_->execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " +
+                         schema_)) {
+        failure_ = errorText() + " " + lastError().driverText;
+        admin_.reset();
+        return;
+    }
+    connection_ = *server + " options='-csearch_path=" + schema_ + "'";
+}
+
+PostgresStore::~PostgresStore() {
+    if (admin_)
+        admin_->execute("DROP SCHEMA IF EXISTS " + schema_ + " CASCADE");
+}
+
+bool PostgresStore::available(std::string& why) {
+    if (!failure_.empty())
+        why = "the test server cannot be used: " + failure_;
+    else if (!admin_)
+        why = noServerMessage();
+    return admin_.has_value();
+}
+
+std::unique_ptr<RecordFileDriver> PostgresStore::makeDriver() {
+    auto driver = std::make_unique<postgres::PostgresDriver>(connection_);
+    driver->openFolder(folder());
+    return driver;
+}
+
+std::unique_ptr<RecordFileDriver> PostgresStore::makeDriver(const std::string& name) {
+    auto driver =
+        std::make_unique<postgres::PostgresDriver>(connection_ + " application_name=" + name);
+    driver->openFolder(folder());
+    return driver;
 }
 
 std::unique_ptr<Store> makePostgresStore() {

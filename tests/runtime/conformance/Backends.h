@@ -5,6 +5,7 @@
 #include "runtime/files/FileDefinition.h"
 #include "runtime/files/RecordFile.h"
 #include "runtime/files/RecordFileDriver.h"
+#include "runtime/postgres/Connection.h"
 #include "tests/support/ShopLayouts.h"
 #include "tests/support/TempFolder.h"
 
@@ -37,8 +38,29 @@ protected:
 };
 
 std::unique_ptr<Store> makeSqliteStore();
-// A store on the test server, in a fresh schema dropped when it goes.
 std::unique_ptr<Store> makePostgresStore();
+
+// A store on the test server, in a fresh schema dropped when it goes; its drivers connect
+// with `connection()`, and `admin()` is a connection of the server's administrator.
+class PostgresStore final : public Store {
+public:
+    PostgresStore();
+    ~PostgresStore() override;
+    bool available(std::string& why) override;
+    std::unique_ptr<host::RecordFileDriver> makeDriver() override;
+    // A driver whose connection names itself to the server (application_name), so that
+    // a test can find its session.
+    std::unique_ptr<host::RecordFileDriver> makeDriver(const std::string& name);
+    const std::string& connection() const { return connection_; }
+    const std::string& schema() const { return schema_; }
+    host::postgres::Connection& admin() { return *admin_; }
+
+private:
+    std::optional<host::postgres::Connection> admin_;
+    std::string schema_;
+    std::string connection_;
+    std::string failure_;
+};
 
 // Customer: keys 1 CUS:CUSTOMERIDK (unique, primary), 2 CUS:NAMEK (duplicates, ignores
 // case), 3 CUS:NUMBERK (unique).
