@@ -762,7 +762,7 @@ bool PgRecordFile::insert(std::int64_t free) {
     if (free != 0)
         values.push_back(SqlValue::ofInteger(free));
     bool ok = false;
-    Result result = run(schema_.insertSql(free != 0), values, ok, true);
+    Result result = run(schema_.insertSql(free != 0), values, ok);
     if (!ok)
         return false;
     if (result.rows() == 0) {

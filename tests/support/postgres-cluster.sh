@@ -5,6 +5,9 @@
 #                                     on a unix socket in that folder (no TCP port), makes
 #                                     the data base "shop" and writes its connection text
 #                                     to STATE/conninfo
+#   postgres-cluster.sh start STATE durable
+#                                     the same with the server's own durability (fsync,
+#                                     synchronous commits), as the benchmarks want it
 #   postgres-cluster.sh stop STATE    stops that cluster and removes its folder
 #
 # The server never runs as root: under root the cluster belongs to the "postgres" user
@@ -28,7 +31,7 @@ start)
   mkdir -p "$state"
   rm -f "$state/conninfo"
   if [ -f "$state/folder" ]; then
-    "$0" stop "$state"
+    "$0" stop "$state" >/dev/null
     mkdir -p "$state"
   fi
   if [ -z "$bin" ] || [ ! -x "$bin/initdb" ]; then
@@ -49,8 +52,11 @@ start)
     >"$folder/initdb.log" 2>&1 || { cat "$folder/initdb.log"; exit 1; }
   # One role signs in with a password, for the tests of a wrong one.
   as_owner sed -i '1i local all pwcheck scram-sha-256' "$folder/data/pg_hba.conf"
-  as_owner "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w -t 30 \
-    -o "-c listen_addresses='' -k $folder -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=60" \
+  options="-c listen_addresses='' -k $folder -c max_connections=60"
+  if [ "${3:-}" != durable ]; then
+    options="$options -c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+  fi
+  as_owner "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w -t 30 -o "$options" \
     start >/dev/null || { cat "$folder/server.log"; exit 1; }
   as_owner "$bin/createdb" -h "$folder" -U shopadmin shop || exit 1
   echo "host=$folder user=shopadmin dbname=shop" >"$state/conninfo"
