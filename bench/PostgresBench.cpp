@@ -365,15 +365,15 @@ int main(int argc, char** argv) {
     }
     for (const std::string& side : sides) {
         auto add = [&](const std::string& name, auto body) {
-            benchmark::RegisterBenchmark((side + "/" + name).c_str(), [side, body](
-                                                                          benchmark::State& state) {
-                Side* s = sideOf(side);
-                if (!s) {
-                    state.SkipWithError("no server");
-                    return;
-                }
-                body(state, s);
-            })->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark((side + "/" + name).c_str(),
+                                         [side, body](benchmark::State& state) {
+                                             Side* s = sideOf(side);
+                                             if (!s) {
+                                                 state.SkipWithError("no server");
+                                                 return;
+                                             }
+                                             body(state, s);
+                                         });
         };
         add("PageStart", [](benchmark::State& st, Side* s) { page(st, s, 0); });
         add("PageMiddle", [](benchmark::State& st, Side* s) { page(st, s, 1); });
@@ -388,8 +388,7 @@ int main(int argc, char** argv) {
                                              stations(state, side, count);
                                          })
                 ->Iterations(1)
-                ->UseManualTime()
-                ->Unit(benchmark::kMicrosecond);
+                ->UseManualTime();
     }
     benchsupport::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -126,52 +126,85 @@ bool PgRecordFile::checkTable() {
 // ---- Opening ----------------------------------------------------------------------------------
 
 bool PgRecordFile::lockOpen(int mode) {
+    enum { gate = 0, readers = 1, writers = 2, denyRead = 3, denyWrite = 4 };
+    int access = mode & openMode::accessMask;
     int sharing = mode & openMode::sharingMask;
-    bool exclusive = sharing == openMode::denyAll || sharing == openMode::denyRead ||
-                     sharing == openMode::denyWrite;
+    bool wants[5] = {false, access != openMode::writeOnly, access != openMode::readOnly,
+                     sharing == openMode::denyAll || sharing == openMode::denyRead,
+                     sharing == openMode::denyAll || sharing == openMode::denyWrite};
+    // What each lock of this open conflicts with.
+    const int against[5] = {gate, denyRead, denyWrite, readers, writers};
     PostgresDriver::Opens& opens = driver_.opens(schema_.table());
-    SqlValue key = SqlValue::ofInteger(PostgresDriver::lockKey(schema_.table(), -1));
-    std::string sql = exclusive ? "SELECT pg_try_advisory_lock($1::bigint)"
-                                : "SELECT pg_try_advisory_lock_shared($1::bigint)";
+    const std::string& table = schema_.table();
+    auto key = [&](int slot) { return SqlValue::ofInteger(PostgresDriver::tableKey(table, slot)); };
     bool failed = false;
-    bool taken = CooperativeWait::retryFor(std::chrono::milliseconds(lockWaitMilliseconds_), [&] {
-        if (opens.exclusive || (exclusive && opens.count > 0))
-            return false;
+    auto ask = [&](const char* sql, int slot) {
         bool ok = false;
-        Result result = run(sql, {key}, ok);
-        if (!ok) {
+        Result result = run(sql, {key(slot)}, ok);
+        if (!ok)
             failed = true;
-            return true;
+        return ok && result.text(0, 0) == "t";
+    };
+    bool taken = CooperativeWait::retryFor(std::chrono::milliseconds(lockWaitMilliseconds_), [&] {
+        for (int slot = readers; slot <= denyWrite; ++slot)
+            if (wants[slot] && opens.count[against[slot]] > 0)
+                return false;
+        // The gate is only ever held for a moment: wait for it whatever the lock-wait time.
+        bool gated = CooperativeWait::retryFor(std::chrono::seconds(2), [&] {
+            return ask("SELECT pg_try_advisory_lock($1::bigint)", gate) || failed;
+        });
+        if (!gated || failed)
+            return failed;
+        // Another station holds a conflicting lock when it cannot be taken exclusively
+        // (this connection's own locks never stand in its way).
+        bool conflict = false;
+        for (int slot = readers; !failed && !conflict && slot <= denyWrite; ++slot) {
+            if (!wants[slot])
+                continue;
+            if (ask("SELECT pg_try_advisory_lock($1::bigint)", against[slot]))
+                ask("SELECT pg_advisory_unlock($1::bigint)", against[slot]);
+            else
+                conflict = true;
         }
-        return result.text(0, 0) == "t";
+        for (int slot = readers; !failed && !conflict && slot <= denyWrite; ++slot)
+            if (wants[slot])
+                openSlots_[slot] = ask("SELECT pg_try_advisory_lock_shared($1::bigint)", slot);
+        ask("SELECT pg_advisory_unlock($1::bigint)", gate);
+        return failed || !conflict;
     });
-    if (failed)
+    if (failed) {
+        unlockOpen();
         return false;
+    }
     if (!taken) {
         setError(errors::accessDenied);
         return false;
     }
-    ++opens.count;
-    opens.exclusive = exclusive;
+    for (int slot = readers; slot <= denyWrite; ++slot)
+        if (wants[slot]) {
+            ++opens.count[slot];
+            openSlots_[slot] = true;
+        }
     openLocked_ = true;
-    openExclusive_ = exclusive;
     openGeneration_ = driver_.connection().generation();
     return true;
 }
 
 void PgRecordFile::unlockOpen() {
-    if (!openLocked_)
-        return;
     PostgresDriver::Opens& opens = driver_.opens(schema_.table());
-    opens.count = std::max(0, opens.count - 1);
-    if (openExclusive_)
-        opens.exclusive = false;
-    if (driver_.connection().isConnected() &&
-        driver_.connection().generation() == openGeneration_) {
-        bool ok = false;
-        run(openExclusive_ ? "SELECT pg_advisory_unlock($1::bigint)"
-                           : "SELECT pg_advisory_unlock_shared($1::bigint)",
-            {SqlValue::ofInteger(PostgresDriver::lockKey(schema_.table(), -1))}, ok);
+    bool session =
+        driver_.connection().isConnected() && driver_.connection().generation() == openGeneration_;
+    for (int slot = 1; slot <= 4; ++slot) {
+        if (!openSlots_[slot])
+            continue;
+        if (openLocked_)
+            opens.count[slot] = std::max(0, opens.count[slot] - 1);
+        if (session) {
+            bool ok = false;
+            run("SELECT pg_advisory_unlock_shared($1::bigint)",
+                {SqlValue::ofInteger(PostgresDriver::tableKey(schema_.table(), slot))}, ok);
+        }
+        openSlots_[slot] = false;
     }
     openLocked_ = false;
 }
@@ -219,17 +252,32 @@ bool PgRecordFile::create() {
     schema_ = PgSchema(definition_);
     if (!driver_.connection().connect())
         return false;
-    if (driver_.opens(schema_.table()).count > 0) {
-        setError(errors::accessDenied);
-        return false;
-    }
-    // Taken exclusively for the time of the creation: nobody else may have it open.
-    SqlValue key = SqlValue::ofInteger(PostgresDriver::lockKey(schema_.table(), -1));
+    const PostgresDriver::Opens& opens = driver_.opens(schema_.table());
+    for (int slot = 1; slot <= 4; ++slot)
+        if (opens.count[slot] > 0) {
+            setError(errors::accessDenied);
+            return false;
+        }
+    // Nobody else may have it open: the gate and the readers' and writers' locks are
+    // taken exclusively for the time of the creation.
+    std::vector<SqlValue> keys;
+    for (int slot = 0; slot <= 2; ++slot)
+        keys.push_back(SqlValue::ofInteger(PostgresDriver::tableKey(schema_.table(), slot)));
     bool ok = false;
-    Result locked = run("SELECT pg_try_advisory_lock($1::bigint)", {key}, ok);
+    Result locked = run("SELECT pg_try_advisory_lock($1::bigint), "
+                        "pg_try_advisory_lock($2::bigint), pg_try_advisory_lock($3::bigint)",
+                        keys, ok);
     if (!ok)
         return false;
-    if (locked.text(0, 0) != "t") {
+    auto unlockAll = [&] {
+        RuntimeError error = lastError();
+        for (int slot = 0; slot <= 2; ++slot)
+            if (locked.text(0, slot) == "t")
+                run("SELECT pg_advisory_unlock($1::bigint)", {keys[static_cast<size_t>(slot)]}, ok);
+        restoreError(std::move(error));
+    };
+    if (locked.text(0, 0) != "t" || locked.text(0, 1) != "t" || locked.text(0, 2) != "t") {
+        unlockAll();
         setError(errors::accessDenied);
         return false;
     }
@@ -260,11 +308,8 @@ bool PgRecordFile::create() {
             }
         }
     }
-    if (connection.isConnected()) {
-        RuntimeError error = lastError();
-        run("SELECT pg_advisory_unlock($1::bigint)", {key}, ok);
-        restoreError(std::move(error));
-    }
+    if (connection.isConnected())
+        unlockAll();
     if (created)
         clearError();
     return created;

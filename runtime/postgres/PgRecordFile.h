@@ -104,7 +104,7 @@ private:
     bool writable_ = false;
     int mode_ = 0;
     bool openLocked_ = false;
-    bool openExclusive_ = false;
+    bool openSlots_[5] = {false, false, false, false, false}; // the open's locks by slot
     std::uint64_t openGeneration_ = 0;
     int lockWaitMilliseconds_ = 0;
     int busyMilliseconds_ = 2000;

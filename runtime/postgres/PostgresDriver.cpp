@@ -72,7 +72,7 @@ void PostgresDriver::endFrame() {
 }
 
 // Lock keys: 23 bits for the table (a hash of its name in upper case), 40 for the id;
-// the table's own key is the top id.
+// the table's own keys are the top ids (tableKey).
 std::int64_t PostgresDriver::lockKey(const std::string& table, std::int64_t id) {
     std::uint64_t hash = 14695981039346656037ull;
     for (char c : upper(table)) {
@@ -81,7 +81,12 @@ std::int64_t PostgresDriver::lockKey(const std::string& table, std::int64_t id) 
     }
     constexpr std::int64_t idMask = (std::int64_t{1} << 40) - 1;
     std::int64_t tableBits = static_cast<std::int64_t>(hash & ((1u << 23) - 1)) << 40;
-    return tableBits | (id < 0 ? idMask : (id % idMask));
+    return tableBits | (id % idMask);
+}
+
+std::int64_t PostgresDriver::tableKey(const std::string& table, int slot) {
+    constexpr std::int64_t idMask = (std::int64_t{1} << 40) - 1;
+    return lockKey(table, 0) | (idMask - slot);
 }
 
 const PgRecordFile* PostgresDriver::holder(std::int64_t key) const {

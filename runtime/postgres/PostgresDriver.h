@@ -52,16 +52,20 @@ public:
 
     // ---- For the driver's files and views -------------------------------------------------
     Connection& connection() { return connection_; }
-    // The advisory-lock key of a record of a table (or of the table itself: id -1).
+    // The advisory-lock key of a record of a table.
     static std::int64_t lockKey(const std::string& table, std::int64_t id);
+    // The keys of a table's opens: 0 a gate taken while an open checks and takes its
+    // locks, 1 "open for reading", 2 "open for writing", 3 "denies reading", 4 "denies
+    // writing" (shared locks by every station that does so).
+    static std::int64_t tableKey(const std::string& table, int slot);
     // Holds: the file of this driver holding a lock key, if any.
     const PgRecordFile* holder(std::int64_t key) const;
     void noteHold(std::int64_t key, const PgRecordFile* file);
     void forgetHold(std::int64_t key);
-    // Opens of this driver's files on a table: how many, and whether one excludes others.
+    // Opens of this driver's files on a table: how many read, write, deny reading and
+    // deny writing.
     struct Opens {
-        int count = 0;
-        bool exclusive = false;
+        int count[5] = {0, 0, 0, 0, 0};
     };
     Opens& opens(const std::string& table) { return opens_[table]; }
     void enlist(const PgRecordFile* file);
