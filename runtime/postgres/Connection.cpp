@@ -191,12 +191,9 @@ bool Connection::connect() {
                             "The data base server cannot be reached (" + describe() + "): " + why);
     }
     int version = PQserverVersion(conn);
-    if (version < oldestServerVersion) {
+    if (!acceptsServer(version)) {
         PQfinish(conn);
-        return failInDriver("server version",
-                            "The data base server (" + describe() + ") runs PostgreSQL " +
-                                std::to_string(version / 10000) + "; the program needs version " +
-                                std::to_string(oldestServerVersion / 10000) + " or later");
+        return false;
     }
     conn_ = conn;
     serverVersion_ = version;
@@ -214,8 +211,22 @@ bool Connection::connect() {
         if (!execute("SET client_min_messages = warning; SET extra_float_digits = 3"))
             return false;
     }
+    bool ok = false;
+    Result schema = query("SELECT coalesce(current_schema(), '')", ok);
+    if (!ok)
+        return false;
+    schema_ = std::string(schema.text(0, 0));
     clearError();
     return true;
+}
+
+bool Connection::acceptsServer(int version) const {
+    if (version >= oldestServerVersion)
+        return true;
+    return failInDriver("server version",
+                        "The data base server (" + describe() + ") runs PostgreSQL " +
+                            std::to_string(version / 10000) + "; the program needs version " +
+                            std::to_string(oldestServerVersion / 10000) + " or later");
 }
 
 void Connection::disconnect() {

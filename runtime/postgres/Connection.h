@@ -68,6 +68,9 @@ public:
     // "data base shop on server /tmp/x port 5432", for messages.
     std::string describe() const;
     int serverVersion() const { return serverVersion_; }
+    // The schema the tables are made in (the first of the search path), read at connect:
+    // two shops in one data base keep their holds apart by it.
+    const std::string& schemaName() const { return schema_; }
 
     // Runs a statement with parameters ($1, $2, ... in its text); on failure sets the host
     // error and `ok` false. A `guarded` statement that fails inside a frame undoes only
@@ -91,6 +94,9 @@ public:
 
     // The oldest server the driver works with.
     static constexpr int oldestServerVersion = 120000;
+    // Whether the driver works with a server of this version (PQserverVersion's number);
+    // false with 90 ("server version") naming both versions when it is too old.
+    bool acceptsServer(int version) const;
 
 private:
     bool applyLockWait();
@@ -101,6 +107,7 @@ private:
     pg_conn* conn_ = nullptr;
     std::uint64_t generation_ = 0;
     int serverVersion_ = 0;
+    std::string schema_;
     bool inTransaction_ = false;
     int lockWait_ = -1;
     int wantedLockWait_ = 2000;

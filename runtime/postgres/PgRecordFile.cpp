@@ -61,6 +61,10 @@ bool PgRecordFile::checkWritable() const {
     return true;
 }
 
+std::string PgRecordFile::lockName() const {
+    return driver_.connection().schemaName() + "." + schema_.table();
+}
+
 void PgRecordFile::applyLockWait() const {
     driver_.connection().setLockWait(busyMilliseconds_);
 }
@@ -135,7 +139,7 @@ bool PgRecordFile::lockOpen(int mode) {
     // What each lock of this open conflicts with.
     const int against[5] = {gate, denyRead, denyWrite, readers, writers};
     PostgresDriver::Opens& opens = driver_.opens(schema_.table());
-    const std::string& table = schema_.table();
+    std::string table = lockName();
     auto key = [&](int slot) { return SqlValue::ofInteger(PostgresDriver::tableKey(table, slot)); };
     bool failed = false;
     auto ask = [&](const char* sql, int slot) {
@@ -202,7 +206,7 @@ void PgRecordFile::unlockOpen() {
         if (session) {
             bool ok = false;
             run("SELECT pg_advisory_unlock_shared($1::bigint)",
-                {SqlValue::ofInteger(PostgresDriver::tableKey(schema_.table(), slot))}, ok);
+                {SqlValue::ofInteger(PostgresDriver::tableKey(lockName(), slot))}, ok);
         }
         openSlots_[slot] = false;
     }
@@ -262,7 +266,7 @@ bool PgRecordFile::create() {
     // taken exclusively for the time of the creation.
     std::vector<SqlValue> keys;
     for (int slot = 0; slot <= 2; ++slot)
-        keys.push_back(SqlValue::ofInteger(PostgresDriver::tableKey(schema_.table(), slot)));
+        keys.push_back(SqlValue::ofInteger(PostgresDriver::tableKey(lockName(), slot)));
     bool ok = false;
     Result locked = run("SELECT pg_try_advisory_lock($1::bigint), "
                         "pg_try_advisory_lock($2::bigint), pg_try_advisory_lock($3::bigint)",
@@ -443,7 +447,7 @@ std::string PgRecordFile::readHead(int keyNumber) const {
     std::string sql = "SELECT " + schema_.selectList();
     for (const PgTerm& term : schema_.keyTerms(keyNumber))
         sql += ", " + term.expression;
-    return sql + ", " + heldElsewhere(schema_.table(), driver_.inTransaction()) + " FROM " +
+    return sql + ", " + heldElsewhere(lockName(), driver_.inTransaction()) + " FROM " +
            schema_.quotedTable();
 }
 
@@ -478,7 +482,7 @@ bool PgRecordFile::holdValid() const {
 }
 
 bool PgRecordFile::heldByOtherFile(std::int64_t id) const {
-    const PgRecordFile* holder = driver_.holder(PostgresDriver::lockKey(schema_.table(), id));
+    const PgRecordFile* holder = driver_.holder(PostgresDriver::lockKey(lockName(), id));
     return holder && holder != this;
 }
 
@@ -489,7 +493,7 @@ void PgRecordFile::hold(int waitSeconds) {
 
 void PgRecordFile::release() {
     if (held_) {
-        std::int64_t key = PostgresDriver::lockKey(schema_.table(), *held_);
+        std::int64_t key = PostgresDriver::lockKey(lockName(), *held_);
         if (driver_.holder(key) == this)
             driver_.forgetHold(key);
         if (holdValid()) {
@@ -545,7 +549,7 @@ bool PgRecordFile::accept(const Result& result, int row, int keyNumber) {
         take(result, row);
         return true;
     }
-    std::int64_t key = PostgresDriver::lockKey(schema_.table(), id);
+    std::int64_t key = PostgresDriver::lockKey(lockName(), id);
     SqlValue lockValue = SqlValue::ofInteger(key);
     bool failed = false;
     bool alreadyMine = holdValid() && *held_ == id;
@@ -834,7 +838,7 @@ bool PgRecordFile::write(bool erase) {
         return false;
     }
     bool watched = watched_ && watched_->first == id;
-    std::string notHeld = " AND NOT " + heldElsewhere(schema_.table(), driver_.inTransaction());
+    std::string notHeld = " AND NOT " + heldElsewhere(lockName(), driver_.inTransaction());
     std::vector<SqlValue> values;
     std::string sql;
     if (erase) {
@@ -856,10 +860,9 @@ bool PgRecordFile::write(bool erase) {
         return false;
     if (result.affected() == 0) {
         // Held elsewhere, changed or gone: ask which.
-        Result row =
-            run("SELECT _version, " + heldElsewhere(schema_.table(), driver_.inTransaction()) +
-                    " FROM " + schema_.quotedTable() + " WHERE _id = $1::bigint",
-                {SqlValue::ofInteger(id)}, ok);
+        Result row = run("SELECT _version, " + heldElsewhere(lockName(), driver_.inTransaction()) +
+                             " FROM " + schema_.quotedTable() + " WHERE _id = $1::bigint",
+                         {SqlValue::ofInteger(id)}, ok);
         if (!ok)
             return false;
         if (row.rows() > 0 && row.text(0, 1) == "t")

@@ -94,6 +94,8 @@ private:
     std::optional<std::vector<SqlValue>> rowTermValues(std::int64_t id, int keyNumber) const;
     std::vector<SqlValue> fieldValues() const;
     bool heldByOtherFile(std::int64_t id) const;
+    // What the file's holds and opens are keyed by on the server: schema and table.
+    std::string lockName() const;
     bool holdValid() const;
     bool lockOpen(int mode);
     void unlockOpen();
