@@ -161,6 +161,10 @@ std::string Connection::describe() const {
 }
 
 bool Connection::connect() {
+    if (frameLost_)
+        return failInDriver("connection", "The connection to the data base server (" + describe() +
+                                              ") was lost inside a transaction, whose changes "
+                                              "were not kept; it must be ended first");
     if (conn_)
         return true;
     char* parseError = nullptr;
@@ -242,6 +246,7 @@ bool Connection::lost() {
     std::string why = conn_ ? trimmed(PQerrorMessage(conn_)) : std::string();
     bool frame = inTransaction_;
     disconnect();
+    frameLost_ = frame;
     return failInDriver(
         "connection",
         "The connection to the data base server was lost (" + describe() + ")" +
@@ -366,14 +371,26 @@ bool Connection::begin(int timeoutSeconds) {
 }
 
 bool Connection::commit() {
+    if (frameLost_) {
+        frameLost_ = false;
+        return failInDriver("connection", "The connection to the data base server (" + describe() +
+                                              ") was lost inside the transaction; its changes "
+                                              "were not kept");
+    }
     if (!inTransaction_)
         return failInDriver("transaction", "No transaction frame is running");
     bool ok = execute("COMMIT");
     inTransaction_ = false;
+    frameLost_ = false; // lost at the commit itself: the commit told it
     return ok;
 }
 
 bool Connection::rollback() {
+    if (frameLost_) {
+        frameLost_ = false;
+        clearError();
+        return true;
+    }
     if (!inTransaction_)
         return failInDriver("transaction", "No transaction frame is running");
     inTransaction_ = false;
@@ -381,8 +398,13 @@ bool Connection::rollback() {
         clearError();
         return true;
     }
-    bool ok = execute("ROLLBACK");
-    return ok;
+    if (execute("ROLLBACK") || frameLost_) {
+        // A connection lost at the rollback took the frame's changes with it all the same.
+        frameLost_ = false;
+        clearError();
+        return true;
+    }
+    return false;
 }
 
 } // namespace host::postgres

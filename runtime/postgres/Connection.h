@@ -109,6 +109,9 @@ private:
     int serverVersion_ = 0;
     std::string schema_;
     bool inTransaction_ = false;
+    // The connection dropped inside a frame: nothing more is run until the frame is ended
+    // (commit fails, rollback succeeds), so that no later write of it lands on its own.
+    bool frameLost_ = false;
     int lockWait_ = -1;
     int wantedLockWait_ = 2000;
     std::unordered_map<std::string, std::string> prepared_; // SQL text -> statement name

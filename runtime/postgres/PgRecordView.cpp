@@ -243,11 +243,77 @@ bool PgRecordView::setFilter(std::string_view text) {
             }
             filter_ = std::move(parsed);
         }
+        pushedWhere_.clear();
+        pushedParameters_.clear();
+        if (filter_)
+            pushDown(filter_->root());
     }
     filterText_ = std::string(text);
     forgetPlace();
     clearError();
     return true;
+}
+
+void PgRecordView::pushDown(const ExpressionNode& node) {
+    using Kind = ExpressionNode::Kind;
+    if (node.kind == Kind::And) {
+        for (const ExpressionNode& operand : node.operands)
+            pushDown(operand);
+        return;
+    }
+    if (node.kind != Kind::Compare || node.operands.size() != 2)
+        return;
+    const ExpressionNode* field = &node.operands[0];
+    const ExpressionNode* constant = &node.operands[1];
+    ComparisonOrderings orderings = node.orderings;
+    if (field->kind != Kind::Field) {
+        std::swap(field, constant);
+        orderings = orderings.mirrored();
+    }
+    if (field->kind != Kind::Field || !constant->isConstant())
+        return;
+    Value value = constant->evaluate();
+    if (value.kind() != Value::Kind::Integer)
+        return;
+    FieldKind kind = field->field.type().kind;
+    bool whole = kind == FieldKind::Byte || kind == FieldKind::Short || kind == FieldKind::UShort ||
+                 kind == FieldKind::Long || kind == FieldKind::ULong;
+    if (!whole)
+        return;
+    // The field must be one of the primary file's own (a bound variable is not).
+    const Record& buffer = members_.front().file->buffer();
+    int number = 0;
+    for (int n = 1; n <= buffer.fieldCount() && number == 0; ++n)
+        if (buffer.field(n).address() == field->field.address() &&
+            buffer.field(n).type() == field->field.type())
+            number = n;
+    if (number == 0)
+        return;
+    const char* op = nullptr;
+    if (orderings.less && orderings.equal && orderings.greater)
+        return; // always true: nothing to narrow
+    if (!orderings.less && !orderings.equal && !orderings.greater)
+        op = nullptr;
+    else if (orderings.less && orderings.equal)
+        op = " <= ";
+    else if (orderings.greater && orderings.equal)
+        op = " >= ";
+    else if (orderings.less && orderings.greater)
+        op = " <> ";
+    else if (orderings.less)
+        op = " < ";
+    else if (orderings.greater)
+        op = " > ";
+    else
+        op = " = ";
+    std::string condition =
+        op ? column({0, number}) + op +
+                 PgSchema::parameter(static_cast<int>(pushedParameters_.size()) + 1,
+                                     SqlValue::Type::Integer)
+           : std::string("false");
+    if (op)
+        pushedParameters_.push_back(SqlValue::ofInteger(value.toInteger()));
+    pushedWhere_ += (pushedWhere_.empty() ? "" : " AND ") + condition;
 }
 
 void PgRecordView::forgetPlace() {
@@ -335,12 +401,20 @@ bool PgRecordView::fetch(bool backward) {
             sql += (i > 0 ? " AND " : "") + column({static_cast<int>(m), member.on[i].first}) +
                    " = " + column(member.on[i].second);
     }
-    if (count > 0)
-        sql += " WHERE " + keysetAfter(terms, count, backward, positioned && inclusive_, 1);
+    std::string where = pushedWhere_;
+    std::vector<SqlValue> parameters = pushedParameters_;
+    if (count > 0) {
+        where += (where.empty() ? "" : " AND ") +
+                 keysetAfter(terms, count, backward, positioned && inclusive_,
+                             static_cast<int>(parameters.size()) + 1);
+        parameters.insert(parameters.end(), anchor_.begin(), anchor_.end());
+    }
+    if (!where.empty())
+        sql += " WHERE " + where;
     sql += keysetOrderBy(terms, backward) + " LIMIT " + std::to_string(pageSize_);
     members_.front().file->applyLockWait();
     bool ok = false;
-    Result result = driver_.connection().run(sql, anchor_, ok);
+    Result result = driver_.connection().run(sql, parameters, ok);
     if (!ok) {
         if (!driver_.connection().isConnected())
             driver_.forgetSession();

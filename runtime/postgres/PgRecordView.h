@@ -20,8 +20,10 @@ class PgRecordFile;
 // index), and handed out record by record.
 //
 // The filter is decided by the program's own expression evaluator on each record read,
-// so that it means exactly what it means on every other driver; the server only orders
-// and pages.
+// so that it means exactly what it means on every other driver. The server is given only
+// the parts it decides exactly alike: comparisons of the primary file's whole-number
+// fields with whole-number constants among the filter's AND-conjuncts, which narrow what
+// it sends without ever leaving out a record the filter takes.
 class PgRecordView final : public RecordView {
 public:
     PgRecordView(PostgresDriver& driver, PgRecordFile& primary);
@@ -75,6 +77,9 @@ private:
     TypedRef lookup(std::string_view label) const;
     bool buildTerms(std::string_view text, std::vector<Term>& terms);
     void forgetPlace();
+    // Adds the exact conditions of a node (and of its AND-conjuncts) to the pushed-down
+    // part of the filter.
+    void pushDown(const ExpressionNode& node);
     bool fetch(bool backward);
     bool read(bool backward);
     void load(const Row& row);
@@ -89,6 +94,8 @@ private:
     int termColumn_ = 0;
     std::string filterText_;
     std::optional<Expression> filter_;
+    std::string pushedWhere_;                // "" when the server decides nothing
+    std::vector<SqlValue> pushedParameters_; // $1... of pushedWhere_
 
     Place place_ = Place::Start;
     std::vector<SqlValue> anchor_;

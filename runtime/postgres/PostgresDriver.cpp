@@ -48,6 +48,7 @@ bool PostgresDriver::begin(int timeoutSeconds) {
             forgetSession();
         return false;
     }
+    frameKeepsBaton_.emplace();
     return true;
 }
 
@@ -69,6 +70,7 @@ bool PostgresDriver::rollback() {
 
 void PostgresDriver::endFrame() {
     enlisted_.clear();
+    frameKeepsBaton_.reset();
 }
 
 // Lock keys: 23 bits for the table (a hash of its name in upper case), 40 for the id;
@@ -117,7 +119,9 @@ bool PostgresDriver::isEnlisted(const PgRecordFile* file) const {
 
 void PostgresDriver::forgetSession() {
     holds_.clear();
-    enlisted_.clear();
+    // A frame ends with its connection.
+    if (!connection_.inTransaction())
+        endFrame();
 }
 
 } // namespace host::postgres

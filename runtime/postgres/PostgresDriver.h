@@ -2,10 +2,12 @@
 
 #include "runtime/files/RecordFileDriver.h"
 #include "runtime/postgres/Connection.h"
+#include "runtime/threads/CooperativeWait.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,9 @@ private:
     std::map<std::int64_t, const PgRecordFile*> holds_;
     std::map<std::string, Opens> opens_;
     std::vector<const PgRecordFile*> enlisted_;
+    // While a frame is open no other logical thread may run: it would write inside the
+    // frame on the shared connection. The driver's waits then sleep instead.
+    std::optional<CooperativeWait::KeepBaton> frameKeepsBaton_;
 };
 
 } // namespace host::postgres

@@ -158,6 +158,22 @@ TEST_F(ServerTest, ADroppedConnectionIsToldAndTheNextOperationWorks) {
     EXPECT_NE(lastError().driverText.find("not kept"), std::string::npos) << lastError().driverText;
     EXPECT_FALSE(driver->inTransaction());
     EXPECT_EQ(file->recordCount(), 3);
+
+    // Lost in the middle of the frame: its later writes are refused, not written on
+    // their own, until the frame is rolled back.
+    ASSERT_TRUE(driver->begin(5));
+    buffer.field("CUS:CUSTOMERID").assign(5);
+    buffer.field("CUS:NUMBER").assign(std::string("5"));
+    ASSERT_TRUE(file->add());
+    ASSERT_TRUE(terminate("dropped_station"));
+    buffer.field("CUS:CUSTOMERID").assign(6);
+    buffer.field("CUS:NUMBER").assign(std::string("6"));
+    EXPECT_FALSE(file->add());
+    EXPECT_FALSE(file->add());
+    EXPECT_NE(lastError().driverText.find("must be ended first"), std::string::npos)
+        << lastError().driverText;
+    EXPECT_TRUE(driver->rollback());
+    EXPECT_EQ(file->recordCount(), 3);
     EXPECT_TRUE(driver->begin(5)) << "a frame can begin again";
     EXPECT_TRUE(driver->rollback());
 }
