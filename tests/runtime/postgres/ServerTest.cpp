@@ -3,7 +3,9 @@
 #include "../conformance/Backends.h"
 
 #include "runtime/base/Value.h"
+#include "runtime/drivers/DriverChoice.h"
 #include "runtime/postgres/PostgresDriver.h"
+#include "runtime/sqlite/SqliteDriver.h"
 #include "runtime/threads/CooperativeWait.h"
 #include "tests/support/StationProcess.h"
 
@@ -266,6 +268,26 @@ TEST_F(ServerTest, FourProcessesNumberingAtOnceGiveNoNumberTwice) {
         ids.insert(s.id());
     EXPECT_EQ(ids.size(), 4u * perStation);
     EXPECT_EQ(*ids.rbegin(), 4 * perStation);
+}
+
+} // namespace
+
+namespace {
+
+// The settings file chooses the driver: a server named in [Data] Server=, otherwise the
+// embedded data base.
+TEST(DriverChoiceTest, TheSettingsFileNamesTheServerOrNothing) {
+    testsupport::TempFolder folder;
+    std::string ini = folder.path() + "/mirto.INI";
+    EXPECT_NE(dynamic_cast<sqlite::SqliteDriver*>(DriverChoice::make(ini).get()), nullptr)
+        << "no settings file: the embedded data base";
+    std::ofstream(ini) << "[Data]\nServer=  \n";
+    EXPECT_NE(dynamic_cast<sqlite::SqliteDriver*>(DriverChoice::make(ini).get()), nullptr);
+    std::ofstream(ini) << "[Other]\nX=1\n[Data]\nServer= host=shop-server dbname=shop  \n";
+    EXPECT_EQ(DriverChoice::serverIn(ini), "host=shop-server dbname=shop");
+    auto driver = DriverChoice::make(ini);
+    ASSERT_NE(dynamic_cast<postgres::PostgresDriver*>(driver.get()), nullptr);
+    EXPECT_EQ(driver->dataLocation(), "the data base shop on server shop-server");
 }
 
 } // namespace
