@@ -4,8 +4,8 @@
 // app/ProgramFolder.h).
 #include "app/Program.h"
 #include "app/ProgramFolder.h"
-#include "runtime/qt/QtProgram.h"
 #include "runtime/drivers/DriverChoice.h"
+#include "runtime/qt/QtProgram.h"
 
 #include <filesystem>
 #include <memory>
