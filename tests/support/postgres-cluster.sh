@@ -8,6 +8,7 @@
 #   postgres-cluster.sh start STATE durable
 #                                     the same with the server's own durability (fsync,
 #                                     synchronous commits), as the benchmarks want it
+#   postgres-cluster.sh restart STATE stops that cluster's server and starts it again
 #   postgres-cluster.sh stop STATE    stops that cluster and removes its folder
 #
 # The server never runs as root: under root the cluster belongs to the "postgres" user
@@ -48,6 +49,7 @@ start)
   [ "$(id -u)" = 0 ] && chown "$owner" "$folder"
   echo "$folder" >"$state/folder"
   echo "$owner" >"$state/owner"
+  echo "$bin" >"$state/bin"
   as_owner "$bin/initdb" -D "$folder/data" -E SQL_ASCII --locale=C -A trust -U shopadmin \
     >"$folder/initdb.log" 2>&1 || { cat "$folder/initdb.log"; exit 1; }
   # One role signs in with a password, for the tests of a wrong one.
@@ -56,13 +58,18 @@ start)
   if [ "${3:-}" != durable ]; then
     options="$options -c fsync=off -c synchronous_commit=off -c full_page_writes=off"
   fi
+  echo "$options" >"$state/options"
   as_owner "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w -t 30 -o "$options" \
     start >/dev/null || { cat "$folder/server.log"; exit 1; }
   as_owner "$bin/createdb" -h "$folder" -U shopadmin shop || exit 1
   echo "host=$folder user=shopadmin dbname=shop" >"$state/conninfo"
-  # The server's own programs, for tests that stop and start it.
-  echo "$bin" >"$state/bin"
   echo "PostgreSQL cluster started in $folder"
+  ;;
+restart)
+  folder=$(cat "$state/folder")
+  owner=$(cat "$state/owner")
+  as_owner "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w -t 30 -m fast \
+    -o "$(cat "$state/options")" restart >/dev/null || { cat "$folder/server.log"; exit 1; }
   ;;
 stop)
   [ -f "$state/folder" ] || exit 0
@@ -72,7 +79,7 @@ stop)
     as_owner "$bin/pg_ctl" -D "$folder/data" -m immediate -w stop >/dev/null 2>&1
   fi
   rm -rf "$folder"
-  rm -f "$state/folder" "$state/owner" "$state/conninfo" "$state/bin"
+  rm -f "$state/folder" "$state/owner" "$state/conninfo" "$state/bin" "$state/options"
   echo "PostgreSQL cluster stopped"
   ;;
 *)

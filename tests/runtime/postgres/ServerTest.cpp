@@ -291,3 +291,34 @@ TEST(DriverChoiceTest, TheSettingsFileNamesTheServerOrNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// The server restarted under a running station. It stops the test cluster for a moment,
+// so it runs alone, as its own ctest entry (postgres_server_restart) that names the
+// command restarting the cluster in EIP_TEST_POSTGRES_RESTART.
+TEST(ServerRestartTest, TheStationIsToldAndTheNextOperationWorks) {
+    const char* restart = std::getenv("EIP_TEST_POSTGRES_RESTART");
+    if (!restart)
+        GTEST_SKIP() << "restarts the server: run alone by the ctest entry postgres_server_restart";
+    PostgresStore store;
+    std::string why;
+    ASSERT_TRUE(store.available(why)) << why;
+    Station s(store);
+    ASSERT_TRUE(s.openFiles(true));
+    ASSERT_TRUE(s.addCustomer(1, "1", "Before"));
+    ASSERT_EQ(std::system(restart), 0);
+    s.customer.field("CUS:CUSTOMERID").assign(1);
+    EXPECT_FALSE(s.customers->get(1));
+    EXPECT_EQ(errorCode(), errors::driverError);
+    EXPECT_NE(lastError().driverText.find("connection to the data base server was lost"),
+              std::string::npos)
+        << lastError().driverText;
+    ASSERT_TRUE(s.customers->get(1)) << lastError().driverText;
+    EXPECT_EQ(s.name(), "Before");
+    s.customer.field("CUS:NAME").assign(std::string("After"));
+    EXPECT_TRUE(s.customers->put());
+    store.admin().disconnect();
+}
+
+} // namespace
