@@ -5,6 +5,7 @@
 #include "app/FileDeclarations.h"
 #include "app/Globals.h"
 #include "app/Main.h"
+#include "app/Reports.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
 #include "runtime/base/Clock.h"
@@ -25,8 +26,6 @@ using framework::RequestKind;
 using framework::ResponseKind;
 using framework::Severity;
 using host::FieldType;
-
-void (*InvoiceReport)() = nullptr;
 
 namespace {
 
@@ -340,8 +339,6 @@ Severity InvoiceForm::Setup() {
     lines_.CHANGECONTROL = ChangeButton;
     lines_.DELETECONTROL = DeleteButton;
     lines_.AttachToolbar(toolbar_);
-    if (InvoiceReport)
-        window_.enable(PrintButton);
     ArmKeys();
     return Severity::Benign;
 }
@@ -401,11 +398,9 @@ Severity InvoiceForm::OnAccepted() {
         LookUpCustomer();
         break;
     case PrintButton:
-        if (InvoiceReport) {
-            SyncBuffers();
-            InvoiceReport();
-            Refresh(0);
-        }
+        SyncBuffers();
+        InvoiceRpt();
+        Refresh(0);
         break;
     default:
         break;

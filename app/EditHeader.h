@@ -35,11 +35,6 @@ namespace app {
 // frame. A click on a line's Print? icon flips its print flag and writes the line at once.
 void EditHeader();
 
-// The invoice report, which "Print Invoices" runs for the invoice on the form. None
-// until the report is there; the button then stays disabled. The report finds the
-// invoice in the InvHdr record buffer.
-extern void (*InvoiceReport)();
-
 // The lines of the invoice: edited in place always, each row priced as it is filled.
 class InvoiceLinesBrowse : public framework::BrowseList {
 public:

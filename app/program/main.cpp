@@ -4,17 +4,19 @@
 // app/ProgramFolder.h).
 #include "app/Program.h"
 #include "app/ProgramFolder.h"
+#include "runtime/drivers/DriverChoice.h"
 #include "runtime/qt/QtProgram.h"
-#include "runtime/sqlite/SqliteDriver.h"
 
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
 int main() {
-    // The shop's data live in the embedded SQLite data base of the data folder.
-    app::Program::useDriver([] { return std::make_unique<host::sqlite::SqliteDriver>(); });
     app::ProgramFolder folder = app::ProgramFolder::choose();
+    // The shop's data live in the embedded SQLite data base of the data folder, or on the
+    // PostgreSQL server that the settings file names ([Data] Server=).
+    std::string iniFile = folder.iniFile();
+    app::Program::useDriver([iniFile] { return host::DriverChoice::make(iniFile); });
     // Relative names the program uses (item pictures) are found in its folder.
     std::error_code ignored;
     std::filesystem::current_path(folder.folder(), ignored);

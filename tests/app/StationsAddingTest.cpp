@@ -13,6 +13,7 @@
 #include "runtime/sqlite/SqliteDriver.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/StationProcess.h"
+#include "tests/support/StoreDriver.h"
 #include "tests/support/TempFolder.h"
 
 #include <algorithm>
@@ -42,7 +43,9 @@ struct Shop {
         errors.Teardown();
     }
     host::headless::ScriptedMessageBoxes boxes;
-    host::sqlite::SqliteDriver driver;
+    // The embedded driver, or the server one (testsupport::StoreDriver).
+    std::unique_ptr<host::RecordFileDriver> ownedDriver = testsupport::StoreDriver::make();
+    host::RecordFileDriver& driver = *ownedDriver;
     framework::ErrorReporter errors;
     framework::FileRegistry registry;
 };
@@ -113,6 +116,7 @@ class StationsAddingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         host::headless::haltByException();
+        testsupport::StoreDriver::freshStore();
         // The files are made here (the stations' opens are lazy and would race to make
         // them), and the connection is let go of before the stations start.
         Shop shop(folder);
@@ -129,9 +133,9 @@ protected:
     }
     std::vector<long long> numbers(const host::FileDefinition& definition, int key,
                                    std::string_view label) {
-        host::sqlite::SqliteDriver driver;
-        driver.openFolder(folder);
-        return testsupport::numbers(driver, definition, key, label);
+        std::unique_ptr<host::RecordFileDriver> driver = testsupport::StoreDriver::make();
+        driver->openFolder(folder);
+        return testsupport::numbers(*driver, definition, key, label);
     }
 
     testsupport::TempFolder temporary;

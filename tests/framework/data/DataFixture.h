@@ -11,6 +11,7 @@
 #include "runtime/files/RecordFile.h"
 #include "runtime/headless/ScriptedMessageBoxes.h"
 #include "runtime/sqlite/SqliteDriver.h"
+#include "tests/support/StoreDriver.h"
 #include "tests/support/TempFolder.h"
 
 #include <functional>
@@ -134,7 +135,11 @@ protected:
 
     TempFolder folder;
     host::headless::ScriptedMessageBoxes boxes;
-    host::sqlite::SqliteDriver driver;
+    // The embedded driver, or the server one when the tests run against a server
+    // (testsupport::StoreDriver).
+    std::unique_ptr<host::RecordFileDriver> ownedDriver =
+        (testsupport::StoreDriver::freshStore(), testsupport::StoreDriver::make());
+    host::RecordFileDriver& driver = *ownedDriver;
     framework::ErrorReporter errors;
     framework::FileRegistry registry;
     std::vector<TestFile*> declared;

@@ -249,7 +249,8 @@ protected:
         other = std::make_unique<StationProcess>([folder = folder.path()](StationProcess& self) {
             if (self.hear() != 'g')
                 return;
-            host::sqlite::SqliteDriver driver;
+            std::unique_ptr<host::RecordFileDriver> station = testsupport::StoreDriver::make();
+            host::RecordFileDriver& driver = *station;
             self.require(driver.openFolder(folder));
             host::Record record(customerDefinition().layout());
             auto file = driver.makeFile(customerDefinition(), record);

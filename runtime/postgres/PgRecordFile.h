@@ -1,0 +1,129 @@
+#pragma once
+
+#include "runtime/files/RecordFile.h"
+#include "runtime/postgres/Connection.h"
+#include "runtime/postgres/PgSchema.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace host::postgres {
+
+class PostgresDriver;
+
+// A data file stored as a table on the server (PgSchema), read one record at a time by
+// keyset statements on its keys' indexes. See PostgresDriver for holds and watches.
+class PgRecordFile final : public RecordFile {
+public:
+    PgRecordFile(PostgresDriver& driver, FileDefinition definition, Record& buffer);
+    ~PgRecordFile() override;
+
+    bool open(int mode = openMode::shared) override;
+    bool close() override;
+    bool isOpen() const override { return open_; }
+    int openMode() const override { return mode_; }
+    bool create() override;
+    bool rebuildKeys() override;
+    bool flush() override;
+    bool sendOption(std::string_view option) override;
+    int lockWaitSeconds() const override { return lockWaitMilliseconds_ / 1000; }
+
+    bool add() override;
+    bool addPlaceholder(const std::vector<int>& claimedKeys) override;
+    bool put() override { return write(false); }
+    bool remove() override { return write(true); }
+
+    bool get(int keyNumber) override;
+    bool getAt(std::string_view position) override;
+    bool reget() override;
+    bool set(int keyNumber) override;
+    bool setAt(int keyNumber) override;
+    bool reset(int keyNumber, std::string_view position) override;
+    bool next() override { return read(false); }
+    bool previous() override { return read(true); }
+    int currentOrder() const override { return order_; }
+    std::string position() const override { return position(order_); }
+    std::string position(int keyNumber) const override;
+
+    bool wouldDuplicate(int keyNumber, bool overCurrent = false) override;
+    void skipMemosOnNextRead() override {}
+
+    void hold(int waitSeconds = 0) override;
+    void release() override;
+    bool isHeld() const override;
+    void watch() override { watchArmed_ = true; }
+    bool isWatched() const override;
+
+    std::int64_t recordCount() override;
+    std::int64_t sizeInBytes() override;
+
+    bool enlist() override;
+    bool isEnlisted() const override;
+
+    PostgresDriver& driver() const { return driver_; }
+    const PgSchema& schema() const { return schema_; }
+    // Sets the connection's wait for rows of another station's frame to this file's.
+    void applyLockWait() const;
+
+private:
+    enum class Place { Start, BeforeStart, PastEnd, At };
+
+    bool checkOpen() const;
+    bool checkKey(int keyNumber, bool allowRecordOrder) const;
+    bool checkWritable() const;
+    // The table must be there with a column for every field (2, 90) and an index per key
+    // (46).
+    bool checkTable();
+    bool makeIndexes();
+    bool insert(std::int64_t free);
+    bool write(bool erase);
+    bool read(bool backward);
+    Result run(const std::string& sql, const std::vector<SqlValue>& parameters, bool& ok,
+               bool guarded = false) const;
+    // "SELECT <list>, <terms of key k>, <held elsewhere> FROM table": result column of the
+    // first term is termColumn(); the last column tells a record held by another station.
+    std::string readHead(int keyNumber) const;
+    int termColumn() const { return schema_.freeColumn() + 1; }
+    // Makes row `row` of a read the current record: tests and takes holds, loads the
+    // buffer, arms the watch.
+    bool accept(const Result& result, int row, int keyNumber);
+    void take(const Result& result, int row);
+    std::vector<SqlValue> termValues(const Result& result, int row, int keyNumber) const;
+    std::vector<SqlValue> bufferKeyValues(int keyNumber) const;
+    std::optional<std::vector<SqlValue>> rowTermValues(std::int64_t id, int keyNumber) const;
+    std::vector<SqlValue> fieldValues() const;
+    bool heldByOtherFile(std::int64_t id) const;
+    // What the file's holds and opens are keyed by on the server: schema and table.
+    std::string lockName() const;
+    bool holdValid() const;
+    bool lockOpen(int mode);
+    void unlockOpen();
+
+    PostgresDriver& driver_;
+    PgSchema schema_;
+    bool open_ = false;
+    bool writable_ = false;
+    int mode_ = 0;
+    bool openLocked_ = false;
+    bool openSlots_[5] = {false, false, false, false, false}; // the open's locks by slot
+    std::uint64_t openGeneration_ = 0;
+    int lockWaitMilliseconds_ = 0;
+    int busyMilliseconds_ = 2000;
+
+    int order_ = 0;
+    Place place_ = Place::Start;
+    std::vector<SqlValue> anchor_;
+    bool inclusive_ = false;
+
+    std::optional<std::int64_t> current_;
+    std::int64_t currentVersion_ = 0;
+    bool holdArmed_ = false;
+    int holdWaitMilliseconds_ = 0;
+    std::optional<std::int64_t> held_;
+    std::uint64_t heldGeneration_ = 0;
+    bool watchArmed_ = false;
+    std::optional<std::pair<std::int64_t, std::int64_t>> watched_; // id, version
+};
+
+} // namespace host::postgres

@@ -1,0 +1,498 @@
+#include "runtime/postgres/PgRecordView.h"
+
+#include "runtime/base/RuntimeErrors.h"
+#include "runtime/base/Value.h"
+#include "runtime/postgres/Connection.h"
+#include "runtime/postgres/PgRecordFile.h"
+#include "runtime/postgres/PostgresDriver.h"
+#include "runtime/sqlite/FieldCodec.h"
+#include "runtime/sqlite/PositionText.h"
+#include "runtime/sqlite/ViewTexts.h"
+
+namespace host::postgres {
+
+namespace positionText = host::sqlite::positionText;
+namespace sqlitecodec = host::sqlite::fieldCodec;
+using sqlite::JoinPair;
+using sqlite::OrderItem;
+using sqlite::TextError;
+
+namespace {
+
+constexpr const char* positionTag = "V";
+
+bool refuseText(std::string_view what, const TextError& error) {
+    setError(errors::badFilter, "Invalid " + std::string(what) + " at position " +
+                                    std::to_string(error.position) + ": " + error.message);
+    return false;
+}
+
+} // namespace
+
+PgRecordView::PgRecordView(PostgresDriver& driver, PgRecordFile& primary) : driver_(driver) {
+    members_.push_back({&primary, "p", {}, false, 0});
+    std::vector<Term> terms;
+    buildTerms({}, terms);
+    terms_ = std::move(terms);
+}
+
+PgRecordView::~PgRecordView() = default;
+
+PgRecordView::FieldPlace PgRecordView::findField(std::string_view label) const {
+    for (size_t m = 0; m < members_.size(); ++m) {
+        const SharedLayout& layout = members_[m].file->definition().layout();
+        int number = layout ? layout->fieldNumber(label) : 0;
+        if (number > 0)
+            return {static_cast<int>(m), number};
+    }
+    return {};
+}
+
+TypedRef PgRecordView::fieldRef(const FieldPlace& place) const {
+    if (place.member < 0)
+        return {};
+    return members_[static_cast<size_t>(place.member)].file->buffer().field(place.field);
+}
+
+std::string PgRecordView::column(const FieldPlace& place) const {
+    const Member& member = members_[static_cast<size_t>(place.member)];
+    return member.alias + "." + quoted(PgSchema(member.file->definition()).column(place.field));
+}
+
+std::string PgRecordView::columnExpression(const FieldPlace& place) const {
+    const Member& member = members_[static_cast<size_t>(place.member)];
+    std::string column = this->column(place);
+    if (place.member == 0 || member.inner)
+        return column;
+    // A joined file without a matching record reads as a cleared buffer: blank or zero.
+    const FieldType& type = member.file->definition().layout()->field(place.field).type;
+    return "coalesce(" + column + ", " + sqlitecodec::blankLiteral(type) + ")";
+}
+
+TypedRef PgRecordView::lookup(std::string_view label) const {
+    for (const auto& [bound, variable] : boundLabels_)
+        if (equalIgnoringCase(bound, label))
+            return variable;
+    return fieldRef(findField(label));
+}
+
+void PgRecordView::bindLabel(std::string label, TypedRef variable) {
+    for (auto& [bound, existing] : boundLabels_)
+        if (equalIgnoringCase(bound, label)) {
+            existing = variable;
+            return;
+        }
+    boundLabels_.emplace_back(std::move(label), variable);
+}
+
+bool PgRecordView::buildTerms(std::string_view text, std::vector<Term>& terms) {
+    std::vector<OrderItem> items;
+    TextError error;
+    if (!sqlite::parseOrderText(text, items, error))
+        return refuseText("order", error);
+    terms.clear();
+    PgSchema primary(members_.front().file->definition());
+    for (const OrderItem& item : items) {
+        FieldPlace place = findField(item.label);
+        if (place.member < 0) {
+            error.position = text.find(item.label) + 1;
+            error.message = "no file of the view has the field " + item.label;
+            return refuseText("order", error);
+        }
+        PgSchema schema(members_[static_cast<size_t>(place.member)].file->definition());
+        const FieldType& type = schema.definition().layout()->field(place.field).type;
+        std::string expression = columnExpression(place);
+        bool fold = item.ignoreCase && type.isText();
+        if (fold)
+            expression = "lower(" + expression + ")";
+        terms.push_back({{expression, item.ascending, schema.fieldType(place.field), fold}, place});
+    }
+    // An order that is exactly a key of the primary file ends as that key's order does,
+    // so that equal values come as the file reads them and the key's index serves it.
+    const FileDefinition& definition = primary.definition();
+    for (int k = 1; k <= definition.keyCount(); ++k) {
+        const KeyDefinition& key = definition.key(k);
+        if (key.componentCount() != static_cast<int>(items.size()))
+            continue;
+        bool same = true;
+        for (int c = 1; same && c <= key.componentCount(); ++c) {
+            const Term& term = terms[static_cast<size_t>(c - 1)];
+            int field = key.component(c).field;
+            same = term.place.member == 0 && term.place.field == field &&
+                   term.sql.ascending == key.component(c).ascending &&
+                   term.sql.ignoreCase == primary.ignoresCase(k, field);
+        }
+        if (same) {
+            PgTerms keyTerms = primary.keyTerms(k, "p");
+            for (size_t t = items.size(); t < keyTerms.size(); ++t)
+                terms.push_back({keyTerms[t], {}});
+            return true;
+        }
+    }
+    terms.push_back({{"p._id", true, SqlValue::Type::Integer, false}, {}});
+    return true;
+}
+
+bool PgRecordView::join(RecordFile& other, std::string_view expression, bool inner) {
+    if (open_) {
+        setError(errors::alreadyOpen);
+        return false;
+    }
+    auto* file = dynamic_cast<PgRecordFile*>(&other.threadFile());
+    if (!file || &file->driver() != &driver_)
+        return failInDriver("view", "The file " + other.label() + " belongs to another driver");
+    std::vector<JoinPair> pairs;
+    TextError error;
+    if (!sqlite::parseJoinText(expression, pairs, error))
+        return refuseText("join", error);
+    if (members_.size() >= 64)
+        return failInDriver("view", "A view joins at most 63 files");
+    Member member{file, "j" + std::to_string(members_.size()), {}, inner, 0};
+    const RecordLayout& layout = *file->definition().layout();
+    for (const JoinPair& pair : pairs) {
+        std::string joined = pair.left, known = pair.right;
+        if (layout.fieldNumber(joined) == 0)
+            std::swap(joined, known);
+        int field = layout.fieldNumber(joined);
+        FieldPlace place = findField(known);
+        if (field == 0 || place.member < 0) {
+            error.position = expression.find(field == 0 ? pair.left : known) + 1;
+            error.message = "the equality does not name a field of " + other.label() +
+                            " and a field of the view";
+            return refuseText("join", error);
+        }
+        member.on.emplace_back(field, place);
+    }
+    members_.push_back(std::move(member));
+    clearError();
+    return true;
+}
+
+bool PgRecordView::open(int) {
+    if (open_) {
+        setError(errors::alreadyOpen);
+        return false;
+    }
+    for (const Member& member : members_)
+        if (!member.file->isOpen()) {
+            setError(errors::fileNotOpen);
+            return false;
+        }
+    int column = 0;
+    for (Member& member : members_) {
+        member.firstColumn = column;
+        column += 1 + member.file->definition().fieldCount();
+    }
+    termColumn_ = column;
+    std::vector<Term> terms;
+    if (!buildTerms(orderText_, terms))
+        return false;
+    terms_ = std::move(terms);
+    open_ = true;
+    if (!filterText_.empty() && !setFilter(filterText_)) {
+        filterText_.clear();
+        filter_.reset();
+    }
+    forgetPlace();
+    clearError();
+    return true;
+}
+
+bool PgRecordView::close() {
+    open_ = false;
+    forgetPlace();
+    clearError();
+    return true;
+}
+
+void PgRecordView::setPaging(int pageSize, int, int, int) {
+    pageSize_ = pageSize > 0 ? pageSize : 20;
+}
+
+bool PgRecordView::setOrder(std::string_view text) {
+    if (open_) {
+        std::vector<Term> terms;
+        if (!buildTerms(text, terms))
+            return false;
+        terms_ = std::move(terms);
+    } else {
+        std::vector<OrderItem> items;
+        TextError error;
+        if (!sqlite::parseOrderText(text, items, error))
+            return refuseText("order", error);
+    }
+    orderText_ = std::string(text);
+    forgetPlace();
+    clearError();
+    return true;
+}
+
+bool PgRecordView::setFilter(std::string_view text) {
+    if (open_) {
+        if (clipped(text).empty()) {
+            filter_.reset();
+        } else {
+            ExpressionError error;
+            std::optional<Expression> parsed = Expression::parse(
+                text, [this](std::string_view label) { return lookup(label); }, &error);
+            if (!parsed) {
+                setError(errors::badFilter, "Invalid filter at position " +
+                                                std::to_string(error.position) + ": " +
+                                                error.message);
+                return false;
+            }
+            filter_ = std::move(parsed);
+        }
+        pushedWhere_.clear();
+        pushedParameters_.clear();
+        if (filter_)
+            pushDown(filter_->root());
+    }
+    filterText_ = std::string(text);
+    forgetPlace();
+    clearError();
+    return true;
+}
+
+void PgRecordView::pushDown(const ExpressionNode& node) {
+    using Kind = ExpressionNode::Kind;
+    if (node.kind == Kind::And) {
+        for (const ExpressionNode& operand : node.operands)
+            pushDown(operand);
+        return;
+    }
+    if (node.kind != Kind::Compare || node.operands.size() != 2)
+        return;
+    const ExpressionNode* field = &node.operands[0];
+    const ExpressionNode* constant = &node.operands[1];
+    ComparisonOrderings orderings = node.orderings;
+    if (field->kind != Kind::Field) {
+        std::swap(field, constant);
+        orderings = orderings.mirrored();
+    }
+    if (field->kind != Kind::Field || !constant->isConstant())
+        return;
+    Value value = constant->evaluate();
+    if (value.kind() != Value::Kind::Integer)
+        return;
+    FieldKind kind = field->field.type().kind;
+    bool whole = kind == FieldKind::Byte || kind == FieldKind::Short || kind == FieldKind::UShort ||
+                 kind == FieldKind::Long || kind == FieldKind::ULong;
+    if (!whole)
+        return;
+    // The field must be one of the primary file's own (a bound variable is not).
+    const Record& buffer = members_.front().file->buffer();
+    int number = 0;
+    for (int n = 1; n <= buffer.fieldCount() && number == 0; ++n)
+        if (buffer.field(n).address() == field->field.address() &&
+            buffer.field(n).type() == field->field.type())
+            number = n;
+    if (number == 0)
+        return;
+    const char* op = nullptr;
+    if (orderings.less && orderings.equal && orderings.greater)
+        return; // always true: nothing to narrow
+    if (!orderings.less && !orderings.equal && !orderings.greater)
+        op = nullptr;
+    else if (orderings.less && orderings.equal)
+        op = " <= ";
+    else if (orderings.greater && orderings.equal)
+        op = " >= ";
+    else if (orderings.less && orderings.greater)
+        op = " <> ";
+    else if (orderings.less)
+        op = " < ";
+    else if (orderings.greater)
+        op = " > ";
+    else
+        op = " = ";
+    std::string condition =
+        op ? column({0, number}) + op +
+                 PgSchema::parameter(static_cast<int>(pushedParameters_.size()) + 1,
+                                     SqlValue::Type::Integer)
+           : std::string("false");
+    if (op)
+        pushedParameters_.push_back(SqlValue::ofInteger(value.toInteger()));
+    pushedWhere_ += (pushedWhere_.empty() ? "" : " AND ") + condition;
+}
+
+void PgRecordView::forgetPlace() {
+    place_ = Place::Start;
+    anchor_.clear();
+    page_.clear();
+    nextRow_ = 0;
+    pageEnded_ = false;
+}
+
+bool PgRecordView::setStart() {
+    if (!open_) {
+        setError(errors::fileNotOpen);
+        return false;
+    }
+    forgetPlace();
+    clearError();
+    return true;
+}
+
+bool PgRecordView::setAt(int count) {
+    if (!setStart())
+        return false;
+    int fields = 0;
+    for (const Term& term : terms_)
+        fields += term.place.member >= 0 ? 1 : 0;
+    count = std::min(count, fields);
+    if (count <= 0)
+        return true;
+    for (int i = 0; i < count; ++i) {
+        TypedRef field = fieldRef(terms_[static_cast<size_t>(i)].place);
+        anchor_.push_back(sqlitecodec::valueOf(field.address(), field.type()));
+    }
+    place_ = Place::At;
+    inclusive_ = true;
+    return true;
+}
+
+bool PgRecordView::reset(std::string_view position) {
+    if (!setStart())
+        return false;
+    std::optional<std::vector<SqlValue>> values = positionText::decode(positionTag, position);
+    if (!values || values->size() != terms_.size()) {
+        setError(errors::recordNotFound);
+        return false;
+    }
+    anchor_ = std::move(*values);
+    place_ = Place::At;
+    inclusive_ = true;
+    return true;
+}
+
+std::string PgRecordView::position() const {
+    if (place_ != Place::At || inclusive_ || anchor_.size() != terms_.size())
+        return {};
+    return positionText::encode(positionTag, anchor_);
+}
+
+bool PgRecordView::fetch(bool backward) {
+    page_.clear();
+    nextRow_ = 0;
+    pageBackward_ = backward;
+    bool positioned = place_ == Place::At;
+    int count = positioned ? static_cast<int>(anchor_.size()) : 0;
+    PgTerms terms;
+    for (const Term& term : terms_)
+        terms.push_back(term.sql);
+    std::string sql = "SELECT ";
+    for (size_t m = 0; m < members_.size(); ++m) {
+        PgSchema schema(members_[m].file->definition());
+        if (m > 0)
+            sql += ", ";
+        sql += members_[m].alias + "._id";
+        for (int n = 1; n <= schema.fieldCount(); ++n)
+            sql += ", " + members_[m].alias + "." + quoted(schema.column(n));
+    }
+    for (const PgTerm& term : terms)
+        sql += ", " + term.expression;
+    sql += " FROM " + PgSchema(members_[0].file->definition()).quotedTable() + " AS p";
+    for (size_t m = 1; m < members_.size(); ++m) {
+        const Member& member = members_[m];
+        sql += std::string(member.inner ? " JOIN " : " LEFT JOIN ") +
+               PgSchema(member.file->definition()).quotedTable() + " AS " + member.alias + " ON ";
+        for (size_t i = 0; i < member.on.size(); ++i)
+            sql += (i > 0 ? " AND " : "") + column({static_cast<int>(m), member.on[i].first}) +
+                   " = " + column(member.on[i].second);
+    }
+    std::string where = pushedWhere_;
+    std::vector<SqlValue> parameters = pushedParameters_;
+    if (count > 0) {
+        where += (where.empty() ? "" : " AND ") +
+                 keysetAfter(terms, count, backward, positioned && inclusive_,
+                             static_cast<int>(parameters.size()) + 1);
+        parameters.insert(parameters.end(), anchor_.begin(), anchor_.end());
+    }
+    if (!where.empty())
+        sql += " WHERE " + where;
+    sql += keysetOrderBy(terms, backward) + " LIMIT " + std::to_string(pageSize_);
+    members_.front().file->applyLockWait();
+    bool ok = false;
+    Result result = driver_.connection().run(sql, parameters, ok);
+    if (!ok) {
+        if (!driver_.connection().isConnected())
+            driver_.forgetSession();
+        return false;
+    }
+    page_.resize(static_cast<size_t>(result.rows()));
+    for (int r = 0; r < result.rows(); ++r) {
+        Row& row = page_[static_cast<size_t>(r)];
+        row.images.resize(members_.size());
+        for (size_t m = 0; m < members_.size(); ++m) {
+            const Member& member = members_[m];
+            if (m > 0 && !member.inner && result.isNull(r, member.firstColumn)) {
+                row.missing |= std::uint64_t{1} << m;
+                continue;
+            }
+            const RecordLayout& layout = *member.file->definition().layout();
+            PgSchema schema(member.file->definition());
+            std::string& image = row.images[m];
+            image.assign(member.file->buffer().size(), '\0');
+            auto* data = reinterpret_cast<std::byte*>(image.data());
+            for (int n = 1; n <= layout.fieldCount(); ++n) {
+                const FieldInfo& field = layout.field(n);
+                sqlitecodec::load(result.value(r, member.firstColumn + n, schema.fieldType(n)),
+                                  data + field.offset, field.type);
+            }
+        }
+        row.orderValues.resize(terms.size());
+        for (size_t t = 0; t < terms.size(); ++t)
+            row.orderValues[t] = result.value(r, termColumn_ + static_cast<int>(t), terms[t].type);
+    }
+    pageEnded_ = static_cast<int>(page_.size()) < pageSize_;
+    return true;
+}
+
+void PgRecordView::load(const Row& row) {
+    for (size_t m = 0; m < members_.size(); ++m) {
+        Record& buffer = members_[m].file->buffer();
+        if (row.missing & (std::uint64_t{1} << m))
+            buffer.clear();
+        else
+            buffer.setImage(row.images[m]);
+    }
+}
+
+bool PgRecordView::read(bool backward) {
+    if (!open_) {
+        setError(errors::fileNotOpen);
+        return false;
+    }
+    for (;;) {
+        if ((backward && place_ == Place::BeforeStart) || (!backward && place_ == Place::PastEnd)) {
+            setError(errors::noRecord);
+            return false;
+        }
+        if (nextRow_ >= page_.size() || pageBackward_ != backward) {
+            bool exhausted = nextRow_ >= page_.size() && pageBackward_ == backward && pageEnded_;
+            if (!exhausted && !fetch(backward))
+                return false;
+            if (exhausted || page_.empty()) {
+                place_ = backward ? Place::BeforeStart : Place::PastEnd;
+                anchor_.clear();
+                page_.clear();
+                nextRow_ = 0;
+                pageEnded_ = false;
+                setError(errors::noRecord);
+                return false;
+            }
+        }
+        const Row& row = page_[nextRow_++];
+        anchor_ = row.orderValues;
+        place_ = Place::At;
+        inclusive_ = false;
+        load(row);
+        if (!filter_ || filter_->test()) {
+            clearError();
+            return true;
+        }
+    }
+}
+
+} // namespace host::postgres
