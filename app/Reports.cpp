@@ -22,6 +22,8 @@
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowResources.h"
 
+#include <algorithm>
+
 namespace app {
 
 using framework::ResponseKind;
@@ -68,6 +70,21 @@ template <typename Procedure> void runReport(const char* windowName, const char*
         GlobalResponse = procedure.Execute();
     }
     host::WindowResources::program().release(windowName, WindowModule);
+}
+
+// The invoice report's own messages, added to the reporter's table on first use.
+void addInvoiceMessages(framework::ErrorReporter& errors) {
+    if (std::any_of(errors.ERRORS.begin(), errors.ERRORS.end(),
+                    [](const auto& entry) { return entry.ID == InvoiceReport::NoLinesMessage; }))
+        return;
+    errors.ERRORS.push_back({InvoiceReport::NoLinesMessage,
+                             "Invoice %Message has no lines yet, so there is nothing to print.",
+                             "Nothing to Print", static_cast<std::uint8_t>(Severity::Notify)});
+    errors.ERRORS.push_back(
+        {InvoiceReport::NoShopSettingsMessage,
+         "The invoice prints the shop's name and tax rate, which are not entered yet. Enter "
+         "them with Shop Settings... in the File menu, then print the invoice again.",
+         "No Shop Settings", static_cast<std::uint8_t>(Severity::Notify)});
 }
 
 } // namespace
@@ -246,6 +263,19 @@ Severity InvoiceReport::Setup() {
     }
     InvHdrAccess->CheckOpen();
     filesOpened_ = true;
+    // An empty report would close again without a word: say why there is nothing to print.
+    bool hasLines = HasLines();
+    if (!hasLines || !HasShopSettings()) {
+        framework::ErrorReporter& errors = GlobalErrors();
+        addInvoiceMessages(errors);
+        if (!hasLines)
+            errors.RaiseWithText(
+                NoLinesMessage,
+                host::formatPicture(InvHdrRecord.field("INH:INVOICENUMBER").value(), "@n07"));
+        else
+            errors.Raise(NoShopSettingsMessage);
+        return Severity::Notify;
+    }
     OpenProgressWindow();
     view_ = ConfigAccess->DRIVER->makeView(*ConfigFile);
     if (!view_)
@@ -264,6 +294,19 @@ Severity InvoiceReport::Setup() {
     report_.bind("LOC:TOTALLINE3", processor_.TOTALLINE3);
     Finish(processor_, *ConfigLink, 100);
     return Severity::Benign;
+}
+
+bool InvoiceReport::HasLines() {
+    host::TypedRef invoice = InvHdrRecord.field("INH:INVHDRID");
+    InvDetRecord.field("IND:INVHDRID").assign(invoice);
+    InvDetRecord.field("IND:SEQUENCE").assign(host::Value(0));
+    return InvDetFile->setAt(files::invDet().keyNumber("IND:INVHDRK")) &&
+           InvDetAccess->ReadNextQuiet() == Severity::Benign &&
+           InvDetRecord.field("IND:INVHDRID").integer() == invoice.integer();
+}
+
+bool InvoiceReport::HasShopSettings() {
+    return ConfigFile->set(0) && ConfigAccess->ReadNextQuiet() == Severity::Benign;
 }
 
 void InvoiceRpt() {

@@ -104,10 +104,20 @@ private:
 
 class InvoiceReport : public ReportProcedure {
 public:
+    // Told instead of running the report when it would show nothing useful: an invoice
+    // without lines, or a shop whose settings (name, tax rate) are not entered yet.
+    static constexpr std::uint16_t NoLinesMessage = 62;
+    static constexpr std::uint16_t NoShopSettingsMessage = 63;
+
     InvoiceReport(host::Window& window, host::Report& report);
     framework::Severity Setup() override;
 
 private:
+    // Whether the invoice in the InvHdr buffer has a line, and whether the Config record
+    // exists; each leaves its file's buffer as the report reads it again anyway.
+    static bool HasLines();
+    static bool HasShopSettings();
+
     InvoiceProcessor processor_;
 };
 

@@ -101,8 +101,8 @@ protected:
         });
     }
     // An invoice (id 1, number 1234) for customer "0001" with these lines, in this order.
-    void seedInvoice(const std::vector<Line>& lines) {
-        seed(app::files::config(), 1, [](host::Record& r, int) {
+    void seedInvoice(const std::vector<Line>& lines, bool withSettings = true) {
+        seed(app::files::config(), withSettings ? 1 : 0, [](host::Record& r, int) {
             r.field("CON:COMPANYNAME").assign("Zev Uze Ziro");
             r.field("CON:TAXRATE").assign(host::Value(*host::Decimal::parse("0.0800")));
         });
@@ -203,6 +203,33 @@ TEST_F(ReportsTest, AnInvoicePrintsItsLinesByItemNumberWithItsTotals) {
     EXPECT_TRUE(inOrder(page, {"SubTotal:", "6.25", "Tax:", "0.50", "Amount Due:", "6.75"}))
         << page;
     EXPECT_EQ(page.find("Continued next page..."), std::string::npos);
+}
+
+TEST_F(ReportsTest, AnInvoiceWithNothingToPrintSaysWhyAndOpensNoWindow) {
+    seedItems(3);
+    seedInvoice({}, true);
+    session->answerNextMessage(host::ButtonOk);
+    run(app::InvoiceRpt, true);
+    ASSERT_EQ(session->messagesShown().size(), 1u);
+    EXPECT_EQ(session->messagesShown()[0].title, "Nothing to Print");
+    EXPECT_EQ(session->messagesShown()[0].text,
+              "Invoice 0001234 has no lines yet, so there is nothing to print.");
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(session->window("Progress..."), nullptr);
+    EXPECT_EQ(printedText(), "(nothing printed)");
+}
+
+TEST_F(ReportsTest, AnInvoiceBeforeTheShopSettingsExistSaysWhereToEnterThem) {
+    seedItems(3);
+    seedInvoice({{"A200", 1, "1.00"}}, false);
+    session->answerNextMessage(host::ButtonOk);
+    run(app::InvoiceRpt, true);
+    ASSERT_EQ(session->messagesShown().size(), 1u);
+    EXPECT_EQ(session->messagesShown()[0].title, "No Shop Settings");
+    EXPECT_NE(session->messagesShown()[0].text.find("Shop Settings... in the File menu"),
+              std::string::npos);
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(printedText(), "(nothing printed)");
 }
 
 TEST_F(ReportsTest, ALongInvoiceSaysItContinuesAtTheFootOfEveryPageButTheLast) {
