@@ -378,6 +378,11 @@ TEST_F(InvoiceProceduresTest, CancelledLookupsLeaveTheCustomerEntryAndABlankItem
     ASSERT_TRUE(session->press("Close"));
     EXPECT_EQ(session->activeWindow(), session->window(form));
     EXPECT_EQ(focused(), session->control("Customer:"));
+    // The customer entry is not required: a blank number opens no lookup and shows no name.
+    ASSERT_TRUE(session->type("Customer:", ""));
+    EXPECT_EQ(session->window("P33$BROWSEWINDOW"), nullptr);
+    EXPECT_EQ(session->activeWindow(), session->window(form));
+    EXPECT_EQ(session->text("4"), "");
 
     newLine();
     host::Control* item = focused();
