@@ -27,6 +27,8 @@ void PrintInventory();
 // customer from the Customer buffer, its lines in item-number order, and the subtotal,
 // tax (the Config record's rate) and amount due at the foot of the last page; each page
 // before it says "Continued next page...". The invoice form's "Print Invoices" runs it.
+// An invoice without lines, or a shop whose settings are not entered yet, is told in a
+// message and opens no window.
 void InvoiceRpt();
 
 // What the two report procedures share: the progress window, its progress byte, the

@@ -20,14 +20,17 @@
 // The procedures run on logical threads of their own, whose CPU time the benchmark does not
 // see: their cases compare by real time.
 //
-// Measured on the build machine (2 cores shared with other builds, load about 8; real time):
+// Measured on the build machine (2 cores shared with other builds, load about 9; real
+// time), four runs in a row; the ratio of each run, and the range of the times:
 //
-//   case          invoices      driver       invoices/driver   (target 1.5x)
-//   Open          39.0 ms       26.8 ms      1.46x
-//   SaveLine      5.7 ms        4.6 ms       1.24x
-//   PageDown      0.36 ms       0.25 ms      1.44x  (11 rows a page)
+//   case          invoices         driver           invoices/driver, by run   (target 1.5x)
+//   Open          60-65 ms         49-76 ms         0.79  1.23  1.12  1.22
+//   SaveLine      3.0-8.3 ms       4.1-6.1 ms       0.66  1.00  1.55  1.83
+//   PageDown      0.44-0.90 ms     0.31-0.45 ms     2.01  1.36  1.43  1.40  (11 rows a page)
 //
-// The load moves the driver's side of Open between 16 and 27 ms from run to run. A line
+// At this load one run says little: the procedures' CPU time stays far below the driver's
+// in every run, and what they add in real time is waits between logical threads, which the
+// load stretches (the first run made the 1,000,000 invoices just before its PageDown). A line
 // saved in place used to cost 47 ms, ten times the driver's: the lines list read all 1,000
 // lines again after every save. It now fills only the saved row again when the line keeps
 // its place among its neighbours; what remains over the driver is the user's keys through
