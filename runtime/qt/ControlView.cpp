@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
@@ -143,9 +145,21 @@ void ControlView::create(QWidget* container) {
         break;
     }
     case ControlKind::Image: {
-        auto* label = new QLabel(parent);
+        // The picture sits in a scroll area: a page drawn larger than its window scrolls
+        // inside the window when the program gives the control scroll bars.
+        auto* area = new QScrollArea(parent);
+        area->setFrameShape(QFrame::NoFrame);
+        area->setFocusPolicy(Qt::NoFocus);
+        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        area->setAutoFillBackground(false);
+        area->viewport()->setAutoFillBackground(false);
+        auto* label = new QLabel;
         label->setAlignment(Qt::AlignCenter);
-        widget_ = label;
+        area->setWidget(label);
+        // The window's room changes as it is laid out, maximized or sized by the user.
+        parent->installEventFilter(this);
+        widget_ = area;
         break;
     }
     case ControlKind::Region:
@@ -434,8 +448,48 @@ void ControlView::applyState(bool visible, bool enabled) {
         widget_->setEnabled(enabled);
 }
 
+QLabel* ControlView::imageLabel() const {
+    auto* area = as<QScrollArea>(widget_);
+    return area ? qobject_cast<QLabel*>(area->widget()) : nullptr;
+}
+
+void ControlView::fitImageArea(const Control& control) {
+    auto* area = as<QScrollArea>(widget_);
+    QLabel* label = imageLabel();
+    if (!area || !label)
+        return;
+    // The picture keeps its whole size; with a scroll bar on a side, the control ends at
+    // the window's edge on that side and scrolls over the rest.
+    const ControlFlags& flags = control.flags();
+    QRect shown = placed_;
+    if (QWidget* room = area->parentWidget()) {
+        if (flags.hscroll && shown.right() >= room->width())
+            shown.setRight(std::max(shown.left(), room->width() - 1));
+        if (flags.vscroll && shown.bottom() >= room->height())
+            shown.setBottom(std::max(shown.top(), room->height() - 1));
+    }
+    area->setHorizontalScrollBarPolicy(flags.hscroll ? Qt::ScrollBarAsNeeded
+                                                     : Qt::ScrollBarAlwaysOff);
+    area->setVerticalScrollBarPolicy(flags.vscroll ? Qt::ScrollBarAsNeeded
+                                                   : Qt::ScrollBarAlwaysOff);
+    if (area->geometry() != shown)
+        area->setGeometry(shown);
+    if (label->size() != placed_.size())
+        label->resize(placed_.size());
+}
+
+bool ControlView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && widget_ && watched == widget_->parentWidget() &&
+        control_)
+        fitImageArea(*control_);
+    return QObject::eventFilter(watched, event);
+}
+
 void ControlView::applyImage(const Control& control) {
-    auto* label = as<QLabel>(widget_);
+    QLabel* label = imageLabel();
+    if (!label)
+        return;
+    fitImageArea(control);
     QSize box = placed_.size();
     if (control.image() == shownImage_ && box == shownImageSize_)
         return;
@@ -596,10 +650,12 @@ void ControlView::place(const QRect& rect) {
         list->place(rect);
         return;
     }
+    if (kind_ == ControlKind::Image) {
+        applyImage(*control_);
+        return;
+    }
     if (widget_->geometry() != rect)
         widget_->setGeometry(rect);
-    if (kind_ == ControlKind::Image)
-        applyImage(*control_);
 }
 
 void ControlView::setBuddy(QWidget* buddy) {

@@ -1,5 +1,6 @@
 // Windows on the screen: the frame and its children, the status bar, windows of one
-// thread blocking each other, geometry and sizing, column editors and the busy cursor.
+// thread blocking each other, geometry and sizing, column editors, scrolled images and
+// the busy cursor.
 #include "QtTestSession.h"
 
 #include "runtime/base/Queue.h"
@@ -17,6 +18,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -255,6 +258,51 @@ TEST(WindowView, AColumnEditorLiesOverTheSelectedRowsCell) {
     QTest::keyClicks(entry, "7");
     session.settle();
     EXPECT_EQ(session.activeWindow()->control(editor)->contents(), "7");
+}
+
+const char* const pageWindow = R"(
+window PAGE "Report Preview" at=0,0,200,100 resizable
+end)";
+
+TEST(WindowView, AnImageTallerThanItsWindowScrollsWhenGivenScrollBars) {
+    QtTestSession session;
+    auto definition = define(pageWindow);
+    int image = 0;
+    session.start([&] {
+        Window w(definition);
+        w.open();
+        image = w.createControl(host::ControlKind::Image);
+        w.setProperty(image, host::Property::Width, 150);
+        w.setProperty(image, host::Property::Height, 400);
+        w.setProperty(image, host::Property::Image, "wizok.gif");
+        while (w.nextEvent())
+            w.endCycle(host::CycleEnd::DefaultAction);
+    });
+    ASSERT_NE(image, 0);
+    auto* area = session.widgetAs<QScrollArea>(image);
+    ASSERT_NE(area, nullptr);
+    Window* w = session.activeWindow();
+    const host::qt::Units& units = session.display().view(*w)->units();
+    QWidget* surface = session.display().view(*w)->surface();
+    // Without scroll bars the image keeps its whole size, cut off by the window.
+    EXPECT_EQ(area->height(), units.y(400));
+    EXPECT_EQ(area->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+
+    w->setProperty(image, host::Property::VScroll, 1);
+    session.display().runNow();
+    EXPECT_EQ(area->geometry().bottom(), surface->height() - 1);
+    EXPECT_EQ(area->width(), units.x(150));
+    ASSERT_NE(area->widget(), nullptr);
+    EXPECT_EQ(area->widget()->height(), units.y(400));
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+
+    // The user makes the window taller: the image's part grows with it.
+    int before = area->height();
+    session.display().view(*w)->mainWindow()->resize(
+        session.display().view(*w)->mainWindow()->size() + QSize(0, units.y(50)));
+    session.settle();
+    EXPECT_GT(area->height(), before);
+    EXPECT_EQ(area->geometry().bottom(), surface->height() - 1);
 }
 
 TEST(WindowView, TheBusyCursorFollowsTheDesktop) {
