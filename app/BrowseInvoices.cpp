@@ -7,6 +7,7 @@
 #include "app/Main.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
+#include "framework/window/IniStore.h"
 #include "runtime/base/Queue.h"
 #include "runtime/files/RecordFile.h"
 #include "runtime/files/RecordFileDriver.h"
@@ -100,6 +101,11 @@ Severity InvoiceBrowseWindow::Setup() {
     browse_.CHANGECONTROL = ChangeButton;
     browse_.DELETECONTROL = DeleteButton;
     browse_.ASKPROCEDURE = 1; // EditHeader
+    // "&Query" filters the list by what is typed per column (the customer's name, which
+    // the rows fetch, is not among them); saved queries are offered in the popup menu.
+    query_.Setup("BrowseInvoices", &GlobalIniStore(), &GlobalErrors());
+    framework::AttachQuery(browse_, query_, QueryButton, QueryResult);
+    browse_.TOOLCONTROL = ToolboxButton;
     browse_.AttachToolbar(toolbar_);
     // The list grows with the window, and the browse then reads the rows that now fit.
     resizer_.Setup(window_, 2, true, false);

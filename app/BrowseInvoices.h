@@ -3,6 +3,7 @@
 #include "app/ProcedureWindow.h"
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
+#include "framework/query/QueryForm.h"
 #include "framework/window/WindowResizer.h"
 #include "runtime/base/RecordLayout.h"
 #include "runtime/base/TypedRef.h"
@@ -48,6 +49,9 @@ public:
     static constexpr std::int32_t DeleteButton = 6;
     static constexpr std::int32_t SelectButton = 7;
     static constexpr std::int32_t CloseButton = 8;
+    static constexpr std::int32_t QueryResult = 9;
+    static constexpr std::int32_t QueryButton = 10;
+    static constexpr std::int32_t ToolboxButton = 11;
 
     InvoiceBrowseWindow(host::Window& window, host::Queue& rows);
     ~InvoiceBrowseWindow() override;
@@ -71,6 +75,7 @@ private:
     host::Variable customerName_;
     InvoiceBrowse browse_;
     framework::TypedLocator numberLocator_;
+    framework::QueryForm query_;
     std::unique_ptr<host::RecordView> view_;
     framework::WindowResizer resizer_;
 };
