@@ -5,6 +5,7 @@
 #include "runtime/qt/DropList.h"
 #include "runtime/qt/FontResolver.h"
 #include "runtime/qt/ImageLibrary.h"
+#include "runtime/qt/ImageView.h"
 #include "runtime/qt/KeyTranslator.h"
 #include "runtime/qt/ListModel.h"
 #include "runtime/qt/ListView.h"
@@ -142,12 +143,9 @@ void ControlView::create(QWidget* container) {
         widget_ = label;
         break;
     }
-    case ControlKind::Image: {
-        auto* label = new QLabel(parent);
-        label->setAlignment(Qt::AlignCenter);
-        widget_ = label;
+    case ControlKind::Image:
+        widget_ = new ImageView(parent);
         break;
-    }
     case ControlKind::Region:
         widget_ = new ShapeWidget(ShapeWidget::Shape::Region, parent);
         break;
@@ -327,6 +325,21 @@ void ControlView::connectInput() {
             owner->inputDone();
         });
     }
+    if (auto* image = as<ImageView>(widget_)) {
+        connect(image, &ImageView::clicked, this, [owner, number](int x, int y, int key) {
+            if (owner->isSynchronizing())
+                return;
+            const Units& units = owner->units();
+            owner->input().clickImage(owner->window(), number, units.unitsX(x), units.unitsY(y),
+                                      key);
+            owner->inputDone();
+        });
+        connect(image, &ImageView::scrolledByUser, this, [owner, number](int across, int down) {
+            if (owner->isSynchronizing())
+                return;
+            owner->input().scrollImage(owner->window(), number, across, down);
+        });
+    }
     if (auto* tabs = as<QTabWidget>(widget_)) {
         connect(tabs, &QTabWidget::tabBarClicked, this, [owner, number](int index) {
             if (owner->isSynchronizing() || index < 0)
@@ -435,25 +448,31 @@ void ControlView::applyState(bool visible, bool enabled) {
 }
 
 void ControlView::applyImage(const Control& control) {
-    auto* label = as<QLabel>(widget_);
-    QSize box = placed_.size();
-    if (control.image() == shownImage_ && box == shownImageSize_)
-        return;
-    shownImage_ = control.image();
-    shownImageSize_ = box;
-    // A report's page file is drawn at the control's size, as the preview shows it.
-    if (PageFile::isPageFile(control.image())) {
-        if (box.width() > 0 && box.height() > 0)
-            label->setPixmap(PagePainter::render(control.image(), box.width(), box.height()));
-        else
-            label->clear();
-        return;
+    auto* view = as<ImageView>(widget_);
+    view->setScrollBars(control.hasHScroll(), control.hasVScroll());
+    // The picture is drawn at the control's size unless the program gave it a size of
+    // its own; a larger one scrolls inside the control.
+    const Units& units = owner_.units();
+    QSize box(control.drawnWidth() > 0 ? units.x(control.drawnWidth()) : placed_.width(),
+              control.drawnHeight() > 0 ? units.y(control.drawnHeight()) : placed_.height());
+    if (control.image() != shownImage_ || box != shownImageSize_) {
+        shownImage_ = control.image();
+        shownImageSize_ = box;
+        // A report's page file is drawn at the size asked for, as the preview shows it.
+        if (PageFile::isPageFile(control.image())) {
+            if (box.width() > 0 && box.height() > 0)
+                view->setPicture(PagePainter::render(control.image(), box.width(), box.height()));
+            else
+                view->clearPicture();
+        } else {
+            QPixmap image = ImageLibrary::pixmap(control.image(), 24);
+            if (!image.isNull() && box.width() > 0 && box.height() > 0 &&
+                (image.width() > box.width() || image.height() > box.height()))
+                image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            view->setPicture(image);
+        }
     }
-    QPixmap image = ImageLibrary::pixmap(control.image(), 24);
-    if (!image.isNull() && box.width() > 0 && box.height() > 0 &&
-        (image.width() > box.width() || image.height() > box.height()))
-        image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    label->setPixmap(image);
+    view->scrollTo(control.scrollX(), control.scrollY());
 }
 
 void ControlView::updateWidget(const Control& control) {
