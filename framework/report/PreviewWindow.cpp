@@ -93,22 +93,22 @@ window P17$PREVIEWWINDOW "Report Preview" at=0,0,480,330 mdi resizable system ma
     button 12 at=18,2,16,14 icon="wizcncl.gif" tip="Exit without printing the report" skip
     button 13 at=34,2,16,14 icon="wizfind.gif" tip="Zoom in on a page of the report" skip
     prompt 14 "&Page:" at=58,4
-    spin 15 at=82,2,36,12 use=PRV:CURRENTPAGE range=1,1
-    prompt 16 "&Across:" at=126,4
-    spin 17 at=158,2,34,12 use=PRV:PAGESACROSS range=1,20 \
+    spin 15 at=84,2,44,12 use=PRV:CURRENTPAGE range=1,1
+    prompt 16 "&Across:" at=136,4
+    spin 17 at=170,2,40,12 use=PRV:PAGESACROSS range=1,20 \
          tip="Select the number of thumbnails in a row"
-    prompt 18 "&Down:" at=200,4
-    spin 19 at=226,2,34,12 use=PRV:PAGESDOWN range=1,20 \
+    prompt 18 "&Down:" at=218,4
+    spin 19 at=246,2,40,12 use=PRV:PAGESDOWN range=1,20 \
          tip="Select the number of thumbnails in a column"
-    prompt 20 "Z&oom:" at=268,4 hidden
-    combo 21 at=292,2,76,12 use=PRV:ZOOMLIST hidden \
+    prompt 20 "Z&oom:" at=294,4 hidden
+    combo 21 at=320,2,76,12 use=PRV:ZOOMLIST hidden \
           tip="Set zoom to standard or user defined value"
   end
 end
 
 window P35$JUMPWINDOW "Jump to a Report Page" at=0,0,150,50 system center
   prompt 1 "&Page:" at=8,10
-  spin 2 at=40,8,40,12 use=PRV:JUMPPAGE range=1,1 tip="Select a page of the report"
+  spin 2 at=40,8,48,12 use=PRV:JUMPPAGE range=1,1 tip="Select a page of the report"
   button 3 "&Jump" at=8,30,60,14 default tip="Jump to the selected page"
   button 4 "Cancel" at=80,30,60,14 tip="Cancel this selection"
 end
@@ -116,9 +116,9 @@ end
 window P36$SELECTWINDOW "Change the Report Display" at=0,0,160,70 system center
   group 1 "Pages Displayed" at=4,4,152,38
     prompt 2 "Across" at=10,18
-    spin 3 at=40,16,30,12 use=PRV:ACROSS range=1,20
+    spin 3 at=36,16,40,12 use=PRV:ACROSS range=1,20
     prompt 5 "Down" at=84,18
-    spin 6 at=110,16,30,12 use=PRV:DOWN range=1,20
+    spin 6 at=108,16,40,12 use=PRV:DOWN range=1,20
   end
   button 4 "OK" at=52,48,56,14 default
 end

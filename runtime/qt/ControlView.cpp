@@ -421,6 +421,13 @@ void ControlView::update(const Control& control) {
     QFont font = FontResolver::resolve(control.font(), owner_.windowFont());
     if (widget_->font() != font)
         widget_->setFont(font);
+    // On the toolbar a field is as wide as its rectangle says (a spin box would shrink to
+    // its arrows, a combo stretch over the whole bar).
+    if (!onSurface_ && control.rect().width > 0) {
+        int width = owner_.units().x(control.rect().width);
+        if (widget_->minimumWidth() != width || widget_->maximumWidth() != width)
+            widget_->setFixedWidth(width);
+    }
 }
 
 void ControlView::applyState(bool visible, bool enabled) {

@@ -217,6 +217,17 @@ TEST(WindowView, ControlsSitAtTheirUnitsAndTheUsersSizingReachesTheProgram) {
     EXPECT_EQ(log, (std::vector<std::string>{"Sizing", "Sized"}));
     EXPECT_NEAR(w->rect().width, 300, 1);
     EXPECT_NEAR(w->rect().height, 150, 1);
+
+    // The program maximises the window: its size is the size it fills on the screen.
+    log.clear();
+    w->setProperty(0, host::Property::Maximized, 1);
+    session.display().runNow();
+    session.settle();
+    ASSERT_TRUE(view->outer()->isMaximized());
+    EXPECT_EQ(log.back(), "Sized");
+    EXPECT_NEAR(w->rect().width, units.unitsX(view->surface()->width()), 1);
+    EXPECT_NEAR(w->rect().height, units.unitsY(view->surface()->height()), 1);
+    EXPECT_GT(w->rect().width, 300);
 }
 
 const char* const editedList = R"(
