@@ -462,7 +462,7 @@ QSize WindowView::clientSize() const {
 }
 
 void WindowView::followSurfaceSize() {
-    if (!window_->isOpen() || !shown_ || synchronizing_ || !outer()->isMaximized())
+    if (!window_->isOpen() || !shown_ || synchronizing_ || outer()->isMinimized())
         return;
     int width = units_.unitsX(surface_->width());
     int height = units_.unitsY(surface_->height());
@@ -556,6 +556,7 @@ void WindowView::synchronizeWindow() {
     if (window_->isMaximized() != appliedMaximized_) {
         appliedMaximized_ = window_->isMaximized();
         appliedMaximized_ ? outerWidget->showMaximized() : outerWidget->showNormal();
+        QTimer::singleShot(0, this, [this] { followSurfaceSize(); });
     }
     if (window_->isIconized() != appliedIconized_) {
         appliedIconized_ = window_->isIconized();

@@ -100,8 +100,9 @@ private:
     bool handleKey(QKeyEvent* event);
     QSize clientSize() const;
     void applyGeometry();
-    // Reports the surface's size when it differs from the window's (a maximised window
-    // fills the screen or the frame's area, whatever size the program gave it).
+    // Reports the surface's size when it differs from the window's, after the program
+    // maximised or restored the window (a maximised one fills the screen or the frame's
+    // area, whatever size the program gave it).
     void followSurfaceSize();
 
     QtDisplay& display_;

@@ -228,6 +228,12 @@ TEST(WindowView, ControlsSitAtTheirUnitsAndTheUsersSizingReachesTheProgram) {
     EXPECT_NEAR(w->rect().width, units.unitsX(view->surface()->width()), 1);
     EXPECT_NEAR(w->rect().height, units.unitsY(view->surface()->height()), 1);
     EXPECT_GT(w->rect().width, 300);
+    // Restored, it has its own size again.
+    w->setProperty(0, host::Property::Maximized, 0);
+    session.display().runNow();
+    session.settle();
+    EXPECT_NEAR(w->rect().width, 300, 1);
+    EXPECT_NEAR(w->rect().height, 150, 1);
 }
 
 const char* const editedList = R"(
