@@ -15,13 +15,6 @@ namespace {
 // The window units a page file's thousandths of an inch come to at 100% zoom.
 constexpr int thousandthsPerUnit = 20;
 
-// The border's colour and the fill behind the page image, kept as the box's own
-// properties for the display to draw.
-constexpr host::Property borderColour =
-    static_cast<host::Property>(static_cast<int>(host::Property::UserDefined) + 1);
-constexpr host::Property fillColour =
-    static_cast<host::Property>(static_cast<int>(host::Property::UserDefined) + 2);
-
 } // namespace
 
 PageImage::PageImage(PreviewWindow& owner, std::int32_t page, std::uint16_t borderControl,
@@ -70,7 +63,8 @@ void PageImage::Draw(std::int16_t x, std::int16_t y, std::int16_t w, std::int16_
     window->setProperty(IMAGEFEQ, host::Property::VScroll, host::Value(0));
     window->show(BORDERFEQ);
     // A page left out of the pages to print is an empty grey box.
-    window->setProperty(BORDERFEQ, fillColour, host::Value(chosen ? 0xFFFFFF : 0x808080));
+    window->setProperty(BORDERFEQ, host::Property::FillColour,
+                        host::Value(chosen ? 0xFFFFFF : 0x808080));
     window->setProperty(IMAGEFEQ, host::Property::Image,
                         host::Value(chosen && PROBLEM.empty() ? FILENAME : std::string()));
     window->setProperty(IMAGEFEQ, host::Property::Tip,
@@ -101,7 +95,7 @@ void PageImage::DrawScrolled(int w, int h, int visibleWidth, int visibleHeight) 
 void PageImage::Mark(bool current) {
     host::Window* window = OWNER ? OWNER->PREVIEWWINDOW : nullptr;
     if (window && window->control(BORDERFEQ))
-        window->setProperty(BORDERFEQ, borderColour, host::Value(current ? 0xFF0000 : 0));
+        window->setProperty(BORDERFEQ, host::Property::Colour, host::Value(current ? 0xFF0000 : 0));
 }
 
 void PageImage::DestroyControls() {

@@ -161,6 +161,8 @@ TEST_F(PreviewTest, ClickingPagesGoesBetweenThumbnailsAndOnePageScrolledToThePla
     EXPECT_EQ(session.statusBar(3), "Zoom: Tile Pages");
     EXPECT_EQ(session.statusBar(2), "Page 1-6 of 6");
     EXPECT_EQ(preview.CURRENTPAGE, 5);
+    EXPECT_EQ(property(*window, 508, host::Property::Colour), 0xFF0000) << "the current page";
+    EXPECT_EQ(property(*window, 500, host::Property::Colour), 0);
 
     // A right click on page 2 offers the zooms; 200% shows it scrolled to the place.
     int thumbnailWidth = property(*window, 503, host::Property::Width);
