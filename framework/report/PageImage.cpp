@@ -6,19 +6,14 @@
 #include "runtime/ui/ControlKind.h"
 #include "runtime/ui/Window.h"
 
+#include <algorithm>
+
 namespace framework {
 
 namespace {
 
 // The window units a page file's thousandths of an inch come to at 100% zoom.
 constexpr int thousandthsPerUnit = 20;
-
-// The border's colour and the fill behind the page image, kept as the box's own
-// properties for the display to draw.
-constexpr host::Property borderColour =
-    static_cast<host::Property>(static_cast<int>(host::Property::UserDefined) + 1);
-constexpr host::Property fillColour =
-    static_cast<host::Property>(static_cast<int>(host::Property::UserDefined) + 2);
 
 } // namespace
 
@@ -62,8 +57,14 @@ void PageImage::Draw(std::int16_t x, std::int16_t y, std::int16_t w, std::int16_
     };
     place(BORDERFEQ, 0);
     place(IMAGEFEQ, 1);
+    window->setProperty(IMAGEFEQ, host::Property::DrawnWidth, host::Value(0));
+    window->setProperty(IMAGEFEQ, host::Property::DrawnHeight, host::Value(0));
+    window->setProperty(IMAGEFEQ, host::Property::HScroll, host::Value(0));
+    window->setProperty(IMAGEFEQ, host::Property::VScroll, host::Value(0));
+    window->show(BORDERFEQ);
     // A page left out of the pages to print is an empty grey box.
-    window->setProperty(BORDERFEQ, fillColour, host::Value(chosen ? 0xFFFFFF : 0x808080));
+    window->setProperty(BORDERFEQ, host::Property::FillColour,
+                        host::Value(chosen ? 0xFFFFFF : 0x808080));
     window->setProperty(IMAGEFEQ, host::Property::Image,
                         host::Value(chosen && PROBLEM.empty() ? FILENAME : std::string()));
     window->setProperty(IMAGEFEQ, host::Property::Tip,
@@ -72,10 +73,29 @@ void PageImage::Draw(std::int16_t x, std::int16_t y, std::int16_t w, std::int16_
                                                           " cannot be shown: " + PROBLEM));
 }
 
+void PageImage::DrawScrolled(int w, int h, int visibleWidth, int visibleHeight) {
+    host::Window* window = OWNER ? OWNER->PREVIEWWINDOW : nullptr;
+    if (!window)
+        return;
+    bool across = w > visibleWidth;
+    bool down = h > visibleHeight;
+    // Beside a scroll bar the page shows whole, without its border's inset.
+    Draw(0, 0, static_cast<std::int16_t>(std::min(w + 2, visibleWidth)),
+         static_cast<std::int16_t>(std::min(h + 2, visibleHeight)), true);
+    WIDTH = static_cast<std::int16_t>(std::min(w, 32767));
+    HEIGHT = static_cast<std::int16_t>(std::min(h, 32767));
+    window->setProperty(IMAGEFEQ, host::Property::DrawnWidth, host::Value(w));
+    window->setProperty(IMAGEFEQ, host::Property::DrawnHeight, host::Value(h));
+    window->setProperty(IMAGEFEQ, host::Property::HScroll, host::Value(across ? 1 : 0));
+    window->setProperty(IMAGEFEQ, host::Property::VScroll, host::Value(down ? 1 : 0));
+    if (across && down)
+        window->hide(BORDERFEQ);
+}
+
 void PageImage::Mark(bool current) {
     host::Window* window = OWNER ? OWNER->PREVIEWWINDOW : nullptr;
     if (window && window->control(BORDERFEQ))
-        window->setProperty(BORDERFEQ, borderColour, host::Value(current ? 0xFF0000 : 0));
+        window->setProperty(BORDERFEQ, host::Property::Colour, host::Value(current ? 0xFF0000 : 0));
 }
 
 void PageImage::DestroyControls() {

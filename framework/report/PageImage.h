@@ -23,6 +23,10 @@ public:
 
     // Places border and image at (x, y), w by h, creating the controls when needed.
     void Draw(std::int16_t x, std::int16_t y, std::int16_t w, std::int16_t h, bool chosen);
+    // Draws the page w by h at the window's top left, in controls no larger than the
+    // visible area: the image scrolls where the page overflows it, and the border is
+    // hidden when it overflows both ways.
+    void DrawScrolled(int w, int h, int visibleWidth, int visibleHeight);
     // Colours the border: red for the current page, black otherwise.
     void Mark(bool current);
     // Removes the controls from the window.

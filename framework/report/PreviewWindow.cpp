@@ -5,6 +5,7 @@
 #include "framework/report/ReportDriver.h"
 #include "framework/window/ConstantTable.h"
 #include "framework/window/IniStore.h"
+#include "framework/window/PopupMenu.h"
 #include "framework/window/TextTranslator.h"
 #include "runtime/base/Queue.h"
 #include "runtime/base/Value.h"
@@ -60,6 +61,8 @@ const std::string_view PreviewWindow::ZoomTable{"\x07"
 namespace {
 
 constexpr const char* previewWindow = "P17$PREVIEWWINDOW";
+// The room a scroll bar takes beside a scrolled page, in window units.
+constexpr int scrollBarUnits = 12;
 constexpr const char* jumpWindow = "P35$JUMPWINDOW";
 constexpr const char* layoutWindow = "P36$SELECTWINDOW";
 constexpr const char* pagesWindow = "P37$WINDOW";
@@ -90,22 +93,22 @@ window P17$PREVIEWWINDOW "Report Preview" at=0,0,480,330 mdi resizable system ma
     button 12 at=18,2,16,14 icon="wizcncl.gif" tip="Exit without printing the report" skip
     button 13 at=34,2,16,14 icon="wizfind.gif" tip="Zoom in on a page of the report" skip
     prompt 14 "&Page:" at=58,4
-    spin 15 at=82,2,36,12 use=PRV:CURRENTPAGE range=1,1
-    prompt 16 "&Across:" at=126,4
-    spin 17 at=158,2,34,12 use=PRV:PAGESACROSS range=1,20 \
+    spin 15 at=84,2,44,12 use=PRV:CURRENTPAGE range=1,1
+    prompt 16 "&Across:" at=136,4
+    spin 17 at=170,2,40,12 use=PRV:PAGESACROSS range=1,20 \
          tip="Select the number of thumbnails in a row"
-    prompt 18 "&Down:" at=200,4
-    spin 19 at=226,2,34,12 use=PRV:PAGESDOWN range=1,20 \
+    prompt 18 "&Down:" at=218,4
+    spin 19 at=246,2,40,12 use=PRV:PAGESDOWN range=1,20 \
          tip="Select the number of thumbnails in a column"
-    prompt 20 "Z&oom:" at=268,4 hidden
-    combo 21 at=292,2,76,12 use=PRV:ZOOMLIST hidden \
+    prompt 20 "Z&oom:" at=294,4 hidden
+    combo 21 at=320,2,76,12 use=PRV:ZOOMLIST hidden \
           tip="Set zoom to standard or user defined value"
   end
 end
 
 window P35$JUMPWINDOW "Jump to a Report Page" at=0,0,150,50 system center
   prompt 1 "&Page:" at=8,10
-  spin 2 at=40,8,40,12 use=PRV:JUMPPAGE range=1,1 tip="Select a page of the report"
+  spin 2 at=40,8,48,12 use=PRV:JUMPPAGE range=1,1 tip="Select a page of the report"
   button 3 "&Jump" at=8,30,60,14 default tip="Jump to the selected page"
   button 4 "Cancel" at=80,30,60,14 tip="Cancel this selection"
 end
@@ -113,9 +116,9 @@ end
 window P36$SELECTWINDOW "Change the Report Display" at=0,0,160,70 system center
   group 1 "Pages Displayed" at=4,4,152,38
     prompt 2 "Across" at=10,18
-    spin 3 at=40,16,30,12 use=PRV:ACROSS range=1,20
+    spin 3 at=36,16,40,12 use=PRV:ACROSS range=1,20
     prompt 5 "Down" at=84,18
-    spin 6 at=110,16,30,12 use=PRV:DOWN range=1,20
+    spin 6 at=108,16,40,12 use=PRV:DOWN range=1,20
   end
   button 4 "OK" at=52,48,56,14 default
 end
@@ -208,6 +211,19 @@ void PreviewWindow::Prepare(host::Queue& imageQueue) {
                               host::clip(statusText.value().toText())});
     }
     table.Teardown();
+    // The zoom choices offered on the toolbar's zoom button and by a right click on a
+    // page; each presses the Zoom menu's item of its entry.
+    POPUP = std::make_unique<PopupMenu>();
+    POPUP->Setup();
+    std::string after;
+    for (std::size_t n = 1; n <= ZOOMQUEUE->size(); ++n) {
+        after = POPUP->PlaceEntryAfter(after, "ZoomItem" + std::to_string(n),
+                                       (*ZOOMQUEUE)[n - 1].MENUTEXT);
+        PopupMenu::Item& item = (*POPUP->POPUPITEMS)[POPUP->LocateEntry(after) - 1];
+        item.CONTROLID = static_cast<std::int16_t>(FirstZoomItem + n);
+        item.EVENT = static_cast<std::uint16_t>(EventKind::Accepted);
+        item.CHECK = 2;
+    }
 }
 
 Severity PreviewWindow::Teardown() {
@@ -215,6 +231,10 @@ Severity PreviewWindow::Teardown() {
         PageImage* next = PAGEMANAGER->NEIGHBOUR;
         delete PAGEMANAGER;
         PAGEMANAGER = next;
+    }
+    if (POPUP) {
+        POPUP->Teardown();
+        POPUP.reset();
     }
     ZOOMQUEUE.reset();
     return WindowController::Teardown();
@@ -375,6 +395,8 @@ void PreviewWindow::PrepareWindow() {
     }
     if (ZOOMINDEX == 0)
         USERPERCENTILE = static_cast<std::uint16_t>(std::abs(INITZOOM));
+    // A right click on a page offers the zoom choices.
+    window.alert(0, host::KeyCode::MouseRight);
     INITED |= WindowPrepared;
     Relayout();
 }
@@ -487,17 +509,22 @@ void PreviewWindow::LayOutSinglePage(bool sizeChanged) {
     if (!image)
         image = &MakeImage(CURRENTPAGE, 500, 501);
     std::int16_t zoom = CurrentZoom();
-    double scale =
-        zoom == -1 ? static_cast<double>(window.rect().width) / image->IMAGEWIDTH : zoom / 100.0;
-    int w = static_cast<int>(image->IMAGEWIDTH * scale);
-    int h = static_cast<int>(image->IMAGEHEIGHT * scale);
-    image->Draw(0, 0, static_cast<std::int16_t>(std::min(w, 32767)),
-                static_cast<std::int16_t>(std::min(h, 32767)), true);
-    window.setProperty(image->IMAGEFEQ, Property::HScroll,
-                       host::Value(w > window.rect().width ? 1 : 0));
-    window.setProperty(image->IMAGEFEQ, Property::VScroll,
-                       host::Value(h > window.rect().height ? 1 : 0));
+    int visibleWidth = window.rect().width;
+    int visibleHeight = window.rect().height;
+    // Page width leaves room for the vertical scroll bar that a page taller than the
+    // window needs, so that no horizontal one appears beside it.
+    double scale = zoom == -1 ? static_cast<double>(visibleWidth - scrollBarUnits - 2) /
+                                    std::max<int>(image->IMAGEWIDTH, 1)
+                              : zoom / 100.0;
+    int w = std::max(static_cast<int>(image->IMAGEWIDTH * scale), 1);
+    int h = std::max(static_cast<int>(image->IMAGEHEIGHT * scale), 1);
+    image->DrawScrolled(w, h, visibleWidth, visibleHeight);
     if (!sizeChanged) {
+        // Each scroll bar starts at the place the user pointed at (0..255).
+        window.setProperty(image->IMAGEFEQ, Property::ScrollX,
+                           host::Value(w > visibleWidth ? image->CENTREONX * 255 / 100 : 0));
+        window.setProperty(image->IMAGEFEQ, Property::ScrollY,
+                           host::Value(h > visibleHeight ? image->CENTREONY * 255 / 100 : 0));
         image->CENTREONX = 0;
         image->CENTREONY = 0;
         image->ZOOMSTATE = zoom;
@@ -652,20 +679,93 @@ Severity PreviewWindow::OnControlEvent() {
         window.post(EventKind::Accepted, control);
         return Severity::Notify;
     }
-    if (window.currentEvent() == EventKind::Accepted && control >= 498 &&
-        control < 498 + 2 * 32768) {
-        // A click on a page: from the thumbnails to that page at page width, and back.
-        std::int32_t page = (control - 498) / 2;
-        if (page >= 1 && page <= PageCount()) {
-            CURRENTPAGE = page;
-            bool thumbnails = CurrentZoom() == -2;
-            for (std::size_t n = 1; n <= ZOOMQUEUE->size(); ++n)
-                if ((*ZOOMQUEUE)[n - 1].PERCENTILE == (thumbnails ? -1 : -2))
-                    ZOOMINDEX = static_cast<std::uint8_t>(n);
-            Relayout();
-        }
+    if (FindImageControl(control)) {
+        if (window.currentEvent() == EventKind::Accepted)
+            PageClicked(control, false);
+        else if (window.currentEvent() == EventKind::AlertKey &&
+                 host::keyCode() == host::KeyCode::MouseRight)
+            PageClicked(control, true);
     }
     return level;
+}
+
+PageImage* PreviewWindow::FindImageControl(int control) const {
+    for (PageImage* image = PAGEMANAGER; image; image = image->NEIGHBOUR)
+        if (image->IMAGEFEQ == control)
+            return image;
+    return nullptr;
+}
+
+std::uint8_t PreviewWindow::ZoomEntryOf(std::int16_t percentile) const {
+    for (std::size_t n = 1; ZOOMQUEUE && n <= ZOOMQUEUE->size(); ++n)
+        if ((*ZOOMQUEUE)[n - 1].PERCENTILE == percentile)
+            return static_cast<std::uint8_t>(n);
+    return 0;
+}
+
+void PreviewWindow::PageClicked(int imageControl, bool rightButton) {
+    PageImage* image = FindImageControl(imageControl);
+    if (!image || !PREVIEWWINDOW)
+        return;
+    host::Window& window = *PREVIEWWINDOW;
+    bool thumbnails = CurrentZoom() == -2;
+    // The click, in percent of the page: a thumbnail shows the whole page; a single page
+    // may be scrolled, so the part scrolled away counts too.
+    auto percentOf = [&](Property mouse, Property scroll, Property visible, int drawn) {
+        double at = static_cast<double>(window.property(imageControl, mouse).toInteger());
+        double shown = static_cast<double>(window.property(imageControl, visible).toInteger());
+        if (!thumbnails && drawn > shown)
+            at += static_cast<double>(window.property(imageControl, scroll).toInteger()) / 255.0 *
+                  (drawn - shown);
+        double size = thumbnails ? shown : drawn;
+        return static_cast<std::uint8_t>(
+            std::clamp(size > 0 ? static_cast<int>(at / size * 100) : 0, 0, 100));
+    };
+    std::uint8_t across =
+        percentOf(Property::MouseX, Property::ScrollX, Property::Width, image->WIDTH);
+    std::uint8_t down =
+        percentOf(Property::MouseY, Property::ScrollY, Property::Height, image->HEIGHT);
+    if (rightButton) {
+        image->CENTREONX = across;
+        image->CENTREONY = down;
+        if (OfferZooms()) {
+            CURRENTPAGE = image->PAGENO;
+        } else {
+            image->CENTREONX = 0;
+            image->CENTREONY = 0;
+        }
+        return;
+    }
+    CURRENTPAGE = image->PAGENO;
+    if (thumbnails) {
+        std::uint8_t pageWidth = ZoomEntryOf(-1);
+        if (pageWidth == 0)
+            return;
+        image->CENTREONX = 0;
+        image->CENTREONY = down;
+        ZOOMINDEX = pageWidth;
+    } else {
+        std::uint8_t tiled = ZoomEntryOf(-2);
+        if (tiled == 0)
+            return;
+        ZOOMINDEX = tiled;
+        // Back among the thumbnails, the page clicked is on screen.
+        std::int32_t onScreen = PAGESACROSS * PAGESDOWN;
+        if (CURRENTPAGE < FIRSTPAGE || CURRENTPAGE > FIRSTPAGE + onScreen - 1) {
+            FIRSTPAGE = CURRENTPAGE;
+            while (FIRSTPAGE + onScreen - 1 > PageCount() && FIRSTPAGE > 1)
+                --FIRSTPAGE;
+        }
+    }
+    Relayout();
+}
+
+bool PreviewWindow::OfferZooms() {
+    if (!POPUP || !ZOOMQUEUE)
+        return false;
+    for (std::size_t n = 1; n <= ZOOMQUEUE->size(); ++n)
+        POPUP->CheckEntry("ZoomItem" + std::to_string(n), n == ZOOMINDEX);
+    return !POPUP->OpenMenu().empty();
 }
 
 Severity PreviewWindow::OnWindowEvent() {
@@ -687,12 +787,9 @@ Severity PreviewWindow::OnAccepted() {
         return Severity::Benign;
     }
     switch (control) {
-    case ToolbarZoom: {
-        // Steps through the zoom table, one entry each press.
-        std::uint8_t next = static_cast<std::uint8_t>(ZOOMINDEX % ZOOMQUEUE->size() + 1);
-        SetZoomIndex(next);
+    case ToolbarZoom:
+        OfferZooms();
         break;
-    }
     case MenuPages:
         ChoosePrintPages();
         Relayout();

@@ -18,6 +18,7 @@ namespace framework {
 
 class IniStore;
 class PageImage;
+class PopupMenu;
 
 // The print preview, "Report Preview": the pages of a finished report, one page at a
 // chosen zoom or several as thumbnails across and down. The user pages through them,
@@ -96,6 +97,7 @@ public:
     std::uint16_t PAGESACROSS = 1;
     std::uint16_t PAGESDOWN = 1;
     std::string PAGESTOPRINT;
+    std::unique_ptr<PopupMenu> POPUP;
     host::Window* PREVIEWWINDOW = nullptr;
     std::uint8_t PRINTOK = 0;
     struct {
@@ -117,6 +119,10 @@ public:
 
 private:
     PageImage* FindImage(std::int32_t page) const;
+    // The page shown by image control `control` (null when none is).
+    PageImage* FindImageControl(int control) const;
+    // The zoom entry with this percentage (0 when the table has none).
+    std::uint8_t ZoomEntryOf(std::int16_t percentile) const;
     PageImage& MakeImage(std::int32_t page, std::uint16_t border, std::uint16_t image);
     void DestroyImages(std::int32_t keepFrom, std::int32_t keepTo);
     void LayOutThumbnails(bool sizeChanged);
@@ -125,6 +131,12 @@ private:
     void BindControls();
     void SyncVariables();
     void TellPageProblems();
+    // A click on a page's image: the left button goes between the thumbnails and the page
+    // at page width, the right one offers the zoom choices centred on the place clicked.
+    void PageClicked(int imageControl, bool rightButton);
+    // Checks the popup item of the zoom in use and shows the zoom choices; true when one
+    // was chosen.
+    bool OfferZooms();
 
     // The variables the window's controls show (copied to and from the fields).
     host::Variable currentPageShown_;

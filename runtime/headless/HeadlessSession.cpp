@@ -309,6 +309,16 @@ bool HeadlessSession::rightClickRow(std::string_view list, int row, int column, 
     return clickRow(list, row, column, KeyCode::MouseRight, window);
 }
 
+bool HeadlessSession::clickImage(std::string_view image, int x, int y, int keyCode,
+                                 Window* window) {
+    Window* w = target(window);
+    Control* c = control(image, window);
+    if (!w || !c || !input().clickImage(*w, c->number(), x, y, keyCode))
+        return false;
+    run();
+    return true;
+}
+
 bool HeadlessSession::chooseItem(std::string_view dropList, int item, Window* window) {
     Window* w = target(window);
     Control* c = control(dropList, window);

@@ -99,6 +99,9 @@ public:
                   Window* window = nullptr);
     bool doubleClickRow(std::string_view list, int row, int column = 1, Window* window = nullptr);
     bool rightClickRow(std::string_view list, int row, int column = 1, Window* window = nullptr);
+    // A click on an image at (x, y), window units from its visible top left corner.
+    bool clickImage(std::string_view image, int x, int y, int keyCode = KeyCode::MouseLeft,
+                    Window* window = nullptr);
     bool chooseItem(std::string_view dropList, int item, Window* window = nullptr);
     bool chooseTab(std::string_view sheet, int tab, Window* window = nullptr);
     // Chooses a menu item by its text (with or without "&", letter case ignored), or by

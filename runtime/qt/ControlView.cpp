@@ -5,6 +5,7 @@
 #include "runtime/qt/DropList.h"
 #include "runtime/qt/FontResolver.h"
 #include "runtime/qt/ImageLibrary.h"
+#include "runtime/qt/ImageView.h"
 #include "runtime/qt/KeyTranslator.h"
 #include "runtime/qt/ListModel.h"
 #include "runtime/qt/ListView.h"
@@ -21,7 +22,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +31,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
@@ -144,24 +143,9 @@ void ControlView::create(QWidget* container) {
         widget_ = label;
         break;
     }
-    case ControlKind::Image: {
-        // The picture sits in a scroll area: a page drawn larger than its window scrolls
-        // inside the window when the program gives the control scroll bars.
-        auto* area = new QScrollArea(parent);
-        area->setFrameShape(QFrame::NoFrame);
-        area->setFocusPolicy(Qt::NoFocus);
-        area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        area->setAutoFillBackground(false);
-        area->viewport()->setAutoFillBackground(false);
-        auto* label = new QLabel;
-        label->setAlignment(Qt::AlignCenter);
-        area->setWidget(label);
-        // The window's room changes as it is laid out, maximized or sized by the user.
-        parent->installEventFilter(this);
-        widget_ = area;
+    case ControlKind::Image:
+        widget_ = new ImageView(parent);
         break;
-    }
     case ControlKind::Region:
         widget_ = new ShapeWidget(ShapeWidget::Shape::Region, parent);
         break;
@@ -341,6 +325,21 @@ void ControlView::connectInput() {
             owner->inputDone();
         });
     }
+    if (auto* image = as<ImageView>(widget_)) {
+        connect(image, &ImageView::clicked, this, [owner, number](int x, int y, int key) {
+            if (owner->isSynchronizing())
+                return;
+            const Units& units = owner->units();
+            owner->input().clickImage(owner->window(), number, units.unitsX(x), units.unitsY(y),
+                                      key);
+            owner->inputDone();
+        });
+        connect(image, &ImageView::scrolledByUser, this, [owner, number](int across, int down) {
+            if (owner->isSynchronizing())
+                return;
+            owner->input().scrollImage(owner->window(), number, across, down);
+        });
+    }
     if (auto* tabs = as<QTabWidget>(widget_)) {
         connect(tabs, &QTabWidget::tabBarClicked, this, [owner, number](int index) {
             if (owner->isSynchronizing() || index < 0)
@@ -422,6 +421,13 @@ void ControlView::update(const Control& control) {
     QFont font = FontResolver::resolve(control.font(), owner_.windowFont());
     if (widget_->font() != font)
         widget_->setFont(font);
+    // On the toolbar a field is as wide as its rectangle says (a spin box would shrink to
+    // its arrows, a combo stretch over the whole bar).
+    if (!onSurface_ && control.rect().width > 0) {
+        int width = owner_.units().x(control.rect().width);
+        if (widget_->minimumWidth() != width || widget_->maximumWidth() != width)
+            widget_->setFixedWidth(width);
+    }
 }
 
 void ControlView::applyState(bool visible, bool enabled) {
@@ -448,66 +454,32 @@ void ControlView::applyState(bool visible, bool enabled) {
         widget_->setEnabled(enabled);
 }
 
-QLabel* ControlView::imageLabel() const {
-    auto* area = as<QScrollArea>(widget_);
-    return area ? qobject_cast<QLabel*>(area->widget()) : nullptr;
-}
-
-void ControlView::fitImageArea(const Control& control) {
-    auto* area = as<QScrollArea>(widget_);
-    QLabel* label = imageLabel();
-    if (!area || !label)
-        return;
-    // The picture keeps its whole size; with a scroll bar on a side, the control ends at
-    // the window's edge on that side and scrolls over the rest.
-    const ControlFlags& flags = control.flags();
-    QRect shown = placed_;
-    if (QWidget* room = area->parentWidget()) {
-        if (flags.hscroll && shown.right() >= room->width())
-            shown.setRight(std::max(shown.left(), room->width() - 1));
-        if (flags.vscroll && shown.bottom() >= room->height())
-            shown.setBottom(std::max(shown.top(), room->height() - 1));
-    }
-    area->setHorizontalScrollBarPolicy(flags.hscroll ? Qt::ScrollBarAsNeeded
-                                                     : Qt::ScrollBarAlwaysOff);
-    area->setVerticalScrollBarPolicy(flags.vscroll ? Qt::ScrollBarAsNeeded
-                                                   : Qt::ScrollBarAlwaysOff);
-    if (area->geometry() != shown)
-        area->setGeometry(shown);
-    if (label->size() != placed_.size())
-        label->resize(placed_.size());
-}
-
-bool ControlView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize && widget_ && watched == widget_->parentWidget() &&
-        control_)
-        fitImageArea(*control_);
-    return QObject::eventFilter(watched, event);
-}
-
 void ControlView::applyImage(const Control& control) {
-    QLabel* label = imageLabel();
-    if (!label)
-        return;
-    fitImageArea(control);
-    QSize box = placed_.size();
-    if (control.image() == shownImage_ && box == shownImageSize_)
-        return;
-    shownImage_ = control.image();
-    shownImageSize_ = box;
-    // A report's page file is drawn at the control's size, as the preview shows it.
-    if (PageFile::isPageFile(control.image())) {
-        if (box.width() > 0 && box.height() > 0)
-            label->setPixmap(PagePainter::render(control.image(), box.width(), box.height()));
-        else
-            label->clear();
-        return;
+    auto* view = as<ImageView>(widget_);
+    view->setScrollBars(control.hasHScroll(), control.hasVScroll());
+    // The picture is drawn at the control's size unless the program gave it a size of
+    // its own; a larger one scrolls inside the control.
+    const Units& units = owner_.units();
+    QSize box(control.drawnWidth() > 0 ? units.x(control.drawnWidth()) : placed_.width(),
+              control.drawnHeight() > 0 ? units.y(control.drawnHeight()) : placed_.height());
+    if (control.image() != shownImage_ || box != shownImageSize_) {
+        shownImage_ = control.image();
+        shownImageSize_ = box;
+        // A report's page file is drawn at the size asked for, as the preview shows it.
+        if (PageFile::isPageFile(control.image())) {
+            if (box.width() > 0 && box.height() > 0)
+                view->setPicture(PagePainter::render(control.image(), box.width(), box.height()));
+            else
+                view->clearPicture();
+        } else {
+            QPixmap image = ImageLibrary::pixmap(control.image(), 24);
+            if (!image.isNull() && box.width() > 0 && box.height() > 0 &&
+                (image.width() > box.width() || image.height() > box.height()))
+                image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            view->setPicture(image);
+        }
     }
-    QPixmap image = ImageLibrary::pixmap(control.image(), 24);
-    if (!image.isNull() && box.width() > 0 && box.height() > 0 &&
-        (image.width() > box.width() || image.height() > box.height()))
-        image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    label->setPixmap(image);
+    view->scrollTo(control.scrollX(), control.scrollY());
 }
 
 void ControlView::updateWidget(const Control& control) {
@@ -650,12 +622,10 @@ void ControlView::place(const QRect& rect) {
         list->place(rect);
         return;
     }
-    if (kind_ == ControlKind::Image) {
-        applyImage(*control_);
-        return;
-    }
     if (widget_->geometry() != rect)
         widget_->setGeometry(rect);
+    if (kind_ == ControlKind::Image)
+        applyImage(*control_);
 }
 
 void ControlView::setBuddy(QWidget* buddy) {

@@ -3,7 +3,6 @@
 #include "runtime/ui/ControlKind.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 #include <QObject>
 #include <QPointer>
@@ -70,10 +69,6 @@ private:
     void connectInput();
     void updateWidget(const Control& control);
     void applyImage(const Control& control);
-    // The label inside an image control's scroll area, and the area fitted to the window.
-    QLabel* imageLabel() const;
-    void fitImageArea(const Control& control);
-    bool eventFilter(QObject* watched, QEvent* event) override;
     QStringList rowTexts(const Control& control) const;
     void showChoices();
     void pressed();

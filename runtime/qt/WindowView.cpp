@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QWindowStateChangeEvent>
 
@@ -460,8 +461,25 @@ QSize WindowView::clientSize() const {
     return size;
 }
 
+void WindowView::followSurfaceSize() {
+    if (!window_->isOpen() || !shown_ || synchronizing_ || outer()->isMinimized())
+        return;
+    int width = units_.unitsX(surface_->width());
+    int height = units_.unitsY(surface_->height());
+    if (width == window_->rect().width && height == window_->rect().height)
+        return;
+    appliedOuterSize_ = outer()->size();
+    if (input().resize(*window_, width, height))
+        inputDone();
+}
+
 void WindowView::applyGeometry() {
     const WindowDefinition& definition = window_->definition();
+    if (shown_ && outer()->isMaximized()) {
+        // A maximised window keeps the size it was given; the program's size is the
+        // one it will have when restored.
+        return;
+    }
     applyingGeometry_ = true;
     const Rect& r = window_->rect();
     if (definition.frame) {
@@ -538,6 +556,7 @@ void WindowView::synchronizeWindow() {
     if (window_->isMaximized() != appliedMaximized_) {
         appliedMaximized_ = window_->isMaximized();
         appliedMaximized_ ? outerWidget->showMaximized() : outerWidget->showNormal();
+        QTimer::singleShot(0, this, [this] { followSurfaceSize(); });
     }
     if (window_->isIconized() != appliedIconized_) {
         appliedIconized_ = window_->isIconized();
@@ -703,6 +722,11 @@ bool WindowView::eventFilter(QObject* watched, QEvent* event) {
                 input().resize(*window_, width, height);
                 inputDone();
             }
+        } else if (watched == surface_ && shown_ && window_->definition().resizable &&
+                   outer()->isMaximized()) {
+            // Maximised by the program (or while the screen was brought in line with the
+            // window): the new size is told once the display is done.
+            QTimer::singleShot(0, this, [this] { followSurfaceSize(); });
         }
         break;
     case QEvent::WindowStateChange:

@@ -100,6 +100,10 @@ private:
     bool handleKey(QKeyEvent* event);
     QSize clientSize() const;
     void applyGeometry();
+    // Reports the surface's size when it differs from the window's, after the program
+    // maximised or restored the window (a maximised one fills the screen or the frame's
+    // area, whatever size the program gave it).
+    void followSurfaceSize();
 
     QtDisplay& display_;
     Window* window_;

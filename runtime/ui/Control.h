@@ -89,6 +89,17 @@ public:
     int mouseColumn() const { return mouseColumn_; }
     int thumbPosition() const { return thumb_; }
     bool hasVScroll() const { return flags_.vscroll; }
+    bool hasHScroll() const { return flags_.hscroll; }
+
+    // Images: the point of the last click, the size the picture is drawn at (0 for the
+    // control's size) and, for a picture larger than the control, the scroll position
+    // (0..255 across and down).
+    int mouseX() const { return mouseX_; }
+    int mouseY() const { return mouseY_; }
+    int drawnWidth() const { return drawnWidth_; }
+    int drawnHeight() const { return drawnHeight_; }
+    int scrollX() const { return scrollX_; }
+    int scrollY() const { return scrollY_; }
     int dropCount() const { return dropCount_; }
     int columnEditor(int column) const;
     int columnTextColour(int column) const;
@@ -153,6 +164,12 @@ private:
     int mouseRow_ = 0;
     int mouseColumn_ = 0;
     int thumb_ = 0;
+    int mouseX_ = 0;
+    int mouseY_ = 0;
+    int drawnWidth_ = 0;
+    int drawnHeight_ = 0;
+    int scrollX_ = 0;
+    int scrollY_ = 0;
     int dropCount_ = 0;
     std::map<int, int> columnEditors_;
     std::map<int, int> columnColours_;

@@ -39,6 +39,13 @@ enum class Property : int {
     Upper = 30,
     Parent = 31,   // read only: containing control number
     AlertKey = 32, // index: alert position 1..255; the key code armed there (0 = none)
+    // Images
+    MouseX = 33,      // where the last click on the image fell, in window units from the
+    MouseY = 34,      // image's visible top left corner (read only)
+    DrawnWidth = 35,  // the size the picture is drawn at (0: the control's own size); a
+    DrawnHeight = 36, // larger picture scrolls inside the control when it has HScroll/VScroll
+    ScrollX = 37,     // how far a scrolled picture is moved across and down, 0..255
+    ScrollY = 38,
     // Lists and drop lists
     Selected = 40,      // the selected row (1-based, 0 = none) or drop-list item
     Items = 41,         // rows the list shows at a time

@@ -340,6 +340,30 @@ bool UserInput::clickList(Window& window, int number, int row, int column, int k
     return true;
 }
 
+bool UserInput::clickImage(Window& window, int number, int x, int y, int keyCode) {
+    Control* c = usable(window, number);
+    if (!c || c->kind() != ControlKind::Image)
+        return false;
+    c->mouseX_ = x;
+    c->mouseY_ = y;
+    if (c->isAlerted(keyCode) || window.isAlerted(0, keyCode)) {
+        window.enqueue({EventKind::AlertKey, number, keyCode});
+        return true;
+    }
+    if (keyCode == KeyCode::MouseLeft || keyCode == KeyCode::MouseLeft2)
+        window.enqueue({EventKind::Accepted, number, keyCode});
+    return true;
+}
+
+bool UserInput::scrollImage(Window& window, int number, int x, int y) {
+    Control* c = usable(window, number);
+    if (!c || c->kind() != ControlKind::Image)
+        return false;
+    c->scrollX_ = std::clamp(x, 0, 255);
+    c->scrollY_ = std::clamp(y, 0, 255);
+    return true;
+}
+
 bool UserInput::chooseItem(Window& window, int number, int item) {
     Control* c = usable(window, number);
     if (!c || (c->kind() != ControlKind::DropList && c->kind() != ControlKind::Combo))

@@ -57,6 +57,15 @@ public:
     // otherwise the row becomes the selection (NewSelection), and a double click also
     // gives Accepted.
     bool clickList(Window& window, int control, int row, int column, int keyCode);
+    // A click on an image at (x, y), window units from its visible top left corner
+    // (MouseX, MouseY keep the point). An alerted mouse key (on the image or the window)
+    // gives AlertKey; otherwise a left click or a double click gives Accepted and a right
+    // click nothing.
+    bool clickImage(Window& window, int control, int x, int y, int keyCode);
+    // The user moves the scroll bars of an image drawn larger than the control: ScrollX
+    // and ScrollY take the positions (0..255). The program gets no event; it reads them
+    // when it needs them.
+    bool scrollImage(Window& window, int control, int x, int y);
     // A drop list or combo item is chosen (1-based): the control shows it, its variable
     // takes it, and it gets NewSelection then Accepted.
     bool chooseItem(Window& window, int control, int item);

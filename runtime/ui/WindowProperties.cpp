@@ -159,6 +159,18 @@ Value Window::property(int number, Property p, int index) const {
             return Value(c->mouseColumn_);
         case Property::ThumbPosition:
             return Value(c->thumb_);
+        case Property::MouseX:
+            return Value(c->mouseX_);
+        case Property::MouseY:
+            return Value(c->mouseY_);
+        case Property::DrawnWidth:
+            return Value(c->drawnWidth_);
+        case Property::DrawnHeight:
+            return Value(c->drawnHeight_);
+        case Property::ScrollX:
+            return Value(c->scrollX_);
+        case Property::ScrollY:
+            return Value(c->scrollY_);
         case Property::VScroll:
             return flag(c->flags_.vscroll);
         case Property::HScroll:
@@ -383,6 +395,18 @@ bool Window::setProperty(int number, Property p, const Value& v, int index) {
     case Property::ThumbPosition:
         c->thumb_ = std::clamp(asInt(v), 0, 100);
         break;
+    case Property::DrawnWidth:
+        c->drawnWidth_ = std::max(asInt(v), 0);
+        break;
+    case Property::DrawnHeight:
+        c->drawnHeight_ = std::max(asInt(v), 0);
+        break;
+    case Property::ScrollX:
+        c->scrollX_ = std::clamp(asInt(v), 0, 255);
+        break;
+    case Property::ScrollY:
+        c->scrollY_ = std::clamp(asInt(v), 0, 255);
+        break;
     case Property::VScroll:
         c->flags_.vscroll = truth(v);
         break;
@@ -445,6 +469,8 @@ bool Window::setProperty(int number, Property p, const Value& v, int index) {
     case Property::Parent:
     case Property::MouseRow:
     case Property::MouseColumn:
+    case Property::MouseX:
+    case Property::MouseY:
     case Property::ColumnPicture:
     case Property::ColumnCount:
     case Property::ColumnTitle:

@@ -83,9 +83,3 @@ std::shared_ptr<const WindowDefinition> define(const char* text) {
 }
 
 } // namespace host::qt::test
-
-// fontconfig keeps a little memory until the process ends, which the leak checker of
-// the sanitizer builds would report against every test that shows text.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\n";
-}

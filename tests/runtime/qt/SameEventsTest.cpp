@@ -23,6 +23,7 @@
 #include <QToolBar>
 
 #include "runtime/qt/DropList.h"
+#include "runtime/qt/ImageView.h"
 #include "runtime/qt/ListView.h"
 #include "runtime/qt/SpinBox.h"
 
@@ -67,7 +68,7 @@ window W "Every Control" at=0,0,300,230 status=-1
   group 17 "Box" at=8,172,120,30
     display 18 at=12,184,100,10 use=QTY picture=@n5
   end
-  image 19 at=140,172,24,24 image="wizok.gif"
+  image 19 at=140,172,24,24 image="wizok.gif" alert="MouseRight"
   progress 20 at=170,172,100,8
   box 21 at=170,184,20,10
   line 22 at=200,184,40,0
@@ -123,6 +124,9 @@ struct Program {
                 line += " " + std::to_string(w.eventControl());
             if (w.event().keyCode)
                 line += " key " + host::KeyCode::name(w.event().keyCode);
+            if (w.eventControl() == 19)
+                line += " at " + w.property(19, host::Property::MouseX).toText() + "," +
+                        w.property(19, host::Property::MouseY).toText();
             log.push_back(line);
             if (w.currentEvent() == EventKind::Accepted && w.eventControl() == 27) {
                 unsigned answer =
@@ -167,6 +171,8 @@ std::vector<std::string> runHeadless(Program& program) {
     session.focus("2");
     session.pressKey("Ctrl+'");
     session.chooseTab("12", 2);
+    session.clickImage("19", 6, 8);
+    session.clickImage("19", 20, 4, KeyCode::MouseRight);
     session.press(27);
     session.answerMessage(host::ButtonNo);
     session.press(28);
@@ -235,6 +241,16 @@ std::vector<std::string> runOnQt(Program& program) {
     // The second tab's controls show, the first tab's hide.
     EXPECT_FALSE(session.widget(14)->isVisible());
     EXPECT_TRUE(session.widget(16)->isVisible());
+
+    auto* image = session.widgetAs<host::qt::ImageView>(19);
+    EXPECT_NE(image, nullptr);
+    if (image) {
+        const host::qt::Units& units = view->units();
+        QTest::mouseClick(image->viewport(), Qt::LeftButton, {}, QPoint(units.x(6), units.y(8)));
+        session.settle();
+        QTest::mouseClick(image->viewport(), Qt::RightButton, {}, QPoint(units.x(20), units.y(4)));
+        session.settle();
+    }
 
     QTest::mouseClick(session.widgetAs<QPushButton>(27), Qt::LeftButton);
     session.settle();
@@ -307,6 +323,8 @@ TEST(SameEvents, EveryActionOnEveryControlKindGivesTheHeadlessEvents) {
         "AlertKey 2 key Ctrl+'",
         "Selected 12",
         "NewSelection 12",
+        "Accepted 19 key MouseLeft at 6,8",
+        "AlertKey 19 key MouseRight at 20,4",
         "Selected 27",
         "Accepted 27 key MouseLeft",
         "answer 4",

@@ -220,6 +220,23 @@ TEST(WindowView, ControlsSitAtTheirUnitsAndTheUsersSizingReachesTheProgram) {
     EXPECT_EQ(log, (std::vector<std::string>{"Sizing", "Sized"}));
     EXPECT_NEAR(w->rect().width, 300, 1);
     EXPECT_NEAR(w->rect().height, 150, 1);
+
+    // The program maximises the window: its size is the size it fills on the screen.
+    log.clear();
+    w->setProperty(0, host::Property::Maximized, 1);
+    session.display().runNow();
+    session.settle();
+    ASSERT_TRUE(view->outer()->isMaximized());
+    EXPECT_EQ(log.back(), "Sized");
+    EXPECT_NEAR(w->rect().width, units.unitsX(view->surface()->width()), 1);
+    EXPECT_NEAR(w->rect().height, units.unitsY(view->surface()->height()), 1);
+    EXPECT_GT(w->rect().width, 300);
+    // Restored, it has its own size again.
+    w->setProperty(0, host::Property::Maximized, 0);
+    session.display().runNow();
+    session.settle();
+    EXPECT_NEAR(w->rect().width, 300, 1);
+    EXPECT_NEAR(w->rect().height, 150, 1);
 }
 
 const char* const editedList = R"(
@@ -258,51 +275,6 @@ TEST(WindowView, AColumnEditorLiesOverTheSelectedRowsCell) {
     QTest::keyClicks(entry, "7");
     session.settle();
     EXPECT_EQ(session.activeWindow()->control(editor)->contents(), "7");
-}
-
-const char* const pageWindow = R"(
-window PAGE "Report Preview" at=0,0,200,100 resizable
-end)";
-
-TEST(WindowView, AnImageTallerThanItsWindowScrollsWhenGivenScrollBars) {
-    QtTestSession session;
-    auto definition = define(pageWindow);
-    int image = 0;
-    session.start([&] {
-        Window w(definition);
-        w.open();
-        image = w.createControl(host::ControlKind::Image);
-        w.setProperty(image, host::Property::Width, 150);
-        w.setProperty(image, host::Property::Height, 400);
-        w.setProperty(image, host::Property::Image, "wizok.gif");
-        while (w.nextEvent())
-            w.endCycle(host::CycleEnd::DefaultAction);
-    });
-    ASSERT_NE(image, 0);
-    auto* area = session.widgetAs<QScrollArea>(image);
-    ASSERT_NE(area, nullptr);
-    Window* w = session.activeWindow();
-    const host::qt::Units& units = session.display().view(*w)->units();
-    QWidget* surface = session.display().view(*w)->surface();
-    // Without scroll bars the image keeps its whole size, cut off by the window.
-    EXPECT_EQ(area->height(), units.y(400));
-    EXPECT_EQ(area->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-
-    w->setProperty(image, host::Property::VScroll, 1);
-    session.display().runNow();
-    EXPECT_EQ(area->geometry().bottom(), surface->height() - 1);
-    EXPECT_EQ(area->width(), units.x(150));
-    ASSERT_NE(area->widget(), nullptr);
-    EXPECT_EQ(area->widget()->height(), units.y(400));
-    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
-
-    // The user makes the window taller: the image's part grows with it.
-    int before = area->height();
-    session.display().view(*w)->mainWindow()->resize(
-        session.display().view(*w)->mainWindow()->size() + QSize(0, units.y(50)));
-    session.settle();
-    EXPECT_GT(area->height(), before);
-    EXPECT_EQ(area->geometry().bottom(), surface->height() - 1);
 }
 
 TEST(WindowView, TheBusyCursorFollowsTheDesktop) {
