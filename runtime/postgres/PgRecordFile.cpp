@@ -3,8 +3,8 @@
 #include "runtime/base/RuntimeErrors.h"
 #include "runtime/base/Value.h"
 #include "runtime/postgres/PostgresDriver.h"
-#include "runtime/sqlite/FieldCodec.h"
-#include "runtime/sqlite/PositionText.h"
+#include "runtime/records/FieldCodec.h"
+#include "runtime/records/PositionText.h"
 #include "runtime/threads/CooperativeWait.h"
 
 #include <algorithm>
@@ -13,8 +13,8 @@
 
 namespace host::postgres {
 
-namespace sqlitecodec = host::sqlite::fieldCodec;
-namespace positionText = host::sqlite::positionText;
+namespace fieldCodec = host::records::fieldCodec;
+namespace positionText = host::records::positionText;
 
 namespace {
 
@@ -414,7 +414,7 @@ std::vector<SqlValue> PgRecordFile::fieldValues() const {
     values.reserve(static_cast<size_t>(layout.fieldCount()) + 2);
     for (int n = 1; n <= layout.fieldCount(); ++n) {
         const FieldInfo& field = layout.field(n);
-        values.push_back(sqlitecodec::valueOf(buffer_.data() + field.offset, field.type));
+        values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
     }
     return values;
 }
@@ -424,7 +424,7 @@ std::vector<SqlValue> PgRecordFile::bufferKeyValues(int keyNumber) const {
     const RecordLayout& layout = *definition_.layout();
     for (const KeyComponent& component : definition_.key(keyNumber).components) {
         const FieldInfo& field = layout.field(component.field);
-        values.push_back(sqlitecodec::valueOf(buffer_.data() + field.offset, field.type));
+        values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
     }
     return values;
 }
@@ -523,8 +523,8 @@ void PgRecordFile::take(const Result& result, int row) {
     const RecordLayout& layout = *definition_.layout();
     for (int n = 1; n <= layout.fieldCount(); ++n) {
         const FieldInfo& field = layout.field(n);
-        sqlitecodec::load(result.value(row, n + 1, schema_.fieldType(n)),
-                          buffer_.data() + field.offset, field.type);
+        fieldCodec::load(result.value(row, n + 1, schema_.fieldType(n)),
+                         buffer_.data() + field.offset, field.type);
     }
     current_ = id;
     currentVersion_ = version;
