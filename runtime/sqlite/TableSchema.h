@@ -10,11 +10,11 @@
 
 namespace host::sqlite {
 
-// The table of a data file, named as ColumnNames names it, with an index per key, UNIQUE unless the
-// key allows duplicates, COLLATE NOCASE on the text components of a key that ignores case. Hidden
-// columns: _id, the record's number (its position in record order), _version, counted up by every
-// write so that a watched record shows whether another station changed it, and _free, which marks
-// placeholder records.
+// The table of a data file, named as ColumnNames names it, with an index per key, UNIQUE
+// unless the key allows duplicates, COLLATE NOCASE on the text components of a key that
+// ignores case. Hidden columns: _id, the record's number (its position in record order),
+// _version, counted up by every write so that a watched record shows whether another
+// station changed it, and _free, which marks placeholder records.
 //
 // Placeholders. An ordinary record has _free 0. A placeholder (a record added for one
 // still being entered, RecordFile::addPlaceholder) holds in _free the unique keys it
