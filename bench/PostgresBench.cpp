@@ -34,7 +34,7 @@
 #include "runtime/files/RecordView.h"
 #include "runtime/postgres/Connection.h"
 #include "runtime/postgres/PostgresDriver.h"
-#include "runtime/sqlite/FieldCodec.h"
+#include "runtime/records/FieldCodec.h"
 #include "runtime/sqlite/SqliteDriver.h"
 
 #include "bench/support/RatioReporter.h"
@@ -211,10 +211,10 @@ bool loadServer(const std::string& text) {
         chunk += std::to_string(id);
         for (int n = 1; n <= customer.fieldCount(); ++n) {
             const FieldInfo& field = customer.layout()->field(n);
-            sqlite::SqlValue v =
-                sqlite::fieldCodec::valueOf(customer.data() + field.offset, field.type);
+            records::SqlValue v =
+                records::fieldCodec::valueOf(customer.data() + field.offset, field.type);
             chunk += '\t';
-            chunk += v.type == sqlite::SqlValue::Type::Text ? v.text : std::to_string(v.integer);
+            chunk += v.type == records::SqlValue::Type::Text ? v.text : std::to_string(v.integer);
         }
         chunk += '\n';
         if (chunk.size() > (1 << 20) || id == customerCount) {

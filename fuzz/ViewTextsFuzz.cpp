@@ -3,14 +3,15 @@
 // must be refused or accepted without crashing; an accepted position must encode back
 // to a position that decodes to the same values.
 
-#include "runtime/sqlite/PositionText.h"
-#include "runtime/sqlite/ViewTexts.h"
+#include "runtime/records/JoinText.h"
+#include "runtime/records/OrderText.h"
+#include "runtime/records/PositionText.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-using namespace host::sqlite;
+using namespace host::records;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);

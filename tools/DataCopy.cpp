@@ -73,44 +73,45 @@ bool copyFile(host::RecordFileDriver& fromDriver, host::RecordFileDriver& toDriv
         error = "cannot make " + definition.label() + " empty to copy into: " + why();
         return false;
     }
+    // The records go in frames of `frameSize`, each added in one call (a server takes a
+    // frame in a few statements rather than a round trip per record).
     std::int64_t copied = 0;
-    bool framed = false;
-    auto endFrame = [&] {
-        if (framed && !toDriver.commit()) {
+    std::vector<std::string> images;
+    images.reserve(static_cast<size_t>(frameSize));
+    auto addFrame = [&] {
+        if (images.empty())
+            return true;
+        if (!to->enlist() || !toDriver.begin(30)) {
+            error = "cannot start a transaction frame: " + why();
+            return false;
+        }
+        if (!to->addAll(images)) {
+            error = "cannot add records " + std::to_string(copied + 1) + " to " +
+                    std::to_string(copied + static_cast<std::int64_t>(images.size())) + " of " +
+                    definition.label() + ": " + why();
+            toDriver.rollback();
+            return false;
+        }
+        if (!toDriver.commit()) {
             error = "cannot commit the records of " + definition.label() + ": " + why();
             return false;
         }
-        framed = false;
+        copied += static_cast<std::int64_t>(images.size());
+        images.clear();
         return true;
     };
     if (!from->set(0))
         return false;
     while (from->next()) {
-        if (!framed) {
-            if (!to->enlist() || !toDriver.begin(30)) {
-                error = "cannot start a transaction frame: " + why();
-                return false;
-            }
-            framed = true;
-        }
-        target.setImage(
-            std::string_view(reinterpret_cast<const char*>(source.data()), source.size()));
-        if (!to->add()) {
-            error = "cannot add record " + std::to_string(copied + 1) + " of " +
-                    definition.label() + ": " + why();
-            toDriver.rollback();
-            return false;
-        }
-        if (++copied % frameSize == 0 && !endFrame())
+        images.emplace_back(reinterpret_cast<const char*>(source.data()), source.size());
+        if (static_cast<int>(images.size()) >= frameSize && !addFrame())
             return false;
     }
     if (host::errorCode() != host::errors::noRecord) {
         error = "cannot read " + definition.label() + ": " + why();
-        if (framed)
-            toDriver.rollback();
         return false;
     }
-    if (!endFrame())
+    if (!addFrame())
         return false;
     std::int64_t fromCount = from->recordCount(), toCount = to->recordCount();
     if (fromCount != copied || toCount != copied) {

@@ -11,11 +11,12 @@
 namespace tools {
 
 // Moves the records of data files from one store to another (a data folder's SQLite data
-// base, a PostgreSQL server), file by file: each target file is made empty (a target
-// file that holds records is never written), the records are added in the source's
-// record order in transaction frames of `frameSize`, and then both files are read side
-// by side in every key's order, which must give the same records in the same order, and
-// counted. Stops at the first file that fails, with the reason in `error`.
+// base, a PostgreSQL server), file by file: each target file is made empty (a target file
+// that holds records is never written), the records are added in the source's record
+// order in transaction frames of `frameSize`, each frame in one addAll call, and then
+// both files are read side by side in every key's order, which must give the same records
+// in the same order, and counted. Stops at the first file that fails, with the reason in
+// `error`.
 struct DataCopy {
     using Progress = std::function<void(const std::string& line)>;
 

@@ -9,6 +9,15 @@ RecordFile::RecordFile(FileDefinition definition, Record& buffer)
 
 RecordFile::~RecordFile() = default;
 
+bool RecordFile::addAll(const std::vector<std::string>& images) {
+    for (const std::string& image : images) {
+        buffer().setImage(image);
+        if (!add())
+            return false;
+    }
+    return true;
+}
+
 bool RecordFile::setNameOnDisk(std::string name) {
     if (isOpen()) {
         setError(errors::alreadyOpen);

@@ -138,6 +138,12 @@ public:
     // claims the keys numbered in `claimedKeys` (40 when it would duplicate another
     // record there, placeholder or not) and leaves the other keys free.
     virtual bool addPlaceholder(const std::vector<int>& claimedKeys) = 0;
+    // Adds record images (each the buffer's whole bytes) as new records in their order,
+    // as add() would one by one, leaving the last in the buffer and current. For moving
+    // many records: a driver that pays a round trip per statement adds them in few. When
+    // one is refused (40 on a duplicate key) it is not said which of the others stay:
+    // call it inside a transaction frame and roll the frame back.
+    virtual bool addAll(const std::vector<std::string>& images);
     // Writes the buffer over the current record (33 when there is none; 43 when another
     // station holds it; 89 when it was read under watch and another station changed or
     // removed it since). Releases this file's hold on it.

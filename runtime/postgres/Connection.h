@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/sqlite/SqlValue.h"
+#include "runtime/records/SqlValue.h"
 
 #include <cstdint>
 #include <string>
@@ -13,7 +13,7 @@ struct pg_result;
 
 namespace host::postgres {
 
-using sqlite::SqlValue;
+using records::SqlValue;
 
 // The rows of one statement, read as text (libpq's text format).
 class Result {

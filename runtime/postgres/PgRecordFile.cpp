@@ -2,9 +2,10 @@
 
 #include "runtime/base/RuntimeErrors.h"
 #include "runtime/base/Value.h"
+#include "runtime/files/OpenMode.h"
 #include "runtime/postgres/PostgresDriver.h"
-#include "runtime/sqlite/FieldCodec.h"
-#include "runtime/sqlite/PositionText.h"
+#include "runtime/records/FieldCodec.h"
+#include "runtime/records/PositionText.h"
 #include "runtime/threads/CooperativeWait.h"
 
 #include <algorithm>
@@ -13,8 +14,8 @@
 
 namespace host::postgres {
 
-namespace sqlitecodec = host::sqlite::fieldCodec;
-namespace positionText = host::sqlite::positionText;
+namespace fieldCodec = host::records::fieldCodec;
+namespace positionText = host::records::positionText;
 
 namespace {
 
@@ -243,6 +244,7 @@ bool PgRecordFile::close() {
         open_ = false;
         current_.reset();
         watched_.reset();
+        ahead_ = {};
     }
     clearError();
     return true;
@@ -414,7 +416,7 @@ std::vector<SqlValue> PgRecordFile::fieldValues() const {
     values.reserve(static_cast<size_t>(layout.fieldCount()) + 2);
     for (int n = 1; n <= layout.fieldCount(); ++n) {
         const FieldInfo& field = layout.field(n);
-        values.push_back(sqlitecodec::valueOf(buffer_.data() + field.offset, field.type));
+        values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
     }
     return values;
 }
@@ -424,7 +426,7 @@ std::vector<SqlValue> PgRecordFile::bufferKeyValues(int keyNumber) const {
     const RecordLayout& layout = *definition_.layout();
     for (const KeyComponent& component : definition_.key(keyNumber).components) {
         const FieldInfo& field = layout.field(component.field);
-        values.push_back(sqlitecodec::valueOf(buffer_.data() + field.offset, field.type));
+        values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
     }
     return values;
 }
@@ -523,8 +525,8 @@ void PgRecordFile::take(const Result& result, int row) {
     const RecordLayout& layout = *definition_.layout();
     for (int n = 1; n <= layout.fieldCount(); ++n) {
         const FieldInfo& field = layout.field(n);
-        sqlitecodec::load(result.value(row, n + 1, schema_.fieldType(n)),
-                          buffer_.data() + field.offset, field.type);
+        fieldCodec::load(result.value(row, n + 1, schema_.fieldType(n)),
+                         buffer_.data() + field.offset, field.type);
     }
     current_ = id;
     currentVersion_ = version;
@@ -603,12 +605,22 @@ bool PgRecordFile::read(bool backward) {
         return false;
     }
     bool positioned = place_ == Place::At;
+    bool ahead = readsAhead();
+    if (ahead && positioned && !inclusive_ && ahead_.next < ahead_.rows.rows() &&
+        ahead_.order == order_ && ahead_.backward == backward &&
+        ahead_.generation == driver_.connection().generation() && ahead_.after == anchor_) {
+        int row = ahead_.next++;
+        anchor_ = termValues(ahead_.rows, row, order_);
+        ahead_.after = anchor_;
+        return accept(ahead_.rows, row, order_);
+    }
+    ahead_ = {};
     int count = positioned ? static_cast<int>(anchor_.size()) : 0;
     PgTerms terms = schema_.keyTerms(order_);
     std::string sql = readHead(order_);
     if (count > 0)
         sql += " WHERE " + keysetAfter(terms, count, backward, positioned && inclusive_, 1);
-    sql += keysetOrderBy(terms, backward) + " LIMIT 1";
+    sql += keysetOrderBy(terms, backward) + (ahead ? " LIMIT 500" : " LIMIT 1");
     bool ok = false;
     Result result = run(sql, anchor_, ok);
     if (!ok)
@@ -624,7 +636,18 @@ bool PgRecordFile::read(bool backward) {
     anchor_ = termValues(result, 0, order_);
     place_ = Place::At;
     inclusive_ = false;
+    if (result.rows() > 1) {
+        ahead_ = {std::move(result), 1,       order_,
+                  backward,          anchor_, driver_.connection().generation()};
+        return accept(ahead_.rows, 0, order_);
+    }
     return accept(result, 0, order_);
+}
+
+bool PgRecordFile::readsAhead() const {
+    int sharing = mode_ & openMode::sharingMask;
+    return (sharing == openMode::denyAll || sharing == openMode::denyWrite) && !holdArmed_ &&
+           !driver_.inTransaction();
 }
 
 bool PgRecordFile::get(int keyNumber) {
@@ -796,6 +819,52 @@ bool PgRecordFile::add() {
     return insert(0);
 }
 
+bool PgRecordFile::addAll(const std::vector<std::string>& images) {
+    if (!checkWritable())
+        return false;
+    ahead_ = {};
+    if (images.empty()) {
+        clearError();
+        return true;
+    }
+    // The server takes at most 65535 parameters in a statement.
+    const int perRow = schema_.fieldCount();
+    const size_t batch = static_cast<size_t>(std::max(1, 60000 / std::max(1, perRow)));
+    const RecordLayout& layout = *definition_.layout();
+    std::string head = schema_.insertSql(false);
+    head = head.substr(0, head.find(" VALUES ("));
+    std::vector<SqlValue> values;
+    std::int64_t last = 0;
+    for (size_t first = 0; first < images.size(); first += batch) {
+        size_t end = std::min(images.size(), first + batch);
+        std::string sql = head + " VALUES ";
+        values.clear();
+        for (size_t i = first; i < end; ++i) {
+            buffer_.setImage(images[i]);
+            sql += i == first ? "(" : ", (";
+            for (int n = 1; n <= perRow; ++n) {
+                const FieldInfo& field = layout.field(n);
+                values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
+                if (n > 1)
+                    sql += ", ";
+                sql += PgSchema::parameter(static_cast<int>(values.size()), schema_.fieldType(n));
+            }
+            sql += ")";
+        }
+        // A clash fails the whole statement, undone alone inside a frame.
+        bool ok = false;
+        Result result = run(sql + " RETURNING _id", values, ok, true);
+        if (!ok)
+            return false;
+        last = result.integer(result.rows() - 1, 0);
+    }
+    current_ = last;
+    currentVersion_ = 0;
+    watched_.reset();
+    clearError();
+    return true;
+}
+
 bool PgRecordFile::addPlaceholder(const std::vector<int>& claimedKeys) {
     std::int64_t free = 0;
     for (int k = 1; k <= keyCount(); ++k)
@@ -807,6 +876,7 @@ bool PgRecordFile::addPlaceholder(const std::vector<int>& claimedKeys) {
 bool PgRecordFile::insert(std::int64_t free) {
     if (!checkWritable())
         return false;
+    ahead_ = {};
     std::vector<SqlValue> values = fieldValues();
     if (free != 0)
         values.push_back(SqlValue::ofInteger(free));
@@ -828,6 +898,7 @@ bool PgRecordFile::insert(std::int64_t free) {
 bool PgRecordFile::write(bool erase) {
     if (!checkWritable())
         return false;
+    ahead_ = {};
     if (!current_) {
         setError(errors::noRecord);
         return false;

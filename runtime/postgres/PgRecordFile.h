@@ -30,6 +30,8 @@ public:
     int lockWaitSeconds() const override { return lockWaitMilliseconds_ / 1000; }
 
     bool add() override;
+    // One INSERT of many rows per batch (a round trip each), undone whole when it fails.
+    bool addAll(const std::vector<std::string>& images) override;
     bool addPlaceholder(const std::vector<int>& claimedKeys) override;
     bool put() override { return write(false); }
     bool remove() override { return write(true); }
@@ -124,6 +126,22 @@ private:
     std::uint64_t heldGeneration_ = 0;
     bool watchArmed_ = false;
     std::optional<std::pair<std::int64_t, std::int64_t>> watched_; // id, version
+
+    // Rows read ahead: in a file no other station may write (opened denying writes), and
+    // outside a frame, a read fetches a batch of rows and the reads that follow in the
+    // same order and direction take them from here, one round trip per batch instead of
+    // per record. Kept only while the position stays where the last of them left it, on
+    // the same connection; a write of this file drops them.
+    struct ReadAhead {
+        Result rows;
+        int next = 0;
+        int order = 0;
+        bool backward = false;
+        std::vector<SqlValue> after;
+        std::uint64_t generation = 0;
+    };
+    bool readsAhead() const;
+    ReadAhead ahead_;
 };
 
 } // namespace host::postgres

@@ -5,17 +5,18 @@
 #include "runtime/postgres/Connection.h"
 #include "runtime/postgres/PgRecordFile.h"
 #include "runtime/postgres/PostgresDriver.h"
-#include "runtime/sqlite/FieldCodec.h"
-#include "runtime/sqlite/PositionText.h"
-#include "runtime/sqlite/ViewTexts.h"
+#include "runtime/records/FieldCodec.h"
+#include "runtime/records/JoinText.h"
+#include "runtime/records/OrderText.h"
+#include "runtime/records/PositionText.h"
 
 namespace host::postgres {
 
-namespace positionText = host::sqlite::positionText;
-namespace sqlitecodec = host::sqlite::fieldCodec;
-using sqlite::JoinPair;
-using sqlite::OrderItem;
-using sqlite::TextError;
+namespace positionText = host::records::positionText;
+namespace fieldCodec = host::records::fieldCodec;
+using records::JoinPair;
+using records::OrderItem;
+using records::TextError;
 
 namespace {
 
@@ -66,7 +67,7 @@ std::string PgRecordView::columnExpression(const FieldPlace& place) const {
         return column;
     // A joined file without a matching record reads as a cleared buffer: blank or zero.
     const FieldType& type = member.file->definition().layout()->field(place.field).type;
-    return "coalesce(" + column + ", " + sqlitecodec::blankLiteral(type) + ")";
+    return "coalesce(" + column + ", " + fieldCodec::blankLiteral(type) + ")";
 }
 
 TypedRef PgRecordView::lookup(std::string_view label) const {
@@ -88,7 +89,7 @@ void PgRecordView::bindLabel(std::string label, TypedRef variable) {
 bool PgRecordView::buildTerms(std::string_view text, std::vector<Term>& terms) {
     std::vector<OrderItem> items;
     TextError error;
-    if (!sqlite::parseOrderText(text, items, error))
+    if (!records::parseOrderText(text, items, error))
         return refuseText("order", error);
     terms.clear();
     PgSchema primary(members_.front().file->definition());
@@ -143,7 +144,7 @@ bool PgRecordView::join(RecordFile& other, std::string_view expression, bool inn
         return failInDriver("view", "The file " + other.label() + " belongs to another driver");
     std::vector<JoinPair> pairs;
     TextError error;
-    if (!sqlite::parseJoinText(expression, pairs, error))
+    if (!records::parseJoinText(expression, pairs, error))
         return refuseText("join", error);
     if (members_.size() >= 64)
         return failInDriver("view", "A view joins at most 63 files");
@@ -218,7 +219,7 @@ bool PgRecordView::setOrder(std::string_view text) {
     } else {
         std::vector<OrderItem> items;
         TextError error;
-        if (!sqlite::parseOrderText(text, items, error))
+        if (!records::parseOrderText(text, items, error))
             return refuseText("order", error);
     }
     orderText_ = std::string(text);
@@ -345,7 +346,7 @@ bool PgRecordView::setAt(int count) {
         return true;
     for (int i = 0; i < count; ++i) {
         TypedRef field = fieldRef(terms_[static_cast<size_t>(i)].place);
-        anchor_.push_back(sqlitecodec::valueOf(field.address(), field.type()));
+        anchor_.push_back(fieldCodec::valueOf(field.address(), field.type()));
     }
     place_ = Place::At;
     inclusive_ = true;
@@ -437,8 +438,8 @@ bool PgRecordView::fetch(bool backward) {
             auto* data = reinterpret_cast<std::byte*>(image.data());
             for (int n = 1; n <= layout.fieldCount(); ++n) {
                 const FieldInfo& field = layout.field(n);
-                sqlitecodec::load(result.value(r, member.firstColumn + n, schema.fieldType(n)),
-                                  data + field.offset, field.type);
+                fieldCodec::load(result.value(r, member.firstColumn + n, schema.fieldType(n)),
+                                 data + field.offset, field.type);
             }
         }
         row.orderValues.resize(terms.size());

@@ -1,7 +1,7 @@
 #include "runtime/postgres/PgSchema.h"
 
 #include "runtime/postgres/Connection.h"
-#include "runtime/sqlite/FieldCodec.h"
+#include "runtime/records/FieldCodec.h"
 
 #include <algorithm>
 #include <string_view>
@@ -66,7 +66,8 @@ std::string PgSchema::quotedTable() const {
 }
 
 SqlValue::Type PgSchema::fieldType(int field) const {
-    std::string_view type = sqlite::fieldCodec::columnType(definition_.layout()->field(field).type);
+    std::string_view type =
+        records::fieldCodec::columnType(definition_.layout()->field(field).type);
     if (type == "INTEGER")
         return SqlValue::Type::Integer;
     if (type == "REAL")

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "runtime/files/FileDefinition.h"
-#include "runtime/sqlite/SqlValue.h"
-#include "runtime/sqlite/TableSchema.h"
+#include "runtime/records/ColumnNames.h"
+#include "runtime/records/SqlValue.h"
 
 #include <cstdint>
 #include <string>
@@ -10,7 +10,7 @@
 
 namespace host::postgres {
 
-using sqlite::SqlValue;
+using records::SqlValue;
 
 // One term of an order: its SQL expression, direction, and the kind of value it gives.
 struct PgTerm {
@@ -70,7 +70,7 @@ public:
 
 private:
     FileDefinition definition_;
-    sqlite::TableSchema names_;
+    records::ColumnNames names_;
 };
 
 // Keyset paging over an order: the condition placing a row after (before, reading

@@ -2,10 +2,10 @@
 
 #include "runtime/base/RuntimeErrors.h"
 #include "runtime/base/Value.h"
+#include "runtime/records/PositionText.h"
 #include "runtime/sqlite/Database.h"
 #include "runtime/sqlite/FaultInjection.h"
-#include "runtime/sqlite/FieldCodec.h"
-#include "runtime/sqlite/PositionText.h"
+#include "runtime/sqlite/FieldBinding.h"
 #include "runtime/threads/CooperativeWait.h"
 
 #include <algorithm>
@@ -14,6 +14,8 @@
 #include <sqlite3.h>
 
 namespace host::sqlite {
+
+namespace positionText = records::positionText;
 
 namespace {
 
@@ -433,9 +435,9 @@ bool SqliteRecordFile::upgradeTable() {
         StatementUse use(rows);
         int rc = SQLITE_OK;
         while (upgraded && (rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
-            fieldCodec::load(rows.get(), 1, field.data(), type);
+            fieldBinding::load(rows.get(), 1, field.data(), type);
             StatementUse change(update);
-            fieldCodec::bind(update.get(), 1, field.data(), type);
+            fieldBinding::bind(update.get(), 1, field.data(), type);
             sqlite3_bind_int64(update.get(), 2, sqlite3_column_int64(rows.get(), 0));
             int written = sqlite3_step(update.get());
             if (written != SQLITE_DONE)
@@ -632,7 +634,7 @@ const Statement* SqliteRecordFile::keyLookup(std::uint64_t cacheId, int keyNumbe
     const RecordLayout& layout = *definition_.layout();
     for (int c = 1; c <= key.componentCount(); ++c) {
         const FieldInfo& field = layout.field(key.component(c).field);
-        fieldCodec::bind(query->get(), c, buffer_.data() + field.offset, field.type);
+        fieldBinding::bind(query->get(), c, buffer_.data() + field.offset, field.type);
     }
     return query;
 }
@@ -656,13 +658,14 @@ void SqliteRecordFile::readTermValues(sqlite3_stmt* row, int keyNumber,
     bool placeholderTerm = schema_.ordersPlaceholders(keyNumber);
     values.resize(count + (placeholderTerm ? 2 : 1));
     for (size_t c = 0; c < count; ++c)
-        values[c].readColumn(row, TableSchema::firstFieldColumn +
-                                      definition_.key(keyNumber).components[c].field - 1);
+        columnValue::readInto(values[c], row,
+                              TableSchema::firstFieldColumn +
+                                  definition_.key(keyNumber).components[c].field - 1);
     if (placeholderTerm)
         values[count] = SqlValue::ofInteger(
             schema_.placeholderTermValue(keyNumber, sqlite3_column_int64(row, 0),
                                          sqlite3_column_int64(row, schema_.freeColumn())));
-    values.back().readColumn(row, 0);
+    columnValue::readInto(values.back(), row, 0);
 }
 
 std::vector<SqlValue> SqliteRecordFile::bufferKeyValues(int keyNumber) const {
@@ -751,8 +754,8 @@ void SqliteRecordFile::take(sqlite3_stmt* row) {
     const RecordLayout& layout = *definition_.layout();
     for (int n = 1; n <= layout.fieldCount(); ++n) {
         const FieldInfo& field = layout.field(n);
-        fieldCodec::load(row, TableSchema::firstFieldColumn + n - 1, buffer_.data() + field.offset,
-                         field.type);
+        fieldBinding::load(row, TableSchema::firstFieldColumn + n - 1,
+                           buffer_.data() + field.offset, field.type);
     }
     current_ = id;
     currentVersion_ = version;
@@ -780,7 +783,7 @@ bool SqliteRecordFile::read(bool backward) {
     StatementUse use(*query);
     auto bindAnchor = [&] {
         for (int i = 0; i < count; ++i)
-            anchor_[static_cast<size_t>(i)].bindTo(query->get(), i + 1);
+            columnValue::bind(anchor_[static_cast<size_t>(i)], query->get(), i + 1);
     };
     bindAnchor();
     int rc = database_.step(query->get(), busyMilliseconds_, bindAnchor);
@@ -981,7 +984,7 @@ bool SqliteRecordFile::insert(std::int64_t free) {
         const RecordLayout& layout = *definition_.layout();
         for (int n = 1; n <= layout.fieldCount(); ++n) {
             const FieldInfo& field = layout.field(n);
-            fieldCodec::bind(insert->get(), n, buffer_.data() + field.offset, field.type);
+            fieldBinding::bind(insert->get(), n, buffer_.data() + field.offset, field.type);
         }
         if (placeholder)
             sqlite3_bind_int64(insert->get(), layout.fieldCount() + 1, free);
@@ -1035,8 +1038,8 @@ bool SqliteRecordFile::write(bool erase) {
                 const RecordLayout& layout = *definition_.layout();
                 for (int n = 1; n <= layout.fieldCount(); ++n) {
                     const FieldInfo& field = layout.field(n);
-                    fieldCodec::bind(query->get(), next++, buffer_.data() + field.offset,
-                                     field.type);
+                    fieldBinding::bind(query->get(), next++, buffer_.data() + field.offset,
+                                       field.type);
                 }
             }
             sqlite3_bind_int64(query->get(), next++, id);

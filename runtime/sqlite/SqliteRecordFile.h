@@ -1,8 +1,8 @@
 #pragma once
 
 #include "runtime/files/RecordFile.h"
+#include "runtime/sqlite/ColumnValue.h"
 #include "runtime/sqlite/LockFile.h"
-#include "runtime/sqlite/SqlValue.h"
 #include "runtime/sqlite/Statement.h"
 #include "runtime/sqlite/TableSchema.h"
 

@@ -1,15 +1,20 @@
 #include "runtime/sqlite/SqliteRecordView.h"
 
 #include "runtime/base/RuntimeErrors.h"
+#include "runtime/records/JoinText.h"
+#include "runtime/records/OrderText.h"
+#include "runtime/records/PositionText.h"
 #include "runtime/sqlite/Database.h"
-#include "runtime/sqlite/FieldCodec.h"
-#include "runtime/sqlite/PositionText.h"
+#include "runtime/sqlite/FieldBinding.h"
 #include "runtime/sqlite/SqliteRecordFile.h"
-#include "runtime/sqlite/ViewTexts.h"
 
 #include <sqlite3.h>
 
 namespace host::sqlite {
+
+using records::JoinPair;
+using records::TextError;
+namespace positionText = records::positionText;
 
 namespace {
 
@@ -419,9 +424,9 @@ bool SqliteRecordView::fetch(bool backward) {
     auto bindValues = [&] {
         int parameter = 1;
         for (const SqlValue& value : filter_.parameters())
-            value.bindTo(statement, parameter++);
+            columnValue::bind(value, statement, parameter++);
         for (int i = 0; i < count; ++i)
-            anchor_[static_cast<size_t>(i)].bindTo(statement, parameter++);
+            columnValue::bind(anchor_[static_cast<size_t>(i)], statement, parameter++);
     };
     bindValues();
     size_t terms = terms_.size();
@@ -448,13 +453,13 @@ bool SqliteRecordView::fetch(bool backward) {
             const RecordLayout& layout = *member.file->definition().layout();
             for (int n = 1; n <= layout.fieldCount(); ++n) {
                 const FieldInfo& field = layout.field(n);
-                fieldCodec::load(statement, member.firstColumn + n, image + field.offset,
-                                 field.type);
+                fieldBinding::load(statement, member.firstColumn + n, image + field.offset,
+                                   field.type);
             }
         }
         row.orderValues.resize(terms);
         for (size_t t = 0; t < terms; ++t)
-            row.orderValues[t].readColumn(statement, termColumn_ + static_cast<int>(t));
+            columnValue::readInto(row.orderValues[t], statement, termColumn_ + static_cast<int>(t));
     }
     pageEnded_ = static_cast<int>(page_.size()) < pageSize_;
     return true;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "runtime/files/RecordView.h"
+#include "runtime/sqlite/ColumnValue.h"
 #include "runtime/sqlite/OrderTerm.h"
-#include "runtime/sqlite/SqlValue.h"
 #include "runtime/sqlite/Statement.h"
 #include "runtime/sqlite/ViewFilter.h"
 #include "runtime/sqlite/ViewPage.h"
@@ -12,12 +12,16 @@
 #include <utility>
 #include <vector>
 
+namespace host::records {
+struct OrderItem;
+}
+
 namespace host::sqlite {
+
+using records::OrderItem;
 
 class Database;
 class SqliteRecordFile;
-struct OrderItem;
-
 // A view as one SQL query over the files' tables: the primary file as "p", joined files
 // as "j1", "j2", ... A page is fetched with LIMIT from the order values of the record
 // next to it (keyset paging), and records are handed out of the fetched page one by

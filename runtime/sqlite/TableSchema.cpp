@@ -2,19 +2,13 @@
 
 #include "runtime/base/Value.h"
 #include "runtime/sqlite/Database.h"
-#include "runtime/sqlite/FieldCodec.h"
+#include "runtime/sqlite/FieldBinding.h"
 
 #include <algorithm>
 
 namespace host::sqlite {
 
 namespace {
-
-std::string columnName(const std::string& label) {
-    size_t colon = label.find(':');
-    std::string name = colon == std::string::npos ? label : label.substr(colon + 1);
-    return name.empty() ? label : name;
-}
 
 std::string prefixed(const std::string& alias, const std::string& column) {
     return alias.empty() ? column : alias + "." + column;
@@ -43,20 +37,10 @@ std::string indexColumns(const TableSchema& schema, int key) {
 } // namespace
 
 TableSchema::TableSchema(const FileDefinition& definition)
-    : definition_(definition), table_(definition.nameOnDisk()) {
-    for (int n = 1; n <= definition.fieldCount(); ++n) {
-        std::string name = columnName(definition.fieldLabel(n));
-        bool taken = name.empty() || name[0] == '_' ||
-                     std::any_of(columns_.begin(), columns_.end(),
-                                 [&](const std::string& c) { return equalIgnoringCase(c, name); });
-        if (taken)
-            name = "F" + std::to_string(n) + "_" + name;
-        columns_.push_back(name);
-    }
-}
+    : definition_(definition), names_(definition) {}
 
 std::string TableSchema::quotedTable() const {
-    return quoted(table_);
+    return quoted(table());
 }
 
 std::string TableSchema::createTableSql() const {
@@ -96,7 +80,7 @@ std::vector<std::string> TableSchema::createSearchSql() const {
         "INSERT INTO " + index + "(rowid" + columns + ") VALUES (new._id" + fresh + ");";
     return {
         "CREATE VIRTUAL TABLE " + index + " USING fts5(" + columns.substr(2) +
-            ", content=" + quoted(table_) +
+            ", content=" + quoted(table()) +
             ", content_rowid=_id, tokenize='trigram', detail=column, columnsize=0)",
         "CREATE TRIGGER " + quoted(searchTable() + "_added") + " AFTER INSERT ON " + quotedTable() +
             " BEGIN " + addNew + " END",
@@ -141,12 +125,6 @@ std::string TableSchema::placeholderTerm(int key, const std::string& alias) cons
 
 std::int64_t TableSchema::placeholderTermValue(int key, std::int64_t id, std::int64_t free) const {
     return (free & freeBit(key)) != 0 ? id : 0;
-}
-
-std::string TableSchema::indexName(int key) const {
-    std::string label = definition_.key(key).label;
-    std::replace(label.begin(), label.end(), ':', '_');
-    return table_ + "_" + label;
 }
 
 bool TableSchema::ignoresCase(int key, int field) const {

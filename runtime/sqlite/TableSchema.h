@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/files/FileDefinition.h"
+#include "runtime/records/ColumnNames.h"
 #include "runtime/sqlite/OrderTerm.h"
 
 #include <cstdint>
@@ -9,12 +10,11 @@
 
 namespace host::sqlite {
 
-// The table of a data file: its name (the file's name on disk), a column per field named
-// after the field's label without its prefix ("CUS:NAME" is "NAME"), and an index per
-// key, UNIQUE unless the key allows duplicates, COLLATE NOCASE on the text components of
-// a key that ignores case. Hidden columns: _id, the record's number (its position in
-// record order), _version, counted up by every write so that a watched record shows
-// whether another station changed it, and _free, which marks placeholder records.
+// The table of a data file, named as ColumnNames names it, with an index per key, UNIQUE
+// unless the key allows duplicates, COLLATE NOCASE on the text components of a key that
+// ignores case. Hidden columns: _id, the record's number (its position in record order),
+// _version, counted up by every write so that a watched record shows whether another
+// station changed it, and _free, which marks placeholder records.
 //
 // Placeholders. An ordinary record has _free 0. A placeholder (a record added for one
 // still being entered, RecordFile::addPlaceholder) holds in _free the unique keys it
@@ -47,13 +47,11 @@ public:
     TableSchema() = default;
     explicit TableSchema(const FileDefinition& definition);
 
-    const std::string& table() const { return table_; }
+    const std::string& table() const { return names_.table(); }
     std::string quotedTable() const;
     // Column name of field n (1-based).
-    const std::string& column(int field) const {
-        return columns_.at(static_cast<size_t>(field - 1));
-    }
-    int fieldCount() const { return static_cast<int>(columns_.size()); }
+    const std::string& column(int field) const { return names_.column(field); }
+    int fieldCount() const { return names_.fieldCount(); }
     const FileDefinition& definition() const { return definition_; }
 
     bool isLegacy() const { return legacy_; }
@@ -64,7 +62,7 @@ public:
     std::string createTableSql() const;
     // Adds the _free column to a legacy table.
     std::string addFreeColumnSql() const;
-    std::string indexName(int key) const;
+    const std::string& indexName(int key) const { return names_.indexName(key); }
     std::string createIndexSql(int key) const;
     // Key k's index as tables with `nullTermIndexes` hold it.
     std::string nullTermIndexSql(int key) const;
@@ -113,7 +111,7 @@ public:
     // The index is there to be used (made, or found when the file opened).
     bool isSearchReady() const { return searchReady_; }
     void setSearchReady(bool ready) { searchReady_ = ready; }
-    std::string searchTable() const { return table_ + "_search"; }
+    std::string searchTable() const { return table() + "_search"; }
     bool searches(int field) const;
     // The statements that make the index and its triggers and fill it from the table.
     std::vector<std::string> createSearchSql() const;
@@ -130,8 +128,7 @@ public:
 
 private:
     FileDefinition definition_;
-    std::string table_;
-    std::vector<std::string> columns_;
+    records::ColumnNames names_;
     bool legacy_ = false;
     bool nullTermIndexes_ = false;
     bool searchReady_ = false;

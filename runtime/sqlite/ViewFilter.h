@@ -1,8 +1,8 @@
 #pragma once
 
 #include "runtime/expressions/Expression.h"
+#include "runtime/sqlite/ColumnValue.h"
 #include "runtime/sqlite/FilterTranslator.h"
-#include "runtime/sqlite/SqlValue.h"
 
 #include <optional>
 #include <string>

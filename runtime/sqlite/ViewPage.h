@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/sqlite/SqlValue.h"
+#include "runtime/sqlite/ColumnValue.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -8,7 +8,9 @@
 #endif
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +26,9 @@ namespace testsupport {
 class StoreDriver {
 public:
     static bool onServer() { return !serverText().empty(); }
+    // The tests were started to run on the server (EIP_FILE_TESTS_SERVER is set), which
+    // may still be missing: the fixture found no PostgreSQL to start.
+    static bool serverWanted() { return std::getenv("EIP_FILE_TESTS_SERVER") != nullptr; }
 
     static void freshStore() {
 #ifdef EIP_WITH_POSTGRES
@@ -67,5 +72,33 @@ private:
         return schema;
     }
 };
+
+// Tests started to run on the server where there is none would otherwise pass on SQLite
+// under the server's test name: every test skips instead, saying why, and the run fails
+// when EIP_REQUIRE_POSTGRES=1 (CI, where the server must be there).
+// (ctest reads the skip message's words; the failure's must differ from them.)
+class StoreServerCheck final : public ::testing::Environment {
+public:
+    static constexpr const char* missing =
+        "no PostgreSQL server for the file-layer tests on the server: the test fixture "
+        "found no PostgreSQL to start (tests/support/postgres-cluster.sh)";
+
+    void SetUp() override {
+        if (!StoreDriver::serverWanted() || StoreDriver::onServer())
+            return;
+        const char* required = std::getenv("EIP_REQUIRE_POSTGRES");
+        if (required && std::strcmp(required, "1") == 0)
+            FAIL() << "EIP_REQUIRE_POSTGRES=1, but the file-layer tests on the server found "
+                      "no server: the test fixture could not start its PostgreSQL";
+#ifndef EIP_WITH_POSTGRES
+        GTEST_SKIP() << missing << "; this test program is built without libpq";
+#else
+        GTEST_SKIP() << missing;
+#endif
+    }
+};
+
+inline ::testing::Environment* const storeServerCheck =
+    ::testing::AddGlobalTestEnvironment(new StoreServerCheck);
 
 } // namespace testsupport

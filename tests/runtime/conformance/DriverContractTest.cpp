@@ -6,6 +6,7 @@
 #include "runtime/files/RecordView.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -434,6 +435,62 @@ TEST_P(DriverContract, ExclusiveOpenKeepsOtherStationsOut) {
     EXPECT_EQ(errorCode(), errors::accessDenied);
     EXPECT_FALSE(s.customers->open());
     EXPECT_EQ(errorCode(), errors::alreadyOpen);
+}
+
+TEST_P(DriverContract, FileOpenedAloneAddsManyAtOnceAndReadsThemBackInOrder) {
+    ASSERT_TRUE(a->customers->close());
+    ASSERT_TRUE(a->customers->open(openMode::exclusive));
+    RecordFile& f = *a->customers;
+    // More records than one read fetches ahead, so that reads cross its batches.
+    std::vector<std::string> images, names;
+    for (int id = 1; id <= 1200; ++id) {
+        char name[8];
+        std::snprintf(name, sizeof name, "N%04d", id);
+        a->customer.clear();
+        a->customer.field("CUS:CUSTOMERID").assign(id);
+        a->customer.field("CUS:NUMBER").assign(std::to_string(id));
+        a->customer.field("CUS:NAME").assign(std::string(name));
+        images.emplace_back(reinterpret_cast<const char*>(a->customer.data()), a->customer.size());
+        names.emplace_back(name);
+    }
+    ASSERT_TRUE(f.enlist());
+    ASSERT_TRUE(a->driver->begin(30));
+    ASSERT_TRUE(f.addAll(images)) << errorText() << " " << lastError().driverText;
+    ASSERT_TRUE(a->driver->commit());
+    EXPECT_EQ(a->id(), 1200) << "the last record added is current";
+    EXPECT_EQ(f.recordCount(), 1200);
+    EXPECT_EQ(readAll(*a, 1, false), names);
+    std::vector<std::string> reversed(names.rbegin(), names.rend());
+    EXPECT_EQ(readAll(*a, 2, true), reversed);
+    // A record changed while reading on is read as changed, not as it was read ahead.
+    ASSERT_TRUE(f.set(1));
+    for (int n = 0; n < 10; ++n)
+        ASSERT_TRUE(f.next());
+    a->customer.field("CUS:CUSTOMERID").assign(11);
+    ASSERT_TRUE(f.get(1));
+    a->customer.field("CUS:NAME").assign(std::string("Changed"));
+    ASSERT_TRUE(f.put()) << errorText();
+    ASSERT_TRUE(f.next());
+    EXPECT_EQ(a->id(), 11);
+    EXPECT_EQ(a->name(), "Changed");
+    a->customer.field("CUS:CUSTOMERID").assign(12);
+    ASSERT_TRUE(f.get(1));
+    ASSERT_TRUE(f.remove());
+    ASSERT_TRUE(f.next());
+    EXPECT_EQ(a->id(), 13) << "a record removed while reading on is not read";
+    // A batch holding a duplicate is refused; the frame rolled back leaves the file as it
+    // was.
+    ASSERT_TRUE(f.enlist());
+    ASSERT_TRUE(a->driver->begin(30));
+    std::vector<std::string> again = {images[0]};
+    a->customer.clear();
+    a->customer.field("CUS:CUSTOMERID").assign(5000);
+    again.insert(again.begin(), std::string(reinterpret_cast<const char*>(a->customer.data()),
+                                            a->customer.size()));
+    EXPECT_FALSE(f.addAll(again));
+    EXPECT_EQ(errorCode(), errors::duplicateKey);
+    ASSERT_TRUE(a->driver->rollback());
+    EXPECT_EQ(f.recordCount(), 1199);
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, DriverContract, ::testing::Values("sqlite", "postgres"),

@@ -3,11 +3,9 @@
 #include <cstdint>
 #include <string>
 
-struct sqlite3_stmt;
+namespace host::records {
 
-namespace host::sqlite {
-
-// One value as SQLite stores it: null, integer, real or text. Used for the order values
+// One value as an SQL table stores it: null, integer, real or text. Used for the order values
 // that positions and pages are found by.
 struct SqlValue {
     enum class Type : std::uint8_t { Null, Integer, Real, Text };
@@ -21,14 +19,7 @@ struct SqlValue {
     static SqlValue ofReal(double v) { return {Type::Real, 0, v, {}}; }
     static SqlValue ofText(std::string v) { return {Type::Text, 0, 0, std::move(v)}; }
 
-    // The value of result column `column` of a stepped statement.
-    static SqlValue fromColumn(sqlite3_stmt* statement, int column);
-    // Makes this value that of a result column, reusing its text's storage.
-    void readColumn(sqlite3_stmt* statement, int column);
-    // Binds the value to parameter `index` (1-based).
-    void bindTo(sqlite3_stmt* statement, int index) const;
-
     friend bool operator==(const SqlValue&, const SqlValue&) = default;
 };
 
-} // namespace host::sqlite
+} // namespace host::records

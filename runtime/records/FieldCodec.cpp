@@ -1,4 +1,4 @@
-#include "runtime/sqlite/FieldCodec.h"
+#include "runtime/records/FieldCodec.h"
 
 #include "runtime/base/FieldText.h"
 #include "runtime/base/PackedDecimal.h"
@@ -8,14 +8,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <sqlite3.h>
 #include <string_view>
 
-namespace host::sqlite::fieldCodec {
+namespace host::records::fieldCodec {
 
 namespace {
 
 constexpr int maxRealDigits = 15;
+
+} // namespace
 
 bool decimalAsReal(const FieldType& type) {
     return type.kind == FieldKind::Decimal && type.digits <= maxRealDigits;
@@ -82,8 +83,6 @@ void storeReal(std::byte* data, const FieldType& type, double v) {
     else
         TypedRef(data, type).assign(Value(v));
 }
-
-} // namespace
 
 bool isWideDecimal(const FieldType& type) {
     return type.kind == FieldKind::Decimal && type.digits > maxRealDigits;
@@ -187,44 +186,6 @@ SqlValue valueOf(const std::byte* data, const FieldType& type) {
     return {};
 }
 
-void bind(sqlite3_stmt* statement, int index, const std::byte* data, const FieldType& type) {
-    if (type.isText()) {
-        std::string_view text = textOf(data, type);
-        sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
-    } else if (type.isInteger()) {
-        sqlite3_bind_int64(statement, index, integerOf(data, type.kind));
-    } else if (type.kind == FieldKind::Real) {
-        sqlite3_bind_double(statement, index, loadUnaligned<double>(data));
-    } else if (decimalAsReal(type)) {
-        sqlite3_bind_double(statement, index,
-                            readPackedDecimal(data, type.digits, type.places).toDouble());
-    } else {
-        SqlValue value = valueOf(data, type);
-        if (value.type == SqlValue::Type::Text)
-            sqlite3_bind_text(statement, index, value.text.data(),
-                              static_cast<int>(value.text.size()), SQLITE_TRANSIENT);
-        else
-            sqlite3_bind_null(statement, index);
-    }
-}
-
-void load(sqlite3_stmt* statement, int column, std::byte* data, const FieldType& type) {
-    // A null column reads as a blank text, a zero integer or a zero real, which is what
-    // clearing the field gives, so no type test is needed on this path.
-    if (type.isText()) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-        auto length = static_cast<size_t>(sqlite3_column_bytes(statement, column));
-        writeFieldText(data, type, std::string_view(text ? text : "", length));
-    } else if (type.isInteger()) {
-        storeInteger(data, type.kind, sqlite3_column_int64(statement, column));
-    } else if (type.kind == FieldKind::Real || decimalAsReal(type)) {
-        storeReal(data, type, sqlite3_column_double(statement, column));
-    } else {
-        load(SqlValue::fromColumn(statement, column), data, type);
-    }
-}
-
 void load(const SqlValue& value, std::byte* data, const FieldType& type) {
     switch (value.type) {
     case SqlValue::Type::Null:
@@ -252,4 +213,4 @@ void load(const SqlValue& value, std::byte* data, const FieldType& type) {
     }
 }
 
-} // namespace host::sqlite::fieldCodec
+} // namespace host::records::fieldCodec

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "runtime/sqlite/SqlValue.h"
+#include "runtime/records/SqlValue.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace host::sqlite {
+namespace host::records {
 
 // A position as the program keeps it: a text holding the values that place a record in
 // an order (its order values, ending with its row id). Each value is written as
@@ -28,4 +28,4 @@ std::string tagOf(std::string_view text);
 
 } // namespace positionText
 
-} // namespace host::sqlite
+} // namespace host::records

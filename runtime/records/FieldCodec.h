@@ -2,16 +2,15 @@
 
 #include "runtime/base/Decimal.h"
 #include "runtime/base/FieldType.h"
-#include "runtime/sqlite/SqlValue.h"
+#include "runtime/records/SqlValue.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-struct sqlite3_stmt;
-
-namespace host::sqlite {
+namespace host::records {
 
 // How a field of a record is stored in its column, exactly:
 // - fixed text clipped of trailing blanks; zero-terminated and length-prefixed text as
@@ -41,16 +40,21 @@ const char* columnType(const FieldType& type);
 const char* blankLiteral(const FieldType& type);
 bool storesAsText(const FieldType& type);
 
+// A decimal of up to 15 digits, stored as a real.
+bool decimalAsReal(const FieldType& type);
+// The integer held by an integer field (byte, short, long and their unsigned kinds).
+std::int64_t integerOf(const std::byte* data, FieldKind kind);
+void storeInteger(std::byte* data, FieldKind kind, std::int64_t v);
+// The text a text field holds, without the padding of its storage.
+std::string_view textOf(const std::byte* data, const FieldType& type);
+// Stores a real into a real, decimal (rounded to its places) or integer field.
+void storeReal(std::byte* data, const FieldType& type, double v);
+
 // The stored value of the field held at `data`.
 SqlValue valueOf(const std::byte* data, const FieldType& type);
-// Binds the field held at `data` to parameter `index` of a statement (1-based).
-void bind(sqlite3_stmt* statement, int index, const std::byte* data, const FieldType& type);
-// Loads result column `column` of a stepped statement into the field at `data`; a null
-// column clears the field.
-void load(sqlite3_stmt* statement, int column, std::byte* data, const FieldType& type);
 // Loads a stored value into the field at `data`.
 void load(const SqlValue& value, std::byte* data, const FieldType& type);
 
 } // namespace fieldCodec
 
-} // namespace host::sqlite
+} // namespace host::records

@@ -1,8 +1,8 @@
-#include "runtime/sqlite/PositionText.h"
+#include "runtime/records/PositionText.h"
 
 #include <charconv>
 
-namespace host::sqlite::positionText {
+namespace host::records::positionText {
 
 namespace {
 
@@ -116,4 +116,4 @@ std::optional<std::vector<SqlValue>> decode(std::string_view tag, std::string_vi
     return values;
 }
 
-} // namespace host::sqlite::positionText
+} // namespace host::records::positionText
