@@ -133,19 +133,8 @@ void CustomerBrowseWindow::Release() {
 }
 
 void BrowseCustomers() {
-    auto definition = host::WindowResources::program().load(browseWindow, WindowModule);
-    if (!definition) {
-        GlobalResponse = ResponseKind::Cancelled;
-        return;
-    }
     host::Queue rows(CustomerBrowseWindow::RowLayout());
-    {
-        host::Window window(definition);
-        CustomerBrowseWindow controller(window, rows);
-        GlobalResponse = controller.Execute();
-        controller.Release();
-    }
-    host::WindowResources::program().release(browseWindow, WindowModule);
+    RunProcedureWindow<CustomerBrowseWindow>(browseWindow, rows);
     rows.free();
 }
 

@@ -134,19 +134,8 @@ void InvoiceBrowseWindow::Release() {
 }
 
 void BrowseInvoices() {
-    auto definition = host::WindowResources::program().load(browseWindow, WindowModule);
-    if (!definition) {
-        GlobalResponse = ResponseKind::Cancelled;
-        return;
-    }
     host::Queue rows(InvoiceBrowseWindow::RowLayout());
-    {
-        host::Window window(definition);
-        InvoiceBrowseWindow controller(window, rows);
-        GlobalResponse = controller.Execute();
-        controller.Release();
-    }
-    host::WindowResources::program().release(browseWindow, WindowModule);
+    RunProcedureWindow<InvoiceBrowseWindow>(browseWindow, rows);
     rows.free();
 }
 

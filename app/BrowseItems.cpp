@@ -255,19 +255,8 @@ void ItemBrowseWindow::Release() {
 }
 
 void BrowseItems() {
-    auto definition = host::WindowResources::program().load(browseWindow, WindowModule);
-    if (!definition) {
-        GlobalResponse = ResponseKind::Cancelled;
-        return;
-    }
     host::Queue rows(ItemBrowseWindow::RowLayout());
-    {
-        host::Window window(definition);
-        ItemBrowseWindow controller(window, rows);
-        GlobalResponse = controller.Execute();
-        controller.Release();
-    }
-    host::WindowResources::program().release(browseWindow, WindowModule);
+    RunProcedureWindow<ItemBrowseWindow>(browseWindow, rows);
     rows.free();
 }
 

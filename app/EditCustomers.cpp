@@ -109,17 +109,7 @@ Severity CustomerForm::Teardown() {
 }
 
 void EditCustomers() {
-    auto definition = host::WindowResources::program().load(formWindow, WindowModule);
-    if (!definition) {
-        GlobalResponse = ResponseKind::Cancelled;
-        return;
-    }
-    {
-        host::Window window(definition);
-        CustomerForm form(window);
-        GlobalResponse = form.Execute();
-    }
-    host::WindowResources::program().release(formWindow, WindowModule);
+    RunProcedureWindow<CustomerForm>(formWindow);
 }
 
 } // namespace app

@@ -489,19 +489,8 @@ void InvoiceForm::Release() {
 }
 
 void EditHeader() {
-    auto definition = host::WindowResources::program().load(formWindow, WindowModule);
-    if (!definition) {
-        GlobalResponse = ResponseKind::Cancelled;
-        return;
-    }
     host::Queue lines(InvoiceForm::LineLayout());
-    {
-        host::Window window(definition);
-        InvoiceForm form(window, lines);
-        GlobalResponse = form.Execute();
-        form.Release();
-    }
-    host::WindowResources::program().release(formWindow, WindowModule);
+    RunProcedureWindow<InvoiceForm>(formWindow, lines);
     lines.free();
 }
 

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "app/Globals.h"
+#include "app/Main.h"
 #include "framework/data/Severity.h"
+#include "framework/window/ResponseKind.h"
 #include "framework/window/ToolbarRouter.h"
 #include "framework/window/WindowController.h"
+#include "runtime/ui/Window.h"
+#include "runtime/ui/WindowResources.h"
 
 #include <string>
 #include <string_view>
@@ -40,5 +45,27 @@ private:
     std::string name_;
     std::vector<framework::RelationLink*> opened_;
 };
+
+// Runs a procedure on its window: the definition `windowName` is loaded from the program's
+// module, a `Controller` made on the window (and on `with...`, such as the list's row
+// queue) is executed, and its response becomes the global response; the controller's
+// Release, when it has one, lets go of what it kept before the window goes. A definition
+// that cannot be loaded answers Cancelled.
+template <typename Controller, typename... With>
+void RunProcedureWindow(std::string_view windowName, With&... with) {
+    auto definition = host::WindowResources::program().load(windowName, WindowModule);
+    if (!definition) {
+        GlobalResponse = framework::ResponseKind::Cancelled;
+        return;
+    }
+    {
+        host::Window window(definition);
+        Controller controller(window, with...);
+        GlobalResponse = controller.Execute();
+        if constexpr (requires { controller.Release(); })
+            controller.Release();
+    }
+    host::WindowResources::program().release(windowName, WindowModule);
+}
 
 } // namespace app

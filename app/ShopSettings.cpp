@@ -84,17 +84,7 @@ Severity ShopSettingsForm::Teardown() {
 }
 
 void ShopSettings() {
-    auto definition = host::WindowResources::program().load(formWindow, WindowModule);
-    if (!definition) {
-        GlobalResponse = ResponseKind::Cancelled;
-        return;
-    }
-    {
-        host::Window window(definition);
-        ShopSettingsForm form(window);
-        GlobalResponse = form.Execute();
-    }
-    host::WindowResources::program().release(formWindow, WindowModule);
+    RunProcedureWindow<ShopSettingsForm>(formWindow);
 }
 
 } // namespace app

@@ -182,17 +182,7 @@ Severity ItemForm::Teardown() {
 }
 
 void UpdateItems() {
-    auto definition = host::WindowResources::program().load(formWindow, WindowModule);
-    if (!definition) {
-        GlobalResponse = ResponseKind::Cancelled;
-        return;
-    }
-    {
-        host::Window window(definition);
-        ItemForm form(window);
-        GlobalResponse = form.Execute();
-    }
-    host::WindowResources::program().release(formWindow, WindowModule);
+    RunProcedureWindow<ItemForm>(formWindow);
 }
 
 } // namespace app
