@@ -4,6 +4,7 @@
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
 #include "framework/data/SortOrderList.h"
+#include "framework/query/QueryBuilder.h"
 #include "runtime/base/Decimal.h"
 #include "runtime/base/Record.h"
 #include "runtime/base/Value.h"
@@ -59,9 +60,7 @@ void RecordProcessor::InitStepped(host::RecordView& view, RelationLink& primary,
 }
 
 void RecordProcessor::Reset() {
-    // Without a sort order of its own the view is read in record order.
-    if (ORDER && ORDER->count() == 0)
-        DeclareSortOrder(0);
+    EnsureSortOrder();
     RECORDSPROCESSED = 0;
     BYTESREAD = 0;
     if (STEPMGR) {
@@ -80,6 +79,12 @@ void RecordProcessor::Reset() {
     }
     CHILDREAD = 0;
     ViewReader::Reset();
+}
+
+void RecordProcessor::EnsureSortOrder() {
+    // Without a sort order of its own the view is read in record order.
+    if (ORDER && ORDER->count() == 0)
+        DeclareSortOrder(0);
 }
 
 void RecordProcessor::SetStepLimits() {
@@ -149,7 +154,15 @@ void RecordProcessor::ShowProgress() {
     PROGRESSWINDOW->display();
 }
 
-void RecordProcessor::ApplyQuery() {}
+void RecordProcessor::ApplyQuery() {
+    if (!QUERY || !QUERY->Ask(true))
+        return;
+    EnsureSortOrder(); // the query may come before the first record is read
+    PutFilter(QUERY->BuildFilter());
+    // A view already open takes the new filter now, so that the next Reset reads under it.
+    if (OPENED)
+        PushFilter();
+}
 
 Severity RecordProcessor::HandleRecord() {
     return Severity::Benign;

@@ -14,6 +14,7 @@ class Window;
 
 namespace framework {
 
+class QueryBuilder;
 class ThumbStep;
 
 // Reads every record of a view for a report, one at a time, counting what it has read and
@@ -35,7 +36,9 @@ public:
     // 0 a record was read, 5 no more records, 3 a failure. Counted reads move the
     // progress.
     virtual Severity ReadNextCounted(bool count);
-    // A query the user is asked for before reading; the base has none.
+    // Asks the user for criteria through QUERY, when there is one, and on OK sets the
+    // query's filter on the view as its standard filter: the records read next are those
+    // that match from the next Reset on.
     virtual void ApplyQuery();
     // Called once for the current record: 0 go on, 3 stop the report, 5 end the batch
     // without moving on (the same record comes again).
@@ -54,6 +57,7 @@ public:
     std::unique_ptr<std::vector<RecordProcessor*>> CHILDREN;
     host::TypedRef PERCENTILE;
     std::int32_t PTEXT = 0;
+    QueryBuilder* QUERY = nullptr;
     std::int32_t RECORDSPROCESSED = 0;
     std::int32_t RECORDSTOPROCESS = 0;
     ThumbStep* STEPMGR = nullptr;
@@ -63,6 +67,7 @@ public:
 
 private:
     std::uint8_t percentage() const;
+    void EnsureSortOrder();
 };
 
 } // namespace framework

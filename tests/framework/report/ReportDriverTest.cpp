@@ -3,6 +3,7 @@
 #include "tests/framework/data/DataFixture.h"
 
 #include "framework/browse/ThumbStep.h"
+#include "framework/query/QueryBuilder.h"
 #include "framework/report/PreviewWindow.h"
 #include "framework/report/RecordProcessor.h"
 #include "framework/report/ReportDriver.h"
@@ -28,6 +29,7 @@ window T$PROGRESSWINDOW "Progress..." at=0,0,120,50 timer=100
   label 2 "Working" at=4,16,112,10
   label 3 "" at=4,26,112,10
   button 4 "Cancel" at=40,36,40,12
+  button 5 "Query" at=84,36,30,12
 end
 )";
 
@@ -75,6 +77,10 @@ public:
         Attach(processor_, report_, preview_);
         if (startingBatch)
             RECORDSPERCYCLE = startingBatch;
+        if (processor_.QUERY) {
+            QUERYCONTROL = 5;
+            DEFEROPENREPORT = 1; // the user may ask for criteria before the first record
+        }
         return Severity::Benign;
     }
 
@@ -244,6 +250,21 @@ TEST_F(ReportDriverTest, OneRecordIsPreviewedAndPrintedWhenTheUserSaysSo) {
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_EQ(processor.handled, 1);
     EXPECT_TRUE(titles().empty());
+}
+
+TEST_F(ReportDriverTest, TheQueryButtonLimitsTheReportToTheMatchingRecords) {
+    seedCustomers(30); // of the names, only Aname1 and Aname27 begin with an A
+    framework::QueryBuilder query;
+    query.Setup("ReportDriverTest");
+    query.AddItem("CUS:NAME", "Name", "S30");
+    query.SetFieldText(1, framework::QueryBuilder::MiddleField, "A*");
+    processor.QUERY = &query;
+    TestReport& report = start();
+    ASSERT_TRUE(session.press("Query", report.window.get()));
+    session.advanceClock(1000);
+    EXPECT_EQ(response, ResponseKind::Completed);
+    EXPECT_EQ(processor.handled, 2);
+    EXPECT_EQ(processor.RECORDSPROCESSED, 2);
 }
 
 TEST_F(ReportDriverTest, ARecordNeverDoneCanStillBeCancelled) {
