@@ -378,11 +378,11 @@ TEST_F(InvoiceProceduresTest, CancelledLookupsLeaveTheCustomerEntryAndABlankItem
     ASSERT_TRUE(session->press("Close"));
     EXPECT_EQ(session->activeWindow(), session->window(form));
     EXPECT_EQ(focused(), session->control("Customer:"));
-    // The customer entry is not required: a blank number opens no lookup and shows no name.
+    // An invoice needs its customer: a blank number opens the lookup as well.
     ASSERT_TRUE(session->type("Customer:", ""));
-    EXPECT_EQ(session->window("P33$BROWSEWINDOW"), nullptr);
-    EXPECT_EQ(session->activeWindow(), session->window(form));
-    EXPECT_EQ(session->text("4"), "");
+    ASSERT_NE(session->window("P33$BROWSEWINDOW"), nullptr);
+    ASSERT_TRUE(session->press("Close"));
+    EXPECT_EQ(focused(), session->control("Customer:"));
 
     newLine();
     host::Control* item = focused();
@@ -393,6 +393,10 @@ TEST_F(InvoiceProceduresTest, CancelledLookupsLeaveTheCustomerEntryAndABlankItem
     EXPECT_EQ(focused(), item) << "the editor stays in the Item cell";
     EXPECT_EQ(item->contents(), "");
     ASSERT_TRUE(session->pressKey("Esc"));
+    // OK with the customer still blank keeps the form open on the customer entry.
+    ASSERT_TRUE(session->press("OK"));
+    EXPECT_EQ(session->activeWindow(), session->window(form));
+    EXPECT_EQ(focused(), session->control("Customer:"));
     EXPECT_TRUE(session->press("Cancel"));
 }
 

@@ -249,7 +249,7 @@ TEST_F(ReportsTest, ALongInvoiceSaysItContinuesAtTheFootOfEveryPageButTheLast) {
         << printed[2];
 }
 
-TEST_F(ReportsTest, TheInventoryListsEveryItemAndAnEmptyOneSaysNoRecords) {
+TEST_F(ReportsTest, TheInventoryListsItsItemsInNumberOrderOnOnePage) {
     seedItems(3);
     run(app::PrintInventory, false);
     keep("report-inventory-short.pdf");
