@@ -293,10 +293,6 @@ TEST_F(OtherStationTest, AnUpdateAfterTheirChangeIsRefusedAndShowsTheirVersion) 
     EXPECT_EQ(other->wait(), 0);
 }
 
-} // namespace
-
-namespace {
-
 // A file declared per-thread keeps open counts and placeholder marks per logical thread.
 class PerThreadTest : public DataTest {
 protected:

@@ -426,10 +426,6 @@ end)");
     EXPECT_EQ(session.windowTitles().size(), 3u); // a second, independent child
 }
 
-} // namespace
-
-namespace {
-
 TEST(WindowResources, TextFilesBuiltIntoTheProgramAreRegisteredAtStartUp) {
     auto& resources = host::WindowResources::program();
     auto definition = resources.load("P9$EMBEDDED", "test$embedded");

@@ -107,12 +107,6 @@ TEST(Scheduler, DestroyingTheSchedulerUnwindsWaitingThreads) {
     EXPECT_EQ(destroyed, 3);
 }
 
-} // namespace
-
-namespace {
-
-using host::Scheduler;
-
 TEST(SchedulerEnding, ThreadsStartedWhileTheOthersAreCancelledAreEndedToo) {
     int started = 0;
     {
