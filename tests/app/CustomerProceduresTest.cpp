@@ -74,14 +74,13 @@ protected:
     std::string folder;
     host::sqlite::SqliteDriver driver;
     std::uint8_t response = 0;
-    bool ended = false;
 };
 
 TEST_F(CustomerProceduresTest, CalledToSelectTheListHandsBackTheChosenCustomer) {
     std::string chosen;
     std::string callers = "Baker";
     auto pick = [&] {
-        ended = false;
+        response = 0; // set only when the list has ended
         session->start([&] {
             app::CustomerRecord.clear();
             app::CustomerRecord.field("CUS:NAME").assign(callers);
@@ -89,7 +88,6 @@ TEST_F(CustomerProceduresTest, CalledToSelectTheListHandsBackTheChosenCustomer) 
             app::BrowseCustomers();
             response = app::GlobalResponse;
             chosen = host::clip(app::CustomerRecord.field("CUS:NAME").text());
-            ended = true;
         });
     };
     // The list opens on the caller's customer.
@@ -98,14 +96,12 @@ TEST_F(CustomerProceduresTest, CalledToSelectTheListHandsBackTheChosenCustomer) 
     EXPECT_TRUE(session->isVisible("&Select"));
     EXPECT_EQ(session->selectedRow("4"), 2);
     EXPECT_TRUE(session->press("&Select"));
-    EXPECT_TRUE(ended);
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_EQ(chosen, "Baker");
 
     // A double click picks too.
     pick();
     EXPECT_TRUE(session->doubleClickRow("4", 1));
-    EXPECT_TRUE(ended);
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_EQ(chosen, "Adams");
 
@@ -114,7 +110,6 @@ TEST_F(CustomerProceduresTest, CalledToSelectTheListHandsBackTheChosenCustomer) 
     pick();
     EXPECT_TRUE(session->clickRow("4", 2));
     EXPECT_TRUE(session->press("Close"));
-    EXPECT_TRUE(ended);
     EXPECT_EQ(response, ResponseKind::Cancelled);
     EXPECT_EQ(chosen, "Someone else");
 
