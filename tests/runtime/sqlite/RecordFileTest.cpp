@@ -32,24 +32,7 @@ protected:
         EXPECT_EQ(errorCode(), errors::noRecord);
         return names;
     }
-    // Runs SQL on the data base as another program (the sqlite3 shell) would.
-    std::vector<std::string> shell(const std::string& sql) {
-        sqlite3* db = nullptr;
-        std::vector<std::string> rows;
-        sqlite3_open((folder.path() + "/data.sqlite").c_str(), &db);
-        sqlite3_exec(
-            db, sql.c_str(),
-            [](void* out, int columns, char** values, char**) {
-                std::string row;
-                for (int c = 0; c < columns; ++c)
-                    row += (c ? "|" : "") + std::string(values[c] ? values[c] : "NULL");
-                static_cast<std::vector<std::string>*>(out)->push_back(row);
-                return 0;
-            },
-            &rows, nullptr);
-        sqlite3_close(db);
-        return rows;
-    }
+    std::vector<std::string> shell(const std::string& sql) { return runSql(folder.path(), sql); }
 };
 
 TEST_F(RecordFileTest, OpeningClosingAndCreatingAnswerTheHostCodes) {
