@@ -16,10 +16,10 @@
 #include "runtime/sqlite/SqliteDriver.h"
 #include "runtime/ui/Window.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,9 +34,7 @@ class CustomerProceduresTest : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<HeadlessSession>();
-        char pattern[] = "/tmp/eip-custform-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+        ASSERT_FALSE(folder.empty());
         ASSERT_TRUE(driver.openFolder(folder));
         app::GlobalErrors().Setup();
         app::GlobalFileRegistry().Setup();
@@ -49,7 +47,6 @@ protected:
         app::DataDictionary::tearDown();
         app::GlobalFileRegistry().Teardown();
         app::GlobalErrors().Teardown();
-        std::filesystem::remove_all(folder);
     }
 
     void seed() {
@@ -71,7 +68,8 @@ protected:
         file->close();
     }
     std::unique_ptr<HeadlessSession> session;
-    std::string folder;
+    testsupport::TempFolder temporary;
+    std::string folder = temporary.path();
     host::sqlite::SqliteDriver driver;
     std::uint8_t response = 0;
 };

@@ -18,10 +18,10 @@
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowDefinitionParser.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -87,9 +87,7 @@ class UpdateFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<HeadlessSession>();
-        char pattern[] = "/tmp/eip-forms-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+        ASSERT_FALSE(folder.empty());
         ASSERT_TRUE(driver.openFolder(folder));
         errors.Setup();
         registry.Setup();
@@ -106,7 +104,6 @@ protected:
         app::DataDictionary::tearDown();
         registry.Teardown();
         errors.Teardown();
-        std::filesystem::remove_all(folder);
     }
 
     struct Row {
@@ -172,7 +169,8 @@ protected:
 
 public:
     std::unique_ptr<HeadlessSession> session;
-    std::string folder;
+    testsupport::TempFolder temporary;
+    std::string folder = temporary.path();
     host::sqlite::SqliteDriver driver;
     framework::ErrorReporter errors;
     framework::FileRegistry registry;
