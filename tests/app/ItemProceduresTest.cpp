@@ -19,9 +19,10 @@
 #include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -38,9 +39,7 @@ class ItemProceduresTest : public ::testing::Test {
 protected:
     void SetUp() override {
         session = std::make_unique<HeadlessSession>();
-        char pattern[] = "/tmp/eip-items-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+        ASSERT_FALSE(folder.empty());
         // With no program running, the images folder is "images" in the current folder.
         previous = fs::current_path();
         fs::current_path(folder);
@@ -58,7 +57,6 @@ protected:
         app::GlobalFileRegistry().Teardown();
         app::GlobalErrors().Teardown();
         fs::current_path(previous);
-        fs::remove_all(folder);
     }
 
     // H1 has a picture, H2 a file that is no picture, H3 a file that is gone.
@@ -103,7 +101,8 @@ protected:
     }
 
     std::unique_ptr<HeadlessSession> session;
-    std::string folder;
+    testsupport::TempFolder temporary;
+    std::string folder = temporary.path();
     fs::path previous;
     host::sqlite::SqliteDriver driver;
     std::uint8_t response = 0;

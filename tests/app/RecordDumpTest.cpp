@@ -56,12 +56,6 @@ TEST_F(RecordDumpTest, RecordsReadInTheFirstKeysOrderWithTextsQuotedAndDecimalsP
     EXPECT_EQ(app::RecordDump::Lines(folder + "/missing", app::files::customer()).size(), 1u);
 }
 
-TEST(RecordDumpNames, FilesAreNamedByDisplayNameOrLabelInAnyCase) {
-    EXPECT_EQ(app::RecordDump::Declaration("invdet")->label(), "INVDET");
-    EXPECT_EQ(app::RecordDump::Declaration("CUSTOMER")->label(), "CUSTOMER");
-    EXPECT_FALSE(app::RecordDump::Declaration("Orders"));
-}
-
 TEST(ScenarioCommandMistakes, AreReportedWithTheirLinesBeforeAnythingRuns) {
     host::headless::HeadlessSession session;
     host::headless::SessionRunner runner(session);

@@ -44,6 +44,8 @@ TEST(ThumbStepFixedTables, ValuesFallIntoTheNameAndAlphabetSteps) {
     EXPECT_EQ(names.ValueToPosition("ZWICKY"), 100);
     EXPECT_EQ(names.PositionToValue(1), "   ");
     EXPECT_EQ(names.PositionToValue(0), "   ");
+    EXPECT_EQ(names.PositionToValue(150), "YOR");
+    EXPECT_EQ(names.PositionToValue(-3), "   ");
 
     ThumbStep alphabet;
     alphabet.Setup(Letters, ThumbStep::AlphabetTable);
@@ -66,15 +68,7 @@ TEST(ThumbStepFixedTables, CaseSensitiveAndDescendingKeys) {
     EXPECT_EQ(down.ValueToPosition("ZWICKY"), 1);
     EXPECT_EQ(down.PositionToValue(100), "   "); // position 0 becomes entry 1
     EXPECT_EQ(down.PositionToValue(98), "ALB");
-}
-
-TEST(ThumbStepFixedTables, PositionsBeyondTheThumbStayOnTheTable) {
-    ThumbStep up;
-    up.Setup(Letters, ThumbStep::NameTable);
-    EXPECT_EQ(up.PositionToValue(150), "YOR");
-    EXPECT_EQ(up.PositionToValue(-3), "   ");
-    ThumbStep down;
-    down.Setup(Letters | Descending, ThumbStep::NameTable);
+    // Positions beyond the thumb stay on the table.
     EXPECT_EQ(down.PositionToValue(101), "   ");
     EXPECT_EQ(down.PositionToValue(-3), "YOR");
 }
@@ -145,6 +139,15 @@ TEST(ThumbStepComputed, TableRunsInEqualStepsBetweenTheLimits) {
     expectAscending(down);
     EXPECT_EQ(down.ValueToPosition("ANDREWS"), 1);
     EXPECT_EQ(down.ValueToPosition("ANDA"), 100); // below every entry
+    // Values outside the root go to the ends.
+    EXPECT_EQ(steps.ValueToPosition("ADAMS"), 1);
+    EXPECT_EQ(steps.ValueToPosition("BAKER"), 100);
+    EXPECT_EQ(down.ValueToPosition("ADAMS"), 100);
+    EXPECT_EQ(down.ValueToPosition("BAKER"), 1);
+    // Torn down, the table is gone and every value is at the start.
+    steps.Teardown();
+    EXPECT_TRUE(steps.SORTCHARS.empty() && steps.REF.empty());
+    EXPECT_EQ(steps.ValueToPosition("ANDREWS"), 1);
 }
 
 TEST(ThumbStepComputed, TheStepsStartRightAfterWhatTheRootHolds) {
@@ -161,26 +164,6 @@ TEST(ThumbStepComputed, TheStepsStartRightAfterWhatTheRootHolds) {
     EXPECT_EQ(cut.ValueToPosition(shared + "BB"), 1);
     EXPECT_EQ(cut.ValueToPosition(shared + "ZZ"), 100);
     EXPECT_EQ(cut.PositionToValue(1), shared + "BB");
-}
-
-TEST(ThumbStepComputed, ValuesOutsideTheRootGoToTheEnds) {
-    ThumbStep up;
-    setupComputed(up, Letters, "ANDERSON", "ANDREWS");
-    EXPECT_EQ(up.ValueToPosition("ADAMS"), 1);
-    EXPECT_EQ(up.ValueToPosition("BAKER"), 100);
-    ThumbStep down;
-    setupComputed(down, Letters | Descending, "ANDREWS", "ANDERSON");
-    EXPECT_EQ(down.ValueToPosition("ADAMS"), 100);
-    EXPECT_EQ(down.ValueToPosition("BAKER"), 1);
-}
-
-TEST(ThumbStepComputed, TeardownFreesTheTable) {
-    ThumbStep steps;
-    setupComputed(steps, Letters, "ANDERSON", "ANDREWS");
-    steps.Teardown();
-    EXPECT_TRUE(steps.SORTCHARS.empty());
-    EXPECT_TRUE(steps.REF.empty());
-    EXPECT_EQ(steps.ValueToPosition("ANDREWS"), 1);
 }
 
 TEST(ThumbStepRoundTrip, EveryPositionComesBackFromItsValue) {

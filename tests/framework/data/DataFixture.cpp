@@ -96,6 +96,15 @@ void DataTest::seed(const FileDefinition& definition,
     testsupport::seed(driver, definition, fill);
 }
 
+void DataTest::seedCustomers(int count) {
+    seed(customerDefinition(), [&](Record& record, RecordFile& file) {
+        for (int id = 1; id <= count; ++id) {
+            fillCustomer(record, id, "C" + std::to_string(id), "Name " + std::to_string(id));
+            ASSERT_TRUE(file.add());
+        }
+    });
+}
+
 std::vector<long long> DataTest::numbers(const FileDefinition& definition, int key,
                                          std::string_view label) {
     return testsupport::numbers(driver, definition, key, label);

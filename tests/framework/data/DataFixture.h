@@ -127,6 +127,8 @@ protected:
     // Adds records through a separate host file (a file is created when missing).
     void seed(const host::FileDefinition& definition,
               const std::function<void(host::Record&, host::RecordFile&)>& fill);
+    // Adds customers 1..count numbered "C<id>" and named "Name <id>".
+    void seedCustomers(int count);
     // Records of a file as a list of one field's values, in the order of a key.
     std::vector<long long> numbers(const host::FileDefinition& definition, int key,
                                    std::string_view label);

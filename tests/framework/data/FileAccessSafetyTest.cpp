@@ -29,12 +29,7 @@ protected:
     void SetUp() override {
         DataTest::SetUp();
         declare(customers, "Customer");
-        seed(customerDefinition(), [](host::Record& record, host::RecordFile& file) {
-            for (int id = 1; id <= 3; ++id) {
-                fillCustomer(record, id, "C" + std::to_string(id), "Name " + std::to_string(id));
-                ASSERT_TRUE(file.add());
-            }
-        });
+        seedCustomers(3);
     }
     void TearDown() override {
         FaultInjection::clear();

@@ -26,14 +26,6 @@ protected:
         lines.access.Close();
         DataTest::TearDown();
     }
-    void seedCustomers(int count) {
-        seed(customerDefinition(), [&](host::Record& record, host::RecordFile& file) {
-            for (int id = 1; id <= count; ++id) {
-                fillCustomer(record, id, "C" + std::to_string(id), "Name " + std::to_string(id));
-                ASSERT_TRUE(file.add());
-            }
-        });
-    }
     std::int64_t customerCount() {
         customers.access.CheckOpen(2);
         return customers.file->recordCount();
@@ -300,10 +292,6 @@ TEST_F(OtherStationTest, AnUpdateAfterTheirChangeIsRefusedAndShowsTheirVersion) 
     other->say('q');
     EXPECT_EQ(other->wait(), 0);
 }
-
-} // namespace
-
-namespace {
 
 // A file declared per-thread keeps open counts and placeholder marks per logical thread.
 class PerThreadTest : public DataTest {

@@ -1,5 +1,6 @@
 #include "framework/window/IniStore.h"
 #include "runtime/settings/IniFile.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +14,6 @@ namespace {
 
 class IniStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("inistore-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
-        file = (folder / "mirto.INI").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     std::string fileText() const {
         std::ifstream in(file);
         std::stringstream all;
@@ -29,8 +21,8 @@ protected:
         return all.str();
     }
 
-    std::filesystem::path folder;
-    std::string file;
+    testsupport::TempFolder folder;
+    std::string file = folder.path() + "/mirto.INI";
 };
 
 host::SharedLayout twoFields() {

@@ -4,12 +4,12 @@
 #include "runtime/settings/IniFile.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowDefinitionParser.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/WindowDefinitions.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 using framework::FilePicker;
 using framework::IniStore;
@@ -20,18 +20,8 @@ namespace {
 
 class PlacementTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("placement-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(folder);
-        file = (folder / "mirto.INI").string();
-        store.Setup(file);
-    }
-    void TearDown() override {
-        store.Teardown();
-        std::filesystem::remove_all(folder);
-    }
+    void SetUp() override { store.Setup(file); }
+    void TearDown() override { store.Teardown(); }
 
     static std::shared_ptr<const host::WindowDefinition> define(bool resizable) {
         std::string text = std::string("window P7$PREVIEW \"Preview\" at=10,20,300,200") +
@@ -42,8 +32,8 @@ protected:
         return host::IniFile::readEntry(file, "_PreviewWindow_", name, "<none>");
     }
 
-    std::filesystem::path folder;
-    std::string file;
+    testsupport::TempFolder folder;
+    std::string file = folder.path() + "/mirto.INI";
     IniStore store;
 };
 

@@ -224,21 +224,13 @@ TEST(PopupMenu, TheToolboxRunsOnItsOwnThreadAndPostsToTheOwner) {
 
     owner.ask(Owner::openToolbox);
     EXPECT_EQ(menu.INTOOLBOX, 1);
-    EXPECT_EQ(menu.PARENTWINDOW, owner.window);
     Window* toolbox = owner.session.window("Browse Actions");
     ASSERT_NE(toolbox, nullptr);
-    EXPECT_EQ(toolbox->name(), "P10$W");
-    EXPECT_EQ(menu.THISWINDOW, toolbox);
     EXPECT_NE(toolbox->thread(), owner.thread);
-    // One button per toolbox item, stacked; the first shows the mimicked icon.
+    // One button per toolbox item; the first shows the mimicked icon.
     ASSERT_EQ(toolbox->controls().size(), 3u);
     EXPECT_EQ(toolbox->control(1)->icon(), "~wizins.gif");
-    EXPECT_EQ(toolbox->control(1)->tip(), "&Insert");
     EXPECT_EQ(toolbox->control(3)->text(), "&Delete");
-    EXPECT_EQ(toolbox->control(2)->rect().y,
-              toolbox->control(1)->rect().y + toolbox->control(1)->rect().height);
-    EXPECT_EQ(toolbox->rect().height,
-              toolbox->control(3)->rect().y + toolbox->control(3)->rect().height);
     EXPECT_FALSE(toolbox->isEnabled(2)); // Change is disabled in the owner
 
     // The third button is Delete, although "Saved query" comes first in the menu.

@@ -83,10 +83,6 @@ TEST(Queue, SortsOnSeveralFieldsAndAddsInKeyOrder) {
     EXPECT_EQ(errorCode(), errors::entryNotFound);
 }
 
-} // namespace
-
-namespace {
-
 // A browse-like row: short texts with long blank tails, a zero-terminated text, numbers,
 // and a wide position text.
 SharedLayout browseRow() {

@@ -235,10 +235,6 @@ TEST(Popup, ChoiceNumbersSkipSeparatorsAndSubmenuHeaders) {
     EXPECT_EQ(choices, (std::vector<int>{4, 5, 0, 6}));
 }
 
-} // namespace
-
-namespace {
-
 using host::Property;
 
 TEST(ListBox, CellEditorsAreControlsCreatedAndDestroyedAtRunTime) {

@@ -50,9 +50,6 @@ TEST(SessionScript, LinesSplitIntoBareWordsAndQuotedTexts) {
     EXPECT_EQ(splitError(R"(record NAME="JOHN)"), "the quoted text is not closed");
     EXPECT_EQ(splitError(R"(record NAME="JOHN"S)"),
               "a blank must follow the quoted text \"NAME=JOHN\"");
-
-    EXPECT_EQ(splitError(R"(press "&OK)"), "the quoted text is not closed");
-    EXPECT_EQ(splitError(R"(press "&OK"x)"), "a blank must follow the quoted text \"&OK\"");
 }
 
 TEST(SessionScript, StepsKeepTheirLineTextAndCommand) {

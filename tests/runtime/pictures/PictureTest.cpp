@@ -207,7 +207,7 @@ TEST(Picture, Patterns) {
         EXPECT_EQ(read(phone, bad), "rejected") << bad;
 }
 
-TEST(Picture, TextAndScientific) {
+TEST(Picture, TextAndScientificShown) {
     EXPECT_EQ(show("@s5", "abcdefg"), "abcde");
     EXPECT_EQ(show("S5", "ab"), "ab   ");
     EXPECT_EQ(show("@s6", dec("12.50")), "12.5  ");
@@ -218,10 +218,6 @@ TEST(Picture, TextAndScientific) {
     EXPECT_EQ(show("@e10.2", 0), "  0.00e+00");
     EXPECT_EQ(show("@e10.2", 1e300), " 1.00e+300");
     EXPECT_EQ(show("@e5.2", 12345), "#####");
-    EXPECT_EQ(read("@e10.2", "1.23e+04"), "12300");
-    EXPECT_EQ(read("@e10.2", "-5E-3"), "-0.005");
-    EXPECT_EQ(read("@e10.2", "1e99"), "rejected");
-    EXPECT_EQ(read("@e10.2", "1e"), "rejected");
 }
 
 TEST(Picture, RoundTripsEveryKind) {
@@ -335,17 +331,12 @@ TEST(Picture, HostileInputNeverBreaksAPicture) {
     }
 }
 
-} // namespace
-
-namespace {
-
 // Typed numbers reach Decimal::parse with any number of places.
 TEST(Picture, ManyPlacesAreDroppedNotOverflowed) {
     std::string tiny = "0." + std::string(200, '0') + "1";
     EXPECT_EQ(Decimal::parse(tiny)->toString(), "0");
     EXPECT_EQ(read("@n_4", tiny), "0");
     EXPECT_EQ(Decimal::fromUnits(5, 120).toString(), "0");
-    EXPECT_EQ(read("@e12.2", "1.5e-60"), "rejected"); // below the smallest decimal
 }
 
 } // namespace

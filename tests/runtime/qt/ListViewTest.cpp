@@ -1,4 +1,4 @@
-// List boxes: formats, groups, icons, clicks and scrolling, and the cost of painting a
+// List boxes: formats, groups, icons, clicks and selection, and the cost of painting a
 // list over a million rows.
 #include "QtTestSession.h"
 
@@ -11,10 +11,7 @@
 #include "runtime/ui/Control.h"
 #include "runtime/ui/KeyCode.h"
 
-#include <QApplication>
-#include <QScrollBar>
 #include <QTest>
-#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -239,41 +236,6 @@ TEST(ListView, ClicksTellTheRowAndTheColumnUnderTheMouse) {
     EXPECT_EQ(clicks, expected);
     EXPECT_EQ(view.cellRect(2, 3).size(), cell.size());
     EXPECT_TRUE(view.cellRect(9, 1).isEmpty());
-}
-
-const char* const pagedBrowse = R"(
-window B "Browse"
-  list 1 at=0,0,200,80 from=ROWS vscroll immediate alert=Insert format="80L~Name~@s20@"
-end)";
-
-TEST(ListView, AnImmediateListReportsScrollingToTheProgram) {
-    QtTestSession session;
-    auto definition = define(pagedBrowse);
-    auto queue = host::qt::SampleQueue::makeTexts(5);
-    std::vector<std::string> log;
-    session.start([&] {
-        Window w(definition);
-        w.bind("ROWS", *queue);
-        w.open();
-        while (w.nextEvent()) {
-            log.push_back(std::string(host::eventName(w.currentEvent())));
-            w.endCycle(host::CycleEnd::DefaultAction);
-        }
-    });
-    auto* list = session.widgetAs<ListView>(1);
-    ASSERT_NE(list, nullptr);
-    log.clear();
-    QPoint middle = list->viewport()->rect().center();
-    QWheelEvent wheelDown(middle, list->viewport()->mapToGlobal(middle), QPoint(), QPoint(0, -240),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(list->viewport(), &wheelDown);
-    session.settle();
-    QTest::keyClick(list, Qt::Key_PageUp);
-    QTest::keyClick(list, Qt::Key_Insert); // alerted on the list
-    session.settle();
-    EXPECT_EQ(log, (std::vector<std::string>{"ScrollDown", "ScrollDown", "PageUp", "AlertKey"}));
-    // The rows never scroll by themselves: the program pages them.
-    EXPECT_EQ(list->verticalScrollBar()->value(), 0);
 }
 
 } // namespace

@@ -60,9 +60,6 @@ TEST(FontResolver, MissingFacesFallBackToAnInstalledFaceOfTheirKind) {
     }
     // The kind is kept: a monospaced face stays monospaced, a serif face serif.
     EXPECT_TRUE(QFontInfo(QFont(FontResolver::family("Courier New"))).fixedPitch());
-    EXPECT_TRUE(FontResolver::candidates("Bookman Old Style").contains("DejaVu Serif"));
-    EXPECT_TRUE(FontResolver::candidates("Times New Roman").contains("Liberation Serif"));
-    EXPECT_EQ(FontResolver::candidates("Courier New").constLast(), "DejaVu Sans Mono");
     // An installed face is used as it is.
     EXPECT_EQ(FontResolver::family("DejaVu Sans"), "DejaVu Sans");
 

@@ -288,10 +288,6 @@ TEST(WindowView, TheBusyCursorFollowsTheDesktop) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-} // namespace
-
-namespace {
-
 const char* const timedForm = R"(
 window TIMED "Timed" timer=2
   entry 1 use=NAME
@@ -333,10 +329,6 @@ TEST(WindowView, TimersTickFromQtsLoopAndEnterAndEscPressTheirButtons) {
     EXPECT_EQ(log, (std::vector<std::string>{"Accepted 1", "Accepted 2", "Accepted 3"}));
     EXPECT_EQ(name.value().toText(), "Ann       ");
 }
-
-} // namespace
-
-namespace {
 
 TEST(WindowView, UpperCaseAndCapitalisedEntriesShowWhatTheRuntimeMadeOfTheTyping) {
     QtTestSession session;

@@ -1,4 +1,5 @@
 #include "runtime/settings/IniFile.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,16 +16,7 @@ namespace {
 
 class IniFileOnDisk : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("inifile-test-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string path(const char* name) const { return (folder_ / name).string(); }
+    std::string path(const char* name) const { return folder_.path() + "/" + name; }
     static void put(const std::string& file, const std::string& text) {
         std::ofstream(file, std::ios::binary) << text;
     }
@@ -35,7 +27,7 @@ protected:
         return text.str();
     }
 
-    fs::path folder_;
+    testsupport::TempFolder folder_;
 };
 
 TEST(IniFile, ReadsHandEditedFiles) {
@@ -146,7 +138,7 @@ TEST_F(IniFileOnDisk, ReadsAndWritesThroughTheFile) {
 
     // Only the file itself is left in the folder: no temporary files.
     int files = 0;
-    for ([[maybe_unused]] const auto& item : fs::directory_iterator(folder_))
+    for ([[maybe_unused]] const auto& item : fs::directory_iterator(folder_.path()))
         ++files;
     EXPECT_EQ(files, 1);
 }

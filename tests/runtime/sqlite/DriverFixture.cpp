@@ -1,5 +1,7 @@
 #include "DriverFixture.h"
 
+#include <sqlite3.h>
+
 using namespace host;
 
 namespace drivertest {
@@ -17,6 +19,29 @@ SharedLayout detailLayout() {
         {"IND:PRINT", FieldType::text(1)},
     });
     return layout;
+}
+
+std::vector<std::string> runSql(const std::string& folder, const std::string& sql) {
+    sqlite3* db = nullptr;
+    std::vector<std::string> rows;
+    EXPECT_EQ(sqlite3_open((folder + "/data.sqlite").c_str(), &db), SQLITE_OK);
+    char* message = nullptr;
+    EXPECT_EQ(sqlite3_exec(
+                  db, sql.c_str(),
+                  [](void* out, int columns, char** values, char**) {
+                      std::string row;
+                      for (int c = 0; c < columns; ++c)
+                          row += (c ? "|" : "") + std::string(values[c] ? values[c] : "NULL");
+                      static_cast<std::vector<std::string>*>(out)->push_back(row);
+                      return 0;
+                  },
+                  &rows, &message),
+              SQLITE_OK)
+        << (message ? message : "") << "\n"
+        << sql;
+    sqlite3_free(message);
+    sqlite3_close(db);
+    return rows;
 }
 
 FileDefinition customerDefinition() {

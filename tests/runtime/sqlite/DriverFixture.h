@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace drivertest {
 
@@ -28,6 +29,10 @@ host::FileDefinition customerDefinition();
 host::FileDefinition itemDefinition();
 // InvDet: keys 1 IND:INVDETIDK, 2 IND:INVHDRK (IND:INVHDRID, IND:SEQUENCE).
 host::FileDefinition detailDefinition();
+
+// Runs SQL on the folder's data base as another program (the sqlite3 shell) would; the
+// rows it gives, each as its columns joined by "|".
+std::vector<std::string> runSql(const std::string& folder, const std::string& sql);
 
 // One station: a driver on the folder and the customer file with its buffer.
 struct Station {

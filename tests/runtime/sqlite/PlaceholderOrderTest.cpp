@@ -89,28 +89,10 @@ protected:
             EXPECT_EQ(readView(*view, true, 2), (std::vector<int>{expected[1], expected[0]}));
         }
     }
-    // Runs SQL on the data folder's data base as another program would.
-    void shell(const std::string& sql) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((folder.path() + "/data.sqlite").c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-            << sqlite3_errmsg(db);
-        sqlite3_close(db);
-    }
+    void shell(const std::string& sql) { runSql(folder.path(), sql); }
     std::vector<std::string> indexes() {
-        sqlite3* db = nullptr;
-        std::vector<std::string> sql;
-        EXPECT_EQ(sqlite3_open((folder.path() + "/data.sqlite").c_str(), &db), SQLITE_OK);
-        sqlite3_stmt* query = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT sql FROM sqlite_schema WHERE type = 'index' AND tbl_name = "
-                           "'Customer' ORDER BY name",
-                           -1, &query, nullptr);
-        while (query && sqlite3_step(query) == SQLITE_ROW)
-            sql.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(query, 0)));
-        sqlite3_finalize(query);
-        sqlite3_close(db);
-        return sql;
+        return runSql(folder.path(), "SELECT sql FROM sqlite_schema WHERE type = 'index' AND "
+                                     "tbl_name = 'Customer' ORDER BY name");
     }
 };
 

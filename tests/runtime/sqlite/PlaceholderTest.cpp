@@ -3,8 +3,6 @@
 // are brought up to date.
 #include "DriverFixture.h"
 
-#include <sqlite3.h>
-
 using namespace host;
 using namespace drivertest;
 
@@ -28,13 +26,7 @@ protected:
         return file->addPlaceholder({idKey});
     }
     std::string number() const { return clip(station->customer.field("CUS:NUMBER").text()); }
-    // Runs SQL on the data folder's data base as another program would.
-    void shell(const std::string& sql) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((folder.path() + "/data.sqlite").c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
+    void shell(const std::string& sql) { runSql(folder.path(), sql); }
 };
 
 TEST_F(PlaceholderTest, PlaceholdersClaimTheirKeysAndLeaveTheOthersFreeUntilWritten) {

@@ -7,7 +7,6 @@
 #include "runtime/files/RecordView.h"
 
 #include <algorithm>
-#include <sqlite3.h>
 #include <vector>
 
 using namespace host;
@@ -158,8 +157,6 @@ TEST_F(WideDecimalKeyTest, KeysOrderByValueWithSignsAndPlaces) {
 TEST_F(WideDecimalKeyTest, AFolderWrittenWithPlainDecimalTextsOpensAndOrdersByValue) {
     // The table as the driver wrote it before: wide decimals as their plain text.
     {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((folder.path() + "/data.sqlite").c_str(), &db), SQLITE_OK);
         std::string sql =
             "CREATE TABLE \"Ledger\" (_id INTEGER PRIMARY KEY, _version INTEGER NOT NULL "
             "DEFAULT 0, \"ID\" INTEGER NOT NULL DEFAULT 0, \"AMOUNT\" TEXT NOT NULL DEFAULT '', "
@@ -173,8 +170,7 @@ TEST_F(WideDecimalKeyTest, AFolderWrittenWithPlainDecimalTextsOpensAndOrdersByVa
             sql += "INSERT INTO \"Ledger\" (ID, AMOUNT, UNITS) VALUES (" + std::to_string(++id) +
                    ", '" + value.toString() + "', '" + whole(text).toString() + "');";
         }
-        ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+        runSql(folder.path(), sql);
     }
     open(false);
     expectOrderedByValue();

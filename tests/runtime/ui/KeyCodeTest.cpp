@@ -6,54 +6,14 @@ using namespace host;
 
 namespace {
 
-TEST(KeyCode, NumbersTheProgramRelies) {
-    EXPECT_EQ(KeyCode::CtrlQuote, 734); // the forms' recall key
-    EXPECT_EQ(KeyCode::MouseLeft2, 5);
-    EXPECT_EQ(KeyCode::MouseRight, 2);
-    EXPECT_EQ(KeyCode::MouseRightUp, 130);
-    EXPECT_EQ(*KeyCode::parse("Ctrl+'"), 734);
-}
-
 TEST(KeyCode, NamesRoundTrip) {
-    for (const char* name : {"Enter",
-                             "Esc",
-                             "Tab",
-                             "Shift+Tab",
-                             "Ctrl+Enter",
-                             "Ctrl+'",
-                             "Ctrl+PgDn",
-                             "Ctrl+PgUp",
-                             "PgUp",
-                             "PgDn",
-                             "Home",
-                             "End",
-                             "Ins",
-                             "Del",
-                             "Up",
-                             "Down",
-                             "Left",
-                             "Right",
-                             "Space",
-                             "Backspace",
-                             "F1",
-                             "F10",
-                             "F12",
-                             "A",
-                             "Z",
-                             "0",
-                             "9",
-                             "Alt+X",
-                             "Ctrl+Alt+Shift+Del",
-                             "Ctrl+Shift+F5",
-                             "Shift+'",
-                             "Ctrl+-",
-                             "\\",
-                             "MouseLeft",
-                             "MouseLeft2",
-                             "MouseRight",
-                             "MouseRightUp",
-                             "Ctrl+MouseLeft",
-                             "Key150"}) {
+    // The spellings the scripts and window texts use are the ones printed.
+    for (const char* name :
+         {"Enter",  "Shift+Tab", "Ctrl+'",     "Ctrl+PgDn",          "PgUp",
+          "Ins",    "Del",       "Space",      "Backspace",          "F12",
+          "A",      "0",         "Alt+X",      "Ctrl+Alt+Shift+Del", "Shift+'",
+          "Ctrl+-", "\\",        "MouseLeft2", "MouseRightUp",       "Ctrl+MouseLeft",
+          "Key150"}) {
         std::optional<int> code = KeyCode::parse(name);
         ASSERT_TRUE(code) << name;
         EXPECT_EQ(KeyCode::name(*code), name);
