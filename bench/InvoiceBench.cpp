@@ -214,21 +214,34 @@ void formSaveLine(benchmark::State& state) {
 void driverUpdate(benchmark::State& state) {
     harness(linesFolder());
     app::InvDetLink->Open();
+    app::ItemLink->Open();
     host::RecordFile& file = *app::InvDetFile;
+    host::RecordFile& items = *app::ItemFile;
     host::Record& line = app::InvDetRecord;
     line.clear();
     line.field("IND:INVDETID").assign(host::Value(static_cast<std::int64_t>(editedLine)));
     int key = app::InvDetAccess->PRIMARYKEY;
+    int numberKey = app::files::item().keyNumber("ITM:ITEMNUMBERK");
+    host::TypedRef itemNumber = app::ItemRecord.field("ITM:ITEMNUMBER");
+    host::TypedRef linesItem = line.field("IND:ITEMNUMBER");
     std::int64_t quantity = 1;
     for (auto _ : state) {
+        // Read under watch, so that a change by another station meanwhile fails the put.
+        file.watch();
         if (!file.get(key)) {
             state.SkipWithError("not read");
+            break;
+        }
+        itemNumber.assign(linesItem.value());
+        if (!items.get(numberKey)) {
+            state.SkipWithError("no item");
             break;
         }
         line.field("IND:QUANTITY").assign(host::Value(++quantity % 98 + 1));
         if (!file.put())
             state.SkipWithError("not written");
     }
+    app::ItemLink->Close();
     app::InvDetLink->Close();
 }
 
