@@ -129,7 +129,7 @@ bool InvoiceLinesBrowse::RefillSavedRow() {
     rows.get(row);
     std::string position = VIEWPOSITION.text();
     ItemRecord.field("ITM:ITEMNUMBER").assign(lineField("IND:ITEMNUMBER").value());
-    ItemAccess->FetchOrClear(files::item().keyNumber("ITM:ITEMNUMBERK"));
+    ItemAccess->FetchOrClear(ItemFile->definition().keyNumber("ITM:ITEMNUMBERK"));
     FillRow();
     VIEWPOSITION.assign(host::Value(position));
     rows.put();
@@ -204,8 +204,8 @@ bool InvoiceLineEditManager::HeaderStillThere() {
     // Read in a saved state, so that the header the form holds (and the version of it that
     // a change of the header is checked against) stays as it is.
     std::uint16_t state = InvHdrAccess->StoreState();
-    bool there =
-        InvHdrAccess->ReadByKey(files::invHdr().keyNumber("INH:INVHDRIDK")) == Severity::Benign;
+    bool there = InvHdrAccess->ReadByKey(InvHdrFile->definition().keyNumber("INH:INVHDRIDK")) ==
+                 Severity::Benign;
     InvHdrAccess->RecallState(state, true);
     return there;
 }
@@ -460,7 +460,8 @@ void InvoiceForm::TogglePrint() {
         return;
     lines_.CURRENTCHOICE = static_cast<std::int32_t>(chosen);
     lines_.CopyRowToFields();
-    if (InvDetAccess->ReadByKey(files::invDet().keyNumber("IND:INVDETIDK")) == Severity::Benign) {
+    if (InvDetAccess->ReadByKey(InvDetFile->definition().keyNumber("IND:INVDETIDK")) ==
+        Severity::Benign) {
         host::TypedRef print = lineField("IND:PRINT");
         print.assign(host::Value(host::clip(print.text()) == "1" ? "0" : "1"));
         InvDetAccess->Update();

@@ -147,7 +147,7 @@ void LineItemEditor::Complete() {
         std::string start = text.substr(0, static_cast<std::size_t>(typed));
         itemField("ITM:ITEMNUMBER").assign(host::Value(start));
         bool completed = false;
-        if (ItemFile->setAt(files::item().keyNumber("ITM:ITEMNUMBERK")) &&
+        if (ItemFile->setAt(ItemFile->definition().keyNumber("ITM:ITEMNUMBERK")) &&
             ItemAccess->ReadNextQuiet() == framework::Severity::Benign) {
             std::string found = host::clip(itemField("ITM:ITEMNUMBER").text());
             completed = found.size() >= start.size() &&
@@ -169,7 +169,7 @@ EditAction LineItemEditor::Leave(EditAction action) {
         return AskToGoOn() ? EditAction::None : EditAction::Abandon;
     }
     itemField("ITM:ITEMNUMBER").assign(USEVAR.value());
-    if (ItemAccess->FetchOrClear(files::item().keyNumber("ITM:ITEMNUMBERK")) !=
+    if (ItemAccess->FetchOrClear(ItemFile->definition().keyNumber("ITM:ITEMNUMBERK")) !=
         framework::Severity::Benign) {
         // No such item: the item list picks one; without a choice the cell is blank and
         // the editor stays in it.

@@ -278,7 +278,7 @@ void BrowseList::SyncBuffer() {
     // The view fills the buffers of every file it joins; the primary file's record is
     // then read again by its primary key under watch, so that it becomes the file's
     // current record and a change made by another station meanwhile is detected on save.
-    bool read = VIEW->reset(position) && VIEW->next() && host::clip(VIEW->position()) == position;
+    bool read = VIEW->readAt(position) && host::clip(VIEW->position()) == position;
     FileAccess& file = *PRIMARY->ME;
     if (read && file.PRIMARYKEY != 0 && file.CheckOpen(2) == Severity::Benign) {
         file.FILE->watch();

@@ -76,6 +76,11 @@ public:
     virtual bool reset(std::string_view position) = 0;
     virtual bool next() = 0;
     virtual bool previous() = 0;
+    // Reads the record at a position taken by `position`, or the first one after it, as
+    // `reset` then `next` do, and leaves the view there; for one record looked up by its
+    // position (a list's row read again), so a driver fetches that record alone rather
+    // than the page that would follow it.
+    virtual bool readAt(std::string_view position);
     // The position of the record last read; empty before any.
     virtual std::string position() const = 0;
 };

@@ -367,6 +367,15 @@ bool PgRecordView::reset(std::string_view position) {
     return true;
 }
 
+bool PgRecordView::readAt(std::string_view position) {
+    if (!reset(position))
+        return false;
+    single_ = true;
+    bool found = read(false);
+    single_ = false;
+    return found;
+}
+
 std::string PgRecordView::position() const {
     if (place_ != Place::At || inclusive_ || anchor_.size() != terms_.size())
         return {};
@@ -412,7 +421,8 @@ bool PgRecordView::fetch(bool backward) {
     }
     if (!where.empty())
         sql += " WHERE " + where;
-    sql += keysetOrderBy(terms, backward) + " LIMIT " + std::to_string(pageSize_);
+    int limit = single_ ? 1 : pageSize_;
+    sql += keysetOrderBy(terms, backward) + " LIMIT " + std::to_string(limit);
     members_.front().file->applyLockWait();
     bool ok = false;
     Result result = driver_.connection().run(sql, parameters, ok);
@@ -446,7 +456,7 @@ bool PgRecordView::fetch(bool backward) {
         for (size_t t = 0; t < terms.size(); ++t)
             row.orderValues[t] = result.value(r, termColumn_ + static_cast<int>(t), terms[t].type);
     }
-    pageEnded_ = static_cast<int>(page_.size()) < pageSize_;
+    pageEnded_ = static_cast<int>(page_.size()) < limit;
     return true;
 }
 

@@ -45,6 +45,7 @@ public:
     bool reset(std::string_view position) override;
     bool next() override { return read(false); }
     bool previous() override { return read(true); }
+    bool readAt(std::string_view position) override;
     std::string position() const override;
 
 private:
@@ -104,6 +105,7 @@ private:
     size_t nextRow_ = 0;
     bool pageBackward_ = false;
     bool pageEnded_ = false;
+    bool single_ = false; // fetch one record, not a page (readAt)
 };
 
 } // namespace host::postgres

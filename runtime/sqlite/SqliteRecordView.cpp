@@ -26,6 +26,16 @@ bool refuseText(std::string_view what, const TextError& error) {
     return false;
 }
 
+// Whether a key of the file that ignores letter case begins with the field.
+bool leadsCaselessKey(const SqliteRecordFile& file, int field) {
+    const FileDefinition& definition = file.definition();
+    for (int k = 1; k <= definition.keyCount(); ++k)
+        if (definition.key(k).componentCount() > 0 &&
+            definition.key(k).component(1).field == field && file.schema().ignoresCase(k, field))
+            return true;
+    return false;
+}
+
 } // namespace
 
 SqliteRecordView::SqliteRecordView(Database& database, SqliteRecordFile& primary)
@@ -350,6 +360,15 @@ bool SqliteRecordView::reset(std::string_view position) {
     return true;
 }
 
+bool SqliteRecordView::readAt(std::string_view position) {
+    if (!reset(position))
+        return false;
+    single_ = true;
+    bool found = read(false);
+    single_ = false;
+    return found;
+}
+
 std::string SqliteRecordView::position() const {
     if (place_ != Place::At || inclusive_ || anchor_.size() != terms_.size())
         return {};
@@ -378,17 +397,26 @@ std::string SqliteRecordView::fromClause() const {
         const Member& member = members_[m];
         sql += std::string(member.inner ? " JOIN " : " LEFT JOIN ") +
                member.file->schema().quotedTable() + " AS " + member.alias + " ON ";
-        for (size_t i = 0; i < member.on.size(); ++i)
-            sql += (i > 0 ? " AND " : "") + column({static_cast<int>(m), member.on[i].first}) +
-                   " = " + column(member.on[i].second);
+        for (size_t i = 0; i < member.on.size(); ++i) {
+            auto [field, known] = member.on[i];
+            std::string joined = column({static_cast<int>(m), field});
+            std::string equal = joined + " = " + column(known);
+            // A field whose key ignores letter case is indexed without regard to it, and
+            // SQLite looks such an index up only for an equality that ignores case too:
+            // that one finds the candidates, the exact one keeps the join's meaning.
+            if (leadsCaselessKey(*member.file, field))
+                equal = joined + " COLLATE NOCASE = " + column(known) + " AND " + equal;
+            sql += (i > 0 ? " AND " : "") + equal;
+        }
     }
     return sql;
 }
 
-const Statement* SqliteRecordView::fetchStatement(bool backward, int count, bool inclusive) {
-    std::uint64_t key = static_cast<std::uint64_t>(backward) |
-                        (static_cast<std::uint64_t>(inclusive) << 1) |
-                        (static_cast<std::uint64_t>(count) << 2);
+const Statement* SqliteRecordView::fetchStatement(bool backward, int count, bool inclusive,
+                                                  Reach reach) {
+    std::uint64_t key =
+        static_cast<std::uint64_t>(backward) | (static_cast<std::uint64_t>(inclusive) << 1) |
+        (static_cast<std::uint64_t>(reach) << 2) | (static_cast<std::uint64_t>(count) << 4);
     if (auto found = statements_.find(key); found != statements_.end())
         return &found->second;
     OrderTerms terms;
@@ -398,13 +426,20 @@ const Statement* SqliteRecordView::fetchStatement(bool backward, int count, bool
     std::string where;
     if (!filter_.where().empty())
         where = "(" + filter_.where() + ")";
-    if (count > 0)
+    if (reach == Reach::Exact) {
+        for (int i = 0; i < count; ++i)
+            where += (where.empty() ? "" : " AND ") + terms[static_cast<size_t>(i)].expression +
+                     " = ?" + std::to_string(parameters + 1 + i);
+    } else if (count > 0) {
         where += (where.empty() ? "" : " AND ") +
                  keyset::after(terms, count, backward, inclusive, parameters + 1);
+    }
     std::string sql = "SELECT " + selectList() + fromClause();
     if (!where.empty())
         sql += " WHERE " + where;
-    sql += keyset::orderBy(terms, backward) + " LIMIT " + std::to_string(pageSize_);
+    if (reach != Reach::Exact)
+        sql += keyset::orderBy(terms, backward);
+    sql += " LIMIT " + std::to_string(reach == Reach::Page ? pageSize_ : 1);
     Statement prepared = database_.prepare(sql);
     if (!prepared.isValid())
         return nullptr;
@@ -412,11 +447,25 @@ const Statement* SqliteRecordView::fetchStatement(bool backward, int count, bool
 }
 
 bool SqliteRecordView::fetch(bool backward) {
-    page_.clear();
-    pageBackward_ = backward;
     bool positioned = place_ == Place::At;
     int count = positioned ? static_cast<int>(anchor_.size()) : 0;
-    const Statement* query = fetchStatement(backward, count, positioned && inclusive_);
+    bool inclusive = positioned && inclusive_;
+    if (single_ && inclusive && count == static_cast<int>(terms_.size())) {
+        // The record at the position is found by its order values, its row id among them,
+        // with no seek through the records before it; only when it is gone (or changed its
+        // place) does the view look for the first one after the position.
+        if (!fetch(backward, count, inclusive, Reach::Exact))
+            return false;
+        if (!page_.isEmpty())
+            return true;
+    }
+    return fetch(backward, count, inclusive, single_ ? Reach::One : Reach::Page);
+}
+
+bool SqliteRecordView::fetch(bool backward, int count, bool inclusive, Reach reach) {
+    page_.clear();
+    pageBackward_ = backward;
+    const Statement* query = fetchStatement(backward, count, inclusive, reach);
     if (!query)
         return false;
     StatementUse use(*query);
@@ -461,7 +510,7 @@ bool SqliteRecordView::fetch(bool backward) {
         for (size_t t = 0; t < terms; ++t)
             columnValue::readInto(row.orderValues[t], statement, termColumn_ + static_cast<int>(t));
     }
-    pageEnded_ = static_cast<int>(page_.size()) < pageSize_;
+    pageEnded_ = static_cast<int>(page_.size()) < (reach == Reach::Page ? pageSize_ : 1);
     return true;
 }
 

@@ -47,6 +47,7 @@ public:
     bool reset(std::string_view position) override;
     bool next() override { return read(false); }
     bool previous() override { return read(true); }
+    bool readAt(std::string_view position) override;
     std::string position() const override;
 
 private:
@@ -79,8 +80,12 @@ private:
     int primaryKeyOf(const std::vector<OrderItem>& items) const;
     void forgetPlace();
     void invalidate();
-    const Statement* fetchStatement(bool backward, int count, bool inclusive);
+    // What a fetch reads: a page from the position, the one record there or after it, or
+    // only the record whose order values are the position's.
+    enum class Reach { Page, One, Exact };
+    const Statement* fetchStatement(bool backward, int count, bool inclusive, Reach reach);
     bool fetch(bool backward);
+    bool fetch(bool backward, int count, bool inclusive, Reach reach);
     bool read(bool backward);
     void load(const ViewPage::Row& row);
     std::string selectList() const;
@@ -110,6 +115,7 @@ private:
     size_t imageSize_ = 0;
     bool pageBackward_ = false;
     bool pageEnded_ = false;
+    bool single_ = false; // fetch one record, not a page (readAt)
 };
 
 } // namespace host::sqlite

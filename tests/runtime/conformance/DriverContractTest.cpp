@@ -344,6 +344,24 @@ TEST_P(DriverContract, ViewsFilterAndPageFromBothEnds) {
     EXPECT_EQ(a->id(), expected[9]);
     ASSERT_TRUE(view->previous());
     EXPECT_EQ(a->id(), expected[8]);
+    // One record read again at its position; the view reads on from it both ways, and a
+    // record gone from the position gives way to the next one.
+    ASSERT_TRUE(view->readAt(middle));
+    EXPECT_EQ(a->id(), expected[9]);
+    EXPECT_EQ(view->position(), middle);
+    std::vector<int> rest;
+    while (view->next())
+        rest.push_back(a->id());
+    EXPECT_EQ(rest, std::vector<int>(expected.begin() + 10, expected.end()));
+    ASSERT_TRUE(view->readAt(middle) && view->previous());
+    EXPECT_EQ(a->id(), expected[8]);
+    a->customer.field("CUS:CUSTOMERID").assign(expected[9]);
+    ASSERT_TRUE(a->customers->get(1) && a->customers->remove());
+    ASSERT_TRUE(view->readAt(middle));
+    EXPECT_EQ(a->id(), expected[10]);
+    ASSERT_TRUE(view->next());
+    EXPECT_EQ(a->id(), expected[11]);
+    expected.erase(expected.begin() + 9);
     // Positioned at leading order values.
     a->customer.field("CUS:NAME").assign(std::string("DNAME"));
     ASSERT_TRUE(view->setAt(1));
@@ -386,7 +404,16 @@ TEST_P(DriverContract, ViewsJoinFilesAndClearTheMissingOnes) {
     EXPECT_EQ(clip(a->item.field("ITM:DESCRIPTION").text()), "");
     EXPECT_EQ(a->item.field("ITM:ITEMID").integer(), 0);
     EXPECT_FALSE(view->next());
+    // The item's number key ignores case; the join does not.
+    ASSERT_TRUE(view->close());
+    ASSERT_TRUE(a->addCustomer(3, "x2", "Three"));
+    ASSERT_TRUE(view->open() && view->setOrder("-CUS:CUSTOMERID"));
+    ASSERT_TRUE(view->next());
+    EXPECT_EQ(a->id(), 3);
+    EXPECT_EQ(a->item.field("ITM:ITEMID").integer(), 0);
     ASSERT_TRUE(view->setFilter("ITM:ITEMID = 0"));
+    ASSERT_TRUE(view->next());
+    EXPECT_EQ(a->id(), 3);
     ASSERT_TRUE(view->next());
     EXPECT_EQ(a->id(), 1);
     EXPECT_FALSE(view->next());

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <string>
+#include <vector>
 
 using namespace host;
 using namespace drivertest;
@@ -117,6 +118,74 @@ TEST(ViewKeyOrderPlanTest, PagesInAUniqueKeysOrderWalkItsIndex) {
         // From the start both ways, from a place both ways, from a saved position both ways.
         EXPECT_GE(pages, 6);
     }
+}
+
+// A list of an invoice's lines with their items' descriptions: the item is looked up in
+// the index of its number's key (which ignores case) rather than by scanning the items for
+// every line, and a line read again at its row's position is found by its row id, not by
+// seeking through the lines before it under the invoice's filter.
+TEST(ViewKeyOrderPlanTest, JoinsUseCaselessKeysAndOneRecordAtAPositionIsLookedUp) {
+    TempFolder folder;
+    Station station(folder.path(), true);
+    Record item{itemLayout()}, line{detailLayout()};
+    std::unique_ptr<RecordFile> items = station.driver.makeFile(itemDefinition(), item);
+    std::unique_ptr<RecordFile> lines = station.driver.makeFile(detailDefinition(), line);
+    ASSERT_TRUE(items->create() && items->open() && lines->create() && lines->open());
+    item.field("ITM:ITEMID").assign(1);
+    item.field("ITM:ITEMNUMBER").assign(std::string("A1"));
+    ASSERT_TRUE(items->add());
+    for (int n = 1; n <= 30; ++n) {
+        line.clear();
+        line.field("IND:INVDETID").assign(n);
+        line.field("IND:INVHDRID").assign(1 + n % 2);
+        line.field("IND:SEQUENCE").assign(n);
+        line.field("IND:ITEMNUMBER").assign(std::string(n % 3 ? "A1" : "a1"));
+        ASSERT_TRUE(lines->add());
+    }
+    std::unique_ptr<RecordView> view = station.driver.makeView(*lines);
+    ASSERT_TRUE(view->join(*items, "ITM:ITEMNUMBER = IND:ITEMNUMBER"));
+    ASSERT_TRUE(view->open() && view->setOrder("IND:INVHDRID,IND:SEQUENCE") &&
+                view->setFilter("IND:INVHDRID = 1"));
+    view->setPaging(5, 1, 0, 60);
+    std::vector<std::string> positions;
+    std::vector<std::int64_t> matched;
+    while (view->next()) {
+        positions.push_back(view->position());
+        matched.push_back(item.field("ITM:ITEMID").integer());
+    }
+    ASSERT_EQ(positions.size(), 15u);
+    // The join stays exact: a line whose number differs from the item's in case only has
+    // no item.
+    for (size_t i = 0; i < matched.size(); ++i)
+        EXPECT_EQ(matched[i], (2 * i + 2) % 3 ? 1 : 0) << i;
+    ASSERT_TRUE(view->readAt(positions[9]));
+    EXPECT_EQ(line.field("IND:SEQUENCE").integer(), 20);
+
+    sqlite3* db = dynamic_cast<sqlite::SqliteRecordFile&>(*lines).database().handle();
+    int statements = 0;
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db, nullptr); s; s = sqlite3_next_stmt(db, s)) {
+        std::string sql = sqlite3_sql(s);
+        if (sql.find(" AS p") == std::string::npos)
+            continue;
+        ++statements;
+        sqlite3_stmt* explain = nullptr;
+        ASSERT_EQ(
+            sqlite3_prepare_v2(db, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &explain, nullptr),
+            SQLITE_OK);
+        std::string shown;
+        while (sqlite3_step(explain) == SQLITE_ROW)
+            shown +=
+                std::string(reinterpret_cast<const char*>(sqlite3_column_text(explain, 3))) + "; ";
+        sqlite3_finalize(explain);
+        SCOPED_TRACE(sql + ": " + shown);
+        EXPECT_NE(shown.find("INDEX Item_ITM_ITEMNUMBERK"), std::string::npos);
+        if (sql.find(" LIMIT 1") != std::string::npos &&
+            sql.find("ORDER BY") == std::string::npos) {
+            EXPECT_NE(shown.find("INTEGER PRIMARY KEY"), std::string::npos);
+        }
+    }
+    // Pages from the start and from a place, and the one record at a position.
+    EXPECT_EQ(statements, 3);
 }
 
 TEST_F(KeyOrderPlanTest, ReadsInKeyOrderWalkTheKeysIndex) {
