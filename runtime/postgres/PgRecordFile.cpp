@@ -21,46 +21,17 @@ namespace {
 
 constexpr std::int64_t idMask = (std::int64_t{1} << 40) - 1;
 
-std::string keyTag(int keyNumber) {
-    return "K" + std::to_string(keyNumber);
-}
-
 } // namespace
 
 PgRecordFile::PgRecordFile(PostgresDriver& driver, FileDefinition definition, Record& buffer)
-    : RecordFile(std::move(definition), buffer), driver_(driver) {}
+    : SqlRecordFile(std::move(definition), buffer), driver_(driver) {}
 
 PgRecordFile::~PgRecordFile() {
     close();
     driver_.unlist(this);
 }
 
-// ---- Checks ---------------------------------------------------------------------------------
-
-bool PgRecordFile::checkOpen() const {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    return true;
-}
-
-bool PgRecordFile::checkKey(int keyNumber, bool allowRecordOrder) const {
-    if (keyNumber < (allowRecordOrder ? 0 : 1) || keyNumber > keyCount())
-        return failInDriver("key",
-                            "The file " + label() + " has no key " + std::to_string(keyNumber));
-    return true;
-}
-
-bool PgRecordFile::checkWritable() const {
-    if (!checkOpen())
-        return false;
-    if (!writable_) {
-        setError(errors::accessDenied);
-        return false;
-    }
-    return true;
-}
+// ---- The server ---------------------------------------------------------------------------
 
 std::string PgRecordFile::lockName() const {
     return driver_.connection().schemaName() + "." + schema_.table();
@@ -421,16 +392,6 @@ std::vector<SqlValue> PgRecordFile::fieldValues() const {
     return values;
 }
 
-std::vector<SqlValue> PgRecordFile::bufferKeyValues(int keyNumber) const {
-    std::vector<SqlValue> values;
-    const RecordLayout& layout = *definition_.layout();
-    for (const KeyComponent& component : definition_.key(keyNumber).components) {
-        const FieldInfo& field = layout.field(component.field);
-        values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
-    }
-    return values;
-}
-
 // The condition that is true for a record another station holds. Outside a frame a
 // shared transaction-level try-lock answers it and ends with the statement; inside one
 // it would stay until the commit, so the server's lock table is asked instead.
@@ -488,11 +449,6 @@ bool PgRecordFile::heldByOtherFile(std::int64_t id) const {
     return holder && holder != this;
 }
 
-void PgRecordFile::hold(int waitSeconds) {
-    holdArmed_ = true;
-    holdWaitMilliseconds_ = std::max(0, waitSeconds) * 1000;
-}
-
 void PgRecordFile::release() {
     if (held_) {
         std::int64_t key = PostgresDriver::lockKey(lockName(), *held_);
@@ -511,10 +467,6 @@ void PgRecordFile::release() {
 
 bool PgRecordFile::isHeld() const {
     return holdValid() && current_ && *held_ == *current_;
-}
-
-bool PgRecordFile::isWatched() const {
-    return watched_ && current_ && watched_->first == *current_;
 }
 
 // ---- Reading ----------------------------------------------------------------------------------
@@ -697,37 +649,6 @@ bool PgRecordFile::getAt(std::string_view position) {
     return accept(result, 0, 0);
 }
 
-bool PgRecordFile::reget() {
-    if (!checkOpen())
-        return false;
-    if (!current_) {
-        setError(errors::noRecord);
-        return false;
-    }
-    return getAt(position(0));
-}
-
-bool PgRecordFile::set(int keyNumber) {
-    if (!checkOpen() || !checkKey(keyNumber, true))
-        return false;
-    order_ = keyNumber;
-    place_ = Place::Start;
-    anchor_.clear();
-    clearError();
-    return true;
-}
-
-bool PgRecordFile::setAt(int keyNumber) {
-    if (!set(keyNumber))
-        return false;
-    if (keyNumber > 0) {
-        anchor_ = bufferKeyValues(keyNumber);
-        place_ = Place::At;
-        inclusive_ = true;
-    }
-    return true;
-}
-
 bool PgRecordFile::reset(int keyNumber, std::string_view position) {
     if (!checkOpen() || !checkKey(keyNumber, true))
         return false;
@@ -746,11 +667,7 @@ bool PgRecordFile::reset(int keyNumber, std::string_view position) {
         if (!values)
             return false;
     }
-    order_ = keyNumber;
-    anchor_ = std::move(*values);
-    place_ = Place::At;
-    inclusive_ = true;
-    clearError();
+    placeAt(keyNumber, std::move(*values));
     return true;
 }
 
@@ -815,10 +732,6 @@ bool PgRecordFile::wouldDuplicate(int keyNumber, bool overCurrent) {
 
 // ---- Writing ----------------------------------------------------------------------------------
 
-bool PgRecordFile::add() {
-    return insert(0);
-}
-
 bool PgRecordFile::addAll(const std::vector<std::string>& images) {
     if (!checkWritable())
         return false;
@@ -863,14 +776,6 @@ bool PgRecordFile::addAll(const std::vector<std::string>& images) {
     watched_.reset();
     clearError();
     return true;
-}
-
-bool PgRecordFile::addPlaceholder(const std::vector<int>& claimedKeys) {
-    std::int64_t free = 0;
-    for (int k = 1; k <= keyCount(); ++k)
-        if (std::find(claimedKeys.begin(), claimedKeys.end(), k) == claimedKeys.end())
-            free |= schema_.freeBit(k);
-    return insert(free);
 }
 
 bool PgRecordFile::insert(std::int64_t free) {
