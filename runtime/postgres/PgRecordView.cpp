@@ -7,19 +7,11 @@
 #include "runtime/postgres/PostgresDriver.h"
 #include "runtime/records/FieldCodec.h"
 #include "runtime/records/OrderText.h"
-#include "runtime/records/PositionText.h"
 
 namespace host::postgres {
 
 namespace fieldCodec = host::records::fieldCodec;
-namespace positionText = host::records::positionText;
 using records::OrderItem;
-
-namespace {
-
-constexpr const char* positionTag = "V";
-
-} // namespace
 
 PgRecordView::PgRecordView(PostgresDriver& driver, PgRecordFile& primary)
     : SqlRecordView(primary, "coalesce"), driver_(driver) {}
@@ -176,69 +168,10 @@ void PgRecordView::pushDown(const ExpressionNode& node) {
     pushedWhere_ += (pushedWhere_.empty() ? "" : " AND ") + condition;
 }
 
-// ---- Positioning -------------------------------------------------------------------------------
-
-void PgRecordView::forgetPlace() {
-    place_ = Place::Start;
-    anchor_.clear();
-    page_.clear();
-    nextRow_ = 0;
-    pageEnded_ = false;
-}
-
-bool PgRecordView::setStart() {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    forgetPlace();
-    clearError();
-    return true;
-}
-
-bool PgRecordView::setAt(int count) {
-    if (!setStart())
-        return false;
-    int fields = 0;
-    for (const Term& term : terms_)
-        fields += term.place.member >= 0 ? 1 : 0;
-    count = std::min(count, fields);
-    if (count <= 0)
-        return true;
-    for (int i = 0; i < count; ++i) {
-        TypedRef field = fieldRef(terms_[static_cast<size_t>(i)].place);
-        anchor_.push_back(fieldCodec::valueOf(field.address(), field.type()));
-    }
-    place_ = Place::At;
-    inclusive_ = true;
-    return true;
-}
-
-bool PgRecordView::reset(std::string_view position) {
-    if (!setStart())
-        return false;
-    std::optional<std::vector<SqlValue>> values = positionText::decode(positionTag, position);
-    if (!values || values->size() != terms_.size()) {
-        setError(errors::recordNotFound);
-        return false;
-    }
-    anchor_ = std::move(*values);
-    place_ = Place::At;
-    inclusive_ = true;
-    return true;
-}
-
-std::string PgRecordView::position() const {
-    if (place_ != Place::At || inclusive_ || anchor_.size() != terms_.size())
-        return {};
-    return positionText::encode(positionTag, anchor_);
-}
-
 // ---- Reading -----------------------------------------------------------------------------------
 
 bool PgRecordView::fetch(bool backward) {
     page_.clear();
-    nextRow_ = 0;
     pageBackward_ = backward;
     bool positioned = place_ == Place::At;
     int count = positioned ? static_cast<int>(anchor_.size()) : 0;
@@ -265,10 +198,9 @@ bool PgRecordView::fetch(bool backward) {
             driver_.forgetSession();
         return false;
     }
-    page_.resize(static_cast<size_t>(result.rows()));
     for (int r = 0; r < result.rows(); ++r) {
-        Row& row = page_[static_cast<size_t>(r)];
-        row.images.resize(members_.size());
+        records::ViewPage::Row& row = page_.append();
+        row.images.assign(imageSize_, '\0');
         for (size_t m = 0; m < members_.size(); ++m) {
             const Member& member = members_[m];
             if (m > 0 && !member.inner && result.isNull(r, member.firstColumn)) {
@@ -277,13 +209,11 @@ bool PgRecordView::fetch(bool backward) {
             }
             const RecordLayout& layout = *member.file->definition().layout();
             PgSchema schema(member.file->definition());
-            std::string& image = row.images[m];
-            image.assign(member.file->buffer().size(), '\0');
-            auto* data = reinterpret_cast<std::byte*>(image.data());
+            auto* image = reinterpret_cast<std::byte*>(row.images.data() + member.imageOffset);
             for (int n = 1; n <= layout.fieldCount(); ++n) {
                 const FieldInfo& field = layout.field(n);
                 fieldCodec::load(result.value(r, member.firstColumn + n, schema.fieldType(n)),
-                                 data + field.offset, field.type);
+                                 image + field.offset, field.type);
             }
         }
         row.orderValues.resize(terms.size());
@@ -292,52 +222,6 @@ bool PgRecordView::fetch(bool backward) {
     }
     pageEnded_ = static_cast<int>(page_.size()) < pageSize_;
     return true;
-}
-
-void PgRecordView::load(const Row& row) {
-    for (size_t m = 0; m < members_.size(); ++m) {
-        Record& buffer = members_[m].file->buffer();
-        if (row.missing & (std::uint64_t{1} << m))
-            buffer.clear();
-        else
-            buffer.setImage(row.images[m]);
-    }
-}
-
-bool PgRecordView::read(bool backward) {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    for (;;) {
-        if ((backward && place_ == Place::BeforeStart) || (!backward && place_ == Place::PastEnd)) {
-            setError(errors::noRecord);
-            return false;
-        }
-        if (nextRow_ >= page_.size() || pageBackward_ != backward) {
-            bool exhausted = nextRow_ >= page_.size() && pageBackward_ == backward && pageEnded_;
-            if (!exhausted && !fetch(backward))
-                return false;
-            if (exhausted || page_.empty()) {
-                place_ = backward ? Place::BeforeStart : Place::PastEnd;
-                anchor_.clear();
-                page_.clear();
-                nextRow_ = 0;
-                pageEnded_ = false;
-                setError(errors::noRecord);
-                return false;
-            }
-        }
-        const Row& row = page_[nextRow_++];
-        anchor_ = row.orderValues;
-        place_ = Place::At;
-        inclusive_ = false;
-        load(row);
-        if (!filter_ || filter_->test()) {
-            clearError();
-            return true;
-        }
-    }
 }
 
 } // namespace host::postgres

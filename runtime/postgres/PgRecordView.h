@@ -4,9 +4,7 @@
 #include "runtime/postgres/PgSchema.h"
 #include "runtime/records/SqlRecordView.h"
 
-#include <cstdint>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace host::records {
@@ -33,21 +31,8 @@ public:
     ~PgRecordView() override;
 
     void setPaging(int pageSize, int pagesBehind, int pagesAhead, int timeoutSeconds) override;
-    bool setStart() override;
-    bool setAt(int count) override;
-    bool reset(std::string_view position) override;
-    bool next() override { return read(false); }
-    bool previous() override { return read(true); }
-    std::string position() const override;
 
 private:
-    enum class Place { Start, BeforeStart, PastEnd, At };
-    struct Row {
-        std::vector<std::string> images;
-        std::uint64_t missing = 0;
-        std::vector<SqlValue> orderValues;
-    };
-
     PgRecordFile& fileOf(const Member& member) const;
     RecordFile* joinable(RecordFile& other) const override;
     std::string quotedTable(const Member& member) const override;
@@ -57,10 +42,8 @@ private:
                   std::vector<Term>& terms) const override;
     bool applyFilter(std::string_view text) override;
     void clearFilter() override { filter_.reset(); }
-    void forgetPlace() override;
-    bool fetch(bool backward);
-    bool read(bool backward);
-    void load(const Row& row);
+    bool accepts() override { return !filter_ || filter_->test(); }
+    bool fetch(bool backward) override;
 
     // Adds the exact conditions of a node (and of its AND-conjuncts) to the pushed-down
     // part of the filter.
@@ -70,14 +53,6 @@ private:
     std::optional<Expression> filter_;
     std::string pushedWhere_;                // "" when the server decides nothing
     std::vector<SqlValue> pushedParameters_; // $1... of pushedWhere_
-
-    Place place_ = Place::Start;
-    std::vector<SqlValue> anchor_;
-    bool inclusive_ = false;
-    std::vector<Row> page_;
-    size_t nextRow_ = 0;
-    bool pageBackward_ = false;
-    bool pageEnded_ = false;
 };
 
 } // namespace host::postgres

@@ -6,10 +6,15 @@
 #include "runtime/records/FieldCodec.h"
 #include "runtime/records/JoinText.h"
 #include "runtime/records/OrderText.h"
+#include "runtime/records/PositionText.h"
+
+#include <algorithm>
 
 namespace host::records {
 
 namespace {
+
+constexpr const char* positionTag = "V";
 
 bool refuseText(std::string_view what, const TextError& error) {
     setError(errors::badFilter, "Invalid " + std::string(what) + " at position " +
@@ -232,6 +237,116 @@ std::string SqlRecordView::fromClause() const {
                    " = " + column(member.on[i].second);
     }
     return sql;
+}
+
+// ---- Positioning -------------------------------------------------------------------------------
+
+void SqlRecordView::forgetPlace() {
+    place_ = Place::Start;
+    anchor_.clear();
+    page_.clear();
+    pageEnded_ = false;
+}
+
+bool SqlRecordView::setStart() {
+    if (!open_) {
+        setError(errors::fileNotOpen);
+        return false;
+    }
+    forgetPlace();
+    clearError();
+    return true;
+}
+
+bool SqlRecordView::setAt(int count) {
+    if (!setStart())
+        return false;
+    int fields = 0;
+    for (const Term& term : terms_)
+        fields += term.place.member >= 0 ? 1 : 0;
+    count = std::min(count, fields);
+    if (count <= 0)
+        return true;
+    for (int i = 0; i < count; ++i) {
+        TypedRef field = fieldRef(terms_[static_cast<size_t>(i)].place);
+        anchor_.push_back(fieldCodec::valueOf(field.address(), field.type()));
+    }
+    place_ = Place::At;
+    inclusive_ = true;
+    return true;
+}
+
+bool SqlRecordView::reset(std::string_view position) {
+    if (!setStart())
+        return false;
+    std::optional<std::vector<SqlValue>> values = positionText::decode(positionTag, position);
+    if (!values || values->size() != terms_.size()) {
+        setError(errors::recordNotFound);
+        return false;
+    }
+    anchor_ = std::move(*values);
+    place_ = Place::At;
+    inclusive_ = true;
+    return true;
+}
+
+std::string SqlRecordView::position() const {
+    if (place_ != Place::At || inclusive_ || anchor_.size() != terms_.size())
+        return {};
+    return positionText::encode(positionTag, anchor_);
+}
+
+// ---- Reading -----------------------------------------------------------------------------------
+
+void SqlRecordView::load(const ViewPage::Row& row) {
+    for (size_t m = 0; m < members_.size(); ++m) {
+        Record& buffer = members_[m].file->buffer();
+        if (row.missing & (std::uint64_t{1} << m))
+            buffer.clear(); // a joined file without a matching record
+        else
+            buffer.setImage(
+                std::string_view(row.images).substr(members_[m].imageOffset, buffer.size()));
+    }
+}
+
+bool SqlRecordView::read(bool backward) {
+    if (!open_) {
+        setError(errors::fileNotOpen);
+        return false;
+    }
+    for (;;) {
+        if ((backward && place_ == Place::BeforeStart) || (!backward && place_ == Place::PastEnd)) {
+            setError(errors::noRecord);
+            return false;
+        }
+        if (page_.isEmpty() || pageBackward_ != backward) {
+            // A page that came back short in this direction was the last one.
+            bool exhausted = page_.isEmpty() && pageBackward_ == backward && pageEnded_;
+            if (!exhausted) {
+                if (place_ != Place::At || inclusive_)
+                    refreshFilter();
+                if (!fetch(backward))
+                    return false;
+            }
+            if (page_.isEmpty()) {
+                place_ = backward ? Place::BeforeStart : Place::PastEnd;
+                anchor_.clear();
+                page_.clear();
+                pageEnded_ = false;
+                setError(errors::noRecord);
+                return false;
+            }
+        }
+        const ViewPage::Row& row = page_.take();
+        anchor_ = row.orderValues;
+        place_ = Place::At;
+        inclusive_ = false;
+        load(row);
+        if (accepts()) {
+            clearError();
+            return true;
+        }
+    }
 }
 
 } // namespace host::records

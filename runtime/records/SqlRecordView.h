@@ -2,6 +2,7 @@
 
 #include "runtime/files/RecordView.h"
 #include "runtime/records/SqlValue.h"
+#include "runtime/records/ViewPage.h"
 
 #include <cstddef>
 #include <string>
@@ -35,11 +36,18 @@ public:
     std::string order() const override { return orderText_; }
     std::string filter() const override { return filterText_; }
     void bindLabel(std::string label, TypedRef variable) override;
+    bool setStart() override;
+    bool setAt(int count) override;
+    bool reset(std::string_view position) override;
+    bool next() override { return read(false); }
+    bool previous() override { return read(true); }
+    std::string position() const override;
 
 protected:
     // `ifNull`: the driver's SQL function that gives its second argument for a null first.
     SqlRecordView(RecordFile& primary, std::string ifNull);
 
+    enum class Place { Start, BeforeStart, PastEnd, At };
     // A field of one of the view's files.
     struct FieldPlace {
         int member = -1;
@@ -80,10 +88,15 @@ protected:
     // when the text is not one.
     virtual bool applyFilter(std::string_view text) = 0;
     virtual void clearFilter() = 0;
+    // Whether the buffers, loaded with a row of the page, pass the filter.
+    virtual bool accepts() = 0;
+    // Fetches the page after (before) the place into page_, with the rows' images at
+    // their members' offsets; false, with the error set, when the query fails.
+    virtual bool fetch(bool backward) = 0;
+    // Before a page is fetched from a place set by the program (not one reading left).
+    virtual void refreshFilter() {}
     // Drops what the driver prepared for the view's order, filter and page size.
     virtual void invalidate() {}
-    // Forgets the place reading goes on from: the next read starts at an end.
-    virtual void forgetPlace() = 0;
 
     // ---- Shared ----
     FieldPlace findField(std::string_view label) const;
@@ -98,13 +111,22 @@ protected:
     std::string selectList() const;
     std::string fromClause() const;
     bool buildTerms(std::string_view text, std::vector<Term>& terms);
+    void forgetPlace();
+    bool read(bool backward);
+    void load(const ViewPage::Row& row);
 
     std::vector<Member> members_;
     bool open_ = false;
     int pageSize_ = 20;
     std::vector<Term> terms_;
-    int termColumn_ = 0;   // result column of the first term's value
-    size_t imageSize_ = 0; // the members' record images side by side
+    int termColumn_ = 0; // result column of the first term's value
+    Place place_ = Place::Start;
+    std::vector<SqlValue> anchor_;
+    bool inclusive_ = false;
+    ViewPage page_;
+    size_t imageSize_ = 0;
+    bool pageBackward_ = false;
+    bool pageEnded_ = false;
 
 private:
     std::string ifNull_;

@@ -2,7 +2,6 @@
 
 #include "runtime/base/RuntimeErrors.h"
 #include "runtime/records/OrderText.h"
-#include "runtime/records/PositionText.h"
 #include "runtime/sqlite/Database.h"
 #include "runtime/sqlite/FieldBinding.h"
 #include "runtime/sqlite/SqliteRecordFile.h"
@@ -10,14 +9,6 @@
 #include <sqlite3.h>
 
 namespace host::sqlite {
-
-namespace positionText = records::positionText;
-
-namespace {
-
-constexpr const char* positionTag = "V";
-
-} // namespace
 
 SqliteRecordView::SqliteRecordView(Database& database, SqliteRecordFile& primary)
     : SqlRecordView(primary, "ifnull"), database_(database) {}
@@ -141,67 +132,16 @@ bool SqliteRecordView::applyFilter(std::string_view text) {
         text, [this](std::string_view label) { return lookup(label); }, columnOf);
 }
 
+void SqliteRecordView::refreshFilter() {
+    // The filter's variables changed since its statements were made: make them again.
+    if (filter_.refresh())
+        statements_.clear();
+}
+
 void SqliteRecordView::invalidate() {
     statements_.clear();
     page_.clear();
     pageEnded_ = false;
-}
-
-// ---- Positioning -------------------------------------------------------------------------------
-
-void SqliteRecordView::forgetPlace() {
-    place_ = Place::Start;
-    anchor_.clear();
-    page_.clear();
-    pageEnded_ = false;
-}
-
-bool SqliteRecordView::setStart() {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    forgetPlace();
-    clearError();
-    return true;
-}
-
-bool SqliteRecordView::setAt(int count) {
-    if (!setStart())
-        return false;
-    int fields = 0;
-    for (const Term& term : terms_)
-        fields += term.place.member >= 0 ? 1 : 0;
-    count = std::min(count, fields);
-    if (count <= 0)
-        return true;
-    for (int i = 0; i < count; ++i) {
-        TypedRef field = fieldRef(terms_[static_cast<size_t>(i)].place);
-        anchor_.push_back(fieldCodec::valueOf(field.address(), field.type()));
-    }
-    place_ = Place::At;
-    inclusive_ = true;
-    return true;
-}
-
-bool SqliteRecordView::reset(std::string_view position) {
-    if (!setStart())
-        return false;
-    std::optional<std::vector<SqlValue>> values = positionText::decode(positionTag, position);
-    if (!values || values->size() != terms_.size()) {
-        setError(errors::recordNotFound);
-        return false;
-    }
-    anchor_ = std::move(*values);
-    place_ = Place::At;
-    inclusive_ = true;
-    return true;
-}
-
-std::string SqliteRecordView::position() const {
-    if (place_ != Place::At || inclusive_ || anchor_.size() != terms_.size())
-        return {};
-    return positionText::encode(positionTag, anchor_);
 }
 
 // ---- Reading -----------------------------------------------------------------------------------
@@ -262,7 +202,7 @@ bool SqliteRecordView::fetch(bool backward) {
             }
             break;
         }
-        ViewPage::Row& row = page_.append();
+        records::ViewPage::Row& row = page_.append();
         row.images.resize(imageSize_);
         for (size_t m = 0; m < members_.size(); ++m) {
             const Member& member = members_[m];
@@ -285,56 +225,6 @@ bool SqliteRecordView::fetch(bool backward) {
     }
     pageEnded_ = static_cast<int>(page_.size()) < pageSize_;
     return true;
-}
-
-void SqliteRecordView::load(const ViewPage::Row& row) {
-    for (size_t m = 0; m < members_.size(); ++m) {
-        Record& buffer = members_[m].file->buffer();
-        if (row.missing & (std::uint64_t{1} << m))
-            buffer.clear(); // a joined file without a matching record
-        else
-            buffer.setImage(
-                std::string_view(row.images).substr(members_[m].imageOffset, buffer.size()));
-    }
-}
-
-bool SqliteRecordView::read(bool backward) {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    for (;;) {
-        if ((backward && place_ == Place::BeforeStart) || (!backward && place_ == Place::PastEnd)) {
-            setError(errors::noRecord);
-            return false;
-        }
-        if (page_.isEmpty() || pageBackward_ != backward) {
-            // A page that came back short in this direction was the last one.
-            bool exhausted = page_.isEmpty() && pageBackward_ == backward && pageEnded_;
-            if (!exhausted) {
-                if ((place_ != Place::At || inclusive_) && filter_.refresh())
-                    statements_.clear();
-                if (!fetch(backward))
-                    return false;
-            }
-            if (page_.isEmpty()) {
-                place_ = backward ? Place::BeforeStart : Place::PastEnd;
-                anchor_.clear();
-                pageEnded_ = false;
-                setError(errors::noRecord);
-                return false;
-            }
-        }
-        const ViewPage::Row& row = page_.take();
-        anchor_ = row.orderValues;
-        place_ = Place::At;
-        inclusive_ = false;
-        load(row);
-        if (filter_.accepts()) {
-            clearError();
-            return true;
-        }
-    }
 }
 
 } // namespace host::sqlite

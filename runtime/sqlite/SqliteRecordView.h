@@ -5,7 +5,6 @@
 #include "runtime/sqlite/OrderTerm.h"
 #include "runtime/sqlite/Statement.h"
 #include "runtime/sqlite/ViewFilter.h"
-#include "runtime/sqlite/ViewPage.h"
 
 #include <cstdint>
 #include <unordered_map>
@@ -33,16 +32,8 @@ public:
     ~SqliteRecordView() override;
 
     void setPaging(int pageSize, int pagesBehind, int pagesAhead, int timeoutSeconds) override;
-    bool setStart() override;
-    bool setAt(int count) override;
-    bool reset(std::string_view position) override;
-    bool next() override { return read(false); }
-    bool previous() override { return read(true); }
-    std::string position() const override;
 
 private:
-    enum class Place { Start, BeforeStart, PastEnd, At };
-
     SqliteRecordFile& fileOf(const Member& member) const;
     RecordFile* joinable(RecordFile& other) const override;
     std::string quotedTable(const Member& member) const override;
@@ -51,15 +42,14 @@ private:
     void endTerms(const std::vector<OrderItem>& items, std::vector<Term>& terms) const override;
     bool applyFilter(std::string_view text) override;
     void clearFilter() override { filter_.clear(); }
+    bool accepts() override { return filter_.accepts(); }
+    bool fetch(bool backward) override;
+    void refreshFilter() override;
     void invalidate() override;
-    void forgetPlace() override;
 
     // The key of the primary file whose components the order items are, exactly; 0: none.
     int primaryKeyOf(const std::vector<OrderItem>& items) const;
     const Statement* fetchStatement(bool backward, int count, bool inclusive);
-    bool fetch(bool backward);
-    bool read(bool backward);
-    void load(const ViewPage::Row& row);
 
     Database& database_;
     int pagesBehind_ = 2;
@@ -67,12 +57,6 @@ private:
     int timeoutSeconds_ = 60;
     ViewFilter filter_;
     std::unordered_map<std::uint64_t, Statement> statements_;
-    Place place_ = Place::Start;
-    std::vector<SqlValue> anchor_;
-    bool inclusive_ = false;
-    ViewPage page_;
-    bool pageBackward_ = false;
-    bool pageEnded_ = false;
 };
 
 } // namespace host::sqlite
