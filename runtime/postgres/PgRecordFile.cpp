@@ -9,7 +9,6 @@
 #include "runtime/threads/CooperativeWait.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 
 namespace host::postgres {
@@ -24,7 +23,7 @@ constexpr std::int64_t idMask = (std::int64_t{1} << 40) - 1;
 } // namespace
 
 PgRecordFile::PgRecordFile(PostgresDriver& driver, FileDefinition definition, Record& buffer)
-    : SqlRecordFile(std::move(definition), buffer), driver_(driver) {}
+    : SqlRecordFile(std::move(definition), buffer, 2000), driver_(driver) {}
 
 PgRecordFile::~PgRecordFile() {
     close();
@@ -347,36 +346,6 @@ bool PgRecordFile::flush() {
     // The server makes every committed write durable itself.
     clearError();
     return true;
-}
-
-bool PgRecordFile::sendOption(std::string_view option) {
-    size_t equals = option.find('=');
-    std::string name = upper(clip(option.substr(0, equals)));
-    while (!name.empty() && name.front() == ' ')
-        name.erase(name.begin());
-    std::string value =
-        equals == std::string_view::npos ? std::string() : clip(option.substr(equals + 1));
-    while (!value.empty() && value.front() == ' ')
-        value.erase(value.begin());
-    if (name == "RECOVER") {
-        int seconds = 0;
-        auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-        if (ec != std::errc() || ptr != value.data() + value.size() || seconds < 0)
-            return failInDriver("option",
-                                "Recover= needs a number of seconds: " + std::string(option));
-        lockWaitMilliseconds_ = seconds * 1000;
-        busyMilliseconds_ = seconds * 1000;
-        clearError();
-        return true;
-    }
-    if (name == "QUICKSCAN") {
-        std::string flag = upper(value);
-        if (flag != "ON" && flag != "OFF")
-            return failInDriver("option", "QUICKSCAN= needs on or off: " + std::string(option));
-        clearError();
-        return true;
-    }
-    return failInDriver("option", "Unknown driver option: " + std::string(option));
 }
 
 // ---- Values ---------------------------------------------------------------------------------

@@ -24,7 +24,6 @@ public:
     bool create() override;
     bool rebuildKeys() override;
     bool flush() override;
-    bool sendOption(std::string_view option) override;
 
     // One INSERT of many rows per batch (a round trip each), undone whole when it fails.
     bool addAll(const std::vector<std::string>& images) override;
@@ -88,7 +87,6 @@ private:
     bool openLocked_ = false;
     bool openSlots_[5] = {false, false, false, false, false}; // the open's locks by slot
     std::uint64_t openGeneration_ = 0;
-    int busyMilliseconds_ = 2000;
     std::uint64_t heldGeneration_ = 0;
 
     // Rows read ahead: in a file no other station may write (opened denying writes), and

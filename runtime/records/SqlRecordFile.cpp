@@ -1,15 +1,17 @@
 #include "runtime/records/SqlRecordFile.h"
 
 #include "runtime/base/RuntimeErrors.h"
+#include "runtime/base/Value.h"
 #include "runtime/records/DriverSupport.h"
 #include "runtime/records/FieldCodec.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace host::records {
 
-SqlRecordFile::SqlRecordFile(FileDefinition definition, Record& buffer)
-    : RecordFile(std::move(definition), buffer) {}
+SqlRecordFile::SqlRecordFile(FileDefinition definition, Record& buffer, int busyMilliseconds)
+    : RecordFile(std::move(definition), buffer), busyMilliseconds_(busyMilliseconds) {}
 
 SqlRecordFile::~SqlRecordFile() = default;
 
@@ -52,6 +54,40 @@ std::vector<SqlValue> SqlRecordFile::bufferKeyValues(int keyNumber) const {
         values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
     }
     return values;
+}
+
+// ---- Options -------------------------------------------------------------------------------
+
+bool SqlRecordFile::sendOption(std::string_view option) {
+    size_t equals = option.find('=');
+    std::string name = upper(clip(option.substr(0, equals)));
+    while (!name.empty() && name.front() == ' ')
+        name.erase(name.begin());
+    std::string value =
+        equals == std::string_view::npos ? std::string() : clip(option.substr(equals + 1));
+    while (!value.empty() && value.front() == ' ')
+        value.erase(value.begin());
+    if (name == "RECOVER") {
+        int seconds = 0;
+        auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+        if (ec != std::errc() || ptr != value.data() + value.size() || seconds < 0)
+            return failInDriver("option",
+                                "Recover= needs a number of seconds: " + std::string(option));
+        lockWaitMilliseconds_ = seconds * 1000;
+        busyMilliseconds_ = seconds * 1000;
+        clearError();
+        return true;
+    }
+    if (name == "QUICKSCAN") {
+        std::string flag = upper(value);
+        if (flag != "ON" && flag != "OFF")
+            return failInDriver("option", "QUICKSCAN= needs on or off: " + std::string(option));
+        // Reads are served alike whichever way; the hint is kept.
+        quickScan_ = flag == "ON";
+        clearError();
+        return true;
+    }
+    return failInDriver("option", "Unknown driver option: " + std::string(option));
 }
 
 // ---- Positioning ---------------------------------------------------------------------------

@@ -22,6 +22,10 @@ public:
     bool isOpen() const override { return open_; }
     int openMode() const override { return mode_; }
     int lockWaitSeconds() const override { return lockWaitMilliseconds_ / 1000; }
+    // "Recover=<seconds>": how long this file's operations wait for a busy data base or
+    // for rows another station is writing (each file keeps its own wait, though the
+    // connection is shared). "QUICKSCAN=on|off": a hint, kept.
+    bool sendOption(std::string_view option) override;
 
     bool add() override { return insert(0); }
     // A record that claims `claimedKeys` and leaves the other keys free.
@@ -39,7 +43,8 @@ public:
     bool isWatched() const override;
 
 protected:
-    SqlRecordFile(FileDefinition definition, Record& buffer);
+    // `busyMilliseconds`: the driver's wait until an option sets the file's own.
+    SqlRecordFile(FileDefinition definition, Record& buffer, int busyMilliseconds);
 
     // Where next/previous read from.
     enum class Place { Start, BeforeStart, PastEnd, At };
@@ -70,6 +75,8 @@ protected:
     bool writable_ = false;
     int mode_ = 0;
     int lockWaitMilliseconds_ = 0;
+    int busyMilliseconds_ = 0;
+    bool quickScan_ = false;
 
     int order_ = 0;
     Place place_ = Place::Start;

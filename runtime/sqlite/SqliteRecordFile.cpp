@@ -9,7 +9,6 @@
 #include "runtime/threads/CooperativeWait.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <sqlite3.h>
 
@@ -59,8 +58,8 @@ bool holdsColumn(const std::vector<std::string>& names, std::string_view column)
 } // namespace
 
 SqliteRecordFile::SqliteRecordFile(Database& database, FileDefinition definition, Record& buffer)
-    : SqlRecordFile(std::move(definition), buffer), database_(database),
-      busyMilliseconds_(Database::defaultBusyMilliseconds) {}
+    : SqlRecordFile(std::move(definition), buffer, Database::defaultBusyMilliseconds),
+      database_(database) {}
 
 SqliteRecordFile::~SqliteRecordFile() {
     close();
@@ -531,40 +530,6 @@ bool SqliteRecordFile::flush() {
         return database_.fail(rc);
     clearError();
     return true;
-}
-
-bool SqliteRecordFile::sendOption(std::string_view option) {
-    size_t equals = option.find('=');
-    std::string name = upper(clip(option.substr(0, equals)));
-    while (!name.empty() && name.front() == ' ')
-        name.erase(name.begin());
-    std::string value =
-        equals == std::string_view::npos ? std::string() : clip(option.substr(equals + 1));
-    while (!value.empty() && value.front() == ' ')
-        value.erase(value.begin());
-    if (name == "RECOVER") {
-        int seconds = 0;
-        auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-        if (ec != std::errc() || ptr != value.data() + value.size() || seconds < 0)
-            return failInDriver("option",
-                                "Recover= needs a number of seconds: " + std::string(option));
-        // This file's own wait: each of its operations waits it (the connection is shared
-        // with the other files, which keep theirs).
-        lockWaitMilliseconds_ = seconds * 1000;
-        busyMilliseconds_ = seconds * 1000;
-        clearError();
-        return true;
-    }
-    if (name == "QUICKSCAN") {
-        std::string flag = upper(value);
-        if (flag != "ON" && flag != "OFF")
-            return failInDriver("option", "QUICKSCAN= needs on or off: " + std::string(option));
-        // Reads are served from SQLite's page cache whichever way; the hint is kept.
-        quickScan_ = flag == "ON";
-        clearError();
-        return true;
-    }
-    return failInDriver("option", "Unknown driver option: " + std::string(option));
 }
 
 // ---- Statements ----------------------------------------------------------------------------

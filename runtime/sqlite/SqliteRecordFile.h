@@ -36,7 +36,6 @@ public:
     bool create() override;
     bool rebuildKeys() override;
     bool flush() override;
-    bool sendOption(std::string_view option) override;
 
     bool put() override;
     bool remove() override;
@@ -122,8 +121,6 @@ private:
     mutable LockFile locks_;
     mutable std::unordered_map<std::uint64_t, Statement> statements_;
     std::int64_t slot_ = 0;
-    int busyMilliseconds_ = 0;
-    bool quickScan_ = false;
 
     std::vector<SqlValue> nextAnchor_; // reused storage for the anchor of the next read
     bool skipMemos_ = false;
