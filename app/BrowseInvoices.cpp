@@ -7,17 +7,13 @@
 #include "app/Main.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
-#include "framework/window/IniStore.h"
 #include "runtime/base/Queue.h"
 #include "runtime/files/RecordFile.h"
-#include "runtime/files/RecordFileDriver.h"
-#include "runtime/files/RecordView.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowResources.h"
 
 namespace app {
 
-using framework::ResponseKind;
 using framework::Severity;
 using host::FieldType;
 

@@ -9,12 +9,9 @@
 #include "app/UpdateItems.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
-#include "framework/window/IniStore.h"
 #include "runtime/base/Queue.h"
 #include "runtime/base/Value.h"
 #include "runtime/files/RecordFile.h"
-#include "runtime/files/RecordFileDriver.h"
-#include "runtime/files/RecordView.h"
 #include "runtime/ui/Control.h"
 #include "runtime/ui/Desktop.h"
 #include "runtime/ui/KeyCode.h"
@@ -24,7 +21,6 @@
 namespace app {
 
 using framework::RequestKind;
-using framework::ResponseKind;
 using framework::Severity;
 using host::FieldType;
 
