@@ -4,14 +4,10 @@
 #include "app/EditCustomers.h"
 #include "app/Globals.h"
 #include "app/Main.h"
-#include "framework/data/ErrorReporter.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
-#include "framework/window/IniStore.h"
 #include "runtime/base/Queue.h"
 #include "runtime/files/RecordFile.h"
-#include "runtime/files/RecordFileDriver.h"
-#include "runtime/files/RecordView.h"
 #include "runtime/ui/Control.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowResources.h"
@@ -20,7 +16,6 @@
 
 namespace app {
 
-using framework::ResponseKind;
 using framework::Severity;
 using host::FieldType;
 
@@ -59,24 +54,19 @@ host::SharedLayout CustomerBrowseWindow::RowLayout() {
 }
 
 CustomerBrowseWindow::CustomerBrowseWindow(host::Window& window, host::Queue& rows)
-    : ProcedureWindow("BrowseCustomers"), window_(window), rows_(rows) {}
+    : BrowseProcedureWindow("BrowseCustomers", window, rows,
+                            {ListControl, CloseButton, SelectButton, InsertButton, ChangeButton,
+                             DeleteButton, QueryButton, QueryResult, ToolboxButton}) {}
 
 CustomerBrowseWindow::~CustomerBrowseWindow() = default;
 
 Severity CustomerBrowseWindow::Setup() {
-    Severity level = BeginProcedure(ListControl);
+    Severity level = BeginBrowse(*CustomerLink);
+    if (level == Severity::Benign)
+        level = OpenList(browse_, *CustomerAccess, *CustomerFile,
+                         rows_.buffer().field(RowViewPosition), *CustomerLink);
     if (level != Severity::Benign)
         return level;
-    RegisterButton(CloseButton, ResponseKind::Cancelled);
-    OpenFiles(*CustomerLink);
-
-    view_ = CustomerAccess->DRIVER->makeView(*CustomerFile);
-    if (!view_)
-        return Severity::Notify; // the driver has said why; nothing to list
-    window_.bind("Queue:Browse", rows_);
-    browse_.Setup(*this, ListControl, rows_, rows_.buffer().field(RowViewPosition), *view_,
-                  *CustomerLink);
-    OpenWindow(window_);
 
     browse_.DefineSortOrder("CUS:NUMBERK");
     numberLocator_.Setup(0, CustomerRecord.field("CUS:NUMBER"), true, browse_);
@@ -92,21 +82,9 @@ Severity CustomerBrowseWindow::Setup() {
     browse_.MapColumn(CustomerRecord.field("CUS:CONTACT"), row.field(RowContact));
     browse_.MapColumn(CustomerRecord.field("CUS:CUSTOMERID"), row.field(RowCustomerId));
 
-    browse_.SELECTCONTROL = SelectButton;
-    browse_.HIDESELECT = 1;
-    browse_.INSERTCONTROL = InsertButton;
-    browse_.CHANGECONTROL = ChangeButton;
-    browse_.DELETECONTROL = DeleteButton;
+    AttachButtons(browse_);
     browse_.ASKPROCEDURE = 1; // EditCustomers
-    // "&Query" filters the list by what is typed per column; the queries saved by name
-    // are kept in the settings file and offered in the list's popup menu.
-    query_.Setup("BrowseCustomers", &GlobalIniStore(), &GlobalErrors());
-    framework::AttachQuery(browse_, query_, QueryButton, QueryResult);
-    browse_.TOOLCONTROL = ToolboxButton;
-    browse_.AttachToolbar(toolbar_);
-    // The list grows with the window, and the browse then reads the rows that now fit.
-    resizer_.Setup(window_, 2, true, false);
-    AttachResizer(resizer_);
+    ResizeWithWindow();
     ArmKeys();
     return Severity::Benign;
 }
@@ -126,10 +104,7 @@ Severity CustomerBrowseWindow::Teardown() {
 void CustomerBrowseWindow::Release() {
     numberLocator_.Teardown();
     nameLocator_.Teardown();
-    if (view_) {
-        view_->close();
-        view_.reset();
-    }
+    ReleaseView();
 }
 
 void BrowseCustomers() {

@@ -1,19 +1,14 @@
 #pragma once
 
-#include "app/ProcedureWindow.h"
+#include "app/BrowseProcedureWindow.h"
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
-#include "framework/query/QueryForm.h"
-#include "framework/window/ToolbarRouter.h"
-#include "framework/window/WindowResizer.h"
 #include "runtime/base/RecordLayout.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace host {
 class Queue;
-class RecordView;
 class Window;
 } // namespace host
 
@@ -43,7 +38,7 @@ public:
 };
 
 // The list's window controller.
-class CustomerBrowseWindow : public ProcedureWindow {
+class CustomerBrowseWindow : public BrowseProcedureWindow {
 public:
     static constexpr std::int32_t Sheet = 1;
     static constexpr std::int32_t ByNumberTab = 2; // the sheet's second tab
@@ -74,14 +69,9 @@ public:
     static host::SharedLayout RowLayout();
 
 private:
-    host::Window& window_;
-    host::Queue& rows_;
     CustomerBrowse browse_;
     framework::TypedLocator numberLocator_;
     framework::TypedLocator nameLocator_;
-    framework::QueryForm query_;
-    std::unique_ptr<host::RecordView> view_;
-    framework::WindowResizer resizer_;
 };
 
 } // namespace app

@@ -7,17 +7,13 @@
 #include "app/Main.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
-#include "framework/window/IniStore.h"
 #include "runtime/base/Queue.h"
 #include "runtime/files/RecordFile.h"
-#include "runtime/files/RecordFileDriver.h"
-#include "runtime/files/RecordView.h"
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowResources.h"
 
 namespace app {
 
-using framework::ResponseKind;
 using framework::Severity;
 using host::FieldType;
 
@@ -62,27 +58,23 @@ host::SharedLayout InvoiceBrowseWindow::RowLayout() {
 }
 
 InvoiceBrowseWindow::InvoiceBrowseWindow(host::Window& window, host::Queue& rows)
-    : ProcedureWindow("BrowseInvoices"), window_(window), rows_(rows),
+    : BrowseProcedureWindow("BrowseInvoices", window, rows,
+                            {ListControl, CloseButton, SelectButton, InsertButton, ChangeButton,
+                             DeleteButton, QueryButton, QueryResult, ToolboxButton}),
       customerName_(FieldType::text(30)), browse_(customerName_) {}
 
 InvoiceBrowseWindow::~InvoiceBrowseWindow() = default;
 
 Severity InvoiceBrowseWindow::Setup() {
-    Severity level = BeginProcedure(ListControl);
+    Severity level = BeginBrowse(*InvHdrLink);
     if (level != Severity::Benign)
         return level;
-    RegisterButton(CloseButton, ResponseKind::Cancelled);
-    OpenFiles(*InvHdrLink);
     // The rows fetch their customers' names.
     OpenFiles(*CustomerLink);
-
-    view_ = InvHdrAccess->DRIVER->makeView(*InvHdrFile);
-    if (!view_)
-        return Severity::Notify; // the driver has said why; nothing to list
-    window_.bind("Queue:Browse", rows_);
-    browse_.Setup(*this, ListControl, rows_, rows_.buffer().field(RowViewPosition), *view_,
-                  *InvHdrLink);
-    OpenWindow(window_);
+    level = OpenList(browse_, *InvHdrAccess, *InvHdrFile, rows_.buffer().field(RowViewPosition),
+                     *InvHdrLink);
+    if (level != Severity::Benign)
+        return level;
 
     browse_.DefineSortOrder("INH:INVOICENUMBERK");
     numberLocator_.Setup(0, headerField("INH:INVOICENUMBER"), true, browse_);
@@ -95,21 +87,11 @@ Severity InvoiceBrowseWindow::Setup() {
     browse_.MapColumn(headerField("INH:INVHDRID"), row.field(RowHeaderId));
     browse_.MapColumn(CustomerRecord.field("CUS:NUMBER"), row.field(RowCustomerNumber));
 
-    browse_.SELECTCONTROL = SelectButton;
-    browse_.HIDESELECT = 1;
-    browse_.INSERTCONTROL = InsertButton;
-    browse_.CHANGECONTROL = ChangeButton;
-    browse_.DELETECONTROL = DeleteButton;
+    // "&Query" offers the columns the browse maps from the file (the customer's name,
+    // which the rows fetch, is not among them).
+    AttachButtons(browse_);
     browse_.ASKPROCEDURE = 1; // EditHeader
-    // "&Query" filters the list by what is typed per column (the customer's name, which
-    // the rows fetch, is not among them); saved queries are offered in the popup menu.
-    query_.Setup("BrowseInvoices", &GlobalIniStore(), &GlobalErrors());
-    framework::AttachQuery(browse_, query_, QueryButton, QueryResult);
-    browse_.TOOLCONTROL = ToolboxButton;
-    browse_.AttachToolbar(toolbar_);
-    // The list grows with the window, and the browse then reads the rows that now fit.
-    resizer_.Setup(window_, 2, true, false);
-    AttachResizer(resizer_);
+    ResizeWithWindow();
     ArmKeys();
     return Severity::Benign;
 }
@@ -127,10 +109,7 @@ Severity InvoiceBrowseWindow::Teardown() {
 
 void InvoiceBrowseWindow::Release() {
     numberLocator_.Teardown();
-    if (view_) {
-        view_->close();
-        view_.reset();
-    }
+    ReleaseView();
 }
 
 void BrowseInvoices() {

@@ -1,19 +1,15 @@
 #pragma once
 
-#include "app/ProcedureWindow.h"
+#include "app/BrowseProcedureWindow.h"
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
-#include "framework/query/QueryForm.h"
-#include "framework/window/WindowResizer.h"
 #include "runtime/base/RecordLayout.h"
 #include "runtime/base/TypedRef.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace host {
 class Queue;
-class RecordView;
 class Window;
 } // namespace host
 
@@ -40,7 +36,7 @@ private:
 };
 
 // The list's window controller.
-class InvoiceBrowseWindow : public ProcedureWindow {
+class InvoiceBrowseWindow : public BrowseProcedureWindow {
 public:
     static constexpr std::int32_t Sheet = 1;
     static constexpr std::int32_t ListControl = 3;
@@ -70,14 +66,9 @@ public:
     static host::SharedLayout RowLayout();
 
 private:
-    host::Window& window_;
-    host::Queue& rows_;
     host::Variable customerName_;
     InvoiceBrowse browse_;
     framework::TypedLocator numberLocator_;
-    framework::QueryForm query_;
-    std::unique_ptr<host::RecordView> view_;
-    framework::WindowResizer resizer_;
 };
 
 } // namespace app

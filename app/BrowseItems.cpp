@@ -9,12 +9,9 @@
 #include "app/UpdateItems.h"
 #include "framework/data/FileAccess.h"
 #include "framework/data/RelationLink.h"
-#include "framework/window/IniStore.h"
 #include "runtime/base/Queue.h"
 #include "runtime/base/Value.h"
 #include "runtime/files/RecordFile.h"
-#include "runtime/files/RecordFileDriver.h"
-#include "runtime/files/RecordView.h"
 #include "runtime/ui/Control.h"
 #include "runtime/ui/Desktop.h"
 #include "runtime/ui/KeyCode.h"
@@ -24,7 +21,6 @@
 namespace app {
 
 using framework::RequestKind;
-using framework::ResponseKind;
 using framework::Severity;
 using host::FieldType;
 
@@ -79,29 +75,25 @@ host::SharedLayout ItemBrowseWindow::RowLayout() {
 }
 
 ItemBrowseWindow::ItemBrowseWindow(host::Window& window, host::Queue& rows)
-    : ProcedureWindow("BrowseItems"), window_(window), rows_(rows), useForm_(FieldType::byte()),
-      browse_(useForm_) {}
+    : BrowseProcedureWindow("BrowseItems", window, rows,
+                            {ListControl, CloseButton, SelectButton, InsertButton, ChangeButton,
+                             DeleteButton, QueryButton, QueryResult, ToolboxButton}),
+      useForm_(FieldType::byte()), browse_(useForm_) {}
 
 ItemBrowseWindow::~ItemBrowseWindow() = default;
 
 Severity ItemBrowseWindow::Setup() {
-    Severity level = BeginProcedure(ListControl);
+    Severity level = BeginBrowse(*ItemLink);
     if (level != Severity::Benign)
         return level;
-    RegisterButton(CloseButton, ResponseKind::Cancelled);
-    OpenFiles(*ItemLink);
-
-    view_ = ItemAccess->DRIVER->makeView(*ItemFile);
-    if (!view_)
-        return Severity::Notify; // the driver has said why; nothing to list
-    window_.bind("Queue:Browse", rows_);
     window_.bind("LOC:USEUPDATEFORM", useForm_);
     for (const char* label : {"ITM:DESCRIPTION", "ITM:LIST", "ITM:SELL", "ITM:COST"})
         window_.bind(label, itemField(label));
-    browse_.Setup(*this, ListControl, rows_, rows_.buffer().field(RowViewPosition), *view_,
-                  *ItemLink);
     browse_.EIP = &editManager_;
-    OpenWindow(window_);
+    level =
+        OpenList(browse_, *ItemAccess, *ItemFile, rows_.buffer().field(RowViewPosition), *ItemLink);
+    if (level != Severity::Benign)
+        return level;
     // The list holds every item at once (a shop's stock is small), so it scrolls
     // without reading.
     browse_.FILELOADED = 1;
@@ -121,8 +113,7 @@ Severity ItemBrowseWindow::Setup() {
     browse_.MapColumn(itemField("ITM:COST"), row.field(RowCost));
     browse_.MapColumn(itemField("ITM:ITEMID"), row.field(RowItemId));
 
-    browse_.SELECTCONTROL = SelectButton;
-    browse_.HIDESELECT = 1;
+    AttachButtons(browse_);
     framework::CellEditor* editors[] = {&numberEditor_, &descriptionEditor_, &pictureEditor_,
                                         &unitEditor_,   &listEditor_,        &sellEditor_,
                                         &costEditor_};
@@ -132,15 +123,6 @@ Severity ItemBrowseWindow::Setup() {
     // In place, Down and Up save the row and go on editing the next (previous) row in the
     // same column; Enter and leaving the row save; Tab past the last column asks.
     browse_.ARROWACTION = 24;
-    browse_.INSERTCONTROL = InsertButton;
-    browse_.CHANGECONTROL = ChangeButton;
-    browse_.DELETECONTROL = DeleteButton;
-    // "&Query" filters the list by what is typed per column; the queries saved by name
-    // are kept in the settings file and offered in the list's popup menu.
-    query_.Setup("BrowseItems", &GlobalIniStore(), &GlobalErrors());
-    framework::AttachQuery(browse_, query_, QueryButton, QueryResult);
-    browse_.TOOLCONTROL = ToolboxButton;
-    browse_.AttachToolbar(toolbar_);
     // "&Print" runs the inventory report (procedure 2); the browse enables it while the
     // list has rows.
     browse_.PRINTCONTROL = PrintButton;
@@ -248,10 +230,7 @@ Severity ItemBrowseWindow::Teardown() {
 
 void ItemBrowseWindow::Release() {
     numberLocator_.Teardown();
-    if (view_) {
-        view_->close();
-        view_.reset();
-    }
+    ReleaseView();
 }
 
 void BrowseItems() {

@@ -1,22 +1,18 @@
 #pragma once
 
+#include "app/BrowseProcedureWindow.h"
 #include "app/ItemEditors.h"
-#include "app/ProcedureWindow.h"
 #include "framework/browse/BrowseList.h"
 #include "framework/browse/TypedLocator.h"
 #include "framework/inplace/InPlaceEditManager.h"
-#include "framework/query/QueryForm.h"
-#include "framework/window/WindowResizer.h"
 #include "runtime/base/RecordLayout.h"
 #include "runtime/base/TypedRef.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace host {
 class Queue;
-class RecordView;
 class Window;
 } // namespace host
 
@@ -48,7 +44,7 @@ private:
 };
 
 // The list's window controller.
-class ItemBrowseWindow : public ProcedureWindow {
+class ItemBrowseWindow : public BrowseProcedureWindow {
 public:
     static constexpr std::int32_t Sheet = 1;
     static constexpr std::int32_t ListControl = 3;
@@ -98,8 +94,6 @@ private:
     // The image shows the current item's picture.
     void ShowPicture();
 
-    host::Window& window_;
-    host::Queue& rows_;
     host::Variable useForm_;
     ItemBrowse browse_;
     // In-place editing: the procedure's own edit manager and the editors of columns 1 to
@@ -113,9 +107,6 @@ private:
     ItemPriceEditor sellEditor_;
     ItemPriceEditor costEditor_;
     framework::TypedLocator numberLocator_;
-    framework::QueryForm query_;
-    std::unique_ptr<host::RecordView> view_;
-    framework::WindowResizer resizer_;
     std::string shownPicture_;
     bool pictureShown_ = false;
 };

@@ -61,6 +61,8 @@
 #include "runtime/ui/WindowDefinitionParser.h"
 #include "tools/SampleData.h"
 
+#include "bench/support/BaselineQuery.h"
+#include "bench/support/ProgramFiles.h"
 #include "bench/support/RatioReporter.h"
 #include "bench/support/SampleFolder.h"
 
@@ -90,13 +92,6 @@ std::int64_t fullSize() {
 
 using benchsupport::residentKilobytes;
 
-// The folder of a Customer file of `count` records, made when missing.
-std::string customerFolder(std::int64_t count) {
-    sample::Counts counts;
-    counts.customers = count;
-    return benchsupport::sampleFolder("customers-" + std::to_string(count), counts);
-}
-
 const char* const browseWindow = R"(
 window P33$BROWSEBENCH "Browse the Customer File" at=0,0,420,260 mdi resizable
   list 1 at=4,4,410,240 from=Queue:Browse vscroll immediate items=20 \
@@ -113,13 +108,7 @@ public:
         Severity level = WindowController::Setup();
         if (level != Severity::Benign)
             return level;
-        auto parsed = host::WindowDefinitionParser::parse(browseWindow, "bench");
-        if (!parsed.ok() || parsed.windows.empty()) {
-            std::fprintf(stderr, "window: %s\n", parsed.message().c_str());
-            std::exit(1);
-        }
-        window = std::make_unique<host::Window>(
-            std::make_shared<const host::WindowDefinition>(parsed.windows[0]));
+        window = benchsupport::windowFrom(browseWindow);
         window->bind("Queue:Browse", queue);
         app::CustomerLink->Open();
         OpenWindow(*window);
@@ -191,12 +180,8 @@ private:
 // of its own to the same data base for the hand-written queries.
 class Harness {
 public:
-    explicit Harness(std::int64_t count) : records(count) {
-        std::string folder = customerFolder(count);
-        driver.openFolder(folder);
-        errors.Setup();
-        registry.Setup();
-        app::DataDictionary::setUp(driver, errors, registry);
+    explicit Harness(std::int64_t count)
+        : records(count), folder(benchsupport::customersFolder(count)) {
         view = driver.makeView(*app::CustomerFile);
         browseWindow = std::make_unique<BrowseWindow>(*view);
         browseWindow->Setup();
@@ -256,19 +241,9 @@ public:
         browseWindow.reset();
         view.reset();
         app::CustomerLink->Close();
-        app::DataDictionary::tearDown();
-        registry.Teardown();
-        errors.Teardown();
     }
 
-    sqlite3_stmt* prepare(const std::string& sql) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-            std::fprintf(stderr, "%s: %s\n", sql.c_str(), sqlite3_errmsg(db));
-            std::exit(1);
-        }
-        return statement;
-    }
+    sqlite3_stmt* prepare(const std::string& sql) { return benchsupport::prepareBaseline(db, sql); }
 
     // Reads the rows of a prepared page query, every column as text; the rows read.
     static int readRows(sqlite3_stmt* query) {
@@ -300,9 +275,11 @@ public:
     }
 
     std::int64_t records;
-    host::sqlite::SqliteDriver driver;
+    std::string folder;
     framework::ErrorReporter errors;
     framework::FileRegistry registry;
+    benchsupport::ProgramFiles files{folder, errors, registry};
+    host::sqlite::SqliteDriver& driver = files.driver;
     std::unique_ptr<host::RecordView> view;
     std::unique_ptr<BrowseWindow> browseWindow;
     sqlite3* db = nullptr;

@@ -82,6 +82,7 @@
 #include "runtime/ui/Window.h"
 #include "tools/SampleData.h"
 
+#include "bench/support/ProgramFiles.h"
 #include "bench/support/RatioReporter.h"
 #include "bench/support/SampleFolder.h"
 
@@ -119,21 +120,7 @@ std::string invoicesFolder() {
 }
 
 // The program's files on one data folder.
-class Harness {
-public:
-    explicit Harness(const std::string& folder) {
-        driver.openFolder(folder);
-        app::GlobalErrors().Setup();
-        app::GlobalFileRegistry().Setup();
-        app::DataDictionary::setUp(driver, app::GlobalErrors(), app::GlobalFileRegistry());
-    }
-    ~Harness() {
-        app::DataDictionary::tearDown();
-        app::GlobalFileRegistry().Teardown();
-        app::GlobalErrors().Teardown();
-    }
-    host::sqlite::SqliteDriver driver;
-};
+using Harness = benchsupport::ProgramFiles;
 
 std::unique_ptr<Harness> current;
 std::string currentFolder;

@@ -57,6 +57,7 @@
 #include "runtime/ui/WindowDefinitionParser.h"
 #include "tools/SampleData.h"
 
+#include "bench/support/ProgramFiles.h"
 #include "bench/support/RatioReporter.h"
 #include "bench/support/SampleFolder.h"
 
@@ -77,13 +78,6 @@ constexpr std::int64_t itemCount = 100'000;
 
 using benchsupport::residentKilobytes;
 
-// The folder of the Item file, made when missing.
-std::string itemFolder() {
-    sample::Counts counts;
-    counts.items = itemCount;
-    return benchsupport::sampleFolder("items-" + std::to_string(itemCount), counts);
-}
-
 const char* const listWindow = R"(
 window P10$ITEMBENCH "Inventory Items" at=0,0,420,260 mdi resizable
   list 1 at=4,4,410,240 from=Queue:Browse vscroll immediate items=20 \
@@ -100,13 +94,7 @@ public:
         Severity level = WindowController::Setup();
         if (level != Severity::Benign)
             return level;
-        auto parsed = host::WindowDefinitionParser::parse(listWindow, "bench");
-        if (!parsed.ok() || parsed.windows.empty()) {
-            std::fprintf(stderr, "window: %s\n", parsed.message().c_str());
-            std::exit(1);
-        }
-        window = std::make_unique<host::Window>(
-            std::make_shared<const host::WindowDefinition>(parsed.windows[0]));
+        window = benchsupport::windowFrom(listWindow);
         window->bind("Queue:Browse", rows);
         app::ItemLink->Open();
         host::Record& row = rows.buffer();
@@ -146,19 +134,10 @@ private:
 // The program's files on the Item file.
 class Harness {
 public:
-    Harness() {
-        driver.openFolder(itemFolder());
-        errors.Setup();
-        registry.Setup();
-        app::DataDictionary::setUp(driver, errors, registry);
-        view = driver.makeView(*app::ItemFile);
-    }
+    Harness() { view = driver.makeView(*app::ItemFile); }
     ~Harness() {
         close();
         view.reset();
-        app::DataDictionary::tearDown();
-        registry.Teardown();
-        errors.Teardown();
     }
 
     // Opens the item list: every item read into it.
@@ -172,9 +151,10 @@ public:
         list.reset();
     }
 
-    host::sqlite::SqliteDriver driver;
     framework::ErrorReporter errors;
     framework::FileRegistry registry;
+    benchsupport::ProgramFiles files{benchsupport::itemsFolder(itemCount), errors, registry};
+    host::sqlite::SqliteDriver& driver = files.driver;
     std::unique_ptr<host::RecordView> view;
     std::unique_ptr<ItemListWindow> list;
 };

@@ -55,6 +55,8 @@
 #include "runtime/sqlite/SqliteDriver.h"
 #include "tools/SampleData.h"
 
+#include "bench/support/BaselineQuery.h"
+#include "bench/support/ProgramFiles.h"
 #include "bench/support/RatioReporter.h"
 #include "bench/support/SampleFolder.h"
 
@@ -81,14 +83,7 @@ std::int64_t fullSize() {
 // query's two filters, and a read-only connection of its own for the hand-written queries.
 class Harness {
 public:
-    Harness() : records(fullSize()) {
-        sample::Counts counts;
-        counts.customers = records;
-        folder = benchsupport::sampleFolder("customers-" + std::to_string(records), counts);
-        driver.openFolder(folder);
-        errors.Setup();
-        registry.Setup();
-        app::DataDictionary::setUp(driver, errors, registry);
+    Harness() : records(fullSize()), folder(benchsupport::customersFolder(records)) {
         app::CustomerLink->Open();
         view = driver.makeView(*app::CustomerFile);
         view->open();
@@ -125,19 +120,9 @@ public:
         sqlite3_finalize(scan);
         sqlite3_close(db);
         view->close();
-        app::DataDictionary::tearDown();
-        registry.Teardown();
-        errors.Teardown();
     }
 
-    sqlite3_stmt* prepare(const std::string& sql) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-            std::fprintf(stderr, "%s: %s\n", sql.c_str(), sqlite3_errmsg(db));
-            std::exit(1);
-        }
-        return statement;
-    }
+    sqlite3_stmt* prepare(const std::string& sql) { return benchsupport::prepareBaseline(db, sql); }
 
     // The first page under `filter`, as the browse reads it again after a reload; the
     // filter is set (parsed, translated, its statement prepared) only when it changes,
@@ -181,9 +166,10 @@ public:
 
     std::int64_t records;
     std::string folder;
-    host::sqlite::SqliteDriver driver;
     framework::ErrorReporter errors;
     framework::FileRegistry registry;
+    benchsupport::ProgramFiles files{folder, errors, registry};
+    host::sqlite::SqliteDriver& driver = files.driver;
     std::unique_ptr<host::RecordView> view;
     framework::QueryBuilder query;
     std::string prefix;

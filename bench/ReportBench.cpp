@@ -32,6 +32,7 @@
 #include "app/DataDictionary.h"
 #include "app/Globals.h"
 #include "app/Reports.h"
+#include "bench/support/ProgramFiles.h"
 #include "bench/support/SampleFolder.h"
 #include "framework/data/ErrorReporter.h"
 #include "framework/data/FileRegistry.h"
@@ -62,12 +63,6 @@ namespace {
 
 constexpr std::int64_t itemCount = 100'000;
 
-std::string itemFolder() {
-    sample::Counts counts;
-    counts.items = itemCount;
-    return benchsupport::sampleFolder("items-" + std::to_string(itemCount), counts);
-}
-
 void ensureApplication() {
     if (QApplication::instance())
         return;
@@ -79,19 +74,8 @@ void ensureApplication() {
 }
 
 // The program's files on the Item file.
-struct Harness {
-    Harness() {
-        driver.openFolder(itemFolder());
-        app::GlobalErrors().Setup();
-        app::GlobalFileRegistry().Setup();
-        app::DataDictionary::setUp(driver, app::GlobalErrors(), app::GlobalFileRegistry());
-    }
-    ~Harness() {
-        app::DataDictionary::tearDown();
-        app::GlobalFileRegistry().Teardown();
-        app::GlobalErrors().Teardown();
-    }
-    host::sqlite::SqliteDriver driver;
+struct Harness : benchsupport::ProgramFiles {
+    Harness() : ProgramFiles(benchsupport::itemsFolder(itemCount)) {}
 };
 
 void InventoryToPreview(benchmark::State& state) {

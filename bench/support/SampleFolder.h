@@ -34,6 +34,21 @@ inline std::string sampleFolder(const std::string& name, const sample::Counts& c
     return folder;
 }
 
+// The folder of a Customer file of `count` records ("customers-<count>"), made when
+// missing; the benchmarks that read customers share it.
+inline std::string customersFolder(std::int64_t count) {
+    sample::Counts counts;
+    counts.customers = count;
+    return sampleFolder("customers-" + std::to_string(count), counts);
+}
+
+// The folder of an Item file of `count` items ("items-<count>"), made when missing.
+inline std::string itemsFolder(std::int64_t count) {
+    sample::Counts counts;
+    counts.items = count;
+    return sampleFolder("items-" + std::to_string(count), counts);
+}
+
 // The process's resident memory in kilobytes (VmRSS), 0 when it cannot be read.
 inline std::int64_t residentKilobytes() {
     std::ifstream status("/proc/self/status");

@@ -117,21 +117,6 @@ Connection::~Connection() {
     disconnect();
 }
 
-bool failInDriver(std::string code, std::string text) {
-    setDriverError(std::move(code), std::move(text));
-    return false;
-}
-
-std::string quoted(std::string_view identifier) {
-    std::string out = "\"";
-    for (char c : identifier) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + '"';
-}
-
 std::string Connection::describe() const {
     std::string host, port, dbname;
     char* error = nullptr;

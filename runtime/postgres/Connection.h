@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/records/DriverSupport.h"
 #include "runtime/records/SqlValue.h"
 
 #include <cstdint>
@@ -117,9 +118,7 @@ private:
     std::unordered_map<std::string, std::string> prepared_; // SQL text -> statement name
 };
 
-// Sets code 90 with the driver's own code and text. Returns false.
-bool failInDriver(std::string code, std::string text);
-// SQL identifier quoting: "name" with inner quotes doubled.
-std::string quoted(std::string_view identifier);
+using records::failInDriver;
+using records::quoted;
 
 } // namespace host::postgres

@@ -9,7 +9,6 @@
 #include "runtime/threads/CooperativeWait.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 
 namespace host::postgres {
@@ -21,46 +20,17 @@ namespace {
 
 constexpr std::int64_t idMask = (std::int64_t{1} << 40) - 1;
 
-std::string keyTag(int keyNumber) {
-    return "K" + std::to_string(keyNumber);
-}
-
 } // namespace
 
 PgRecordFile::PgRecordFile(PostgresDriver& driver, FileDefinition definition, Record& buffer)
-    : RecordFile(std::move(definition), buffer), driver_(driver) {}
+    : SqlRecordFile(std::move(definition), buffer, 2000), driver_(driver) {}
 
 PgRecordFile::~PgRecordFile() {
     close();
     driver_.unlist(this);
 }
 
-// ---- Checks ---------------------------------------------------------------------------------
-
-bool PgRecordFile::checkOpen() const {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    return true;
-}
-
-bool PgRecordFile::checkKey(int keyNumber, bool allowRecordOrder) const {
-    if (keyNumber < (allowRecordOrder ? 0 : 1) || keyNumber > keyCount())
-        return failInDriver("key",
-                            "The file " + label() + " has no key " + std::to_string(keyNumber));
-    return true;
-}
-
-bool PgRecordFile::checkWritable() const {
-    if (!checkOpen())
-        return false;
-    if (!writable_) {
-        setError(errors::accessDenied);
-        return false;
-    }
-    return true;
-}
+// ---- The server ---------------------------------------------------------------------------
 
 std::string PgRecordFile::lockName() const {
     return driver_.connection().schemaName() + "." + schema_.table();
@@ -378,36 +348,6 @@ bool PgRecordFile::flush() {
     return true;
 }
 
-bool PgRecordFile::sendOption(std::string_view option) {
-    size_t equals = option.find('=');
-    std::string name = upper(clip(option.substr(0, equals)));
-    while (!name.empty() && name.front() == ' ')
-        name.erase(name.begin());
-    std::string value =
-        equals == std::string_view::npos ? std::string() : clip(option.substr(equals + 1));
-    while (!value.empty() && value.front() == ' ')
-        value.erase(value.begin());
-    if (name == "RECOVER") {
-        int seconds = 0;
-        auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-        if (ec != std::errc() || ptr != value.data() + value.size() || seconds < 0)
-            return failInDriver("option",
-                                "Recover= needs a number of seconds: " + std::string(option));
-        lockWaitMilliseconds_ = seconds * 1000;
-        busyMilliseconds_ = seconds * 1000;
-        clearError();
-        return true;
-    }
-    if (name == "QUICKSCAN") {
-        std::string flag = upper(value);
-        if (flag != "ON" && flag != "OFF")
-            return failInDriver("option", "QUICKSCAN= needs on or off: " + std::string(option));
-        clearError();
-        return true;
-    }
-    return failInDriver("option", "Unknown driver option: " + std::string(option));
-}
-
 // ---- Values ---------------------------------------------------------------------------------
 
 std::vector<SqlValue> PgRecordFile::fieldValues() const {
@@ -416,16 +356,6 @@ std::vector<SqlValue> PgRecordFile::fieldValues() const {
     values.reserve(static_cast<size_t>(layout.fieldCount()) + 2);
     for (int n = 1; n <= layout.fieldCount(); ++n) {
         const FieldInfo& field = layout.field(n);
-        values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
-    }
-    return values;
-}
-
-std::vector<SqlValue> PgRecordFile::bufferKeyValues(int keyNumber) const {
-    std::vector<SqlValue> values;
-    const RecordLayout& layout = *definition_.layout();
-    for (const KeyComponent& component : definition_.key(keyNumber).components) {
-        const FieldInfo& field = layout.field(component.field);
         values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
     }
     return values;
@@ -488,11 +418,6 @@ bool PgRecordFile::heldByOtherFile(std::int64_t id) const {
     return holder && holder != this;
 }
 
-void PgRecordFile::hold(int waitSeconds) {
-    holdArmed_ = true;
-    holdWaitMilliseconds_ = std::max(0, waitSeconds) * 1000;
-}
-
 void PgRecordFile::release() {
     if (held_) {
         std::int64_t key = PostgresDriver::lockKey(lockName(), *held_);
@@ -511,10 +436,6 @@ void PgRecordFile::release() {
 
 bool PgRecordFile::isHeld() const {
     return holdValid() && current_ && *held_ == *current_;
-}
-
-bool PgRecordFile::isWatched() const {
-    return watched_ && current_ && watched_->first == *current_;
 }
 
 // ---- Reading ----------------------------------------------------------------------------------
@@ -697,37 +618,6 @@ bool PgRecordFile::getAt(std::string_view position) {
     return accept(result, 0, 0);
 }
 
-bool PgRecordFile::reget() {
-    if (!checkOpen())
-        return false;
-    if (!current_) {
-        setError(errors::noRecord);
-        return false;
-    }
-    return getAt(position(0));
-}
-
-bool PgRecordFile::set(int keyNumber) {
-    if (!checkOpen() || !checkKey(keyNumber, true))
-        return false;
-    order_ = keyNumber;
-    place_ = Place::Start;
-    anchor_.clear();
-    clearError();
-    return true;
-}
-
-bool PgRecordFile::setAt(int keyNumber) {
-    if (!set(keyNumber))
-        return false;
-    if (keyNumber > 0) {
-        anchor_ = bufferKeyValues(keyNumber);
-        place_ = Place::At;
-        inclusive_ = true;
-    }
-    return true;
-}
-
 bool PgRecordFile::reset(int keyNumber, std::string_view position) {
     if (!checkOpen() || !checkKey(keyNumber, true))
         return false;
@@ -746,11 +636,7 @@ bool PgRecordFile::reset(int keyNumber, std::string_view position) {
         if (!values)
             return false;
     }
-    order_ = keyNumber;
-    anchor_ = std::move(*values);
-    place_ = Place::At;
-    inclusive_ = true;
-    clearError();
+    placeAt(keyNumber, std::move(*values));
     return true;
 }
 
@@ -815,10 +701,6 @@ bool PgRecordFile::wouldDuplicate(int keyNumber, bool overCurrent) {
 
 // ---- Writing ----------------------------------------------------------------------------------
 
-bool PgRecordFile::add() {
-    return insert(0);
-}
-
 bool PgRecordFile::addAll(const std::vector<std::string>& images) {
     if (!checkWritable())
         return false;
@@ -863,14 +745,6 @@ bool PgRecordFile::addAll(const std::vector<std::string>& images) {
     watched_.reset();
     clearError();
     return true;
-}
-
-bool PgRecordFile::addPlaceholder(const std::vector<int>& claimedKeys) {
-    std::int64_t free = 0;
-    for (int k = 1; k <= keyCount(); ++k)
-        if (std::find(claimedKeys.begin(), claimedKeys.end(), k) == claimedKeys.end())
-            free |= schema_.freeBit(k);
-    return insert(free);
 }
 
 bool PgRecordFile::insert(std::int64_t free) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "runtime/files/RecordFile.h"
 #include "runtime/postgres/Connection.h"
 #include "runtime/postgres/PgSchema.h"
+#include "runtime/records/SqlRecordFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,48 +14,33 @@ class PostgresDriver;
 
 // A data file stored as a table on the server (PgSchema), read one record at a time by
 // keyset statements on its keys' indexes. See PostgresDriver for holds and watches.
-class PgRecordFile final : public RecordFile {
+class PgRecordFile final : public records::SqlRecordFile {
 public:
     PgRecordFile(PostgresDriver& driver, FileDefinition definition, Record& buffer);
     ~PgRecordFile() override;
 
     bool open(int mode = openMode::shared) override;
     bool close() override;
-    bool isOpen() const override { return open_; }
-    int openMode() const override { return mode_; }
     bool create() override;
     bool rebuildKeys() override;
     bool flush() override;
-    bool sendOption(std::string_view option) override;
-    int lockWaitSeconds() const override { return lockWaitMilliseconds_ / 1000; }
 
-    bool add() override;
     // One INSERT of many rows per batch (a round trip each), undone whole when it fails.
     bool addAll(const std::vector<std::string>& images) override;
-    bool addPlaceholder(const std::vector<int>& claimedKeys) override;
     bool put() override { return write(false); }
     bool remove() override { return write(true); }
 
     bool get(int keyNumber) override;
     bool getAt(std::string_view position) override;
-    bool reget() override;
-    bool set(int keyNumber) override;
-    bool setAt(int keyNumber) override;
     bool reset(int keyNumber, std::string_view position) override;
-    bool next() override { return read(false); }
-    bool previous() override { return read(true); }
-    int currentOrder() const override { return order_; }
     std::string position() const override { return position(order_); }
     std::string position(int keyNumber) const override;
 
     bool wouldDuplicate(int keyNumber, bool overCurrent = false) override;
     void skipMemosOnNextRead() override {}
 
-    void hold(int waitSeconds = 0) override;
     void release() override;
     bool isHeld() const override;
-    void watch() override { watchArmed_ = true; }
-    bool isWatched() const override;
 
     std::int64_t recordCount() override;
     std::int64_t sizeInBytes() override;
@@ -69,18 +54,14 @@ public:
     void applyLockWait() const;
 
 private:
-    enum class Place { Start, BeforeStart, PastEnd, At };
-
-    bool checkOpen() const;
-    bool checkKey(int keyNumber, bool allowRecordOrder) const;
-    bool checkWritable() const;
     // The table must be there with a column for every field (2, 90) and an index per key
     // (46).
     bool checkTable();
     bool makeIndexes();
-    bool insert(std::int64_t free);
+    bool insert(std::int64_t free) override;
+    std::int64_t freeBit(int keyNumber) const override { return schema_.freeBit(keyNumber); }
     bool write(bool erase);
-    bool read(bool backward);
+    bool read(bool backward) override;
     Result run(const std::string& sql, const std::vector<SqlValue>& parameters, bool& ok,
                bool guarded = false) const;
     // "SELECT <list>, <terms of key k>, <held elsewhere> FROM table": result column of the
@@ -92,7 +73,6 @@ private:
     bool accept(const Result& result, int row, int keyNumber);
     void take(const Result& result, int row);
     std::vector<SqlValue> termValues(const Result& result, int row, int keyNumber) const;
-    std::vector<SqlValue> bufferKeyValues(int keyNumber) const;
     std::optional<std::vector<SqlValue>> rowTermValues(std::int64_t id, int keyNumber) const;
     std::vector<SqlValue> fieldValues() const;
     bool heldByOtherFile(std::int64_t id) const;
@@ -104,28 +84,10 @@ private:
 
     PostgresDriver& driver_;
     PgSchema schema_;
-    bool open_ = false;
-    bool writable_ = false;
-    int mode_ = 0;
     bool openLocked_ = false;
     bool openSlots_[5] = {false, false, false, false, false}; // the open's locks by slot
     std::uint64_t openGeneration_ = 0;
-    int lockWaitMilliseconds_ = 0;
-    int busyMilliseconds_ = 2000;
-
-    int order_ = 0;
-    Place place_ = Place::Start;
-    std::vector<SqlValue> anchor_;
-    bool inclusive_ = false;
-
-    std::optional<std::int64_t> current_;
-    std::int64_t currentVersion_ = 0;
-    bool holdArmed_ = false;
-    int holdWaitMilliseconds_ = 0;
-    std::optional<std::int64_t> held_;
     std::uint64_t heldGeneration_ = 0;
-    bool watchArmed_ = false;
-    std::optional<std::pair<std::int64_t, std::int64_t>> watched_; // id, version
 
     // Rows read ahead: in a file no other station may write (opened denying writes), and
     // outside a frame, a read fetches a batch of rows and the reads that follow in the

@@ -6,110 +6,53 @@
 #include "runtime/postgres/PgRecordFile.h"
 #include "runtime/postgres/PostgresDriver.h"
 #include "runtime/records/FieldCodec.h"
-#include "runtime/records/JoinText.h"
 #include "runtime/records/OrderText.h"
-#include "runtime/records/PositionText.h"
 
 namespace host::postgres {
 
-namespace positionText = host::records::positionText;
 namespace fieldCodec = host::records::fieldCodec;
-using records::JoinPair;
 using records::OrderItem;
-using records::TextError;
 
-namespace {
-
-constexpr const char* positionTag = "V";
-
-bool refuseText(std::string_view what, const TextError& error) {
-    setError(errors::badFilter, "Invalid " + std::string(what) + " at position " +
-                                    std::to_string(error.position) + ": " + error.message);
-    return false;
-}
-
-} // namespace
-
-PgRecordView::PgRecordView(PostgresDriver& driver, PgRecordFile& primary) : driver_(driver) {
-    members_.push_back({&primary, "p", {}, false, 0});
-    std::vector<Term> terms;
-    buildTerms({}, terms);
-    terms_ = std::move(terms);
-}
+PgRecordView::PgRecordView(PostgresDriver& driver, PgRecordFile& primary)
+    : SqlRecordView(primary, "coalesce"), driver_(driver) {}
 
 PgRecordView::~PgRecordView() = default;
 
-PgRecordView::FieldPlace PgRecordView::findField(std::string_view label) const {
-    for (size_t m = 0; m < members_.size(); ++m) {
-        const SharedLayout& layout = members_[m].file->definition().layout();
-        int number = layout ? layout->fieldNumber(label) : 0;
-        if (number > 0)
-            return {static_cast<int>(m), number};
-    }
-    return {};
+// ---- The view's files ----------------------------------------------------------------------
+
+PgRecordFile& PgRecordView::fileOf(const Member& member) const {
+    return static_cast<PgRecordFile&>(*member.file);
 }
 
-TypedRef PgRecordView::fieldRef(const FieldPlace& place) const {
-    if (place.member < 0)
-        return {};
-    return members_[static_cast<size_t>(place.member)].file->buffer().field(place.field);
+RecordFile* PgRecordView::joinable(RecordFile& other) const {
+    auto* file = dynamic_cast<PgRecordFile*>(&other.threadFile());
+    return file && &file->driver() == &driver_ ? file : nullptr;
 }
 
-std::string PgRecordView::column(const FieldPlace& place) const {
-    const Member& member = members_[static_cast<size_t>(place.member)];
-    return member.alias + "." + quoted(PgSchema(member.file->definition()).column(place.field));
+std::string PgRecordView::quotedTable(const Member& member) const {
+    return PgSchema(member.file->definition()).quotedTable();
 }
 
-std::string PgRecordView::columnExpression(const FieldPlace& place) const {
-    const Member& member = members_[static_cast<size_t>(place.member)];
-    std::string column = this->column(place);
-    if (place.member == 0 || member.inner)
-        return column;
-    // A joined file without a matching record reads as a cleared buffer: blank or zero.
-    const FieldType& type = member.file->definition().layout()->field(place.field).type;
-    return "coalesce(" + column + ", " + fieldCodec::blankLiteral(type) + ")";
+std::string PgRecordView::columnName(const Member& member, int field) const {
+    return PgSchema(member.file->definition()).column(field);
 }
 
-TypedRef PgRecordView::lookup(std::string_view label) const {
-    for (const auto& [bound, variable] : boundLabels_)
-        if (equalIgnoringCase(bound, label))
-            return variable;
-    return fieldRef(findField(label));
+// ---- The order -------------------------------------------------------------------------------
+
+PgRecordView::Term PgRecordView::orderTerm(const OrderItem& item, const FieldPlace& place) const {
+    PgSchema schema(members_[static_cast<size_t>(place.member)].file->definition());
+    const FieldType& type = schema.definition().layout()->field(place.field).type;
+    std::string expression = columnExpression(place);
+    bool fold = item.ignoreCase && type.isText();
+    if (fold)
+        expression = "lower(" + expression + ")";
+    return {expression, item.ascending, schema.fieldType(place.field), fold, place};
 }
 
-void PgRecordView::bindLabel(std::string label, TypedRef variable) {
-    for (auto& [bound, existing] : boundLabels_)
-        if (equalIgnoringCase(bound, label)) {
-            existing = variable;
-            return;
-        }
-    boundLabels_.emplace_back(std::move(label), variable);
-}
-
-bool PgRecordView::buildTerms(std::string_view text, std::vector<Term>& terms) {
-    std::vector<OrderItem> items;
-    TextError error;
-    if (!records::parseOrderText(text, items, error))
-        return refuseText("order", error);
-    terms.clear();
-    PgSchema primary(members_.front().file->definition());
-    for (const OrderItem& item : items) {
-        FieldPlace place = findField(item.label);
-        if (place.member < 0) {
-            error.position = text.find(item.label) + 1;
-            error.message = "no file of the view has the field " + item.label;
-            return refuseText("order", error);
-        }
-        PgSchema schema(members_[static_cast<size_t>(place.member)].file->definition());
-        const FieldType& type = schema.definition().layout()->field(place.field).type;
-        std::string expression = columnExpression(place);
-        bool fold = item.ignoreCase && type.isText();
-        if (fold)
-            expression = "lower(" + expression + ")";
-        terms.push_back({{expression, item.ascending, schema.fieldType(place.field), fold}, place});
-    }
+void PgRecordView::endTerms(const std::vector<OrderItem>& items, std::vector<Term>& terms) const {
     // An order that is exactly a key of the primary file ends as that key's order does,
     // so that equal values come as the file reads them and the key's index serves it.
+    PgSchema primary(members_.front().file->definition());
     const FileDefinition& definition = primary.definition();
     for (int k = 1; k <= definition.keyCount(); ++k) {
         const KeyDefinition& key = definition.key(k);
@@ -120,138 +63,46 @@ bool PgRecordView::buildTerms(std::string_view text, std::vector<Term>& terms) {
             const Term& term = terms[static_cast<size_t>(c - 1)];
             int field = key.component(c).field;
             same = term.place.member == 0 && term.place.field == field &&
-                   term.sql.ascending == key.component(c).ascending &&
-                   term.sql.ignoreCase == primary.ignoresCase(k, field);
+                   term.ascending == key.component(c).ascending &&
+                   term.ignoreCase == primary.ignoresCase(k, field);
         }
         if (same) {
             PgTerms keyTerms = primary.keyTerms(k, "p");
-            for (size_t t = items.size(); t < keyTerms.size(); ++t)
-                terms.push_back({keyTerms[t], {}});
-            return true;
+            for (size_t t = items.size(); t < keyTerms.size(); ++t) {
+                const PgTerm& keyTerm = keyTerms[t];
+                terms.push_back(
+                    {keyTerm.expression, keyTerm.ascending, keyTerm.type, keyTerm.ignoreCase, {}});
+            }
+            return;
         }
     }
-    terms.push_back({{"p._id", true, SqlValue::Type::Integer, false}, {}});
-    return true;
+    terms.push_back({"p._id", true, SqlValue::Type::Integer, false, {}});
 }
 
-bool PgRecordView::join(RecordFile& other, std::string_view expression, bool inner) {
-    if (open_) {
-        setError(errors::alreadyOpen);
-        return false;
-    }
-    auto* file = dynamic_cast<PgRecordFile*>(&other.threadFile());
-    if (!file || &file->driver() != &driver_)
-        return failInDriver("view", "The file " + other.label() + " belongs to another driver");
-    std::vector<JoinPair> pairs;
-    TextError error;
-    if (!records::parseJoinText(expression, pairs, error))
-        return refuseText("join", error);
-    if (members_.size() >= 64)
-        return failInDriver("view", "A view joins at most 63 files");
-    Member member{file, "j" + std::to_string(members_.size()), {}, inner, 0};
-    const RecordLayout& layout = *file->definition().layout();
-    for (const JoinPair& pair : pairs) {
-        std::string joined = pair.left, known = pair.right;
-        if (layout.fieldNumber(joined) == 0)
-            std::swap(joined, known);
-        int field = layout.fieldNumber(joined);
-        FieldPlace place = findField(known);
-        if (field == 0 || place.member < 0) {
-            error.position = expression.find(field == 0 ? pair.left : known) + 1;
-            error.message = "the equality does not name a field of " + other.label() +
-                            " and a field of the view";
-            return refuseText("join", error);
-        }
-        member.on.emplace_back(field, place);
-    }
-    members_.push_back(std::move(member));
-    clearError();
-    return true;
-}
-
-bool PgRecordView::open(int) {
-    if (open_) {
-        setError(errors::alreadyOpen);
-        return false;
-    }
-    for (const Member& member : members_)
-        if (!member.file->isOpen()) {
-            setError(errors::fileNotOpen);
-            return false;
-        }
-    int column = 0;
-    for (Member& member : members_) {
-        member.firstColumn = column;
-        column += 1 + member.file->definition().fieldCount();
-    }
-    termColumn_ = column;
-    std::vector<Term> terms;
-    if (!buildTerms(orderText_, terms))
-        return false;
-    terms_ = std::move(terms);
-    open_ = true;
-    if (!filterText_.empty() && !setFilter(filterText_)) {
-        filterText_.clear();
-        filter_.reset();
-    }
-    forgetPlace();
-    clearError();
-    return true;
-}
-
-bool PgRecordView::close() {
-    open_ = false;
-    forgetPlace();
-    clearError();
-    return true;
-}
+// ---- Set-up ----------------------------------------------------------------------------------
 
 void PgRecordView::setPaging(int pageSize, int, int, int) {
     pageSize_ = pageSize > 0 ? pageSize : 20;
 }
 
-bool PgRecordView::setOrder(std::string_view text) {
-    if (open_) {
-        std::vector<Term> terms;
-        if (!buildTerms(text, terms))
-            return false;
-        terms_ = std::move(terms);
+bool PgRecordView::applyFilter(std::string_view text) {
+    if (clipped(text).empty()) {
+        filter_.reset();
     } else {
-        std::vector<OrderItem> items;
-        TextError error;
-        if (!records::parseOrderText(text, items, error))
-            return refuseText("order", error);
-    }
-    orderText_ = std::string(text);
-    forgetPlace();
-    clearError();
-    return true;
-}
-
-bool PgRecordView::setFilter(std::string_view text) {
-    if (open_) {
-        if (clipped(text).empty()) {
-            filter_.reset();
-        } else {
-            ExpressionError error;
-            std::optional<Expression> parsed = Expression::parse(
-                text, [this](std::string_view label) { return lookup(label); }, &error);
-            if (!parsed) {
-                setError(errors::badFilter, "Invalid filter at position " +
-                                                std::to_string(error.position) + ": " +
-                                                error.message);
-                return false;
-            }
-            filter_ = std::move(parsed);
+        ExpressionError error;
+        std::optional<Expression> parsed = Expression::parse(
+            text, [this](std::string_view label) { return lookup(label); }, &error);
+        if (!parsed) {
+            setError(errors::badFilter, "Invalid filter at position " +
+                                            std::to_string(error.position) + ": " + error.message);
+            return false;
         }
-        pushedWhere_.clear();
-        pushedParameters_.clear();
-        if (filter_)
-            pushDown(filter_->root());
+        filter_ = std::move(parsed);
     }
-    filterText_ = std::string(text);
-    forgetPlace();
-    clearError();
+    pushedWhere_.clear();
+    pushedParameters_.clear();
+    if (filter_)
+        pushDown(filter_->root());
     return true;
 }
 
@@ -317,100 +168,17 @@ void PgRecordView::pushDown(const ExpressionNode& node) {
     pushedWhere_ += (pushedWhere_.empty() ? "" : " AND ") + condition;
 }
 
-void PgRecordView::forgetPlace() {
-    place_ = Place::Start;
-    anchor_.clear();
-    page_.clear();
-    nextRow_ = 0;
-    pageEnded_ = false;
-}
-
-bool PgRecordView::setStart() {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    forgetPlace();
-    clearError();
-    return true;
-}
-
-bool PgRecordView::setAt(int count) {
-    if (!setStart())
-        return false;
-    int fields = 0;
-    for (const Term& term : terms_)
-        fields += term.place.member >= 0 ? 1 : 0;
-    count = std::min(count, fields);
-    if (count <= 0)
-        return true;
-    for (int i = 0; i < count; ++i) {
-        TypedRef field = fieldRef(terms_[static_cast<size_t>(i)].place);
-        anchor_.push_back(fieldCodec::valueOf(field.address(), field.type()));
-    }
-    place_ = Place::At;
-    inclusive_ = true;
-    return true;
-}
-
-bool PgRecordView::reset(std::string_view position) {
-    if (!setStart())
-        return false;
-    std::optional<std::vector<SqlValue>> values = positionText::decode(positionTag, position);
-    if (!values || values->size() != terms_.size()) {
-        setError(errors::recordNotFound);
-        return false;
-    }
-    anchor_ = std::move(*values);
-    place_ = Place::At;
-    inclusive_ = true;
-    return true;
-}
-
-bool PgRecordView::readAt(std::string_view position) {
-    if (!reset(position))
-        return false;
-    single_ = true;
-    bool found = read(false);
-    single_ = false;
-    return found;
-}
-
-std::string PgRecordView::position() const {
-    if (place_ != Place::At || inclusive_ || anchor_.size() != terms_.size())
-        return {};
-    return positionText::encode(positionTag, anchor_);
-}
+// ---- Reading -----------------------------------------------------------------------------------
 
 bool PgRecordView::fetch(bool backward) {
     page_.clear();
-    nextRow_ = 0;
     pageBackward_ = backward;
     bool positioned = place_ == Place::At;
     int count = positioned ? static_cast<int>(anchor_.size()) : 0;
     PgTerms terms;
     for (const Term& term : terms_)
-        terms.push_back(term.sql);
-    std::string sql = "SELECT ";
-    for (size_t m = 0; m < members_.size(); ++m) {
-        PgSchema schema(members_[m].file->definition());
-        if (m > 0)
-            sql += ", ";
-        sql += members_[m].alias + "._id";
-        for (int n = 1; n <= schema.fieldCount(); ++n)
-            sql += ", " + members_[m].alias + "." + quoted(schema.column(n));
-    }
-    for (const PgTerm& term : terms)
-        sql += ", " + term.expression;
-    sql += " FROM " + PgSchema(members_[0].file->definition()).quotedTable() + " AS p";
-    for (size_t m = 1; m < members_.size(); ++m) {
-        const Member& member = members_[m];
-        sql += std::string(member.inner ? " JOIN " : " LEFT JOIN ") +
-               PgSchema(member.file->definition()).quotedTable() + " AS " + member.alias + " ON ";
-        for (size_t i = 0; i < member.on.size(); ++i)
-            sql += (i > 0 ? " AND " : "") + column({static_cast<int>(m), member.on[i].first}) +
-                   " = " + column(member.on[i].second);
-    }
+        terms.push_back({term.expression, term.ascending, term.type, term.ignoreCase});
+    std::string sql = "SELECT " + selectList() + fromClause();
     std::string where = pushedWhere_;
     std::vector<SqlValue> parameters = pushedParameters_;
     if (count > 0) {
@@ -423,7 +191,7 @@ bool PgRecordView::fetch(bool backward) {
         sql += " WHERE " + where;
     int limit = single_ ? 1 : pageSize_;
     sql += keysetOrderBy(terms, backward) + " LIMIT " + std::to_string(limit);
-    members_.front().file->applyLockWait();
+    fileOf(members_.front()).applyLockWait();
     bool ok = false;
     Result result = driver_.connection().run(sql, parameters, ok);
     if (!ok) {
@@ -431,10 +199,9 @@ bool PgRecordView::fetch(bool backward) {
             driver_.forgetSession();
         return false;
     }
-    page_.resize(static_cast<size_t>(result.rows()));
     for (int r = 0; r < result.rows(); ++r) {
-        Row& row = page_[static_cast<size_t>(r)];
-        row.images.resize(members_.size());
+        records::ViewPage::Row& row = page_.append();
+        row.images.assign(imageSize_, '\0');
         for (size_t m = 0; m < members_.size(); ++m) {
             const Member& member = members_[m];
             if (m > 0 && !member.inner && result.isNull(r, member.firstColumn)) {
@@ -443,13 +210,11 @@ bool PgRecordView::fetch(bool backward) {
             }
             const RecordLayout& layout = *member.file->definition().layout();
             PgSchema schema(member.file->definition());
-            std::string& image = row.images[m];
-            image.assign(member.file->buffer().size(), '\0');
-            auto* data = reinterpret_cast<std::byte*>(image.data());
+            auto* image = reinterpret_cast<std::byte*>(row.images.data() + member.imageOffset);
             for (int n = 1; n <= layout.fieldCount(); ++n) {
                 const FieldInfo& field = layout.field(n);
                 fieldCodec::load(result.value(r, member.firstColumn + n, schema.fieldType(n)),
-                                 data + field.offset, field.type);
+                                 image + field.offset, field.type);
             }
         }
         row.orderValues.resize(terms.size());
@@ -458,52 +223,6 @@ bool PgRecordView::fetch(bool backward) {
     }
     pageEnded_ = static_cast<int>(page_.size()) < limit;
     return true;
-}
-
-void PgRecordView::load(const Row& row) {
-    for (size_t m = 0; m < members_.size(); ++m) {
-        Record& buffer = members_[m].file->buffer();
-        if (row.missing & (std::uint64_t{1} << m))
-            buffer.clear();
-        else
-            buffer.setImage(row.images[m]);
-    }
-}
-
-bool PgRecordView::read(bool backward) {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    for (;;) {
-        if ((backward && place_ == Place::BeforeStart) || (!backward && place_ == Place::PastEnd)) {
-            setError(errors::noRecord);
-            return false;
-        }
-        if (nextRow_ >= page_.size() || pageBackward_ != backward) {
-            bool exhausted = nextRow_ >= page_.size() && pageBackward_ == backward && pageEnded_;
-            if (!exhausted && !fetch(backward))
-                return false;
-            if (exhausted || page_.empty()) {
-                place_ = backward ? Place::BeforeStart : Place::PastEnd;
-                anchor_.clear();
-                page_.clear();
-                nextRow_ = 0;
-                pageEnded_ = false;
-                setError(errors::noRecord);
-                return false;
-            }
-        }
-        const Row& row = page_[nextRow_++];
-        anchor_ = row.orderValues;
-        place_ = Place::At;
-        inclusive_ = false;
-        load(row);
-        if (!filter_ || filter_->test()) {
-            clearError();
-            return true;
-        }
-    }
 }
 
 } // namespace host::postgres

@@ -2,6 +2,7 @@
 
 #include "runtime/postgres/Connection.h"
 #include "runtime/records/FieldCodec.h"
+#include "runtime/records/Keyset.h"
 
 #include <algorithm>
 #include <string_view>
@@ -34,26 +35,6 @@ const char* castOf(SqlValue::Type type) {
 std::string termParameter(const PgTerm& term, int number) {
     std::string p = PgSchema::parameter(number, term.type);
     return term.ignoreCase ? "lower(" + p + ")" : p;
-}
-
-const char* afterOperator(const PgTerm& term, bool backward, bool orEqual) {
-    bool greater = term.ascending != backward;
-    if (orEqual)
-        return greater ? " >= " : " <= ";
-    return greater ? " > " : " < ";
-}
-
-std::string nested(const PgTerms& terms, int at, int count, bool backward, bool inclusive,
-                   int first) {
-    const PgTerm& term = terms[static_cast<size_t>(at)];
-    bool last = at == count - 1;
-    std::string value = termParameter(term, first + at);
-    std::string compare =
-        term.expression + afterOperator(term, backward, last && inclusive) + value;
-    if (last)
-        return compare;
-    return "(" + compare + " OR (" + term.expression + " = " + value + " AND " +
-           nested(terms, at + 1, count, backward, inclusive, first) + "))";
 }
 
 } // namespace
@@ -205,43 +186,12 @@ std::string PgSchema::deleteSql(bool watched) const {
 }
 
 std::string keysetOrderBy(const PgTerms& terms, bool backward) {
-    std::string sql = " ORDER BY ";
-    for (size_t i = 0; i < terms.size(); ++i) {
-        if (i > 0)
-            sql += ", ";
-        sql += terms[i].expression;
-        sql += terms[i].ascending != backward ? " ASC" : " DESC";
-    }
-    return sql;
+    return records::keyset::orderBy(terms, backward);
 }
 
 std::string keysetAfter(const PgTerms& terms, int count, bool backward, bool inclusive, int first) {
-    if (count <= 0 || terms.empty())
-        return "true";
-    count = std::min<int>(count, static_cast<int>(terms.size()));
-    const PgTerm& lead = terms.front();
-    bool sameDirection = true;
-    for (int i = 1; i < count; ++i)
-        sameDirection = sameDirection && terms[static_cast<size_t>(i)].ascending == lead.ascending;
-    if (count == 1)
-        return lead.expression + afterOperator(lead, backward, inclusive) +
-               termParameter(lead, first);
-    if (sameDirection) {
-        std::string left = "(", right = "(";
-        for (int i = 0; i < count; ++i) {
-            if (i > 0) {
-                left += ", ";
-                right += ", ";
-            }
-            left += terms[static_cast<size_t>(i)].expression;
-            right += termParameter(terms[static_cast<size_t>(i)], first + i);
-        }
-        return left + ")" + afterOperator(lead, backward, inclusive) + right + ")";
-    }
-    // Mixed directions: a range on the first term to seek by, then the exact condition.
-    std::string seek =
-        lead.expression + afterOperator(lead, backward, true) + termParameter(lead, first);
-    return seek + " AND " + nested(terms, 0, count, backward, inclusive, first);
+    return records::keyset::after(terms, count, backward, inclusive, first, termParameter, "true",
+                                  false);
 }
 
 } // namespace host::postgres

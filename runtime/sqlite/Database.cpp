@@ -47,22 +47,6 @@ bool failWith(sqlite3* db, int rc) {
     return false;
 }
 
-bool failInDriver(std::string code, std::string text) {
-    setDriverError(std::move(code), std::move(text));
-    return false;
-}
-
-std::string quoted(std::string_view identifier) {
-    std::string out = "\"";
-    for (char c : identifier) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
-
 Database::~Database() {
     close();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/records/DriverSupport.h"
 #include "runtime/sqlite/Statement.h"
 #include "runtime/threads/CooperativeWait.h"
 
@@ -134,10 +135,7 @@ private:
 // (a damaged data base, one that cannot be opened, an I/O error, no memory) is 90 with
 // SQLite's own code and text. Returns false.
 bool failWith(sqlite3* db, int rc);
-// Sets 90 with the driver's own code and text. Returns false.
-bool failInDriver(std::string code, std::string text);
-
-// SQL identifier quoting: "name" with inner quotes doubled.
-std::string quoted(std::string_view identifier);
+using records::failInDriver;
+using records::quoted;
 
 } // namespace host::sqlite

@@ -9,7 +9,6 @@
 #include "runtime/threads/CooperativeWait.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <sqlite3.h>
 
@@ -49,10 +48,6 @@ std::uint64_t cacheKey(StatementKind kind, int key = 0, std::uint64_t a = 0, std
     return kind | (static_cast<std::uint64_t>(key) << 8) | (a << 24) | (b << 25) | (c << 40);
 }
 
-std::string keyTag(int keyNumber) {
-    return "K" + std::to_string(keyNumber);
-}
-
 bool holdsColumn(const std::vector<std::string>& names, std::string_view column) {
     for (const std::string& name : names)
         if (equalIgnoringCase(name, column))
@@ -63,40 +58,15 @@ bool holdsColumn(const std::vector<std::string>& names, std::string_view column)
 } // namespace
 
 SqliteRecordFile::SqliteRecordFile(Database& database, FileDefinition definition, Record& buffer)
-    : RecordFile(std::move(definition), buffer), database_(database),
-      busyMilliseconds_(Database::defaultBusyMilliseconds) {}
+    : SqlRecordFile(std::move(definition), buffer, Database::defaultBusyMilliseconds),
+      database_(database) {}
 
 SqliteRecordFile::~SqliteRecordFile() {
     close();
     database_.unlist(this);
 }
 
-// ---- Checks --------------------------------------------------------------------------------
-
-bool SqliteRecordFile::checkOpen() const {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    return true;
-}
-
-bool SqliteRecordFile::checkKey(int keyNumber, bool allowRecordOrder) const {
-    if (keyNumber < (allowRecordOrder ? 0 : 1) || keyNumber > keyCount())
-        return failInDriver("key",
-                            "The file " + label() + " has no key " + std::to_string(keyNumber));
-    return true;
-}
-
-bool SqliteRecordFile::checkWritable() const {
-    if (!checkOpen())
-        return false;
-    if (!writable_) {
-        setError(errors::accessDenied);
-        return false;
-    }
-    return true;
-}
+// ---- The table ----------------------------------------------------------------------------
 
 std::optional<std::vector<std::string>> SqliteRecordFile::columnNames() {
     Statement columns = database_.prepare("SELECT name FROM pragma_table_info(?1)");
@@ -562,40 +532,6 @@ bool SqliteRecordFile::flush() {
     return true;
 }
 
-bool SqliteRecordFile::sendOption(std::string_view option) {
-    size_t equals = option.find('=');
-    std::string name = upper(clip(option.substr(0, equals)));
-    while (!name.empty() && name.front() == ' ')
-        name.erase(name.begin());
-    std::string value =
-        equals == std::string_view::npos ? std::string() : clip(option.substr(equals + 1));
-    while (!value.empty() && value.front() == ' ')
-        value.erase(value.begin());
-    if (name == "RECOVER") {
-        int seconds = 0;
-        auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-        if (ec != std::errc() || ptr != value.data() + value.size() || seconds < 0)
-            return failInDriver("option",
-                                "Recover= needs a number of seconds: " + std::string(option));
-        // This file's own wait: each of its operations waits it (the connection is shared
-        // with the other files, which keep theirs).
-        lockWaitMilliseconds_ = seconds * 1000;
-        busyMilliseconds_ = seconds * 1000;
-        clearError();
-        return true;
-    }
-    if (name == "QUICKSCAN") {
-        std::string flag = upper(value);
-        if (flag != "ON" && flag != "OFF")
-            return failInDriver("option", "QUICKSCAN= needs on or off: " + std::string(option));
-        // Reads are served from SQLite's page cache whichever way; the hint is kept.
-        quickScan_ = flag == "ON";
-        clearError();
-        return true;
-    }
-    return failInDriver("option", "Unknown driver option: " + std::string(option));
-}
-
 // ---- Statements ----------------------------------------------------------------------------
 
 const Statement* SqliteRecordFile::statement(std::uint64_t key, const std::string& sql) const {
@@ -666,16 +602,6 @@ void SqliteRecordFile::readTermValues(sqlite3_stmt* row, int keyNumber,
             schema_.placeholderTermValue(keyNumber, sqlite3_column_int64(row, 0),
                                          sqlite3_column_int64(row, schema_.freeColumn())));
     columnValue::readInto(values.back(), row, 0);
-}
-
-std::vector<SqlValue> SqliteRecordFile::bufferKeyValues(int keyNumber) const {
-    std::vector<SqlValue> values;
-    const RecordLayout& layout = *definition_.layout();
-    for (const KeyComponent& component : definition_.key(keyNumber).components) {
-        const FieldInfo& field = layout.field(component.field);
-        values.push_back(fieldCodec::valueOf(buffer_.data() + field.offset, field.type));
-    }
-    return values;
 }
 
 std::optional<std::vector<SqlValue>> SqliteRecordFile::rowKeyValues(std::int64_t id,
@@ -851,37 +777,6 @@ bool SqliteRecordFile::getAt(std::string_view position) {
     return accept(query->get());
 }
 
-bool SqliteRecordFile::reget() {
-    if (!checkOpen())
-        return false;
-    if (!current_) {
-        setError(errors::noRecord);
-        return false;
-    }
-    return getAt(position(0));
-}
-
-bool SqliteRecordFile::set(int keyNumber) {
-    if (!checkOpen() || !checkKey(keyNumber, true))
-        return false;
-    order_ = keyNumber;
-    place_ = Place::Start;
-    anchor_.clear();
-    clearError();
-    return true;
-}
-
-bool SqliteRecordFile::setAt(int keyNumber) {
-    if (!set(keyNumber))
-        return false;
-    if (keyNumber > 0) {
-        anchor_ = bufferKeyValues(keyNumber);
-        place_ = Place::At;
-        inclusive_ = true;
-    }
-    return true;
-}
-
 bool SqliteRecordFile::reset(int keyNumber, std::string_view position) {
     if (!checkOpen() || !checkKey(keyNumber, true))
         return false;
@@ -898,11 +793,7 @@ bool SqliteRecordFile::reset(int keyNumber, std::string_view position) {
         if (!values)
             return false;
     }
-    order_ = keyNumber;
-    anchor_ = std::move(*values);
-    place_ = Place::At;
-    inclusive_ = true;
-    clearError();
+    placeAt(keyNumber, std::move(*values));
     return true;
 }
 
@@ -958,18 +849,6 @@ bool SqliteRecordFile::wouldDuplicate(int keyNumber, bool overCurrent) {
 }
 
 // ---- Writing -------------------------------------------------------------------------------
-
-bool SqliteRecordFile::add() {
-    return insert(0);
-}
-
-bool SqliteRecordFile::addPlaceholder(const std::vector<int>& claimedKeys) {
-    std::int64_t free = 0;
-    for (int k = 1; k <= keyCount(); ++k)
-        if (std::find(claimedKeys.begin(), claimedKeys.end(), k) == claimedKeys.end())
-            free |= schema_.freeBit(k);
-    return insert(free);
-}
 
 bool SqliteRecordFile::insert(std::int64_t free) {
     if (!checkWritable())
@@ -1078,11 +957,6 @@ bool SqliteRecordFile::write(bool erase) {
 
 // ---- Holding and watching ------------------------------------------------------------------
 
-void SqliteRecordFile::hold(int waitSeconds) {
-    holdArmed_ = true;
-    holdWaitMilliseconds_ = std::max(0, waitSeconds) * 1000;
-}
-
 void SqliteRecordFile::release() {
     if (held_)
         locks_.unlock(recordByte(*held_), 1);
@@ -1092,10 +966,6 @@ void SqliteRecordFile::release() {
 
 bool SqliteRecordFile::isHeld() const {
     return held_ && current_ && *held_ == *current_;
-}
-
-bool SqliteRecordFile::isWatched() const {
-    return watched_ && current_ && watched_->first == *current_;
 }
 
 // ---- Sizes and transactions ----------------------------------------------------------------

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/files/RecordFile.h"
+#include "runtime/records/SqlRecordFile.h"
 #include "runtime/sqlite/ColumnValue.h"
 #include "runtime/sqlite/LockFile.h"
 #include "runtime/sqlite/Statement.h"
@@ -26,46 +26,31 @@ class Database;
 //   stations test it and answer 43;
 // - a watched record remembers its _version; a write compares it in the same statement
 //   and answers 89 when another station wrote the record since.
-class SqliteRecordFile final : public RecordFile {
+class SqliteRecordFile final : public records::SqlRecordFile {
 public:
     SqliteRecordFile(Database& database, FileDefinition definition, Record& buffer);
     ~SqliteRecordFile() override;
 
     bool open(int mode = openMode::shared) override;
     bool close() override;
-    bool isOpen() const override { return open_; }
-    int openMode() const override { return mode_; }
     bool create() override;
     bool rebuildKeys() override;
     bool flush() override;
-    bool sendOption(std::string_view option) override;
-    int lockWaitSeconds() const override { return lockWaitMilliseconds_ / 1000; }
 
-    bool add() override;
-    bool addPlaceholder(const std::vector<int>& claimedKeys) override;
     bool put() override;
     bool remove() override;
 
     bool get(int keyNumber) override;
     bool getAt(std::string_view position) override;
-    bool reget() override;
-    bool set(int keyNumber) override;
-    bool setAt(int keyNumber) override;
     bool reset(int keyNumber, std::string_view position) override;
-    bool next() override { return read(false); }
-    bool previous() override { return read(true); }
-    int currentOrder() const override { return order_; }
     std::string position() const override { return position(order_); }
     std::string position(int keyNumber) const override;
 
     bool wouldDuplicate(int keyNumber, bool overCurrent = false) override;
     void skipMemosOnNextRead() override { skipMemos_ = true; }
 
-    void hold(int waitSeconds = 0) override;
     void release() override;
     bool isHeld() const override;
-    void watch() override { watchArmed_ = true; }
-    bool isWatched() const override;
 
     std::int64_t recordCount() override;
     std::int64_t sizeInBytes() override;
@@ -80,12 +65,6 @@ public:
     int busyMilliseconds() const { return busyMilliseconds_; }
 
 private:
-    // Where next/previous read from.
-    enum class Place { Start, BeforeStart, PastEnd, At };
-
-    bool checkOpen() const;
-    bool checkKey(int keyNumber, bool allowRecordOrder) const;
-    bool checkWritable() const;
     bool checkTable();
     // Before creating: removes an empty table of the file's name; refuses (90) when it
     // holds records or cannot be looked at.
@@ -103,7 +82,8 @@ private:
     bool upgradeIndexes();
     bool makeSearch();
     bool makeIndexes();
-    bool insert(std::int64_t free);
+    bool insert(std::int64_t free) override;
+    std::int64_t freeBit(int keyNumber) const override { return schema_.freeBit(keyNumber); }
     // What opening and creating begin with: the file must be closed and the data base
     // open; takes the file's slot in the catalog and opens the lock file. `existing`: the
     // table must be there already, with the columns the definition gives (checkTable).
@@ -125,7 +105,7 @@ private:
     const Statement* keyLookup(std::uint64_t cacheId, int keyNumber, bool whole,
                                const std::string& condition = {});
     const Statement* readStatement(bool backward, int count, bool inclusive);
-    bool read(bool backward);
+    bool read(bool backward) override;
     // Makes the row a stepped statement stands on the current record: tests and takes
     // holds, loads the buffer, arms the watch.
     bool accept(sqlite3_stmt* row);
@@ -133,7 +113,6 @@ private:
     void take(sqlite3_stmt* row);
     // The values of key k's terms (ending with the row id) of a stepped row.
     void readTermValues(sqlite3_stmt* row, int keyNumber, std::vector<SqlValue>& values) const;
-    std::vector<SqlValue> bufferKeyValues(int keyNumber) const;
     std::optional<std::vector<SqlValue>> rowKeyValues(std::int64_t id, int keyNumber) const;
     bool write(bool erase);
 
@@ -142,26 +121,8 @@ private:
     mutable LockFile locks_;
     mutable std::unordered_map<std::uint64_t, Statement> statements_;
     std::int64_t slot_ = 0;
-    bool open_ = false;
-    bool writable_ = false;
-    int mode_ = 0;
-    int lockWaitMilliseconds_ = 0;
-    int busyMilliseconds_ = 0;
-    bool quickScan_ = false;
 
-    int order_ = 0;
-    Place place_ = Place::Start;
-    std::vector<SqlValue> anchor_;
     std::vector<SqlValue> nextAnchor_; // reused storage for the anchor of the next read
-    bool inclusive_ = false;
-
-    std::optional<std::int64_t> current_;
-    std::int64_t currentVersion_ = 0;
-    bool holdArmed_ = false;
-    int holdWaitMilliseconds_ = 0;
-    std::optional<std::int64_t> held_;
-    bool watchArmed_ = false;
-    std::optional<std::pair<std::int64_t, std::int64_t>> watched_; // id, version
     bool skipMemos_ = false;
 };
 

@@ -1,9 +1,7 @@
 #include "runtime/sqlite/SqliteRecordView.h"
 
 #include "runtime/base/RuntimeErrors.h"
-#include "runtime/records/JoinText.h"
 #include "runtime/records/OrderText.h"
-#include "runtime/records/PositionText.h"
 #include "runtime/sqlite/Database.h"
 #include "runtime/sqlite/FieldBinding.h"
 #include "runtime/sqlite/SqliteRecordFile.h"
@@ -12,19 +10,7 @@
 
 namespace host::sqlite {
 
-using records::JoinPair;
-using records::TextError;
-namespace positionText = records::positionText;
-
 namespace {
-
-constexpr const char* positionTag = "V";
-
-bool refuseText(std::string_view what, const TextError& error) {
-    setError(errors::badFilter, "Invalid " + std::string(what) + " at position " +
-                                    std::to_string(error.position) + ": " + error.message);
-    return false;
-}
 
 // Whether a key of the file that ignores letter case begins with the field.
 bool leadsCaselessKey(const SqliteRecordFile& file, int field) {
@@ -39,68 +25,50 @@ bool leadsCaselessKey(const SqliteRecordFile& file, int field) {
 } // namespace
 
 SqliteRecordView::SqliteRecordView(Database& database, SqliteRecordFile& primary)
-    : database_(database) {
-    members_.push_back({&primary, "p", {}, false, 0, 0});
-    std::vector<Term> terms;
-    buildTerms({}, terms);
-    terms_ = std::move(terms);
-}
+    : SqlRecordView(primary, "ifnull"), database_(database) {}
 
 SqliteRecordView::~SqliteRecordView() = default;
 
-// ---- Fields of the view's files -----------------------------------------------------------
+// ---- The view's files ----------------------------------------------------------------------
 
-SqliteRecordView::FieldPlace SqliteRecordView::findField(std::string_view label) const {
-    for (size_t m = 0; m < members_.size(); ++m) {
-        const SharedLayout& layout = members_[m].file->definition().layout();
-        int number = layout ? layout->fieldNumber(label) : 0;
-        if (number > 0)
-            return {static_cast<int>(m), number};
-    }
-    return {};
+SqliteRecordFile& SqliteRecordView::fileOf(const Member& member) const {
+    return static_cast<SqliteRecordFile&>(*member.file);
 }
 
-TypedRef SqliteRecordView::fieldRef(const FieldPlace& place) const {
-    if (place.member < 0)
-        return {};
-    return members_[static_cast<size_t>(place.member)].file->buffer().field(place.field);
+RecordFile* SqliteRecordView::joinable(RecordFile& other) const {
+    auto* file = dynamic_cast<SqliteRecordFile*>(&other.threadFile());
+    return file && &file->database() == &database_ ? file : nullptr;
 }
 
-// The column of a field as the query names it. Column names are known once the file is
-// open, so this serves only an open view.
-std::string SqliteRecordView::column(const FieldPlace& place) const {
-    const Member& member = members_[static_cast<size_t>(place.member)];
-    return member.alias + "." + quoted(member.file->schema().column(place.field));
+std::string SqliteRecordView::quotedTable(const Member& member) const {
+    return fileOf(member).schema().quotedTable();
 }
 
-std::string SqliteRecordView::columnExpression(const FieldPlace& place) const {
-    const Member& member = members_[static_cast<size_t>(place.member)];
-    std::string column = this->column(place);
-    if (place.member == 0 || member.inner)
-        return column;
-    // A joined file without a matching record reads as a cleared buffer: blank or zero.
-    const FieldType& type = member.file->definition().layout()->field(place.field).type;
-    return "ifnull(" + column + ", " + fieldCodec::blankLiteral(type) + ")";
+std::string SqliteRecordView::columnName(const Member& member, int field) const {
+    return fileOf(member).schema().column(field);
 }
 
-TypedRef SqliteRecordView::lookup(std::string_view label) const {
-    for (const auto& [bound, variable] : boundLabels_)
-        if (equalIgnoringCase(bound, label))
-            return variable;
-    return fieldRef(findField(label));
-}
+// ---- The order -------------------------------------------------------------------------------
 
-void SqliteRecordView::bindLabel(std::string label, TypedRef variable) {
-    for (auto& [bound, existing] : boundLabels_)
-        if (equalIgnoringCase(bound, label)) {
-            existing = variable;
-            return;
-        }
-    boundLabels_.emplace_back(std::move(label), variable);
+SqliteRecordView::Term SqliteRecordView::orderTerm(const OrderItem& item,
+                                                   const FieldPlace& place) const {
+    std::string expression = columnExpression(place);
+    const FieldType& type = members_[static_cast<size_t>(place.member)]
+                                .file->definition()
+                                .layout()
+                                ->field(place.field)
+                                .type;
+    if (item.ignoreCase && type.isText())
+        expression += " COLLATE NOCASE";
+    Term term;
+    term.expression = std::move(expression);
+    term.ascending = item.ascending;
+    term.place = place;
+    return term;
 }
 
 int SqliteRecordView::primaryKeyOf(const std::vector<OrderItem>& items) const {
-    const TableSchema& schema = members_.front().file->schema();
+    const TableSchema& schema = fileOf(members_.front()).schema();
     const FileDefinition& definition = schema.definition();
     for (int k = 1; k <= definition.keyCount(); ++k) {
         const KeyDefinition& key = definition.key(k);
@@ -122,122 +90,24 @@ int SqliteRecordView::primaryKeyOf(const std::vector<OrderItem>& items) const {
     return 0;
 }
 
-bool SqliteRecordView::buildTerms(std::string_view text, std::vector<Term>& terms) {
-    std::vector<OrderItem> items;
-    TextError error;
-    if (!parseOrderText(text, items, error))
-        return refuseText("order", error);
-    terms.clear();
-    for (const OrderItem& item : items) {
-        FieldPlace place = findField(item.label);
-        if (place.member < 0) {
-            error.position = text.find(item.label) + 1;
-            error.message = "no file of the view has the field " + item.label;
-            return refuseText("order", error);
-        }
-        std::string expression = columnExpression(place);
-        const FieldType& type = members_[static_cast<size_t>(place.member)]
-                                    .file->definition()
-                                    .layout()
-                                    ->field(place.field)
-                                    .type;
-        if (item.ignoreCase && type.isText())
-            expression += " COLLATE NOCASE";
-        terms.push_back({{expression, item.ascending}, place});
-    }
+void SqliteRecordView::endTerms(const std::vector<OrderItem>& items,
+                                std::vector<Term>& terms) const {
     // An order that is exactly a key of the primary file ends as that key's order does,
     // with the placeholders' term, so that SQLite walks the key's index with no sort.
     // Equal order values then come as a file reads them in that key; otherwise in row id
     // order (record order).
     if (int key = primaryKeyOf(items); key > 0) {
-        std::string term = members_.front().file->schema().placeholderTerm(key, "p");
-        if (!term.empty())
-            terms.push_back({{term, true}, {}});
+        std::string term = fileOf(members_.front()).schema().placeholderTerm(key, "p");
+        if (!term.empty()) {
+            terms.emplace_back();
+            terms.back().expression = term;
+        }
     }
-    terms.push_back({{"p._id", true}, {}});
-    return true;
+    terms.emplace_back();
+    terms.back().expression = "p._id";
 }
 
 // ---- Set-up ----------------------------------------------------------------------------------
-
-bool SqliteRecordView::join(RecordFile& other, std::string_view expression, bool inner) {
-    if (open_) {
-        setError(errors::alreadyOpen);
-        return false;
-    }
-    auto* file = dynamic_cast<SqliteRecordFile*>(&other.threadFile());
-    if (!file || &file->database() != &database_)
-        return failInDriver("view", "The file " + other.label() + " belongs to another driver");
-    std::vector<JoinPair> pairs;
-    TextError error;
-    if (!parseJoinText(expression, pairs, error))
-        return refuseText("join", error);
-    if (members_.size() >= 64)
-        return failInDriver("view", "A view joins at most 63 files");
-    Member member{file, "j" + std::to_string(members_.size()), {}, inner, 0, 0};
-    const RecordLayout& layout = *file->definition().layout();
-    for (const JoinPair& pair : pairs) {
-        // One side names a field of the joined file, the other a field already in the view.
-        std::string joined = pair.left, known = pair.right;
-        if (layout.fieldNumber(joined) == 0)
-            std::swap(joined, known);
-        int field = layout.fieldNumber(joined);
-        FieldPlace place = findField(known);
-        if (field == 0 || place.member < 0) {
-            error.position = expression.find(field == 0 ? pair.left : known) + 1;
-            error.message = "the equality does not name a field of " + other.label() +
-                            " and a field of the view";
-            return refuseText("join", error);
-        }
-        member.on.emplace_back(field, place);
-    }
-    members_.push_back(std::move(member));
-    clearError();
-    return true;
-}
-
-bool SqliteRecordView::open(int) {
-    if (open_) {
-        setError(errors::alreadyOpen);
-        return false;
-    }
-    for (const Member& member : members_)
-        if (!member.file->isOpen()) {
-            setError(errors::fileNotOpen);
-            return false;
-        }
-    // The files' schemas are read at their open, so the columns are settled only now.
-    int column = 0;
-    imageSize_ = 0;
-    for (Member& member : members_) {
-        member.firstColumn = column;
-        column += 1 + member.file->schema().fieldCount();
-        member.imageOffset = imageSize_;
-        imageSize_ += member.file->buffer().size();
-    }
-    termColumn_ = column;
-    std::vector<Term> terms;
-    if (!buildTerms(orderText_, terms))
-        return false;
-    terms_ = std::move(terms);
-    open_ = true;
-    if (!filterText_.empty() && !setFilter(filterText_)) {
-        filterText_.clear();
-        filter_.clear();
-    }
-    invalidate();
-    forgetPlace();
-    clearError();
-    return true;
-}
-
-bool SqliteRecordView::close() {
-    open_ = false;
-    invalidate();
-    forgetPlace();
-    clearError();
-    return true;
-}
 
 void SqliteRecordView::setPaging(int pageSize, int pagesBehind, int pagesAhead,
                                  int timeoutSeconds) {
@@ -250,60 +120,37 @@ void SqliteRecordView::setPaging(int pageSize, int pagesBehind, int pagesAhead,
     timeoutSeconds_ = timeoutSeconds;
 }
 
-bool SqliteRecordView::setOrder(std::string_view text) {
-    if (open_) {
-        std::vector<Term> terms;
-        if (!buildTerms(text, terms))
-            return false;
-        terms_ = std::move(terms);
-    } else {
-        std::vector<OrderItem> items;
-        TextError error;
-        if (!parseOrderText(text, items, error))
-            return refuseText("order", error);
-    }
-    orderText_ = std::string(text);
-    invalidate();
-    forgetPlace();
-    clearError();
-    return true;
-}
-
-bool SqliteRecordView::setFilter(std::string_view text) {
-    if (open_) {
-        auto columnOf = [this](const TypedRef& ref) -> std::optional<SqlColumn> {
-            for (size_t m = 0; m < members_.size(); ++m) {
-                const Record& buffer = members_[m].file->buffer();
-                const std::byte* start = buffer.data();
-                if (ref.address() < start || ref.address() >= start + buffer.size())
-                    continue;
-                for (int n = 1; n <= buffer.fieldCount(); ++n)
-                    if (buffer.field(n).address() == ref.address() &&
-                        buffer.field(n).type() == ref.type()) {
-                        SqlColumn column{columnExpression({static_cast<int>(m), n}), ref.type()};
-                        const TableSchema& schema = members_[m].file->schema();
-                        if (m == 0 && schema.isSearchReady() && schema.searches(n)) {
-                            column.searchIndex = quoted(schema.searchTable());
-                            column.searchColumn = schema.column(n);
-                            column.rowId = members_[m].alias + "._id";
-                        }
-                        return column;
+bool SqliteRecordView::applyFilter(std::string_view text) {
+    auto columnOf = [this](const TypedRef& ref) -> std::optional<SqlColumn> {
+        for (size_t m = 0; m < members_.size(); ++m) {
+            const Record& buffer = members_[m].file->buffer();
+            const std::byte* start = buffer.data();
+            if (ref.address() < start || ref.address() >= start + buffer.size())
+                continue;
+            for (int n = 1; n <= buffer.fieldCount(); ++n)
+                if (buffer.field(n).address() == ref.address() &&
+                    buffer.field(n).type() == ref.type()) {
+                    SqlColumn column{columnExpression({static_cast<int>(m), n}), ref.type()};
+                    const TableSchema& schema = fileOf(members_[m]).schema();
+                    if (m == 0 && schema.isSearchReady() && schema.searches(n)) {
+                        column.searchIndex = quoted(schema.searchTable());
+                        column.searchColumn = schema.column(n);
+                        column.rowId = members_[m].alias + "._id";
                     }
-            }
-            return std::nullopt;
-        };
-        if (!filter_.set(
-                text, [this](std::string_view label) { return lookup(label); }, columnOf))
-            return false;
-    }
-    filterText_ = std::string(text);
-    invalidate();
-    forgetPlace();
-    clearError();
-    return true;
+                    return column;
+                }
+        }
+        return std::nullopt;
+    };
+    return filter_.set(
+        text, [this](std::string_view label) { return lookup(label); }, columnOf);
 }
 
-// ---- Positioning -------------------------------------------------------------------------------
+void SqliteRecordView::refreshFilter() {
+    // The filter's variables changed since its statements were made: make them again.
+    if (filter_.refresh())
+        statements_.clear();
+}
 
 void SqliteRecordView::invalidate() {
     statements_.clear();
@@ -311,105 +158,18 @@ void SqliteRecordView::invalidate() {
     pageEnded_ = false;
 }
 
-void SqliteRecordView::forgetPlace() {
-    place_ = Place::Start;
-    anchor_.clear();
-    page_.clear();
-    pageEnded_ = false;
-}
-
-bool SqliteRecordView::setStart() {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    forgetPlace();
-    clearError();
-    return true;
-}
-
-bool SqliteRecordView::setAt(int count) {
-    if (!setStart())
-        return false;
-    int fields = 0;
-    for (const Term& term : terms_)
-        fields += term.place.member >= 0 ? 1 : 0;
-    count = std::min(count, fields);
-    if (count <= 0)
-        return true;
-    for (int i = 0; i < count; ++i) {
-        TypedRef field = fieldRef(terms_[static_cast<size_t>(i)].place);
-        anchor_.push_back(fieldCodec::valueOf(field.address(), field.type()));
-    }
-    place_ = Place::At;
-    inclusive_ = true;
-    return true;
-}
-
-bool SqliteRecordView::reset(std::string_view position) {
-    if (!setStart())
-        return false;
-    std::optional<std::vector<SqlValue>> values = positionText::decode(positionTag, position);
-    if (!values || values->size() != terms_.size()) {
-        setError(errors::recordNotFound);
-        return false;
-    }
-    anchor_ = std::move(*values);
-    place_ = Place::At;
-    inclusive_ = true;
-    return true;
-}
-
-bool SqliteRecordView::readAt(std::string_view position) {
-    if (!reset(position))
-        return false;
-    single_ = true;
-    bool found = read(false);
-    single_ = false;
-    return found;
-}
-
-std::string SqliteRecordView::position() const {
-    if (place_ != Place::At || inclusive_ || anchor_.size() != terms_.size())
-        return {};
-    return positionText::encode(positionTag, anchor_);
-}
-
 // ---- Reading -----------------------------------------------------------------------------------
 
-std::string SqliteRecordView::selectList() const {
-    std::string sql;
-    for (const Member& member : members_) {
-        if (!sql.empty())
-            sql += ", ";
-        sql += member.alias + "._id";
-        for (int n = 1; n <= member.file->schema().fieldCount(); ++n)
-            sql += ", " + member.alias + "." + quoted(member.file->schema().column(n));
-    }
-    for (const Term& term : terms_)
-        sql += ", " + term.sql.expression;
-    return sql;
-}
-
-std::string SqliteRecordView::fromClause() const {
-    std::string sql = " FROM " + members_[0].file->schema().quotedTable() + " AS p";
-    for (size_t m = 1; m < members_.size(); ++m) {
-        const Member& member = members_[m];
-        sql += std::string(member.inner ? " JOIN " : " LEFT JOIN ") +
-               member.file->schema().quotedTable() + " AS " + member.alias + " ON ";
-        for (size_t i = 0; i < member.on.size(); ++i) {
-            auto [field, known] = member.on[i];
-            std::string joined = column({static_cast<int>(m), field});
-            std::string equal = joined + " = " + column(known);
-            // A field whose key ignores letter case is indexed without regard to it, and
-            // SQLite looks such an index up only for an equality that ignores case too:
-            // that one finds the candidates, the exact one keeps the join's meaning.
-            if (leadsCaselessKey(*member.file, field))
-                equal = joined + " COLLATE NOCASE = " + column(known) + " AND " + equal;
-            sql += (i > 0 ? " AND " : "") + equal;
-        }
-    }
-    return sql;
+std::string SqliteRecordView::joinCondition(const Member& member, int field,
+                                            const std::string& joined,
+                                            const std::string& known) const {
+    std::string equal = joined + " = " + known;
+    // A field whose key ignores letter case is indexed without regard to it, and SQLite
+    // looks such an index up only for an equality that ignores case too: that one finds
+    // the candidates, the exact one keeps the join's meaning.
+    if (leadsCaselessKey(fileOf(member), field))
+        return joined + " COLLATE NOCASE = " + known + " AND " + equal;
+    return equal;
 }
 
 const Statement* SqliteRecordView::fetchStatement(bool backward, int count, bool inclusive,
@@ -421,7 +181,7 @@ const Statement* SqliteRecordView::fetchStatement(bool backward, int count, bool
         return &found->second;
     OrderTerms terms;
     for (const Term& term : terms_)
-        terms.push_back(term.sql);
+        terms.push_back({term.expression, term.ascending});
     int parameters = static_cast<int>(filter_.parameters().size());
     std::string where;
     if (!filter_.where().empty())
@@ -480,8 +240,9 @@ bool SqliteRecordView::fetch(bool backward, int count, bool inclusive, Reach rea
     bindValues();
     size_t terms = terms_.size();
     // The page waits the primary file's time for a busy data base.
-    for (int rc = database_.step(statement, members_.front().file->busyMilliseconds(), bindValues);;
-         rc = sqlite3_step(statement)) {
+    for (int rc =
+             database_.step(statement, fileOf(members_.front()).busyMilliseconds(), bindValues);
+         ; rc = sqlite3_step(statement)) {
         if (rc != SQLITE_ROW) {
             if (rc != SQLITE_DONE) {
                 page_.clear();
@@ -489,7 +250,7 @@ bool SqliteRecordView::fetch(bool backward, int count, bool inclusive, Reach rea
             }
             break;
         }
-        ViewPage::Row& row = page_.append();
+        records::ViewPage::Row& row = page_.append();
         row.images.resize(imageSize_);
         for (size_t m = 0; m < members_.size(); ++m) {
             const Member& member = members_[m];
@@ -512,56 +273,6 @@ bool SqliteRecordView::fetch(bool backward, int count, bool inclusive, Reach rea
     }
     pageEnded_ = static_cast<int>(page_.size()) < (reach == Reach::Page ? pageSize_ : 1);
     return true;
-}
-
-void SqliteRecordView::load(const ViewPage::Row& row) {
-    for (size_t m = 0; m < members_.size(); ++m) {
-        Record& buffer = members_[m].file->buffer();
-        if (row.missing & (std::uint64_t{1} << m))
-            buffer.clear(); // a joined file without a matching record
-        else
-            buffer.setImage(
-                std::string_view(row.images).substr(members_[m].imageOffset, buffer.size()));
-    }
-}
-
-bool SqliteRecordView::read(bool backward) {
-    if (!open_) {
-        setError(errors::fileNotOpen);
-        return false;
-    }
-    for (;;) {
-        if ((backward && place_ == Place::BeforeStart) || (!backward && place_ == Place::PastEnd)) {
-            setError(errors::noRecord);
-            return false;
-        }
-        if (page_.isEmpty() || pageBackward_ != backward) {
-            // A page that came back short in this direction was the last one.
-            bool exhausted = page_.isEmpty() && pageBackward_ == backward && pageEnded_;
-            if (!exhausted) {
-                if ((place_ != Place::At || inclusive_) && filter_.refresh())
-                    statements_.clear();
-                if (!fetch(backward))
-                    return false;
-            }
-            if (page_.isEmpty()) {
-                place_ = backward ? Place::BeforeStart : Place::PastEnd;
-                anchor_.clear();
-                pageEnded_ = false;
-                setError(errors::noRecord);
-                return false;
-            }
-        }
-        const ViewPage::Row& row = page_.take();
-        anchor_ = row.orderValues;
-        place_ = Place::At;
-        inclusive_ = false;
-        load(row);
-        if (filter_.accepts()) {
-            clearError();
-            return true;
-        }
-    }
 }
 
 } // namespace host::sqlite

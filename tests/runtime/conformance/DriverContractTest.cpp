@@ -449,6 +449,20 @@ TEST_P(DriverContract, PlaceholdersClaimOnlyTheirKeysAndCount) {
     EXPECT_EQ(ids, (std::vector<int>{6, 7, 5}));
 }
 
+TEST_P(DriverContract, OptionsSetTheFilesOwnWaitAndRefuseWhatTheyDoNotKnow) {
+    EXPECT_TRUE(a->customers->sendOption(" recover = 7 ")) << errorText();
+    EXPECT_EQ(a->customers->lockWaitSeconds(), 7);
+    // Another file on the same connection keeps its own wait.
+    EXPECT_NE(a->items->lockWaitSeconds(), 7);
+    for (const char* refused : {"Recover=soon", "Recover=-1", "QUICKSCAN=maybe", "Color=red"}) {
+        EXPECT_FALSE(a->customers->sendOption(refused)) << refused;
+        EXPECT_EQ(errorCode(), errors::driverError) << refused;
+        EXPECT_EQ(lastError().driverCode, "option") << refused;
+    }
+    EXPECT_EQ(a->customers->lockWaitSeconds(), 7);
+    EXPECT_TRUE(a->customers->sendOption("QuickScan=ON"));
+}
+
 TEST_P(DriverContract, ExclusiveOpenKeepsOtherStationsOut) {
     ASSERT_TRUE(a->customers->close());
     ASSERT_TRUE(a->customers->open(openMode::exclusive));

@@ -1,6 +1,6 @@
-#include "runtime/sqlite/ViewPage.h"
+#include "runtime/records/ViewPage.h"
 
-namespace host::sqlite {
+namespace host::records {
 
 ViewPage::Row& ViewPage::append() {
     if (count_ == rows_.size())
@@ -10,4 +10,4 @@ ViewPage::Row& ViewPage::append() {
     return row;
 }
 
-} // namespace host::sqlite
+} // namespace host::records

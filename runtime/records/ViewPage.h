@@ -1,13 +1,13 @@
 #pragma once
 
-#include "runtime/sqlite/ColumnValue.h"
+#include "runtime/records/SqlValue.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace host::sqlite {
+namespace host::records {
 
 // The records of one fetched page of a view, waiting to be handed out one by one. Each
 // row keeps the record images of the view's files side by side (decoded once from the
@@ -36,4 +36,4 @@ private:
     std::size_t next_ = 0;
 };
 
-} // namespace host::sqlite
+} // namespace host::records
