@@ -525,8 +525,8 @@ std::optional<std::string> Translator::searchWithConstant(const ExpressionNode& 
         return "NOT (" + found + ")";
     // The index gives the rows that can hold the text; the exact test stays.
     if (haystack->found && indexable(needle)) {
-        // Every trigram of the text in the column (the index keeps no positions, so the
-        // text itself cannot be asked for as a phrase).
+        // Every trigram of the text (the index keeps neither positions nor columns, so the
+        // text itself cannot be asked for as a phrase, nor in its column only).
         std::string trigrams;
         for (std::size_t at = 0; at + 3 <= needle.size(); ++at) {
             std::string quotedTrigram = "\"";
@@ -544,8 +544,7 @@ std::optional<std::string> Translator::searchWithConstant(const ExpressionNode& 
         const SqlColumn& searched = *haystack->found;
         std::string candidates = searched.rowId + " IN (SELECT rowid FROM " + searched.searchIndex +
                                  " WHERE " + searched.searchIndex + " MATCH " +
-                                 parameter(Value("{" + searched.searchColumn + "} : " + phrase)) +
-                                 ")";
+                                 parameter(Value(phrase)) + ")";
         return candidates + " AND " + found;
     }
     return found;

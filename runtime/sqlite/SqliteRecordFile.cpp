@@ -166,10 +166,12 @@ bool SqliteRecordFile::checkTable() {
             return false;
         }
     }
+    // The search index is used only in the form this program makes it; one missing or of
+    // another form is made again (see open).
     schema_.setSearchReady(false);
     if (schema_.wantsSearch()) {
         Statement search = database_.prepare(
-            "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+            "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
         if (!search.isValid())
             return false;
         StatementUse use(search);
@@ -178,8 +180,44 @@ bool SqliteRecordFile::checkTable() {
         int rc = sqlite3_step(search.get());
         if (rc != SQLITE_ROW && rc != SQLITE_DONE)
             return database_.fail(rc);
-        schema_.setSearchReady(rc == SQLITE_ROW);
+        const unsigned char* sql =
+            rc == SQLITE_ROW ? sqlite3_column_text(search.get(), 0) : nullptr;
+        schema_.setSearchReady(sql && reinterpret_cast<const char*>(sql) ==
+                                          schema_.createSearchTableSql());
     }
+    return true;
+}
+
+// Sets the search index aside (dropped with its triggers: adds then cost no more than to
+// a file without searched fields) or makes it afresh from the records, for a bulk load.
+// The file must be open for writing, outside a transaction frame (whose rollback would
+// undo the change but not what this file knows of it).
+bool SqliteRecordFile::keepSearch(bool kept) {
+    if (!open_)
+        return checkOpen();
+    if (!writable_ || database_.inTransaction())
+        return failInDriver("option", kept ? "The search index cannot be made now"
+                                           : "The search index cannot be set aside now");
+    if (!schema_.wantsSearch() || schema_.isSearchReady() == kept) {
+        clearError();
+        return true;
+    }
+    statements_.clear();
+    bool done = database_.execute("SAVEPOINT keep_search");
+    if (done && kept) {
+        done = makeSearch();
+    } else if (done) {
+        for (const std::string& sql : schema_.dropSearchSql())
+            done = done && database_.execute(sql);
+        schema_.setSearchReady(false);
+    }
+    done = done && database_.execute("RELEASE keep_search");
+    if (!done) {
+        database_.abandonSavepoint("keep_search");
+        schema_.setSearchReady(!kept); // the savepoint undid it all
+        return false;
+    }
+    clearError();
     return true;
 }
 
@@ -315,8 +353,9 @@ bool SqliteRecordFile::open(int mode) {
     if (schema_.hasNullTermIndexes() && writable_ && !database_.inTransaction() &&
         !upgradeIndexes())
         statements_.clear();
-    // A file whose search index is missing (made before the index was known) gets it
-    // from the first station that may write, as above; until then "contains" reads every
+    // A file whose search index is missing (made before the index was known, or set
+    // aside for a bulk load) or of another form gets it made afresh from the records by
+    // the first station that may write, as above; until then "contains" reads every
     // record.
     if (schema_.wantsSearch() && !schema_.isSearchReady() && writable_ &&
         !database_.inTransaction()) {
@@ -592,6 +631,12 @@ bool SqliteRecordFile::sendOption(std::string_view option) {
         quickScan_ = flag == "ON";
         clearError();
         return true;
+    }
+    if (name == "SEARCHINDEX") {
+        std::string flag = upper(value);
+        if (flag != "ON" && flag != "OFF")
+            return failInDriver("option", "SEARCHINDEX= needs on or off: " + std::string(option));
+        return keepSearch(flag == "ON");
     }
     return failInDriver("option", "Unknown driver option: " + std::string(option));
 }

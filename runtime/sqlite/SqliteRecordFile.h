@@ -102,6 +102,7 @@ private:
     // current form, so that reads in their order need no sort (in one step, or nothing).
     bool upgradeIndexes();
     bool makeSearch();
+    bool keepSearch(bool kept);
     bool makeIndexes();
     bool insert(std::int64_t free);
     // What opening and creating begin with: the file must be closed and the data base

@@ -274,7 +274,6 @@ bool SqliteRecordView::setFilter(std::string_view text) {
                         const TableSchema& schema = members_[m].file->schema();
                         if (m == 0 && schema.isSearchReady() && schema.searches(n)) {
                             column.searchIndex = quoted(schema.searchTable());
-                            column.searchColumn = schema.column(n);
                             column.rowId = members_[m].alias + "._id";
                         }
                         return column;

@@ -79,9 +79,8 @@ std::vector<std::string> TableSchema::createSearchSql() const {
     std::string addNew =
         "INSERT INTO " + index + "(rowid" + columns + ") VALUES (new._id" + fresh + ");";
     return {
-        "CREATE VIRTUAL TABLE " + index + " USING fts5(" + columns.substr(2) +
-            ", content=" + quoted(table()) +
-            ", content_rowid=_id, tokenize='trigram', detail=column, columnsize=0)",
+        "CREATE VIRTUAL TABLE " + index + " USING fts5(" + columns.substr(2) + ", content=" +
+            quoted(table()) + ", content_rowid=_id, tokenize='trigram', detail=none, columnsize=0)",
         "CREATE TRIGGER " + quoted(searchTable() + "_added") + " AFTER INSERT ON " + quotedTable() +
             " BEGIN " + addNew + " END",
         "CREATE TRIGGER " + quoted(searchTable() + "_removed") + " AFTER DELETE ON " +
@@ -95,6 +94,10 @@ std::vector<std::string> TableSchema::createSearchSql() const {
         "INSERT INTO " + index + "(" + index + ", rank) VALUES ('automerge', 8)",
         "INSERT INTO " + index + "(" + index + ") VALUES ('rebuild')",
     };
+}
+
+std::string TableSchema::createSearchTableSql() const {
+    return createSearchSql().front();
 }
 
 std::vector<std::string> TableSchema::dropSearchSql() const {

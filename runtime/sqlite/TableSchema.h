@@ -104,9 +104,10 @@ public:
     // "<table>_search" of their trigrams over the table's own rows (external content, row
     // ids the table's _id), kept by triggers on every insert, update and delete, so that a
     // "contains" test reads only the rows holding every trigram of the text sought. The
-    // index keeps which column holds a trigram but not where (detail=column) nor the
-    // columns' sizes: smaller, and quicker to keep; the exact test is made on every
-    // candidate anyway.
+    // index keeps only which rows hold a trigram: not in which column nor where
+    // (detail=none), nor the columns' sizes. It is the smallest form and the quickest to
+    // keep; the exact test is made on every candidate anyway, so a row that holds the
+    // trigrams in another searched field is only one candidate more.
     bool wantsSearch() const { return !definition_.searchedFields().empty(); }
     // The index is there to be used (made, or found when the file opened).
     bool isSearchReady() const { return searchReady_; }
@@ -115,6 +116,9 @@ public:
     bool searches(int field) const;
     // The statements that make the index and its triggers and fill it from the table.
     std::vector<std::string> createSearchSql() const;
+    // The statement that makes the index's table, as the data base keeps it: an index made
+    // by another form of it is made again.
+    std::string createSearchTableSql() const;
     // The statement that drops the index (its triggers go with the table, or with it).
     std::vector<std::string> dropSearchSql() const;
 

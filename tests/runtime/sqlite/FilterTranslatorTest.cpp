@@ -117,7 +117,6 @@ protected:
                 SqlColumn found{"t0.\"" + column + "\"", record.layout()->field(i).type};
                 if (searchIndex && (column == "NAME" || column == "CITY")) {
                     found.searchIndex = "ts";
-                    found.searchColumn = column;
                     found.rowId = "t0.rowid";
                 }
                 return found;
@@ -221,7 +220,7 @@ protected:
     // fields, and has the lookup name it.
     void makeSearchIndex() {
         execute("CREATE VIRTUAL TABLE ts USING fts5(NAME, CITY, content=t, content_rowid=rowid, "
-                "tokenize='trigram', detail=column, columnsize=0)");
+                "tokenize='trigram', detail=none, columnsize=0)");
         execute("INSERT INTO ts(ts) VALUES ('rebuild')");
         searchIndex = true;
     }
@@ -467,6 +466,7 @@ TEST_F(FilterTranslatorTest, RandomFiltersAgreeWithTheEvaluator) {
 TEST_F(FilterTranslatorTest, ContainsUsesTheSearchIndexAndStaysExact) {
     makeSearchIndex();
     const char* served[] = {
+        // A city is "Toy" too: the index gives its row, which the exact test refuses.
         "INSTRING('toy',CUS:NAME,1,1) <> 0",
         "INSTRING('TOY',UPPER(CUS:NAME),1,1) <> 0",
         "INSTRING('mith',CUS:NAME,1,1) <> 0",
