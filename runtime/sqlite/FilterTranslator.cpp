@@ -363,11 +363,23 @@ std::optional<std::string> Translator::prefixEquals(const TextTerm& term, Compar
     if (m > n || (term.upper && hasLowerCase(text)))
         return constantTruth(inequality);
     std::string test;
-    if (m == n)
+    if (m == n) {
         test = prefixRange(term, text);
-    else
-        test = "(" + textEquals(term, text) + ") OR (" +
-               prefixRange(term, text + std::string(static_cast<size_t>(n - m), ' ')) + ")";
+    } else {
+        std::string padded = text + std::string(static_cast<size_t>(n - m), ' ');
+        test = "(" + textEquals(term, text) + ") OR (" + prefixRange(term, padded) + ")";
+        // Both lie in one range ignoring case, from the text to past the padded text's
+        // run: given as well, it lets the key serve the test in its order, where the OR
+        // alone would read both parts and sort them.
+        if (equality) {
+            std::string covering =
+                term.column + " >= " + parameter(Value(lowerAscii(text))) + " COLLATE NOCASE";
+            if (std::optional<std::string> high = foldedSuccessor(lowerAscii(padded)))
+                covering +=
+                    " AND " + term.column + " < " + parameter(Value(*high)) + " COLLATE NOCASE";
+            test = covering + " AND (" + test + ")";
+        }
+    }
     return equality ? test : "NOT (" + test + ")";
 }
 

@@ -370,6 +370,15 @@ TEST_F(FilterTranslatorTest, CaseInsensitiveKeysServeUpperAndPrefixForms) {
     // Case-sensitive prefixes are served by the key that ignores case too.
     EXPECT_NE(queryPlan("SUB(CUS:NAME,1,3) = 'Smi'").find("byName"), std::string::npos);
     EXPECT_NE(queryPlan("CUS:NUMBER = 5").find("byNumber"), std::string::npos);
+    // A prefix shorter than its SUB (the name itself, or it followed by blanks) is one
+    // range of the key, read in its order, rather than two searches to be merged.
+    for (const char* shorter :
+         {"SUB(UPPER(CUS:NAME),1,6) = 'SMITH'", "SUB(CUS:NAME,1,6) = 'Smith'"}) {
+        std::string plan = queryPlan(shorter);
+        EXPECT_NE(plan.find("byName"), std::string::npos) << plan;
+        EXPECT_EQ(plan.find("MULTI-INDEX"), std::string::npos) << plan;
+        expectSound(shorter, true);
+    }
 
     SqlFilter prefix = translate("SUB(UPPER(CUS:NAME),1,3) = 'SMI'");
     EXPECT_TRUE(prefix.exact);
