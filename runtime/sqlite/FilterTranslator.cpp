@@ -554,9 +554,13 @@ std::optional<std::string> Translator::searchWithConstant(const ExpressionNode& 
         }
         std::string phrase = "(" + trigrams + ")";
         const SqlColumn& searched = *haystack->found;
+        // Rows written in a frame not yet committed wait outside the index: candidates too.
         std::string candidates = searched.rowId + " IN (SELECT rowid FROM " + searched.searchIndex +
                                  " WHERE " + searched.searchIndex + " MATCH " +
-                                 parameter(Value(phrase)) + ")";
+                                 parameter(Value(phrase));
+        if (!searched.searchPending.empty())
+            candidates += " UNION ALL SELECT id FROM " + searched.searchPending;
+        candidates += ")";
         return candidates + " AND " + found;
     }
     return found;

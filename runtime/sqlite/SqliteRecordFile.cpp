@@ -170,20 +170,29 @@ bool SqliteRecordFile::checkTable() {
     // another form is made again (see open).
     schema_.setSearchReady(false);
     if (schema_.wantsSearch()) {
+        // Its table, the table of rows waiting for it and its triggers, as made now.
+        std::vector<std::string> made = schema_.createSearchSql();
+        made.resize(5);
         Statement search = database_.prepare(
-            "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+            "SELECT sql FROM sqlite_schema WHERE name IN (?1, ?2, ?3, ?4, ?5) COLLATE NOCASE");
         if (!search.isValid())
             return false;
         StatementUse use(search);
-        std::string name = schema_.searchTable();
-        sqlite3_bind_text(search.get(), 1, name.c_str(), -1, SQLITE_STATIC);
-        int rc = sqlite3_step(search.get());
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        std::string base = schema_.searchTable();
+        std::string names[] = {base, schema_.searchPendingTable(), base + "_added",
+                               base + "_removed", base + "_changed"};
+        for (int n = 0; n < 5; ++n)
+            sqlite3_bind_text(search.get(), n + 1, names[n].c_str(), -1, SQLITE_STATIC);
+        std::vector<std::string> found;
+        int rc;
+        while ((rc = sqlite3_step(search.get())) == SQLITE_ROW)
+            if (const unsigned char* sql = sqlite3_column_text(search.get(), 0))
+                found.emplace_back(reinterpret_cast<const char*>(sql));
+        if (rc != SQLITE_DONE)
             return database_.fail(rc);
-        const unsigned char* sql =
-            rc == SQLITE_ROW ? sqlite3_column_text(search.get(), 0) : nullptr;
-        schema_.setSearchReady(sql && reinterpret_cast<const char*>(sql) ==
-                                          schema_.createSearchTableSql());
+        std::sort(made.begin(), made.end());
+        std::sort(found.begin(), found.end());
+        schema_.setSearchReady(found == made);
     }
     return true;
 }
@@ -219,6 +228,18 @@ bool SqliteRecordFile::keepSearch(bool kept) {
     }
     clearError();
     return true;
+}
+
+// The rows the triggers noted go into the search index when the frame commits, all in
+// one statement; outside a frame, now. Failing leaves them noted, found all the same.
+void SqliteRecordFile::putPendingInSearch() {
+    if (!schema_.isSearchReady())
+        return;
+    std::string sql = schema_.applyPendingSearchSql();
+    if (database_.inTransaction())
+        database_.runBeforeCommit(sql);
+    else
+        sqlite3_exec(database_.handle(), sql.c_str(), nullptr, nullptr, nullptr);
 }
 
 // Makes the search index afresh (inside the caller's savepoint); nothing for a file
@@ -1040,6 +1061,7 @@ bool SqliteRecordFile::insert(std::int64_t free) {
         return database_.fail(rc);
     current_ = sqlite3_last_insert_rowid(database_.handle());
     currentVersion_ = 0;
+    putPendingInSearch();
     watched_.reset();
     clearError();
     return true;
@@ -1107,6 +1129,8 @@ bool SqliteRecordFile::write(bool erase) {
         setError(watched ? errors::recordChanged : errors::noRecord);
         return false;
     }
+    if (!erase)
+        putPendingInSearch();
     if (held_ && *held_ == id) {
         locks_.unlock(recordByte(id), 1);
         held_.reset();

@@ -103,6 +103,7 @@ private:
     bool upgradeIndexes();
     bool makeSearch();
     bool keepSearch(bool kept);
+    void putPendingInSearch();
     bool makeIndexes();
     bool insert(std::int64_t free);
     // What opening and creating begin with: the file must be closed and the data base

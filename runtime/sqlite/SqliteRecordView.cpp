@@ -274,6 +274,7 @@ bool SqliteRecordView::setFilter(std::string_view text) {
                         const TableSchema& schema = members_[m].file->schema();
                         if (m == 0 && schema.isSearchReady() && schema.searches(n)) {
                             column.searchIndex = quoted(schema.searchTable());
+                            column.searchPending = quoted(schema.searchPendingTable());
                             column.rowId = members_[m].alias + "._id";
                         }
                         return column;

@@ -120,6 +120,46 @@ TEST_F(SearchIndexTest, MadeForAFileWrittenBeforeItsFieldsWereMarked) {
     EXPECT_EQ(indexed("\"toy\""), 1);
 }
 
+// Rows added or changed inside a transaction frame wait beside the index and are found
+// all the same; they go into the index when the frame commits, and a rollback leaves
+// neither them nor their note behind.
+TEST_F(SearchIndexTest, RowsOfAFrameAreFoundBeforeTheyAreIndexed) {
+    host::sqlite::SqliteDriver driver;
+    ASSERT_TRUE(driver.openFolder(folder.path()));
+    host::Record record(customerLayout());
+    auto file = driver.makeFile(searchedCustomers(), record);
+    ASSERT_TRUE(file->create());
+    ASSERT_TRUE(file->open(0x42));
+    auto add = [&](int id, const char* name) {
+        record.clear();
+        record.field("CUS:CUSTOMERID").assign(id);
+        record.field("CUS:NUMBER").assign(std::to_string(id));
+        record.field("CUS:NAME").assign(name);
+        return file->add();
+    };
+    ASSERT_TRUE(add(1, "Toy Palace"));
+    ASSERT_TRUE(driver.begin(1));
+    ASSERT_TRUE(add(2, "Big Toys"));
+    ASSERT_TRUE(add(3, "Hardware"));
+    ASSERT_TRUE(file->set(1));
+    ASSERT_TRUE(file->next());
+    record.field("CUS:NAME").assign("Palace of Games"); // indexed before the frame
+    ASSERT_TRUE(file->put());
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{2}));
+    EXPECT_EQ(containing(driver, *file, record, "GAMES"), (std::set<int>{1}));
+    ASSERT_TRUE(driver.commit());
+    EXPECT_EQ(indexed("\"toy\""), 1);
+    EXPECT_EQ(indexed("\"gam\""), 1);
+    EXPECT_EQ(indexed("\"har\""), 1);
+
+    ASSERT_TRUE(driver.begin(1));
+    ASSERT_TRUE(add(4, "Toyland"));
+    ASSERT_TRUE(driver.rollback());
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{2}));
+    EXPECT_EQ(indexed("\"toy\""), 1);
+    file->close();
+}
+
 // A data base whose index was made by the earlier form (which kept the columns of the
 // trigrams) opens with the index made again in the present form, every record kept and
 // found, and the index kept from then on.
