@@ -433,7 +433,8 @@ bool fillCustomers(host::RecordFileDriver& driver, std::int64_t count, int frame
         auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
                            std::chrono::steady_clock::now() - start)
                            .count();
-        report("customers: search index made in " + std::to_string(seconds) + " s");
+        if (report)
+            report("customers: search index made in " + std::to_string(seconds) + " s");
     }
     return true;
 }
