@@ -51,6 +51,13 @@ protected:
         sqlite3_close(db);
         return count;
     }
+    bool addCustomer(host::RecordFile& file, host::Record& record, int id, const char* name) {
+        record.clear();
+        record.field("CUS:CUSTOMERID").assign(id);
+        record.field("CUS:NUMBER").assign(std::to_string(id));
+        record.field("CUS:NAME").assign(name);
+        return file.add();
+    }
     // Runs statements on the data base itself, as another program would.
     void execute(const std::string& sql) {
         sqlite3* db = nullptr;
@@ -130,13 +137,7 @@ TEST_F(SearchIndexTest, RowsOfAFrameAreFoundBeforeTheyAreIndexed) {
     auto file = driver.makeFile(searchedCustomers(), record);
     ASSERT_TRUE(file->create());
     ASSERT_TRUE(file->open(0x42));
-    auto add = [&](int id, const char* name) {
-        record.clear();
-        record.field("CUS:CUSTOMERID").assign(id);
-        record.field("CUS:NUMBER").assign(std::to_string(id));
-        record.field("CUS:NAME").assign(name);
-        return file->add();
-    };
+    auto add = [&](int id, const char* name) { return addCustomer(*file, record, id, name); };
     ASSERT_TRUE(add(1, "Toy Palace"));
     ASSERT_TRUE(driver.begin(1));
     ASSERT_TRUE(add(2, "Big Toys"));
@@ -197,11 +198,7 @@ TEST_F(SearchIndexTest, AnIndexOfTheEarlierFormIsMadeAgain) {
     EXPECT_EQ(file->recordCount(), 2);
     EXPECT_EQ(indexed("\"toy\""), 1);
     EXPECT_EQ(indexed("{NAME} : \"toy\""), -1);
-    record.clear();
-    record.field("CUS:CUSTOMERID").assign(3);
-    record.field("CUS:NUMBER").assign("3");
-    record.field("CUS:NAME").assign("Toyland");
-    ASSERT_TRUE(file->add());
+    ASSERT_TRUE(addCustomer(*file, record, 3, "Toyland"));
     EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 3}));
     file->close();
 }
@@ -216,13 +213,7 @@ TEST_F(SearchIndexTest, SetAsideForABulkLoadAndMadeAgain) {
     ASSERT_TRUE(file->create());
     EXPECT_FALSE(file->sendOption("SEARCHINDEX=off")); // not open
     ASSERT_TRUE(file->open(0x42));
-    auto add = [&](int id, const char* name) {
-        record.clear();
-        record.field("CUS:CUSTOMERID").assign(id);
-        record.field("CUS:NUMBER").assign(std::to_string(id));
-        record.field("CUS:NAME").assign(name);
-        return file->add();
-    };
+    auto add = [&](int id, const char* name) { return addCustomer(*file, record, id, name); };
     ASSERT_TRUE(add(1, "Toy Palace"));
     ASSERT_TRUE(driver.begin(1));
     EXPECT_FALSE(file->sendOption("SEARCHINDEX=off"));
