@@ -30,14 +30,15 @@
 //
 // Measured on the build machine (2 shared cores, busy with other builds) on a Customer
 // file of 10,000,000 records (made in 280 s, 36,000 customers a second, and its search
-// index in 44 s more), CPU time, means of three runs:
+// index in 44 s more), CPU time, two runs of three repetitions each:
 //
-//   case            query     sqlite      ratio
-//   BeginsPage      26.9 us   14.8 us     1.81x      (real time 1.70x)
-//   ContainsPage    2.4 ms    1,932 ms    1/800      (real time 1/520)
+//   case            query        sqlite         ratio
+//   BeginsPage      26.1-26.9 us 14.8-15.1 us   1.72-1.81x   (real time 1.70-1.84x)
+//   ContainsPage    2.3-2.4 ms   1,897-1,932 ms 1/800-1/840  (real time 1/520-1/890)
 //   Apply/BeginsFilter: 63 us (the filter parsed, translated and prepared, then the page)
 //
-//   Add1000         indexed 18.1 ms, plain 13.0 ms: 1.40x CPU, 1.15x real time
+//   Add1000         indexed 12.9-18.1 ms, plain 10.1-13.0 ms: 1.28-1.40x CPU, 1.13-1.15x
+//                   real time
 //
 // Sizes on disk: table 1,135 MB, key indexes 669 MB, search index 360 MB (0.32 of the
 // table).
