@@ -14,7 +14,8 @@
 //   SQLite/ContainsPage  SELECT ... WHERE instr(upper(NAME), ?1) > 0 ORDER BY NAME
 //                        COLLATE NOCASE LIMIT 20: the scan a file without the index needs
 //   Indexed/Add1000      1,000 customers added in one transaction frame to a file whose
-//                        name and contact are searched fields (the index kept by triggers)
+//                        name and contact are searched fields (the index kept: the rows
+//                        noted by triggers, put into it when the frame commits)
 //   Plain/Add1000        the same to a file declared without searched fields
 //
 // The text sought is a run of six digits that few customers' names hold (a customer's
@@ -23,24 +24,33 @@
 // dbstat).
 //
 // The Customer file is the browse benchmark's (bench-data/customers-<records> of the build
-// folder, made by the sample-data tool's code on first use). EIP_BENCH_CUSTOMERS sets the
-// size (10,000,000 by default; 100000 for a quick run).
+// folder, made by the sample-data tool's code on first use, which adds the customers with
+// the search index set aside and makes it once from all of them afterwards).
+// EIP_BENCH_CUSTOMERS sets the size (10,000,000 by default; 100000 for a quick run).
 //
 // Measured on the build machine (2 shared cores, busy with other builds) on a Customer
-// file of 1,150,000 records made by the sample-data tool (a run for 10,000,000 did not
-// finish in the time there was: with the search index kept the tool adds about 3,000
-// customers a second there), CPU time, two runs:
+// file of 10,000,000 records (made in 280 s, 36,000 customers a second, and its search
+// index in 44 s more), CPU time, two runs of three repetitions each:
 //
-//   case            query     sqlite      ratio
-//   BeginsPage      36-38 us  19-22 us    1.6-2.0x   (real time 1.7-2.0x)
-//   ContainsPage    0.59 ms   337-408 ms  1/570-1/690 (the index: 2 rows of 1,150,000)
-//   Apply/BeginsFilter: 90 us (the filter parsed, translated and prepared, then the page)
+//   case            query        sqlite         ratio
+//   BeginsPage      26.1-26.9 us 14.8-15.1 us   1.72-1.81x   (real time 1.70-1.84x)
+//   ContainsPage    2.3-2.4 ms   1,897-1,932 ms 1/800-1/840  (real time 1/520-1/890)
+//   Apply/BeginsFilter: 63 us (the filter parsed, translated and prepared, then the page)
 //
-//   Add1000         indexed 36-38 ms, plain 12-14 ms: 2.5-3.2x CPU, 2.0-2.2x real time
+//   Add1000         indexed 12.9-18.1 ms, plain 10.1-13.0 ms: 1.28-1.40x CPU, 1.13-1.15x
+//                   real time
 //
-// Keeping the index costs about 25 us of CPU per customer added (about 30 trigrams of name
-// and contact): the 2x aim for adds holds for real time only. Sizes on disk: table 128 MB,
-// key indexes 75 MB, search index 109 MB (0.85 of the table).
+// Sizes on disk: table 1,135 MB, key indexes 669 MB, search index 360 MB (0.32 of the
+// table).
+//
+// Before, on 1,150,000 records: BeginsPage 1.6-2.0x, ContainsPage 1/570-1/690, Add1000
+// 2.5-3.2x CPU, the search index 0.85 of the table. The index kept which column held each
+// trigram; it keeps only the rows now, and added rows go into it together when their
+// transaction frame commits: SQLite's FTS5 wrote out its memory at every statement, so
+// each add had cost a write to the index of its own. On 10,000,000 records the page
+// beginning with "Bradley, " (the middle name's first nine characters, the last a blank)
+// had taken 113 ms: the test for a prefix shorter than its SUB was two searches merged and
+// sorted (34,014 rows); it is one range of the name key now.
 #include "app/DataDictionary.h"
 #include "app/FileDeclarations.h"
 #include "framework/data/ErrorReporter.h"

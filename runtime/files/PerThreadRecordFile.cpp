@@ -10,6 +10,20 @@
 
 namespace host {
 
+namespace {
+
+// An option's name: the text before its '=', without the blanks around it.
+std::string_view trimmedName(std::string_view option) {
+    std::string_view name = option.substr(0, option.find('='));
+    while (!name.empty() && name.front() == ' ')
+        name.remove_prefix(1);
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    return name;
+}
+
+} // namespace
+
 PerThreadRecordFile::PerThreadRecordFile(RecordFileDriver& driver, FileDefinition definition,
                                          Record& buffer)
     : RecordFile(std::move(definition), buffer), driver_(driver),
@@ -51,6 +65,10 @@ bool PerThreadRecordFile::setNameOnDisk(std::string name) {
 
 bool PerThreadRecordFile::sendOption(std::string_view option) {
     RecordFile& mine = current();
+    // Setting the search index aside or making it is done once, on the data base, by
+    // this thread's file: an action rather than a setting, not kept for later files.
+    if (equalIgnoringCase(trimmedName(option), "SEARCHINDEX"))
+        return mine.sendOption(option);
     for (const auto& [thread, file] : files_)
         if (file.get() != &mine)
             file->sendOption(option);

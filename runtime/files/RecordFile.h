@@ -126,7 +126,10 @@ public:
     // for another station's excluding open, and a write for another station's write or
     // transaction frame, before answering 5 (default: opens do not wait, writes wait 2
     // seconds). "QUICKSCAN=on" / "QUICKSCAN=off" is a read-ahead hint, accepted.
-    // Letter case is ignored. Anything else fails with 90.
+    // "SEARCHINDEX=off" sets a driver's index of searched fields aside for a bulk load,
+    // "SEARCHINDEX=on" makes it again from the records (open for writing, outside a
+    // transaction frame; a driver without one may refuse). Letter case is ignored.
+    // Anything else fails with 90.
     virtual bool sendOption(std::string_view option) = 0;
     // The lock-wait time in seconds, as set by "Recover=".
     virtual int lockWaitSeconds() const = 0;

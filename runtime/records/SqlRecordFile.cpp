@@ -87,7 +87,14 @@ bool SqlRecordFile::sendOption(std::string_view option) {
         clearError();
         return true;
     }
+    if (std::optional<bool> taken = driverOption(name, value, option))
+        return *taken;
     return failInDriver("option", "Unknown driver option: " + std::string(option));
+}
+
+std::optional<bool> SqlRecordFile::driverOption(const std::string&, const std::string&,
+                                                std::string_view) {
+    return std::nullopt;
 }
 
 // ---- Positioning ---------------------------------------------------------------------------

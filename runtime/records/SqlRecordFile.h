@@ -70,6 +70,10 @@ protected:
     // The bit of key k in a placeholder's free keys (0: the key has none).
     virtual std::int64_t freeBit(int keyNumber) const = 0;
     virtual bool read(bool backward) = 0;
+    // An option only this driver knows (its name upper-cased, its value clipped): the
+    // option's result, or none when the driver does not know it either.
+    virtual std::optional<bool> driverOption(const std::string& name, const std::string& value,
+                                             std::string_view option);
 
     bool open_ = false;
     bool writable_ = false;

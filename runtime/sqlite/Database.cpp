@@ -232,6 +232,7 @@ void Database::close() {
     inTransaction_ = false;
     frameKeepsBaton_.reset();
     enlisted_.clear();
+    beforeCommit_.clear();
     busyMilliseconds_ = -1;
 }
 
@@ -401,11 +402,19 @@ bool Database::commit() {
         endFrame();
         return failInDriver("frame", "The transaction frame was rolled back after an error");
     }
+    for (const std::string& sql : beforeCommit_)
+        sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    beforeCommit_.clear();
     if (!execute("COMMIT"))
         return false;
     endFrame();
     clearError();
     return true;
+}
+
+void Database::runBeforeCommit(const std::string& sql) {
+    if (std::find(beforeCommit_.begin(), beforeCommit_.end(), sql) == beforeCommit_.end())
+        beforeCommit_.push_back(sql);
 }
 
 bool Database::rollback() {

@@ -106,6 +106,10 @@ public:
     void enlist(const SqliteRecordFile* file);
     void unlist(const SqliteRecordFile* file);
     bool isEnlisted(const SqliteRecordFile* file) const;
+    // Statements run when the running frame commits, just before it does (each once,
+    // however often asked for): work a file put off to do in one go. Whether they
+    // succeed does not decide the commit; the work stays to be done later.
+    void runBeforeCommit(const std::string& sql);
 
 private:
     void endFrame();
@@ -128,6 +132,7 @@ private:
     bool inTransaction_ = false;
     std::optional<CooperativeWait::KeepBaton> frameKeepsBaton_;
     std::vector<const SqliteRecordFile*> enlisted_;
+    std::vector<std::string> beforeCommit_;
 };
 
 // Sets the calling thread's host error from a SQLite result: a unique constraint is 40,

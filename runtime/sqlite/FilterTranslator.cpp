@@ -363,11 +363,23 @@ std::optional<std::string> Translator::prefixEquals(const TextTerm& term, Compar
     if (m > n || (term.upper && hasLowerCase(text)))
         return constantTruth(inequality);
     std::string test;
-    if (m == n)
+    if (m == n) {
         test = prefixRange(term, text);
-    else
-        test = "(" + textEquals(term, text) + ") OR (" +
-               prefixRange(term, text + std::string(static_cast<size_t>(n - m), ' ')) + ")";
+    } else {
+        std::string padded = text + std::string(static_cast<size_t>(n - m), ' ');
+        test = "(" + textEquals(term, text) + ") OR (" + prefixRange(term, padded) + ")";
+        // Both lie in one range ignoring case, from the text to past the padded text's
+        // run: given as well, it lets the key serve the test in its order, where the OR
+        // alone would read both parts and sort them.
+        if (equality) {
+            std::string covering =
+                term.column + " >= " + parameter(Value(lowerAscii(text))) + " COLLATE NOCASE";
+            if (std::optional<std::string> high = foldedSuccessor(lowerAscii(padded)))
+                covering +=
+                    " AND " + term.column + " < " + parameter(Value(*high)) + " COLLATE NOCASE";
+            test = covering + " AND (" + test + ")";
+        }
+    }
     return equality ? test : "NOT (" + test + ")";
 }
 
@@ -525,8 +537,8 @@ std::optional<std::string> Translator::searchWithConstant(const ExpressionNode& 
         return "NOT (" + found + ")";
     // The index gives the rows that can hold the text; the exact test stays.
     if (haystack->found && indexable(needle)) {
-        // Every trigram of the text in the column (the index keeps no positions, so the
-        // text itself cannot be asked for as a phrase).
+        // Every trigram of the text (the index keeps neither positions nor columns, so the
+        // text itself cannot be asked for as a phrase, nor in its column only).
         std::string trigrams;
         for (std::size_t at = 0; at + 3 <= needle.size(); ++at) {
             std::string quotedTrigram = "\"";
@@ -542,10 +554,13 @@ std::optional<std::string> Translator::searchWithConstant(const ExpressionNode& 
         }
         std::string phrase = "(" + trigrams + ")";
         const SqlColumn& searched = *haystack->found;
+        // Rows written in a frame not yet committed wait outside the index: candidates too.
         std::string candidates = searched.rowId + " IN (SELECT rowid FROM " + searched.searchIndex +
                                  " WHERE " + searched.searchIndex + " MATCH " +
-                                 parameter(Value("{" + searched.searchColumn + "} : " + phrase)) +
-                                 ")";
+                                 parameter(Value(phrase));
+        if (!searched.searchPending.empty())
+            candidates += " UNION ALL SELECT id FROM " + searched.searchPending;
+        candidates += ")";
         return candidates + " AND " + found;
     }
     return found;

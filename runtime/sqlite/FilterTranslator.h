@@ -22,11 +22,11 @@ namespace host::sqlite {
 struct SqlColumn {
     std::string expression;
     FieldType type;
-    // A column that a search index covers (TableSchema): the index as the query names it,
-    // the column's name in it and the row id of the column's table ("t0._id"). Empty when
-    // no index covers it.
+    // A column that a search index covers (TableSchema): the index and the table of the
+    // rows waiting for it as the query names them, and the row id of the column's table
+    // ("t0._id"). Empty when no index covers it.
     std::string searchIndex;
-    std::string searchColumn;
+    std::string searchPending;
     std::string rowId;
 };
 

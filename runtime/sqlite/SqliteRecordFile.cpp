@@ -136,21 +136,80 @@ bool SqliteRecordFile::checkTable() {
             return false;
         }
     }
+    // The search index is used only in the form this program makes it; one missing or of
+    // another form is made again (see open).
     schema_.setSearchReady(false);
     if (schema_.wantsSearch()) {
+        // Its table, the table of rows waiting for it and its triggers, as made now.
+        std::vector<std::string> made = schema_.createSearchSql();
+        made.resize(5);
         Statement search = database_.prepare(
-            "SELECT 1 FROM sqlite_schema WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+            "SELECT sql FROM sqlite_schema WHERE name IN (?1, ?2, ?3, ?4, ?5) COLLATE NOCASE");
         if (!search.isValid())
             return false;
         StatementUse use(search);
-        std::string name = schema_.searchTable();
-        sqlite3_bind_text(search.get(), 1, name.c_str(), -1, SQLITE_STATIC);
-        int rc = sqlite3_step(search.get());
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        std::string base = schema_.searchTable();
+        std::string names[] = {base, schema_.searchPendingTable(), base + "_added",
+                               base + "_removed", base + "_changed"};
+        for (int n = 0; n < 5; ++n)
+            sqlite3_bind_text(search.get(), n + 1, names[n].c_str(), -1, SQLITE_STATIC);
+        std::vector<std::string> found;
+        int rc;
+        while ((rc = sqlite3_step(search.get())) == SQLITE_ROW)
+            if (const unsigned char* sql = sqlite3_column_text(search.get(), 0))
+                found.emplace_back(reinterpret_cast<const char*>(sql));
+        if (rc != SQLITE_DONE)
             return database_.fail(rc);
-        schema_.setSearchReady(rc == SQLITE_ROW);
+        std::sort(made.begin(), made.end());
+        std::sort(found.begin(), found.end());
+        schema_.setSearchReady(found == made);
     }
     return true;
+}
+
+// Sets the search index aside (dropped with its triggers: adds then cost no more than to
+// a file without searched fields) or makes it afresh from the records, for a bulk load.
+// The file must be open for writing, outside a transaction frame (whose rollback would
+// undo the change but not what this file knows of it).
+bool SqliteRecordFile::keepSearch(bool kept) {
+    if (!open_)
+        return checkOpen();
+    if (!writable_ || database_.inTransaction())
+        return failInDriver("option", kept ? "The search index cannot be made now"
+                                           : "The search index cannot be set aside now");
+    if (!schema_.wantsSearch() || schema_.isSearchReady() == kept) {
+        clearError();
+        return true;
+    }
+    statements_.clear();
+    bool done = database_.execute("SAVEPOINT keep_search");
+    if (done && kept) {
+        done = makeSearch();
+    } else if (done) {
+        for (const std::string& sql : schema_.dropSearchSql())
+            done = done && database_.execute(sql);
+        schema_.setSearchReady(false);
+    }
+    done = done && database_.execute("RELEASE keep_search");
+    if (!done) {
+        database_.abandonSavepoint("keep_search");
+        schema_.setSearchReady(!kept); // the savepoint undid it all
+        return false;
+    }
+    clearError();
+    return true;
+}
+
+// The rows the triggers noted go into the search index when the frame commits, all in
+// one statement; outside a frame, now. Failing leaves them noted, found all the same.
+void SqliteRecordFile::putPendingInSearch() {
+    if (!schema_.isSearchReady())
+        return;
+    std::string sql = schema_.applyPendingSearchSql();
+    if (database_.inTransaction())
+        database_.runBeforeCommit(sql);
+    else
+        sqlite3_exec(database_.handle(), sql.c_str(), nullptr, nullptr, nullptr);
 }
 
 // Makes the search index afresh (inside the caller's savepoint); nothing for a file
@@ -285,8 +344,9 @@ bool SqliteRecordFile::open(int mode) {
     if (schema_.hasNullTermIndexes() && writable_ && !database_.inTransaction() &&
         !upgradeIndexes())
         statements_.clear();
-    // A file whose search index is missing (made before the index was known) gets it
-    // from the first station that may write, as above; until then "contains" reads every
+    // A file whose search index is missing (made before the index was known, or set
+    // aside for a bulk load) or of another form gets it made afresh from the records by
+    // the first station that may write, as above; until then "contains" reads every
     // record.
     if (schema_.wantsSearch() && !schema_.isSearchReady() && writable_ &&
         !database_.inTransaction()) {
@@ -530,6 +590,17 @@ bool SqliteRecordFile::flush() {
         return database_.fail(rc);
     clearError();
     return true;
+}
+
+std::optional<bool> SqliteRecordFile::driverOption(const std::string& name,
+                                                   const std::string& value,
+                                                   std::string_view option) {
+    if (name != "SEARCHINDEX")
+        return std::nullopt;
+    std::string flag = upper(value);
+    if (flag != "ON" && flag != "OFF")
+        return failInDriver("option", "SEARCHINDEX= needs on or off: " + std::string(option));
+    return keepSearch(flag == "ON");
 }
 
 // ---- Statements ----------------------------------------------------------------------------
@@ -874,6 +945,7 @@ bool SqliteRecordFile::insert(std::int64_t free) {
         return database_.fail(rc);
     current_ = sqlite3_last_insert_rowid(database_.handle());
     currentVersion_ = 0;
+    putPendingInSearch();
     watched_.reset();
     clearError();
     return true;
@@ -941,6 +1013,8 @@ bool SqliteRecordFile::write(bool erase) {
         setError(watched ? errors::recordChanged : errors::noRecord);
         return false;
     }
+    if (!erase)
+        putPendingInSearch();
     if (held_ && *held_ == id) {
         locks_.unlock(recordByte(id), 1);
         held_.reset();

@@ -81,6 +81,8 @@ private:
     // current form, so that reads in their order need no sort (in one step, or nothing).
     bool upgradeIndexes();
     bool makeSearch();
+    bool keepSearch(bool kept);
+    void putPendingInSearch();
     bool makeIndexes();
     bool insert(std::int64_t free) override;
     std::int64_t freeBit(int keyNumber) const override { return schema_.freeBit(keyNumber); }
@@ -106,6 +108,9 @@ private:
                                const std::string& condition = {});
     const Statement* readStatement(bool backward, int count, bool inclusive);
     bool read(bool backward) override;
+    // "SEARCHINDEX=off|on": sets the search index aside for a bulk load and makes it again.
+    std::optional<bool> driverOption(const std::string& name, const std::string& value,
+                                     std::string_view option) override;
     // Makes the row a stepped statement stands on the current record: tests and takes
     // holds, loads the buffer, arms the watch.
     bool accept(sqlite3_stmt* row);

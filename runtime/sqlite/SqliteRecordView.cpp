@@ -134,7 +134,7 @@ bool SqliteRecordView::applyFilter(std::string_view text) {
                     const TableSchema& schema = fileOf(members_[m]).schema();
                     if (m == 0 && schema.isSearchReady() && schema.searches(n)) {
                         column.searchIndex = quoted(schema.searchTable());
-                        column.searchColumn = schema.column(n);
+                        column.searchPending = quoted(schema.searchPendingTable());
                         column.rowId = members_[m].alias + "._id";
                     }
                     return column;

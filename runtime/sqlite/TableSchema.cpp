@@ -62,26 +62,24 @@ bool TableSchema::searches(int field) const {
 
 std::vector<std::string> TableSchema::createSearchSql() const {
     std::string index = quoted(searchTable());
-    std::string columns, fresh, old;
+    std::string pending = quoted(searchPendingTable());
+    std::string columns, old, changed;
     for (int field : definition_.searchedFields()) {
         std::string column = quoted(this->column(field));
         columns += ", " + column;
-        fresh += ", new." + column;
         old += ", old." + column;
-    }
-    std::string changed;
-    for (int field : definition_.searchedFields()) {
-        std::string column = quoted(this->column(field));
         changed += " OR old." + column + " IS NOT new." + column;
     }
+    // A row still waiting is not in the index yet: nothing to take out of it.
     std::string removeOld = "INSERT INTO " + index + "(" + index + ", rowid" + columns +
-                            ") VALUES ('delete', old._id" + old + ");";
-    std::string addNew =
-        "INSERT INTO " + index + "(rowid" + columns + ") VALUES (new._id" + fresh + ");";
+                            ") SELECT 'delete', old._id" + old +
+                            " WHERE NOT EXISTS (SELECT 1 FROM " + pending +
+                            " WHERE id = old._id); DELETE FROM " + pending + " WHERE id = old._id;";
+    std::string addNew = "INSERT OR IGNORE INTO " + pending + "(id) VALUES (new._id);";
     return {
-        "CREATE VIRTUAL TABLE " + index + " USING fts5(" + columns.substr(2) +
-            ", content=" + quoted(table()) +
-            ", content_rowid=_id, tokenize='trigram', detail=column, columnsize=0)",
+        "CREATE VIRTUAL TABLE " + index + " USING fts5(" + columns.substr(2) + ", content=" +
+            quoted(table()) + ", content_rowid=_id, tokenize='trigram', detail=none, columnsize=0)",
+        "CREATE TABLE " + pending + " (id INTEGER PRIMARY KEY)",
         "CREATE TRIGGER " + quoted(searchTable() + "_added") + " AFTER INSERT ON " + quotedTable() +
             " BEGIN " + addNew + " END",
         "CREATE TRIGGER " + quoted(searchTable() + "_removed") + " AFTER DELETE ON " +
@@ -97,10 +95,29 @@ std::vector<std::string> TableSchema::createSearchSql() const {
     };
 }
 
+std::string TableSchema::createSearchTableSql() const {
+    return createSearchSql().front();
+}
+
+std::string TableSchema::applyPendingSearchSql() const {
+    std::string index = quoted(searchTable());
+    std::string pending = quoted(searchPendingTable());
+    std::string columns, values;
+    for (int field : definition_.searchedFields()) {
+        std::string column = quoted(this->column(field));
+        columns += ", " + column;
+        values += ", t." + column;
+    }
+    return "INSERT INTO " + index + "(rowid" + columns + ") SELECT t._id" + values + " FROM " +
+           pending + " AS w JOIN " + quotedTable() + " AS t ON t._id = w.id; DELETE FROM " +
+           pending;
+}
+
 std::vector<std::string> TableSchema::dropSearchSql() const {
     return {"DROP TRIGGER IF EXISTS " + quoted(searchTable() + "_added"),
             "DROP TRIGGER IF EXISTS " + quoted(searchTable() + "_removed"),
             "DROP TRIGGER IF EXISTS " + quoted(searchTable() + "_changed"),
+            "DROP TABLE IF EXISTS " + quoted(searchPendingTable()),
             "DROP TABLE IF EXISTS " + quoted(searchTable())};
 }
 

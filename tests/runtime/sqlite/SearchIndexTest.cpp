@@ -51,6 +51,23 @@ protected:
         sqlite3_close(db);
         return count;
     }
+    bool addCustomer(host::RecordFile& file, host::Record& record, int id, const char* name) {
+        record.clear();
+        record.field("CUS:CUSTOMERID").assign(id);
+        record.field("CUS:NUMBER").assign(std::to_string(id));
+        record.field("CUS:NAME").assign(name);
+        return file.add();
+    }
+    // Runs statements on the data base itself, as another program would.
+    void execute(const std::string& sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open((folder.path() + "/data.sqlite").c_str(), &db);
+        char* message = nullptr;
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
+            << (message ? message : "");
+        sqlite3_free(message);
+        sqlite3_close(db);
+    }
     TempFolder folder;
 };
 
@@ -83,8 +100,8 @@ TEST_F(SearchIndexTest, KeptThroughAddsChangesAndDeletes) {
     ASSERT_TRUE(file->remove());
     EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{2, 3}));
     EXPECT_EQ(containing(driver, *file, record, "HARDWARE"), (std::set<int>{3}));
-    EXPECT_EQ(indexed("{NAME} : \"toy\""), 2);
-    EXPECT_EQ(indexed("{NAME} : (\"pal\" AND \"ace\")"), 0);
+    EXPECT_EQ(indexed("\"toy\""), 2);
+    EXPECT_EQ(indexed("\"pal\" AND \"ace\""), 0);
     file->close();
 }
 
@@ -102,12 +119,117 @@ TEST_F(SearchIndexTest, MadeForAFileWrittenBeforeItsFieldsWereMarked) {
     host::Record record(customerLayout());
     auto file = driver.makeFile(searchedCustomers(), record);
     ASSERT_TRUE(file->open(0x42));
-    EXPECT_EQ(indexed("{NAME} : \"toy\""), 1);
+    EXPECT_EQ(indexed("\"toy\""), 1);
     EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1}));
     file->close();
     // Rebuilding the keys makes it again, whole.
     ASSERT_TRUE(file->rebuildKeys());
-    EXPECT_EQ(indexed("{NAME} : \"toy\""), 1);
+    EXPECT_EQ(indexed("\"toy\""), 1);
+}
+
+// Rows added or changed inside a transaction frame wait beside the index and are found
+// all the same; they go into the index when the frame commits, and a rollback leaves
+// neither them nor their note behind.
+TEST_F(SearchIndexTest, RowsOfAFrameAreFoundBeforeTheyAreIndexed) {
+    host::sqlite::SqliteDriver driver;
+    ASSERT_TRUE(driver.openFolder(folder.path()));
+    host::Record record(customerLayout());
+    auto file = driver.makeFile(searchedCustomers(), record);
+    ASSERT_TRUE(file->create());
+    ASSERT_TRUE(file->open(0x42));
+    auto add = [&](int id, const char* name) { return addCustomer(*file, record, id, name); };
+    ASSERT_TRUE(add(1, "Toy Palace"));
+    ASSERT_TRUE(driver.begin(1));
+    ASSERT_TRUE(add(2, "Big Toys"));
+    ASSERT_TRUE(add(3, "Hardware"));
+    ASSERT_TRUE(file->set(1));
+    ASSERT_TRUE(file->next());
+    record.field("CUS:NAME").assign("Palace of Games"); // indexed before the frame
+    ASSERT_TRUE(file->put());
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{2}));
+    EXPECT_EQ(containing(driver, *file, record, "GAMES"), (std::set<int>{1}));
+    // A row changed again, and a waiting row deleted, before the commit.
+    ASSERT_TRUE(file->set(1));
+    while (file->next() && record.field("CUS:CUSTOMERID").integer() != 1) {
+    }
+    record.field("CUS:NAME").assign("Palace of Toys");
+    ASSERT_TRUE(file->put());
+    while (file->next() && record.field("CUS:CUSTOMERID").integer() != 3) {
+    }
+    ASSERT_TRUE(file->remove());
+    ASSERT_TRUE(driver.commit());
+    EXPECT_EQ(indexed("\"toy\""), 2);
+    EXPECT_EQ(indexed("\"gam\""), 0);
+    EXPECT_EQ(indexed("\"har\""), 0);
+    execute("INSERT INTO CUSTOMER_search(CUSTOMER_search) VALUES ('integrity-check')");
+
+    ASSERT_TRUE(driver.begin(1));
+    ASSERT_TRUE(add(4, "Toyland"));
+    ASSERT_TRUE(driver.rollback());
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 2}));
+    EXPECT_EQ(indexed("\"toy\""), 2);
+    file->close();
+}
+
+// A data base whose index was made by the earlier form (which kept the columns of the
+// trigrams) opens with the index made again in the present form, every record kept and
+// found, and the index kept from then on.
+TEST_F(SearchIndexTest, AnIndexOfTheEarlierFormIsMadeAgain) {
+    {
+        Station before(folder.path(), true);
+        ASSERT_TRUE(before.customers->open(0x42));
+        ASSERT_TRUE(before.addCustomer(1, "1", "Toy Palace"));
+        ASSERT_TRUE(before.addCustomer(2, "2", "Hardware"));
+        before.customers->close();
+    }
+    const std::string added = "INSERT INTO CUSTOMER_search(rowid, NAME, CONTACT) VALUES "
+                              "(new._id, new.NAME, new.CONTACT);";
+    execute("CREATE VIRTUAL TABLE CUSTOMER_search USING fts5(NAME, CONTACT, content=CUSTOMER, "
+            "content_rowid=_id, tokenize='trigram', detail=column, columnsize=0);"
+            "CREATE TRIGGER CUSTOMER_search_added AFTER INSERT ON CUSTOMER BEGIN " +
+            added + " END;INSERT INTO CUSTOMER_search(CUSTOMER_search) VALUES ('rebuild');");
+    EXPECT_EQ(indexed("{NAME} : \"toy\""), 1); // only the earlier form filters by column
+
+    host::sqlite::SqliteDriver driver;
+    ASSERT_TRUE(driver.openFolder(folder.path()));
+    host::Record record(customerLayout());
+    auto file = driver.makeFile(searchedCustomers(), record);
+    ASSERT_TRUE(file->open(0x42));
+    EXPECT_EQ(file->recordCount(), 2);
+    EXPECT_EQ(indexed("\"toy\""), 1);
+    EXPECT_EQ(indexed("{NAME} : \"toy\""), -1);
+    ASSERT_TRUE(addCustomer(*file, record, 3, "Toyland"));
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 3}));
+    file->close();
+}
+
+// Set aside for a bulk load, the index is gone and adds go to the table alone; made again,
+// it holds every record. Neither can be done inside a transaction frame.
+TEST_F(SearchIndexTest, SetAsideForABulkLoadAndMadeAgain) {
+    host::sqlite::SqliteDriver driver;
+    ASSERT_TRUE(driver.openFolder(folder.path()));
+    host::Record record(customerLayout());
+    auto file = driver.makeFile(searchedCustomers(), record);
+    ASSERT_TRUE(file->create());
+    EXPECT_FALSE(file->sendOption("SEARCHINDEX=off")); // not open
+    ASSERT_TRUE(file->open(0x42));
+    auto add = [&](int id, const char* name) { return addCustomer(*file, record, id, name); };
+    ASSERT_TRUE(add(1, "Toy Palace"));
+    ASSERT_TRUE(driver.begin(1));
+    EXPECT_FALSE(file->sendOption("SEARCHINDEX=off"));
+    ASSERT_TRUE(driver.commit());
+    EXPECT_FALSE(file->sendOption("SEARCHINDEX=maybe"));
+
+    ASSERT_TRUE(file->sendOption(" searchindex = Off"));
+    EXPECT_EQ(indexed("\"toy\""), -1);
+    ASSERT_TRUE(add(2, "Big Toys"));
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 2})); // read whole
+    ASSERT_TRUE(file->sendOption("SEARCHINDEX=on"));
+    EXPECT_EQ(indexed("\"toy\""), 2);
+    ASSERT_TRUE(add(3, "Toyland"));
+    EXPECT_EQ(indexed("\"toy\""), 3);
+    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 2, 3}));
+    file->close();
 }
 
 } // namespace
