@@ -2,6 +2,7 @@
 // thread blocking each other, geometry and sizing, column editors, scrolled images and
 // the busy cursor.
 #include "QtTestSession.h"
+#include <algorithm>
 
 #include "runtime/base/Queue.h"
 #include "runtime/qt/ControlView.h"
@@ -25,6 +26,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -237,6 +239,44 @@ TEST(WindowView, ControlsSitAtTheirUnitsAndTheUsersSizingReachesTheProgram) {
     session.settle();
     EXPECT_NEAR(w->rect().width, 300, 1);
     EXPECT_NEAR(w->rect().height, 150, 1);
+}
+
+// A child the program maximises before it first shows (a print preview does) takes the
+// size it fills in the frame, as one maximised later does, so that its contents can use
+// the room.
+TEST(WindowView, AChildMaximisedAsItOpensReportsTheSizeItFills) {
+    QtTestSession session;
+    std::vector<std::string> frameLog;
+    std::vector<std::string> childLog;
+    auto frame = define(frameText);
+    auto child = define(childText);
+    session.start([&] {
+        runLogged(frame, frameLog, [&](Window& w) {
+            if (w.currentEvent() != EventKind::Accepted || w.eventControl() != 10)
+                return;
+            host::startThread([&] {
+                Window c(child);
+                c.open();
+                c.setProperty(0, host::Property::Maximized, 1);
+                while (c.nextEvent()) {
+                    childLog.emplace_back(host::eventName(c.currentEvent()));
+                    c.endCycle(host::CycleEnd::DefaultAction);
+                }
+            });
+        });
+    });
+    WindowView* frameView = session.display().view(*session.desktop().frame());
+    frameView->mainWindow()->menuBar()->actions()[0]->menu()->actions()[0]->trigger();
+    session.settle();
+    session.settle(); // the size is told after the display is done
+    ASSERT_EQ(session.desktop().windows().size(), 2u);
+    Window* c = session.desktop().windows()[1];
+    WindowView* view = session.display().view(*c);
+    ASSERT_TRUE(view->outer()->isMaximized());
+    EXPECT_NE(std::find(childLog.begin(), childLog.end(), "Sized"), childLog.end());
+    EXPECT_GT(c->rect().width, 200);
+    EXPECT_NEAR(c->rect().width, view->units().unitsX(view->surface()->width()), 1);
+    EXPECT_NEAR(c->rect().height, view->units().unitsY(view->surface()->height()), 1);
 }
 
 const char* const editedList = R"(
