@@ -566,6 +566,10 @@ void WindowView::synchronizeWindow() {
         appliedIconized_ = window_->isIconized();
         appliedIconized_ ? outerWidget->showMinimized() : outerWidget->showNormal();
     }
+    if (window_->isHidden() != appliedHidden_) {
+        appliedHidden_ = window_->isHidden();
+        outerWidget->setVisible(!appliedHidden_);
+    }
 }
 
 void WindowView::synchronizeStatus() {

@@ -241,6 +241,25 @@ TEST(WindowView, ControlsSitAtTheirUnitsAndTheUsersSizingReachesTheProgram) {
     EXPECT_NEAR(w->rect().height, 150, 1);
 }
 
+// A window the program hides (a report's progress window while its preview shows) leaves
+// the screen and comes back when shown again.
+TEST(WindowView, AWindowTheProgramHidesLeavesTheScreen) {
+    QtTestSession session;
+    std::vector<std::string> log;
+    auto sized = define(sizedText);
+    session.start([&] { runLogged(sized, log); });
+    Window* w = session.activeWindow();
+    WindowView* view = session.display().view(*w);
+    ASSERT_TRUE(view->outer()->isVisible());
+    w->setProperty(0, host::Property::Hidden, 1);
+    session.display().runNow();
+    EXPECT_FALSE(view->outer()->isVisible());
+    EXPECT_EQ(w->property(0, host::Property::Hidden).toInteger(), 1);
+    w->setProperty(0, host::Property::Hidden, 0);
+    session.display().runNow();
+    EXPECT_TRUE(view->outer()->isVisible());
+}
+
 // A child the program maximises before it first shows (a print preview does) takes the
 // size it fills in the frame, as one maximised later does, so that its contents can use
 // the room.
