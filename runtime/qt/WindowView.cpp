@@ -552,6 +552,10 @@ void WindowView::synchronizeWindow() {
         appliedOuterSize_ = outerWidget->size();
         applyingGeometry_ = false;
         shown_ = true;
+        // Maximised as it opens: the size it fills is told once the display is done, as
+        // for a window maximised later.
+        if (appliedMaximized_)
+            QTimer::singleShot(0, this, [this] { followSurfaceSize(); });
     }
     if (window_->isMaximized() != appliedMaximized_) {
         appliedMaximized_ = window_->isMaximized();
@@ -561,6 +565,10 @@ void WindowView::synchronizeWindow() {
     if (window_->isIconized() != appliedIconized_) {
         appliedIconized_ = window_->isIconized();
         appliedIconized_ ? outerWidget->showMinimized() : outerWidget->showNormal();
+    }
+    if (window_->isHidden() != appliedHidden_) {
+        appliedHidden_ = window_->isHidden();
+        outerWidget->setVisible(!appliedHidden_);
     }
 }
 

@@ -132,6 +132,7 @@ private:
     int appliedFocus_ = -1;
     bool appliedMaximized_ = false;
     bool appliedIconized_ = false;
+    bool appliedHidden_ = false;
     bool shown_ = false;
 };
 

@@ -164,6 +164,8 @@ public:
     const Rect& rect() const { return rect_; }
     bool isMaximized() const { return maximized_; }
     bool isIconized() const { return iconized_; }
+    // Hidden by the program (its Hidden property): open, but not shown on the screen.
+    bool isHidden() const { return hidden_; }
     // Timer interval in hundredths of a second (0 = none); a Timer event is queued each
     // time it elapses on the runtime's clock.
     int timer() const { return timerInterval_; }
@@ -221,6 +223,7 @@ private:
     Rect pendingRect_; // the size a Sizing event asks for
     bool maximized_ = false;
     bool iconized_ = false;
+    bool hidden_ = false;
     bool resizable_ = false;
     int minWidth_ = 0, minHeight_ = 0, maxWidth_ = 0, maxHeight_ = 0;
     int timerInterval_ = 0;

@@ -49,6 +49,8 @@ Value Window::property(int number, Property p, int index) const {
             return flag(maximized_);
         case Property::Iconized:
             return flag(iconized_);
+        case Property::Hidden:
+            return flag(hidden_);
         case Property::Resizable:
             return flag(resizable_);
         case Property::MinWidth:
@@ -243,6 +245,9 @@ bool Window::setProperty(int number, Property p, const Value& v, int index) {
             break;
         case Property::Iconized:
             iconized_ = truth(v);
+            break;
+        case Property::Hidden:
+            hidden_ = truth(v);
             break;
         case Property::Resizable:
             resizable_ = truth(v);

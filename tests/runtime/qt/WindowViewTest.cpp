@@ -2,6 +2,7 @@
 // thread blocking each other, geometry and sizing, column editors, scrolled images and
 // the busy cursor.
 #include "QtTestSession.h"
+#include <algorithm>
 
 #include "runtime/base/Queue.h"
 #include "runtime/qt/ControlView.h"
@@ -25,6 +26,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -237,6 +239,63 @@ TEST(WindowView, ControlsSitAtTheirUnitsAndTheUsersSizingReachesTheProgram) {
     session.settle();
     EXPECT_NEAR(w->rect().width, 300, 1);
     EXPECT_NEAR(w->rect().height, 150, 1);
+}
+
+// A window the program hides (a report's progress window while its preview shows) leaves
+// the screen and comes back when shown again.
+TEST(WindowView, AWindowTheProgramHidesLeavesTheScreen) {
+    QtTestSession session;
+    std::vector<std::string> log;
+    auto sized = define(sizedText);
+    session.start([&] { runLogged(sized, log); });
+    Window* w = session.activeWindow();
+    WindowView* view = session.display().view(*w);
+    ASSERT_TRUE(view->outer()->isVisible());
+    w->setProperty(0, host::Property::Hidden, 1);
+    session.display().runNow();
+    EXPECT_FALSE(view->outer()->isVisible());
+    EXPECT_EQ(w->property(0, host::Property::Hidden).toInteger(), 1);
+    w->setProperty(0, host::Property::Hidden, 0);
+    session.display().runNow();
+    EXPECT_TRUE(view->outer()->isVisible());
+}
+
+// A child the program maximises before it first shows (a print preview does) takes the
+// size it fills in the frame, as one maximised later does, so that its contents can use
+// the room.
+TEST(WindowView, AChildMaximisedAsItOpensReportsTheSizeItFills) {
+    QtTestSession session;
+    std::vector<std::string> frameLog;
+    std::vector<std::string> childLog;
+    auto frame = define(frameText);
+    auto child = define(childText);
+    session.start([&] {
+        runLogged(frame, frameLog, [&](Window& w) {
+            if (w.currentEvent() != EventKind::Accepted || w.eventControl() != 10)
+                return;
+            host::startThread([&] {
+                Window c(child);
+                c.open();
+                c.setProperty(0, host::Property::Maximized, 1);
+                while (c.nextEvent()) {
+                    childLog.emplace_back(host::eventName(c.currentEvent()));
+                    c.endCycle(host::CycleEnd::DefaultAction);
+                }
+            });
+        });
+    });
+    WindowView* frameView = session.display().view(*session.desktop().frame());
+    frameView->mainWindow()->menuBar()->actions()[0]->menu()->actions()[0]->trigger();
+    session.settle();
+    session.settle(); // the size is told after the display is done
+    ASSERT_EQ(session.desktop().windows().size(), 2u);
+    Window* c = session.desktop().windows()[1];
+    WindowView* view = session.display().view(*c);
+    ASSERT_TRUE(view->outer()->isMaximized());
+    EXPECT_NE(std::find(childLog.begin(), childLog.end(), "Sized"), childLog.end());
+    EXPECT_GT(c->rect().width, 200);
+    EXPECT_NEAR(c->rect().width, view->units().unitsX(view->surface()->width()), 1);
+    EXPECT_NEAR(c->rect().height, view->units().unitsY(view->surface()->height()), 1);
 }
 
 const char* const editedList = R"(
