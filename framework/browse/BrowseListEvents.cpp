@@ -369,6 +369,9 @@ void BrowseList::RunQuery() {
                 window->display(QUERYRESULT);
             }
         ReapplySort(1);
+        // The user goes on in the rows the query found, not on the button that asked.
+        if (host::Window* window = ListWindow())
+            window->select(LISTCONTROL);
     }
     if (QUERY->HasSavedQueries() && POPUP)
         QUERY->AddMenuItems(*POPUP);
