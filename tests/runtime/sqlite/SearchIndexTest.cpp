@@ -68,6 +68,14 @@ protected:
         sqlite3_free(message);
         sqlite3_close(db);
     }
+    // Two customers written by a station whose fields are not marked for searching.
+    void writeTwoCustomersUnmarked() {
+        Station before(folder.path(), true);
+        ASSERT_TRUE(before.customers->open(0x42));
+        ASSERT_TRUE(before.addCustomer(1, "1", "Toy Palace"));
+        ASSERT_TRUE(before.addCustomer(2, "2", "Hardware"));
+        before.customers->close();
+    }
     TempFolder folder;
 };
 
@@ -106,13 +114,7 @@ TEST_F(SearchIndexTest, KeptThroughAddsChangesAndDeletes) {
 }
 
 TEST_F(SearchIndexTest, MadeForAFileWrittenBeforeItsFieldsWereMarked) {
-    {
-        Station before(folder.path(), true);
-        ASSERT_TRUE(before.customers->open(0x42));
-        ASSERT_TRUE(before.addCustomer(1, "1", "Toy Palace"));
-        ASSERT_TRUE(before.addCustomer(2, "2", "Hardware"));
-        before.customers->close();
-    }
+    writeTwoCustomersUnmarked();
     EXPECT_EQ(indexed("toy"), -1); // no index yet
     host::sqlite::SqliteDriver driver;
     ASSERT_TRUE(driver.openFolder(folder.path()));
@@ -175,13 +177,7 @@ TEST_F(SearchIndexTest, RowsOfAFrameAreFoundBeforeTheyAreIndexed) {
 // trigrams) opens with the index made again in the present form, every record kept and
 // found, and the index kept from then on.
 TEST_F(SearchIndexTest, AnIndexOfTheEarlierFormIsMadeAgain) {
-    {
-        Station before(folder.path(), true);
-        ASSERT_TRUE(before.customers->open(0x42));
-        ASSERT_TRUE(before.addCustomer(1, "1", "Toy Palace"));
-        ASSERT_TRUE(before.addCustomer(2, "2", "Hardware"));
-        before.customers->close();
-    }
+    writeTwoCustomersUnmarked();
     const std::string added = "INSERT INTO CUSTOMER_search(rowid, NAME, CONTACT) VALUES "
                               "(new._id, new.NAME, new.CONTACT);";
     execute("CREATE VIRTUAL TABLE CUSTOMER_search USING fts5(NAME, CONTACT, content=CUSTOMER, "
