@@ -128,7 +128,10 @@ void Scheduler::resume(Thread& thread) {
         thread.started = true;
         thread.os = std::thread(&Scheduler::body, this, &thread);
     } else {
-        thread.wake.notify_all();
+        // Woken after the lock is let go, so that it does not wake only to wait for it.
+        lock.unlock();
+        thread.wake.notify_one();
+        lock.lock();
     }
     baton_->returned.wait(lock, [&thread] { return !thread.hasBaton; });
     setCurrentThread(caller);
@@ -137,7 +140,11 @@ void Scheduler::resume(Thread& thread) {
 void Scheduler::park(Thread& thread) {
     std::unique_lock lock(thread.baton->mutex);
     thread.hasBaton = false;
+    // The scheduler is woken after the lock is let go, so that it does not wake only to
+    // wait for it; the wait below sees a baton handed back meanwhile.
+    lock.unlock();
     thread.baton->returned.notify_all();
+    lock.lock();
     thread.wake.wait(lock, [&thread] { return thread.hasBaton; });
 }
 
