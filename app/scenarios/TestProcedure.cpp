@@ -48,6 +48,9 @@ Severity TestProcedure::Setup() {
     window_.bind("LOC:ASK", ask_);
     OpenWindow(window_);
     window_.setTitle("Test Procedure (thread " + std::to_string(host::currentThread()) + ")");
+    // It stands in for a list, which shows the frame's toolbar buttons as it opens.
+    if (host::Window* frame = window_.frame())
+        frame->enable(framework::ToolbarButton::Insert, framework::ToolbarButton::Help);
     ArmKeys();
     return Severity::Benign;
 }

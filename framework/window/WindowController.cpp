@@ -164,8 +164,10 @@ Severity WindowController::Teardown() {
     FILES.reset();
     if (PRIMARY && PRIMARY->ME)
         PRIMARY->ME->RecallImage(SAVED, false);
-    if (TOOLBAR)
+    if (TOOLBAR) {
+        ReleaseToolbar();
         TOOLBAR->Teardown();
+    }
     if (RESIZE)
         RESIZE->Teardown();
     DEAD = 1;
@@ -291,6 +293,17 @@ void WindowController::ShowHistoryButton() {
     host::Window* toolbar = window_->frame() ? window_->frame() : window_;
     if (toolbar->control(ToolbarButton::History))
         toolbar->enable(ToolbarButton::History);
+}
+
+// With the window that the toolbar served gone, its buttons act on nothing: they wait
+// disabled until the next window in use shows its own (a list's on its refresh, a form's
+// history button).
+void WindowController::ReleaseToolbar() {
+    if (!window_)
+        return;
+    host::Window* toolbar = window_->frame() ? window_->frame() : window_;
+    if (toolbar->control(ToolbarButton::Insert))
+        toolbar->disable(ToolbarButton::Insert, ToolbarButton::Help);
 }
 
 Severity WindowController::OnAccepted() {

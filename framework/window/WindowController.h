@@ -184,6 +184,7 @@ private:
     void ShowFormAgain();
     // Enables the toolbar's history button for a form that recalls fields.
     void ShowHistoryButton();
+    void ReleaseToolbar();
 
     host::Window* window_ = nullptr;
     HistoryEntry historyBuffer_;
