@@ -31,21 +31,23 @@
 // each saved line's commit is counted as CPU time on both sides and swings with the load on
 // the shared disk, so SaveLine's numbers vary more than the others'.
 //
-// Measured on the build machine with nothing else running, two runs in a row:
+// Measured on the build machine with nothing else running: the median of five repetitions,
+// and in brackets the spread of the ratio over nine single runs on the same day (the
+// virtual machine's neighbours move the numbers by a third from run to run):
 //
-//   case          invoices cpu     driver cpu      cpu ratio    real ratio   (target 1.5x)
-//   Open          6.04 ms          4.22-4.26 ms    1.43 1.42    1.45 1.42
-//   SaveLine      156 us           77 us           2.02 2.01    1.51 1.53
-//   EditLine      259-266 us       75 us           3.5          2.0
-//   PageDown      150-168 us       102-117 us      1.47 1.44    1.49 1.46   (11 rows a page)
+//   case          invoices cpu     driver cpu      cpu ratio            (target 1.5x)
+//   Open          5.62 ms          4.17 ms         1.35  [1.32-1.67]
+//   SaveLine      160 us           73 us           2.19  [1.57-2.45]
+//   EditLine      283 us           74 us           3.83  [2.1-4.9]
+//   PageDown      170 us           120 us          1.42  [1.03-1.48]   (11 rows a page)
 //
-// Opening and paging stay within the target. Opening costs the form about 1.8 ms beside the
-// driver's read of the lines (its files opened, 1,000 rows filled and stored in the list's
-// queue); the lines' view joins each line's item through the index of the item number's
-// key (which ignores case) instead of scanning the items for every line.
+// Opening and paging stay within the target in their medians. Opening costs the form about
+// 1.5 ms beside the driver's read of the lines (its files opened, 1,000 rows filled and
+// stored in the list's queue); the lines' view joins each line's item through the index of
+// the item number's key (which ignores case) instead of scanning the items for every line.
 //
-// Saving a line does not reach the target: the save alone costs twice the driver's CPU and
-// 1.5x its real time, the whole edit 3.5x. It used to cost 697-734 us against 127-185 us;
+// Saving a line does not reach the target: the save alone costs about twice the driver's
+// CPU, the whole edit nearly four times. It used to cost 697-734 us against 127-185 us;
 // most of that was the row's record read again through the lines' view as the edit starts
 // (BrowseList::SyncBuffer), which fetched a page of 20 joined rows after seeking through
 // every line before it. That read is now one record found by its row id
@@ -53,13 +55,14 @@
 // of the user (the Enter of a save; "&Change", two Tabs and the typed quantity besides in
 // an edit) hands the baton to the form's thread and back, a wake and a wait of an operating
 // system thread (the edit's four inputs more than the save cost about 105 us, some 26 us
-// each, on this virtual machine, whose context switches are dear); the reads the form makes for
-// safety or display that the driver's update does without (the invoice's header checked still
-// there, the line read through the view as well as by its key, the item read again as the saved row
-// is filled); the transaction frame's begin. Within 1.5x would need input to reach the form without
-// a thread switch per event, or a cheaper switch. A line saved in place once cost 47 ms, ten times
-// the driver's: the lines list read all 1,000 lines again after every save; it now fills only the
-// saved row again when the line keeps its place among its neighbours.
+// each, on this virtual machine, whose context switches are dear); the reads the form makes
+// for safety or display that the driver's update does without (the invoice's header checked
+// still there, the line read through the view as well as by its key, the item read again as
+// the saved row is filled); the transaction frame's begin. Within 1.5x would need input to
+// reach the form without a thread switch per event, or a cheaper switch. A line saved in
+// place once cost 47 ms, ten times the driver's: the lines list read all 1,000 lines again
+// after every save; it now fills only the saved row again when the line keeps its place
+// among its neighbours.
 
 #include "app/BrowseInvoices.h"
 #include "app/DataDictionary.h"
