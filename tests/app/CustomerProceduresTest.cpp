@@ -16,6 +16,7 @@
 #include "runtime/sqlite/SqliteDriver.h"
 #include "runtime/ui/Window.h"
 
+#include "tests/app/AddRecords.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -50,22 +51,16 @@ protected:
     }
 
     void seed() {
-        host::Record record(app::files::customer().layout());
-        auto file = driver.makeFile(app::files::customer(), record);
-        ASSERT_TRUE(file->open() || (file->create() && file->open()));
         const char* rows[][4] = {{"C1", "Adams", "Albany", "5185550101"},
                                  {"C2", "Baker", "Boston", "6175550102"}};
-        int id = 0;
-        for (auto& row : rows) {
-            record.clear();
-            record.field("CUS:CUSTOMERID").assign(++id);
+        apptest::addRecords(driver, app::files::customer(), 2, [&](host::Record& record, int n) {
+            const auto& row = rows[n - 1];
+            record.field("CUS:CUSTOMERID").assign(n);
             record.field("CUS:NUMBER").assign(row[0]);
             record.field("CUS:NAME").assign(row[1]);
             record.field("CUS:CITY").assign(row[2]);
             record.field("CUS:PHONE").assign(row[3]);
-            ASSERT_TRUE(file->add());
-        }
-        file->close();
+        });
     }
     std::unique_ptr<HeadlessSession> session;
     testsupport::TempFolder temporary;

@@ -19,6 +19,7 @@
 #include "runtime/sqlite/SqliteDriver.h"
 #include "runtime/ui/Control.h"
 #include "runtime/ui/Window.h"
+#include "tests/app/AddRecords.h"
 #include "tests/support/OtherStation.h"
 
 #include <gtest/gtest.h>
@@ -60,40 +61,28 @@ protected:
         std::filesystem::remove_all(folder);
     }
 
-    template <class Fill>
-    void addRecords(const host::FileDefinition& definition, int count, Fill fill) {
-        host::Record record(definition.layout());
-        auto file = driver.makeFile(definition, record);
-        ASSERT_TRUE(file->open() || (file->create() && file->open()));
-        for (int i = 1; i <= count; ++i) {
-            record.clear();
-            fill(record, i);
-            ASSERT_TRUE(file->add());
-        }
-        file->close();
-    }
     // Items H100, H200 and S300; customers C10 and C20; invoice 1 of C10 with one line.
     void seed() {
         const char* items[][2] = {
             {"H200", "Hand Saw"}, {"H100", "Claw Hammer"}, {"S300", "Screws"}};
-        addRecords(app::files::item(), 3, [&](host::Record& r, int i) {
+        apptest::addRecords(driver, app::files::item(), 3, [&](host::Record& r, int i) {
             r.field("ITM:ITEMID").assign(i);
             r.field("ITM:ITEMNUMBER").assign(items[i - 1][0]);
             r.field("ITM:DESCRIPTION").assign(items[i - 1][1]);
         });
         const char* customers[][2] = {{"C10", "Baker"}, {"C20", "Adams"}};
-        addRecords(app::files::customer(), 2, [&](host::Record& r, int i) {
+        apptest::addRecords(driver, app::files::customer(), 2, [&](host::Record& r, int i) {
             r.field("CUS:CUSTOMERID").assign(i);
             r.field("CUS:NUMBER").assign(customers[i - 1][0]);
             r.field("CUS:NAME").assign(customers[i - 1][1]);
         });
-        addRecords(app::files::invHdr(), 1, [&](host::Record& r, int) {
+        apptest::addRecords(driver, app::files::invHdr(), 1, [&](host::Record& r, int) {
             r.field("INH:INVHDRID").assign(1);
             r.field("INH:INVOICENUMBER").assign(1);
             r.field("INH:CUSTOMERNUMBER").assign("C10");
             r.field("INH:DATE").assign(host::Value(0));
         });
-        addRecords(app::files::invDet(), 1, [&](host::Record& r, int) {
+        apptest::addRecords(driver, app::files::invDet(), 1, [&](host::Record& r, int) {
             r.field("IND:INVDETID").assign(1);
             r.field("IND:INVHDRID").assign(1);
             r.field("IND:SEQUENCE").assign(10);

@@ -19,6 +19,7 @@
 #include "runtime/ui/UserInput.h"
 #include "runtime/ui/Window.h"
 
+#include "tests/app/AddRecords.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -64,21 +65,15 @@ protected:
         fs::create_directories(folder + "/images");
         write("images/hammer.gif", "GIF89a\x01\x00\x01\x00");
         write("images/notes.gif", "shopping list");
-        host::Record record(app::files::item().layout());
-        auto file = driver.makeFile(app::files::item(), record);
-        ASSERT_TRUE(file->open() || (file->create() && file->open()));
         const char* rows[][3] = {
             {"H1", "Hammer", "hammer.gif"}, {"H2", "Nails", "notes.gif"}, {"H3", "Saw", "saw.gif"}};
-        int id = 0;
-        for (auto& row : rows) {
-            record.clear();
-            record.field("ITM:ITEMID").assign(++id);
+        apptest::addRecords(driver, app::files::item(), 3, [&](host::Record& record, int n) {
+            const auto& row = rows[n - 1];
+            record.field("ITM:ITEMID").assign(n);
             record.field("ITM:ITEMNUMBER").assign(row[0]);
             record.field("ITM:DESCRIPTION").assign(row[1]);
             record.field("ITM:ICONFILE").assign(row[2]);
-            ASSERT_TRUE(file->add());
-        }
-        file->close();
+        });
     }
     void write(const std::string& name, const std::string& text) {
         std::ofstream(folder + "/" + name, std::ios::binary) << text;

@@ -15,6 +15,7 @@
 #include "runtime/report/PrintService.h"
 #include "runtime/sqlite/SqliteDriver.h"
 #include "runtime/ui/Window.h"
+#include "tests/app/AddRecords.h"
 
 #ifdef EIP_TEST_PDF
 #include "runtime/qt/PagePainter.h"
@@ -77,20 +78,8 @@ protected:
         fs::remove_all(folder);
     }
 
-    template <typename Fill>
-    void seed(const host::FileDefinition& definition, int count, Fill fill) {
-        host::Record record(definition.layout());
-        auto file = driver.makeFile(definition, record);
-        ASSERT_TRUE(file->open() || (file->create() && file->open()));
-        for (int i = 1; i <= count; ++i) {
-            record.clear();
-            fill(record, i);
-            ASSERT_TRUE(file->add());
-        }
-        file->close();
-    }
     void seedItems(int count) {
-        seed(app::files::item(), count, [](host::Record& r, int i) {
+        apptest::addRecords(driver, app::files::item(), count, [](host::Record& r, int i) {
             const char* numbers[] = {"A200", "B100", "C300"};
             const char* names[] = {"Anvil", "Bolt", "Chisel"};
             r.field("ITM:ITEMID").assign(i);
@@ -102,19 +91,22 @@ protected:
     }
     // An invoice (id 1, number 1234) for customer "0001" with these lines, in this order.
     void seedInvoice(const std::vector<Line>& lines, bool withSettings = true) {
-        seed(app::files::config(), withSettings ? 1 : 0, [](host::Record& r, int) {
-            r.field("CON:COMPANYNAME").assign("Zev Uze Ziro");
-            r.field("CON:TAXRATE").assign(host::Value(*host::Decimal::parse("0.0800")));
-        });
-        seed(app::files::invDet(), static_cast<int>(lines.size()), [&](host::Record& r, int i) {
-            const Line& line = lines[static_cast<std::size_t>(i - 1)];
-            r.field("IND:INVDETID").assign(i);
-            r.field("IND:INVHDRID").assign(1);
-            r.field("IND:SEQUENCE").assign(i);
-            r.field("IND:ITEMNUMBER").assign(line.item);
-            r.field("IND:QUANTITY").assign(line.quantity);
-            r.field("IND:SELL").assign(host::Value(*host::Decimal::parse(line.sell)));
-        });
+        apptest::addRecords(
+            driver, app::files::config(), withSettings ? 1 : 0, [](host::Record& r, int) {
+                r.field("CON:COMPANYNAME").assign("Zev Uze Ziro");
+                r.field("CON:TAXRATE").assign(host::Value(*host::Decimal::parse("0.0800")));
+            });
+        apptest::addRecords(
+            driver, app::files::invDet(), static_cast<int>(lines.size()),
+            [&](host::Record& r, int i) {
+                const Line& line = lines[static_cast<std::size_t>(i - 1)];
+                r.field("IND:INVDETID").assign(i);
+                r.field("IND:INVHDRID").assign(1);
+                r.field("IND:SEQUENCE").assign(i);
+                r.field("IND:ITEMNUMBER").assign(line.item);
+                r.field("IND:QUANTITY").assign(line.quantity);
+                r.field("IND:SELL").assign(host::Value(*host::Decimal::parse(line.sell)));
+            });
     }
     // Runs a report procedure with the invoice in the record buffers, through the
     // preview's Print.

@@ -18,6 +18,7 @@
 #include "runtime/ui/Window.h"
 #include "runtime/ui/WindowDefinitionParser.h"
 
+#include "tests/app/AddRecords.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -111,18 +112,14 @@ protected:
         std::string number, name, city;
     };
     void seed(std::vector<Row> rows) {
-        host::Record record(app::files::customer().layout());
-        auto file = driver.makeFile(app::files::customer(), record);
-        ASSERT_TRUE(file->open() || (file->create() && file->open()));
-        for (const Row& row : rows) {
-            record.clear();
-            record.field("CUS:CUSTOMERID").assign(row.id);
-            record.field("CUS:NUMBER").assign(row.number);
-            record.field("CUS:NAME").assign(row.name);
-            record.field("CUS:CITY").assign(row.city);
-            ASSERT_TRUE(file->add());
-        }
-        file->close();
+        apptest::addRecords(driver, app::files::customer(), static_cast<int>(rows.size()),
+                            [&](host::Record& record, int n) {
+                                const Row& row = rows[static_cast<std::size_t>(n - 1)];
+                                record.field("CUS:CUSTOMERID").assign(row.id);
+                                record.field("CUS:NUMBER").assign(row.number);
+                                record.field("CUS:NAME").assign(row.name);
+                                record.field("CUS:CITY").assign(row.city);
+                            });
     }
     // The file's customers as "name/city", by name.
     std::vector<std::string> customers() {
