@@ -4,16 +4,14 @@
 #include "runtime/base/PerThreadBlocks.h"
 #include "runtime/base/ThreadEndSubscription.h"
 #include "runtime/base/ThreadNumberScope.h"
+#include "runtime/threads/Handoff.h"
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 namespace host {
 
 struct Scheduler::Baton {
-    std::mutex mutex;
-    std::condition_variable returned; // a logical thread handed the baton back
+    Handoff returned; // a logical thread handed the baton back
 };
 
 struct Scheduler::Thread {
@@ -21,13 +19,13 @@ struct Scheduler::Thread {
     Procedure procedure;
     Condition ready; // empty: runnable
     std::thread os;
-    std::condition_variable wake;
-    // Shared with the scheduler, so that a thread given up on (left parked for ever)
-    // never waits on a mutex that is gone.
+    Handoff wake; // the scheduler handed it the baton
+    // Shared with the scheduler, so that the way back stays valid as long as any thread
+    // can still give the baton back.
     std::shared_ptr<Baton> baton;
+    // Written only by whoever holds the baton; the handoffs order them.
     bool started = false;
     bool finished = false;
-    bool hasBaton = false;
     bool cancelling = false;
     bool cancelThrown = false; // ThreadCancelled was thrown in it
     bool abandoned = false;    // cancelled, but it would not end
@@ -95,12 +93,9 @@ std::vector<int> Scheduler::aliveThreads() const {
 }
 
 void Scheduler::body(Scheduler* scheduler, Thread* thread) {
+    // Started by the scheduler as it hands it the baton: it runs at once.
     runningScheduler = scheduler;
     runningThread = thread;
-    {
-        std::unique_lock lock(thread->baton->mutex);
-        thread->wake.wait(lock, [thread] { return thread->hasBaton; });
-    }
     if (!thread->cancelling) {
         try {
             thread->procedure();
@@ -111,41 +106,30 @@ void Scheduler::body(Scheduler* scheduler, Thread* thread) {
         }
     }
     thread->procedure = nullptr; // destroys captured state while still holding the baton
-    std::unique_lock lock(thread->baton->mutex);
     thread->finished = true;
-    thread->hasBaton = false;
-    thread->baton->returned.notify_all();
+    // The scheduler joins this thread before the Thread goes, so the baton stays valid
+    // through the give.
+    thread->baton->returned.give();
 }
 
 void Scheduler::resume(Thread& thread) {
     int caller = currentThread();
     PerThreadBlocks::enter(thread.number);
-    std::unique_lock lock(baton_->mutex);
-    thread.hasBaton = true;
     thread.ready = nullptr;
     setCurrentThread(thread.number);
     if (!thread.started) {
         thread.started = true;
         thread.os = std::thread(&Scheduler::body, this, &thread);
     } else {
-        // Woken after the lock is let go, so that it does not wake only to wait for it.
-        lock.unlock();
-        thread.wake.notify_one();
-        lock.lock();
+        thread.wake.give();
     }
-    baton_->returned.wait(lock, [&thread] { return !thread.hasBaton; });
+    baton_->returned.take();
     setCurrentThread(caller);
 }
 
 void Scheduler::park(Thread& thread) {
-    std::unique_lock lock(thread.baton->mutex);
-    thread.hasBaton = false;
-    // The scheduler is woken after the lock is let go, so that it does not wake only to
-    // wait for it; the wait below sees a baton handed back meanwhile.
-    lock.unlock();
-    thread.baton->returned.notify_all();
-    lock.lock();
-    thread.wake.wait(lock, [&thread] { return thread.hasBaton; });
+    thread.baton->returned.give();
+    thread.wake.take();
 }
 
 bool Scheduler::cancelledWait(Thread& self, const Condition& ready) {
