@@ -2,6 +2,8 @@
 
 #include "runtime/pictures/PictureText.h"
 
+#include <vector>
+
 namespace host {
 
 std::optional<Picture> Picture::parse(std::string_view text) {
@@ -71,13 +73,42 @@ bool Picture::isBlankWhenZero() const {
         form_);
 }
 
+namespace {
+
+// A window formats the same few pictures over and over (every cell of every row it shows,
+// every field it reads back), so the pictures parsed last are kept, per operating-system
+// thread, and each is parsed once rather than at every value.
+const std::optional<Picture>& parsedPicture(std::string_view text) {
+    struct Parsed {
+        std::string text;
+        std::optional<Picture> picture;
+    };
+    constexpr std::size_t kept = 16;
+    thread_local std::vector<Parsed> recent;
+    thread_local std::size_t oldest = 0;
+    for (const Parsed& parsed : recent)
+        if (parsed.text == text)
+            return parsed.picture;
+    Parsed parsed{std::string(text), Picture::parse(text)};
+    if (recent.size() < kept) {
+        recent.push_back(std::move(parsed));
+        return recent.back().picture;
+    }
+    Parsed& replaced = recent[oldest];
+    oldest = (oldest + 1) % kept;
+    replaced = std::move(parsed);
+    return replaced.picture;
+}
+
+} // namespace
+
 std::string formatPicture(const Value& value, std::string_view picture) {
-    auto parsed = Picture::parse(picture);
+    const std::optional<Picture>& parsed = parsedPicture(picture);
     return parsed ? parsed->format(value) : value.toText();
 }
 
 std::optional<Value> deformatPicture(std::string_view text, std::string_view picture) {
-    auto parsed = Picture::parse(picture);
+    const std::optional<Picture>& parsed = parsedPicture(picture);
     return parsed ? parsed->deformat(text) : std::optional<Value>(Value(text));
 }
 

@@ -304,6 +304,24 @@ TEST(Picture, ConvenienceFunctionsAndInvalidPictures) {
     EXPECT_FALSE(deformatPicture("x", "@n8.2"));
 }
 
+TEST(Picture, TheConvenienceFunctionsNeverMixUpPicturesTheyKeep) {
+    // More pictures than are kept parsed, in turns, valid and invalid ones among them: each
+    // value comes out under its own picture however the kept ones are replaced.
+    std::vector<std::string> pictures;
+    for (int width = 6; width <= 26; ++width)
+        pictures.push_back("@n" + std::to_string(width) + ".2");
+    pictures.push_back("@q8");
+    for (int round = 0; round < 3; ++round)
+        for (const std::string& picture : pictures) {
+            std::optional<Picture> parsed = Picture::parse(picture);
+            std::string expected = parsed ? parsed->format(dec("12.5")) : "12.5";
+            EXPECT_EQ(formatPicture(dec("12.5"), picture), expected) << picture;
+            std::optional<Value> read = deformatPicture(expected, picture);
+            ASSERT_TRUE(read) << picture;
+            EXPECT_EQ(read->toText(), parsed ? "12.5" : expected) << picture;
+        }
+}
+
 TEST(Picture, HostileInputNeverBreaksAPicture) {
     const std::string nul("\0\0\xff", 3);
     const std::vector<std::string> texts = {"",
