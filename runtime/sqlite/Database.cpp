@@ -222,6 +222,9 @@ int Database::probe() {
 }
 
 void Database::close() {
+    beginStatement_ = Statement();
+    commitStatement_ = Statement();
+    rollbackStatement_ = Statement();
     if (db_) {
         if (inTransaction_)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -382,7 +385,7 @@ bool Database::begin(int timeoutSeconds) {
     int rc = SQLITE_OK;
     CooperativeWait::retryFor(std::chrono::seconds(std::max(0, timeoutSeconds)), [&] {
         retrying_ = true;
-        rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        rc = runFrameStatement(beginStatement_, "BEGIN IMMEDIATE");
         retrying_ = false;
         return (rc & 0xFF) != SQLITE_BUSY;
     });
@@ -405,8 +408,8 @@ bool Database::commit() {
     for (const std::string& sql : beforeCommit_)
         sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
     beforeCommit_.clear();
-    if (!execute("COMMIT"))
-        return false;
+    if (int rc = runFrameStatement(commitStatement_, "COMMIT"); rc != SQLITE_OK)
+        return failWith(db_, rc);
     endFrame();
     clearError();
     return true;
@@ -420,7 +423,10 @@ void Database::runBeforeCommit(const std::string& sql) {
 bool Database::rollback() {
     if (!inTransaction_)
         return failInDriver("frame", "No transaction frame is running");
-    bool done = execute("ROLLBACK");
+    int rc = runFrameStatement(rollbackStatement_, "ROLLBACK");
+    if (rc != SQLITE_OK)
+        failWith(db_, rc);
+    bool done = rc == SQLITE_OK;
     // A failed rollback leaves SQLite without a transaction all the same when it
     // rolled back on its own; ask it rather than assume.
     if (done || sqlite3_get_autocommit(db_))
@@ -428,6 +434,17 @@ bool Database::rollback() {
     if (done)
         clearError();
     return done;
+}
+
+int Database::runFrameStatement(Statement& kept, const char* sql) {
+    if (!kept.isValid()) {
+        kept = Statement(db_, sql);
+        if (!kept.isValid())
+            return kept.prepareResult();
+    }
+    StatementUse use(kept);
+    int rc = sqlite3_step(kept.get());
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
 void Database::endFrame() {

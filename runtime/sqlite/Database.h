@@ -113,6 +113,10 @@ public:
 
 private:
     void endFrame();
+    // Runs one of the frame's own statements, prepared at its first use and kept, since
+    // every saved record begins and commits a frame; answers SQLite's result (SQLITE_OK
+    // when it ran).
+    int runFrameStatement(Statement& kept, const char* sql);
     // The two ways of opening the data base file at `path`; on failure the error is set
     // and the connection may be left for close().
     bool openWritable(const std::string& path);
@@ -133,6 +137,9 @@ private:
     std::optional<CooperativeWait::KeepBaton> frameKeepsBaton_;
     std::vector<const SqliteRecordFile*> enlisted_;
     std::vector<std::string> beforeCommit_;
+    Statement beginStatement_;
+    Statement commitStatement_;
+    Statement rollbackStatement_;
 };
 
 // Sets the calling thread's host error from a SQLite result: a unique constraint is 40,
