@@ -10,6 +10,7 @@
 #include "framework/data/RelationLink.h"
 #include "runtime/base/Clock.h"
 #include "runtime/base/Queue.h"
+#include "runtime/base/RuntimeErrors.h"
 #include "runtime/base/Value.h"
 #include "runtime/files/RecordFile.h"
 #include "runtime/files/RecordFileDriver.h"
@@ -128,8 +129,14 @@ bool InvoiceLinesBrowse::RefillSavedRow() {
         return false;
     rows.get(row);
     std::string position = VIEWPOSITION.text();
-    ItemRecord.field("ITM:ITEMNUMBER").assign(lineField("IND:ITEMNUMBER").value());
-    ItemAccess->FetchOrClear(ItemFile->definition().keyNumber("ITM:ITEMNUMBERK"));
+    // The item buffer holds the line's item already when its cell was left in this edit
+    // (or the list read the row with it): it is read again only for another item.
+    host::TypedRef itemNumber = ItemRecord.field("ITM:ITEMNUMBER");
+    host::TypedRef linesItem = lineField("IND:ITEMNUMBER");
+    if (itemNumber.text() != linesItem.text()) {
+        itemNumber.assign(linesItem.value());
+        ItemAccess->FetchOrClear(ItemFile->definition().keyNumber("ITM:ITEMNUMBERK"));
+    }
     FillRow();
     VIEWPOSITION.assign(host::Value(position));
     rows.put();
@@ -201,11 +208,18 @@ void InvoiceLineEditManager::FinishRow(std::uint8_t force) {
 }
 
 bool InvoiceLineEditManager::HeaderStillThere() {
-    // Read in a saved state, so that the header the form holds (and the version of it that
-    // a change of the header is checked against) stays as it is.
+    // Asked of the file without reading the header, so that the header the form holds (and
+    // the version of it that a change of the header is checked against) stays as it is. A
+    // new invoice's header is a placeholder, which holds its number too.
+    int key = InvHdrFile->definition().keyNumber("INH:INVHDRIDK");
+    if (InvHdrFile->wouldDuplicate(key))
+        return true;
+    if (host::errorCode() == 0)
+        return false;
+    // The file could not tell (busy, damaged): the header is read as the form reads it, so
+    // that the error reporter says why.
     std::uint16_t state = InvHdrAccess->StoreState();
-    bool there = InvHdrAccess->ReadByKey(InvHdrFile->definition().keyNumber("INH:INVHDRIDK")) ==
-                 Severity::Benign;
+    bool there = InvHdrAccess->ReadByKey(key) == Severity::Benign;
     InvHdrAccess->RecallState(state, true);
     return there;
 }
