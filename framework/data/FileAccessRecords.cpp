@@ -163,10 +163,12 @@ Severity FileAccess::UpdateRecord(bool report) {
         return Severity::Fatal;
     if (CheckRecord() != Severity::Benign)
         return Severity::User;
-    std::string position = CurrentPosition();
     if (FILE->put())
         return Severity::Benign;
     if (host::errorCode() == host::errors::recordChanged) {
+        // A put that failed leaves the file on the record, so its position is taken now,
+        // not before every put.
+        std::string position = CurrentPosition();
         SetError(6);
         if (report)
             ReportLastError();
