@@ -67,15 +67,7 @@ protected:
         return file->add();
     }
     // Runs statements on the data base itself, as another program would.
-    void execute(const std::string& sql) {
-        sqlite3* db = nullptr;
-        sqlite3_open((folder.path() + "/data.sqlite").c_str(), &db);
-        char* message = nullptr;
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-            << (message ? message : "");
-        sqlite3_free(message);
-        sqlite3_close(db);
-    }
+    void execute(const std::string& sql) { runSql(folder.path(), sql); }
     // Two customers written by a station whose fields are not marked for searching.
     void writeTwoCustomersUnmarked() {
         Station before(folder.path(), true);
