@@ -127,6 +127,18 @@ protected:
         if (session->window("Report Preview"))
             session->chooseMenu("&Print");
     }
+    // The report told why in its one message box, and printed nothing.
+    void expectRefused(const char* title, std::string_view text,
+                       std::uint8_t expected = ResponseKind::Cancelled) {
+        ASSERT_EQ(session->messagesShown().size(), 1u);
+        EXPECT_EQ(session->messagesShown()[0].title, title);
+        EXPECT_NE(session->messagesShown()[0].text.find(text), std::string::npos)
+            << session->messagesShown()[0].text;
+        EXPECT_EQ(response, expected);
+        if (expected == ResponseKind::Cancelled) {
+            EXPECT_EQ(printedText(), "(nothing printed)");
+        }
+    }
     std::string printedText() {
         std::string path = folder + "/printed.pdf";
         if (!fs::exists(path))
@@ -202,13 +214,9 @@ TEST_F(ReportsTest, AnInvoiceWithNothingToPrintSaysWhyAndOpensNoWindow) {
     seedInvoice({}, true);
     session->answerNextMessage(host::ButtonOk);
     run(app::InvoiceRpt, true);
-    ASSERT_EQ(session->messagesShown().size(), 1u);
-    EXPECT_EQ(session->messagesShown()[0].title, "Nothing to Print");
-    EXPECT_EQ(session->messagesShown()[0].text,
-              "Invoice 0001234 has no lines yet, so there is nothing to print.");
-    EXPECT_EQ(response, ResponseKind::Cancelled);
+    expectRefused("Nothing to Print",
+                  "Invoice 0001234 has no lines yet, so there is nothing to print.");
     EXPECT_EQ(session->window("Progress..."), nullptr);
-    EXPECT_EQ(printedText(), "(nothing printed)");
 }
 
 TEST_F(ReportsTest, AnInvoiceBeforeTheShopSettingsExistSaysWhereToEnterThem) {
@@ -216,12 +224,7 @@ TEST_F(ReportsTest, AnInvoiceBeforeTheShopSettingsExistSaysWhereToEnterThem) {
     seedInvoice({{"A200", 1, "1.00"}}, false);
     session->answerNextMessage(host::ButtonOk);
     run(app::InvoiceRpt, true);
-    ASSERT_EQ(session->messagesShown().size(), 1u);
-    EXPECT_EQ(session->messagesShown()[0].title, "No Shop Settings");
-    EXPECT_NE(session->messagesShown()[0].text.find("Shop Settings... in the File menu"),
-              std::string::npos);
-    EXPECT_EQ(response, ResponseKind::Cancelled);
-    EXPECT_EQ(printedText(), "(nothing printed)");
+    expectRefused("No Shop Settings", "Shop Settings... in the File menu");
 }
 
 TEST_F(ReportsTest, ALongInvoiceSaysItContinuesAtTheFootOfEveryPageButTheLast) {
@@ -257,10 +260,7 @@ TEST_F(ReportsTest, AnEmptyInventorySaysNoRecordsAndShowsNoPreview) {
     seedItems(0);
     session->answerNextMessage(host::ButtonOk);
     run(app::PrintInventory, false);
-    ASSERT_EQ(session->messagesShown().size(), 1u);
-    EXPECT_EQ(session->messagesShown()[0].text, "There are no records available to process.");
-    EXPECT_EQ(response, ResponseKind::Cancelled);
-    EXPECT_EQ(printedText(), "(nothing printed)");
+    expectRefused("No Records", "There are no records available to process.");
 }
 
 TEST_F(ReportsTest, APdfThatCannotBeWrittenIsTold) {
@@ -268,10 +268,7 @@ TEST_F(ReportsTest, APdfThatCannotBeWrittenIsTold) {
     host::PrintService::setPdfDestination(folder + "/no such folder/printed.pdf");
     session->answerNextMessage(host::ButtonOk);
     run(app::PrintInventory, false);
-    ASSERT_EQ(session->messagesShown().size(), 1u);
-    EXPECT_EQ(session->messagesShown()[0].title, "Report Problem");
-    EXPECT_NE(session->messagesShown()[0].text.find("cannot be written"), std::string::npos);
-    EXPECT_EQ(response, ResponseKind::Completed);
+    expectRefused("Report Problem", "cannot be written", ResponseKind::Completed);
 }
 
 } // namespace

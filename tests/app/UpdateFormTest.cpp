@@ -36,6 +36,8 @@ using host::headless::HeadlessSession;
 
 namespace {
 
+using Names = std::vector<std::string>;
+
 const char* const customerForm = R"(
 window P43$QUICKWINDOW "Update the Customer File" at=0,0,300,150 resizable
   prompt 1 "&Number:"
@@ -156,6 +158,18 @@ protected:
         });
     }
     host::Window* window() const { return form->window.get(); }
+    // Queues the answers to the next message boxes, in order.
+    void answer(std::initializer_list<unsigned> buttons) {
+        for (unsigned button : buttons)
+            session->answerNextMessage(button);
+    }
+    // Types each {prompt, text} into the form.
+    void type(std::initializer_list<std::pair<const char*, const char*>> entries) {
+        for (auto [prompt, text] : entries)
+            EXPECT_TRUE(session->type(prompt, text)) << prompt;
+    }
+    // Presses a button; `response` is what the form answered if it closed.
+    void press(const char* button) { EXPECT_TRUE(session->press(button)) << button; }
     bool formIsOpen() const { return form->window && form->window->isOpen(); }
     std::vector<std::string> titles() const {
         std::vector<std::string> out;
@@ -238,30 +252,30 @@ auto cancelAction(std::uint8_t action) {
 
 TEST_F(UpdateFormTest, ADeleteRequestWithDeleteActionTwoOrFourNeverOpensTheForm) {
     // 2: confirmed first. Declined: nothing deleted, cancelled.
-    session->answerNextMessage(host::ButtonNo);
+    answer({host::ButtonNo});
     start(RequestKind::Delete, 2, deleteAction(2));
     EXPECT_FALSE(form->window);
     EXPECT_EQ(response, ResponseKind::Cancelled);
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Confirm Delete"}));
+    EXPECT_EQ(titles(), Names{"Confirm Delete"});
     EXPECT_EQ(customers().size(), 3u);
     // Confirmed: deleted, completed.
-    session->answerNextMessage(host::ButtonYes);
+    answer({host::ButtonYes});
     start(RequestKind::Delete, 2, deleteAction(2));
     EXPECT_FALSE(form->window);
     EXPECT_EQ(response, ResponseKind::Completed);
-    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany", "Clark/Concord"}));
+    EXPECT_EQ(customers(), (Names{"Adams/Albany", "Clark/Concord"}));
     // 4: deleted without a question.
     session->display().forgetDialogs();
     start(RequestKind::Delete, 3, deleteAction(4));
     EXPECT_FALSE(form->window);
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_TRUE(titles().empty());
-    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany"}));
+    EXPECT_EQ(customers(), Names{"Adams/Albany"});
     // 3: the form shows the record and deletes it when OK is pressed.
     start(RequestKind::Delete, 1, deleteAction(3));
     ASSERT_TRUE(formIsOpen());
     EXPECT_EQ(session->text("&Name:"), "Adams");
-    EXPECT_TRUE(session->press("OK"));
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_TRUE(customers().empty());
     EXPECT_TRUE(titles().empty());
@@ -272,192 +286,177 @@ TEST_F(UpdateFormTest, OkOnAnUnchangedChangeFormAndOnAChangedOne) {
     start(RequestKind::Change, 2);
     ASSERT_TRUE(formIsOpen());
     EXPECT_EQ(session->text("&City:"), "Boston");
-    EXPECT_TRUE(session->press("OK"));
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Cancelled);
 
-    // With a router and no navigation request pending: completed.
+    // With a router and no navigation request pending: completed; with one, cancelled.
     framework::ToolbarRouter toolbar;
     router = &toolbar;
     start(RequestKind::Change, 2);
-    EXPECT_TRUE(session->press("OK"));
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Completed);
-    // ... but not when a navigation request is pending.
     start(RequestKind::Change, 2);
     vcr = framework::ToolbarButton::NextRecord;
-    EXPECT_TRUE(session->press("OK"));
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Cancelled);
     router = nullptr;
     vcr = 0;
 
     // A change is written and completes the form.
     start(RequestKind::Change, 2);
-    EXPECT_TRUE(session->type("&City:", "Bristol"));
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&City:", "Bristol"}});
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Completed);
-    EXPECT_EQ(customers(),
-              (std::vector<std::string>{"Adams/Albany", "Baker/Bristol", "Clark/Concord"}));
+    EXPECT_EQ(customers(), (Names{"Adams/Albany", "Baker/Bristol", "Clark/Concord"}));
     EXPECT_TRUE(titles().empty());
 }
 
 TEST_F(UpdateFormTest, CancellingAChangedFormByCancelAction) {
-    const std::vector<std::string> unchanged{"Adams/Albany", "Baker/Boston", "Clark/Concord"};
-    // 0: the changes are dropped without a question.
-    start(RequestKind::Change, 2, cancelAction(0));
-    EXPECT_TRUE(session->type("&City:", "Bristol"));
-    EXPECT_TRUE(session->press("Cancel"));
-    EXPECT_EQ(response, ResponseKind::Cancelled);
-    EXPECT_TRUE(titles().empty());
-    EXPECT_EQ(customers(), unchanged);
-
-    // 1: saved as if OK were pressed, without a question.
-    start(RequestKind::Change, 2, cancelAction(1));
-    EXPECT_TRUE(session->type("&City:", "Bristol"));
-    EXPECT_TRUE(session->press("Cancel"));
-    EXPECT_EQ(response, ResponseKind::Completed);
-    EXPECT_TRUE(titles().empty());
-    EXPECT_EQ(customers()[1], "Baker/Bristol");
+    // 0: the changes are dropped without a question; 1: saved as if OK were pressed.
+    for (auto [action, outcome, city] : {std::tuple{0, ResponseKind::Cancelled, "Boston"},
+                                         {1, ResponseKind::Completed, "Bristol"}}) {
+        start(RequestKind::Change, 2, cancelAction(static_cast<std::uint8_t>(action)));
+        type({{"&City:", "Bristol"}});
+        press("Cancel");
+        EXPECT_EQ(response, outcome) << action;
+        EXPECT_TRUE(titles().empty());
+        EXPECT_EQ(customers(),
+                  (Names{"Adams/Albany", "Baker/" + std::string(city), "Clark/Concord"}));
+    }
 
     // 2: "Changes will be lost!"; No keeps the form open on the first field, Yes closes.
     start(RequestKind::Change, 2, cancelAction(2));
-    EXPECT_TRUE(session->type("&City:", "Boston"));
-    session->answerNextMessage(host::ButtonNo);
-    EXPECT_TRUE(session->press("Cancel"));
+    type({{"&City:", "Boston"}});
+    answer({host::ButtonNo});
+    press("Cancel");
     EXPECT_TRUE(formIsOpen());
     EXPECT_EQ(window()->focus(), 2);
-    session->answerNextMessage(host::ButtonYes);
-    EXPECT_TRUE(session->press("Cancel"));
+    answer({host::ButtonYes});
+    press("Cancel");
     EXPECT_EQ(response, ResponseKind::Cancelled);
-    EXPECT_EQ(titles(),
-              (std::vector<std::string>{"Changes will be lost!", "Changes will be lost!"}));
+    EXPECT_EQ(titles(), (Names{"Changes will be lost!", "Changes will be lost!"}));
     EXPECT_EQ(customers()[1], "Baker/Bristol");
     session->display().forgetDialogs();
 
     // 3: "Save Record". Cancel stays; No drops the changes.
     start(RequestKind::Change, 2, cancelAction(3));
-    EXPECT_TRUE(session->type("&City:", "Boston"));
-    session->answerNextMessage(host::ButtonCancel);
-    EXPECT_TRUE(session->press("Cancel"));
+    type({{"&City:", "Boston"}});
+    answer({host::ButtonCancel});
+    press("Cancel");
     EXPECT_TRUE(formIsOpen());
-    session->answerNextMessage(host::ButtonNo);
-    EXPECT_TRUE(session->press("Cancel"));
+    answer({host::ButtonNo});
+    press("Cancel");
     EXPECT_EQ(response, ResponseKind::Cancelled);
     EXPECT_EQ(customers()[1], "Baker/Bristol");
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Save Record", "Save Record"}));
-    ASSERT_EQ(session->messagesShown().size(), 2u);
+    EXPECT_EQ(titles(), (Names{"Save Record", "Save Record"}));
     EXPECT_EQ(session->messagesShown()[0].text, "Do you want to save the changes to this record?");
     EXPECT_EQ(session->messagesShown()[0].defaultButton, host::ButtonCancel);
 
     // 3, Yes: the OK path runs, validation first: a blank required name stops it and the
     // form stays; with a name it saves.
     start(RequestKind::Change, 2, cancelAction(3));
-    EXPECT_TRUE(session->type("&City:", "Boston"));
-    EXPECT_TRUE(session->type("&Name:", ""));
-    session->answerNextMessage(host::ButtonYes);
-    EXPECT_TRUE(session->press("Cancel"));
+    type({{"&City:", "Boston"}, {"&Name:", ""}});
+    answer({host::ButtonYes});
+    press("Cancel");
     EXPECT_TRUE(formIsOpen());
     EXPECT_EQ(window()->focus(), 4);
-    EXPECT_TRUE(session->type("&Name:", "Barker"));
-    session->answerNextMessage(host::ButtonYes);
-    EXPECT_TRUE(session->press("Cancel"));
+    type({{"&Name:", "Barker"}});
+    answer({host::ButtonYes});
+    press("Cancel");
     EXPECT_EQ(response, ResponseKind::Completed);
-    EXPECT_EQ(customers(),
-              (std::vector<std::string>{"Adams/Albany", "Barker/Boston", "Clark/Concord"}));
+    EXPECT_EQ(customers(), (Names{"Adams/Albany", "Barker/Boston", "Clark/Concord"}));
 }
 
 TEST_F(UpdateFormTest, InsertActionThreeStartsAnotherRecordAfterEachInsert) {
     start(RequestKind::Insert, 0, [](EditCustomer& f) { f.INSERTACTION = 3; });
     ASSERT_TRUE(formIsOpen());
     EXPECT_EQ(customer().field("CUS:CUSTOMERID").integer(), 4); // the placeholder's number
-    EXPECT_TRUE(session->type("&Number:", "C4"));
-    EXPECT_TRUE(session->type("&Name:", "Dixon"));
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&Number:", "C4"}, {"&Name:", "Dixon"}});
+    press("OK");
     EXPECT_TRUE(formIsOpen());
     EXPECT_FALSE(form->LASTINSERTEDPOSITION.empty());
     EXPECT_EQ(session->text("&Name:"), ""); // a new, blank record
     EXPECT_EQ(customer().field("CUS:CUSTOMERID").integer(), 5);
     EXPECT_EQ(window()->focus(), 2);
-    EXPECT_TRUE(session->type("&Number:", "C5"));
-    EXPECT_TRUE(session->type("&Name:", "Evans"));
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&Number:", "C5"}, {"&Name:", "Evans"}});
+    press("OK");
     EXPECT_TRUE(formIsOpen());
     // Cancel on the third, untouched record: its placeholder goes, and the caller gets
     // completed with the last inserted record in the buffer.
-    EXPECT_TRUE(session->press("Cancel"));
+    press("Cancel");
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_EQ(field("CUS:NAME"), "Evans");
     EXPECT_EQ(customer().field("CUS:CUSTOMERID").integer(), 5);
-    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany", "Baker/Boston",
-                                                     "Clark/Concord", "Dixon/", "Evans/"}));
+    EXPECT_EQ(customers(),
+              (Names{"Adams/Albany", "Baker/Boston", "Clark/Concord", "Dixon/", "Evans/"}));
     EXPECT_TRUE(titles().empty());
 }
 
 TEST_F(UpdateFormTest, InsertActionsTwoAndFour) {
     // 2: the form closes after the insert.
     start(RequestKind::Insert, 0);
-    EXPECT_TRUE(session->type("&Number:", "C4"));
-    EXPECT_TRUE(session->type("&Name:", "Dixon"));
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&Number:", "C4"}, {"&Name:", "Dixon"}});
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_EQ(customers().size(), 4u);
     // 4: "Record Added" asks; No closes, completed.
     start(RequestKind::Insert, 0, [](EditCustomer& f) { f.INSERTACTION = 4; });
-    EXPECT_TRUE(session->type("&Number:", "C5"));
-    EXPECT_TRUE(session->type("&Name:", "Evans"));
-    session->answerNextMessage(host::ButtonYes);
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&Number:", "C5"}, {"&Name:", "Evans"}});
+    answer({host::ButtonYes});
+    press("OK");
     EXPECT_TRUE(formIsOpen());
-    EXPECT_TRUE(session->type("&Number:", "C6"));
-    EXPECT_TRUE(session->type("&Name:", "Fox"));
-    session->answerNextMessage(host::ButtonNo);
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&Number:", "C6"}, {"&Name:", "Fox"}});
+    answer({host::ButtonNo});
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Completed);
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Record Added", "Record Added"}));
+    EXPECT_EQ(titles(), (Names{"Record Added", "Record Added"}));
     EXPECT_EQ(customers().size(), 6u);
     // A cancelled insert removes its placeholder.
     start(RequestKind::Insert, 0);
-    EXPECT_TRUE(session->press("Cancel"));
+    press("Cancel");
     EXPECT_EQ(response, ResponseKind::Cancelled);
     EXPECT_EQ(customers().size(), 6u);
 }
 
 TEST_F(UpdateFormTest, AFailedInsertKeepsTheFormWithItsValues) {
     start(RequestKind::Insert, 0);
-    EXPECT_TRUE(session->type("&Name:", "Adams")); // the name key takes no duplicates
-    session->answerNextMessage(host::ButtonOk);
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&Name:", "Adams"}}); // the name key takes no duplicates
+    answer({host::ButtonOk});
+    press("OK");
     EXPECT_TRUE(formIsOpen());
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Duplicate Key Error"}));
+    EXPECT_EQ(titles(), Names{"Duplicate Key Error"});
     EXPECT_EQ(session->text("&Name:"), "Adams");
     EXPECT_EQ(window()->focus(), 2);
-    EXPECT_TRUE(session->type("&Name:", "Adamson"));
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&Name:", "Adamson"}});
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_EQ(customers().size(), 4u);
+}
+
+// The question a failed write asks after its error: three buttons, Cancel by default.
+void expectRetryQuestion(const host::MessageBoxRequest& question, const char* text) {
+    EXPECT_EQ(question.text, text);
+    EXPECT_EQ(question.buttons, host::ButtonYes | host::ButtonNo | host::ButtonCancel);
+    EXPECT_EQ(question.defaultButton, host::ButtonCancel);
 }
 
 TEST_F(UpdateFormTest, AFailedUpdateAsksToTryAgain) {
     // Renaming Baker to Clark collides with Clark on the name key.
     start(RequestKind::Change, 2);
-    EXPECT_TRUE(session->type("&Name:", "Clark"));
+    type({{"&Name:", "Clark"}});
     // Yes tries again (and fails again), Cancel goes back to the form.
-    session->answerNextMessage(host::ButtonOk);
-    session->answerNextMessage(host::ButtonYes);
-    session->answerNextMessage(host::ButtonOk);
-    session->answerNextMessage(host::ButtonCancel);
-    EXPECT_TRUE(session->press("OK"));
+    answer({host::ButtonOk, host::ButtonYes, host::ButtonOk, host::ButtonCancel});
+    press("OK");
     EXPECT_TRUE(formIsOpen());
-    EXPECT_EQ(titles(),
-              (std::vector<std::string>{"Record was not updated", "Record Update Error",
-                                        "Record was not updated", "Record Update Error"}));
-    const host::MessageBoxRequest question = session->messagesShown().at(1);
-    EXPECT_EQ(question.text,
-              "An error was experienced changing this record. Do you want to try to save again?");
-    EXPECT_EQ(question.buttons, host::ButtonYes | host::ButtonNo | host::ButtonCancel);
-    EXPECT_EQ(question.defaultButton, host::ButtonCancel);
+    EXPECT_EQ(titles(), (Names{"Record was not updated", "Record Update Error",
+                               "Record was not updated", "Record Update Error"}));
+    expectRetryQuestion(
+        session->messagesShown().at(1),
+        "An error was experienced changing this record. Do you want to try to save again?");
     EXPECT_EQ(window()->focus(), 2);
     // The user corrects the name and saves.
-    EXPECT_TRUE(session->type("&Name:", "Barker"));
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&Name:", "Barker"}});
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Completed);
     EXPECT_EQ(customers()[1], "Barker/Boston");
 
@@ -465,13 +464,10 @@ TEST_F(UpdateFormTest, AFailedUpdateAsksToTryAgain) {
     // whether to save on its way out.
     session->display().forgetDialogs();
     start(RequestKind::Change, 2);
-    EXPECT_TRUE(session->type("&Name:", "Clark"));
-    session->answerNextMessage(host::ButtonOk);
-    session->answerNextMessage(host::ButtonNo);
-    session->answerNextMessage(host::ButtonNo);
-    EXPECT_TRUE(session->press("OK"));
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Record was not updated", "Record Update Error",
-                                                  "Save Record"}));
+    type({{"&Name:", "Clark"}});
+    answer({host::ButtonOk, host::ButtonNo, host::ButtonNo});
+    press("OK");
+    EXPECT_EQ(titles(), (Names{"Record was not updated", "Record Update Error", "Save Record"}));
     EXPECT_EQ(response, ResponseKind::Cancelled);
     EXPECT_EQ(customers()[1], "Barker/Boston");
 }
@@ -489,69 +485,62 @@ TEST_F(UpdateFormTest, AFailedDeleteAsksToTryAgain) {
     }
     // The link reports the failure and offers its own retry (No here); then the form
     // asks: Yes tries again, Cancel goes back to the form.
-    for (unsigned answer : {host::ButtonOk, host::ButtonNo, host::ButtonYes, host::ButtonOk,
-                            host::ButtonNo, host::ButtonCancel})
-        session->answerNextMessage(answer);
-    EXPECT_TRUE(session->press("OK"));
+    answer({host::ButtonOk, host::ButtonNo, host::ButtonYes, host::ButtonOk, host::ButtonNo,
+            host::ButtonCancel});
+    press("OK");
     EXPECT_TRUE(formIsOpen());
     EXPECT_EQ(window()->focus(), 2);
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Record was not deleted", "Record Delete Error",
-                                                  "Record Delete Error", "Record was not deleted",
-                                                  "Record Delete Error", "Record Delete Error"}));
-    const host::MessageBoxRequest question = session->messagesShown().at(2);
-    EXPECT_EQ(question.text, "An error was experienced deleting this record. Do you want to try to "
-                             "delete it again?");
-    EXPECT_EQ(question.buttons, host::ButtonYes | host::ButtonNo | host::ButtonCancel);
-    EXPECT_EQ(question.defaultButton, host::ButtonCancel);
+    EXPECT_EQ(titles(),
+              (Names{"Record was not deleted", "Record Delete Error", "Record Delete Error",
+                     "Record was not deleted", "Record Delete Error", "Record Delete Error"}));
+    expectRetryQuestion(session->messagesShown().at(2),
+                        "An error was experienced deleting this record. Do you want to try to "
+                        "delete it again?");
     // No closes the form, cancelled.
-    for (unsigned answer : {host::ButtonOk, host::ButtonNo, host::ButtonNo})
-        session->answerNextMessage(answer);
-    EXPECT_TRUE(session->press("OK"));
+    answer({host::ButtonOk, host::ButtonNo, host::ButtonNo});
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Cancelled);
-    EXPECT_EQ(customers(), (std::vector<std::string>{"Adams/Albany", "Clark/Concord"}));
+    EXPECT_EQ(customers(), (Names{"Adams/Albany", "Clark/Concord"}));
 }
 
 TEST_F(UpdateFormTest, TheHistoryKeyRecallsTheLastSavedValues) {
-    // Before anything was saved the recall gives blanks.
+    // Ctrl+' in a field brings back that field from the last save (blank before any).
+    auto recall = [&](const char* prompt) {
+        EXPECT_TRUE(session->focus(prompt));
+        EXPECT_TRUE(session->pressKey("Ctrl+'"));
+        return session->text(prompt);
+    };
     start(RequestKind::Change, 1);
     EXPECT_TRUE(window()->isAlerted(6, host::KeyCode::CtrlQuote));
-    EXPECT_TRUE(session->focus("&City:"));
-    EXPECT_TRUE(session->pressKey("Ctrl+'"));
-    EXPECT_EQ(session->text("&City:"), "");
-    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_EQ(recall("&City:"), "");
+    press("Cancel");
 
     start(RequestKind::Change, 2, cancelAction(0));
-    EXPECT_TRUE(session->type("&City:", "Bristol"));
-    EXPECT_TRUE(session->press("OK"));
+    type({{"&City:", "Bristol"}});
+    press("OK");
     EXPECT_EQ(response, ResponseKind::Completed);
 
-    // Another customer: Ctrl+' in a field brings back that field from the last save.
     start(RequestKind::Change, 3, cancelAction(0));
-    EXPECT_TRUE(session->focus("&City:"));
-    EXPECT_TRUE(session->pressKey("Ctrl+'"));
-    EXPECT_EQ(session->text("&City:"), "Bristol");
+    EXPECT_EQ(recall("&City:"), "Bristol");
     EXPECT_EQ(field("CUS:CITY"), "Bristol");
     EXPECT_EQ(field("CUS:NAME"), "Clark"); // the other fields are left alone
-    EXPECT_TRUE(session->focus("&Name:"));
-    EXPECT_TRUE(session->pressKey("Ctrl+'"));
-    EXPECT_EQ(session->text("&Name:"), "Baker");
-    EXPECT_TRUE(session->press("Cancel"));
+    EXPECT_EQ(recall("&Name:"), "Baker");
+    press("Cancel");
     EXPECT_EQ(customers()[2], "Clark/Concord");
 }
 
 TEST_F(UpdateFormTest, OnlySizeChangesAfterTheFirstRefreshTheForm) {
     start(RequestKind::Change, 1, [](EditCustomer& f) { f.resizes = true; });
-    int opened = form->refreshes;
-    EXPECT_EQ(opened, 1); // prepared when it opened
+    EXPECT_EQ(form->refreshes, 1); // prepared when it opened
     EXPECT_TRUE(session->resize(600, 300));
-    EXPECT_EQ(form->refreshes, opened);
+    EXPECT_EQ(form->refreshes, 1);
     EXPECT_EQ(window()->control(4)->rect(), (host::Rect{120, 20, 240, 12})); // laid out
     EXPECT_TRUE(session->resize(500, 250));
-    EXPECT_EQ(form->refreshes, opened + 1);
+    EXPECT_EQ(form->refreshes, 2);
     EXPECT_TRUE(session->resize(300, 150));
-    EXPECT_EQ(form->refreshes, opened + 2);
+    EXPECT_EQ(form->refreshes, 3);
     EXPECT_EQ(window()->control(4)->rect(), (host::Rect{60, 20, 120, 12}));
-    EXPECT_TRUE(session->press("Cancel"));
+    press("Cancel");
     EXPECT_TRUE(form->resizer.CONTROLQUEUE.empty()); // torn down with the window
 }
 

@@ -19,6 +19,8 @@
 #include "tests/support/OtherStation.h"
 #include "tests/support/WindowDefinitions.h"
 
+#include <sstream>
+
 using namespace datatest;
 using framework::BrowseList;
 using framework::RequestKind;
@@ -41,6 +43,11 @@ end)";
 
 std::string twoDigits(int n) {
     return (n < 10 ? "0" : "") + std::to_string(n);
+}
+
+// The update procedure's answer for a write that ended at `level`.
+std::uint8_t answerFor(Severity level) {
+    return level == Severity::Benign ? ResponseKind::Completed : ResponseKind::Cancelled;
 }
 
 class BrowseListTest;
@@ -136,7 +143,12 @@ protected:
         session.input().scroll(*procedure->window, 1, kind);
         session.run();
     }
-    void key(std::string_view name) { session.pressKey(name); }
+    // Presses keys one after the other ("Up Up Up").
+    void key(std::string_view names) {
+        std::istringstream in{std::string(names)};
+        for (std::string name; in >> name;)
+            session.pressKey(name);
+    }
     std::vector<std::string> names() {
         std::vector<std::string> out;
         for (const auto& row : session.listCells("1"))
@@ -154,6 +166,11 @@ protected:
         for (int n = first; n <= last; ++n)
             out.push_back("Name " + twoDigits(n));
         return out;
+    }
+    // The page shows "Name first" to "Name last" with "Name selected" current.
+    void expectPage(int first, int last, int selected) {
+        EXPECT_EQ(names(), numbered(first, last));
+        EXPECT_EQ(current(), "Name " + twoDigits(selected));
     }
     int thumb() {
         return static_cast<int>(
@@ -213,71 +230,53 @@ Severity CustomerBrowse::Teardown() {
 TEST_F(BrowseListTest, PagesAreReadFromTheRowsAtTheirEndsAndReloadsKeepTheCurrentRowInPlace) {
     seedNumbered(45);
     open();
-    EXPECT_EQ(names(), numbered(1, 10));
-    EXPECT_EQ(current(), "Name 01");
+    expectPage(1, 10, 1);
     EXPECT_EQ(bufferName(), "Name 01");
     EXPECT_EQ(thumb(), 0);
-    for (int i = 0; i < 3; ++i)
-        key("Down");
+    key("Down Down Down");
     scroll(EventKind::PageDown);
-    EXPECT_EQ(names(), numbered(11, 20));
-    EXPECT_EQ(current(), "Name 14");
+    expectPage(11, 20, 14);
     EXPECT_EQ(bufferName(), "Name 14");
     EXPECT_EQ(thumb(), 50);
 
     // A reload in place, and one from the record in the buffer, keep row 4 on Name 14.
     onBrowse([&] { procedure->browse.Reload(BrowseList::RefreshInPlace); });
-    EXPECT_EQ(names(), numbered(11, 20));
-    EXPECT_EQ(current(), "Name 14");
+    expectPage(11, 20, 14);
     onBrowse([&] {
         customers.field("CUS:NAME").assign(host::Value("Name 14"));
         procedure->browse.ResetFrom(1);
         procedure->browse.Reload(BrowseList::FromPosition);
     });
-    EXPECT_EQ(names(), numbered(11, 20));
-    EXPECT_EQ(current(), "Name 14");
+    expectPage(11, 20, 14);
 
     // Near the end a page down reads only what is left and moves the selection by the rest.
     scroll(EventKind::PageDown);
     scroll(EventKind::PageDown);
     EXPECT_EQ(current(), "Name 34");
     scroll(EventKind::PageDown);
-    EXPECT_EQ(names(), numbered(36, 45));
-    EXPECT_EQ(current(), "Name 44");
+    expectPage(36, 45, 44);
     EXPECT_EQ(thumb(), 50);
-    key("Down");
-    key("Down");
-    EXPECT_EQ(current(), "Name 45");
-    EXPECT_EQ(names(), numbered(36, 45));
+    key("Down Down");
+    expectPage(36, 45, 45);
     EXPECT_EQ(thumb(), 100);
 
     // And backward the same from the first row's position.
+    for (int i = 0; i < 3; ++i)
+        scroll(EventKind::PageUp);
+    expectPage(6, 15, 15);
     scroll(EventKind::PageUp);
-    scroll(EventKind::PageUp);
-    scroll(EventKind::PageUp);
-    EXPECT_EQ(names(), numbered(6, 15));
-    EXPECT_EQ(current(), "Name 15");
-    scroll(EventKind::PageUp);
-    EXPECT_EQ(names(), numbered(1, 10));
-    EXPECT_EQ(current(), "Name 05");
-    key("Up");
-    key("Up");
-    key("Up");
-    key("Up");
-    key("Up");
+    expectPage(1, 10, 5);
+    key("Up Up Up Up Up");
     EXPECT_EQ(current(), "Name 01");
     EXPECT_EQ(thumb(), 0);
 
     // One row at a time past the page's edge, and the ends.
     scroll(EventKind::ScrollBottom);
-    EXPECT_EQ(names(), numbered(36, 45));
-    EXPECT_EQ(current(), "Name 45");
+    expectPage(36, 45, 45);
     EXPECT_EQ(thumb(), 100);
     scroll(EventKind::ScrollTop);
-    for (int i = 0; i < 10; ++i)
-        key("Down");
-    EXPECT_EQ(names(), numbered(2, 11));
-    EXPECT_EQ(current(), "Name 11");
+    key("Down Down Down Down Down Down Down Down Down Down");
+    expectPage(2, 11, 11);
 }
 
 TEST_F(BrowseListTest, AViewShorterThanAPageStaysWholeWhateverTheScroll) {
@@ -292,8 +291,7 @@ TEST_F(BrowseListTest, AViewShorterThanAPageStaysWholeWhateverTheScroll) {
     }
     EXPECT_EQ(current(), "Name 03");
     scroll(EventKind::PageUp);
-    EXPECT_EQ(current(), "Name 01");
-    EXPECT_EQ(names(), numbered(1, 3));
+    expectPage(1, 3, 1);
 }
 
 TEST_F(BrowseListTest, UpdatesThroughTheFormRepositionTheList) {
@@ -301,12 +299,10 @@ TEST_F(BrowseListTest, UpdatesThroughTheFormRepositionTheList) {
     open(0, [this](CustomerBrowse& p) {
         p.form = [this, &p](std::uint8_t request) -> std::uint8_t {
             if (request == RequestKind::Delete)
-                return customers.link.Delete(false) == Severity::Benign ? ResponseKind::Completed
-                                                                        : ResponseKind::Cancelled;
+                return answerFor(customers.link.Delete(false));
             if (request == RequestKind::Change) {
                 customers.field("CUS:NAME").assign(host::Value("Name 17b"));
-                return customers.link.Update() == Severity::Benign ? ResponseKind::Completed
-                                                                   : ResponseKind::Cancelled;
+                return answerFor(customers.link.Update());
             }
             // The first new record asks for another (next record after an insert).
             static int id = 100;
@@ -315,12 +311,10 @@ TEST_F(BrowseListTest, UpdatesThroughTheFormRepositionTheList) {
             customers.field("CUS:NAME")
                 .assign(host::Value("Name 0" + std::to_string(id % 10) + "x"));
             p.vcr = id == 101 ? framework::ToolbarButton::NextRecord : 0;
-            return customers.access.Insert() == Severity::Benign ? ResponseKind::Completed
-                                                                 : ResponseKind::Cancelled;
+            return answerFor(customers.access.Insert());
         };
     });
-    key("Down");
-    key("Down"); // Name 03 on row 3
+    key("Down Down"); // Name 03 on row 3
     EXPECT_TRUE(session.press("&Insert"));
     EXPECT_EQ(procedure->requests, (std::vector<std::uint8_t>{1, 1}));
     // The second new record is the current row; the first is in the list before it.
@@ -342,10 +336,7 @@ TEST_F(BrowseListTest, UpdatesThroughTheFormRepositionTheList) {
 TEST_F(BrowseListTest, DeletingTheLastRecordEmptiesTheListAndTheFields) {
     seedNumbered(1);
     open(0, [this](CustomerBrowse& p) {
-        p.form = [this](std::uint8_t) {
-            return customers.link.Delete(false) == Severity::Benign ? ResponseKind::Completed
-                                                                    : ResponseKind::Cancelled;
-        };
+        p.form = [this](std::uint8_t) { return answerFor(customers.link.Delete(false)); };
     });
     EXPECT_TRUE(session.isEnabled("&Change"));
     EXPECT_TRUE(session.press("&Delete"));
@@ -358,8 +349,7 @@ TEST_F(BrowseListTest, DeletingTheLastRecordEmptiesTheListAndTheFields) {
     EXPECT_FALSE(session.isVisible("&Select"));
 
     // Typing, scrolling and dragging the thumb on the empty list do nothing harmful.
-    key("S");
-    key("Backspace");
+    key("S Backspace");
     scroll(EventKind::PageDown);
     session.input().dragThumb(*procedure->window, 1, 40);
     session.run();
@@ -370,35 +360,29 @@ TEST_F(BrowseListTest, DeletingTheLastRecordEmptiesTheListAndTheFields) {
     EXPECT_EQ(procedure->requests.back(), RequestKind::Insert);
 }
 
-TEST_F(BrowseListTest, TheTypedLocatorFindsByTheTextTyped) {
+// The typed locator finds by the text typed (a Backspace on the empty text still gives the
+// first record, a text past the last the last page); the row locator steps through the
+// rows of one letter and wraps.
+TEST_F(BrowseListTest, LocatorsFindTheRowForTheKeysTyped) {
+    struct Step {
+        const char* keys;
+        const char* current;
+    };
+    const std::vector<Step> typed = {
+        {"S T", "Stone"}, {"Backspace", "Smith"}, {"Backspace Backspace", "Adams"}, {"Z", "Young"}};
+    const std::vector<Step> single = {
+        {"S", "Smith"}, {"S", "Stone"}, {"S", "Swift"}, {"S", "Smith"}, {"B", "Baker"}};
     seedNames({"Adams", "Baker", "Brown", "Smith", "Stone", "Swift", "Taylor", "Young"});
-    open();
-    key("S");
-    key("T");
-    EXPECT_EQ(current(), "Stone");
-    EXPECT_EQ(bufferName(), "Stone");
-    key("Backspace");
-    EXPECT_EQ(current(), "Smith");
-    key("Backspace");
-    key("Backspace"); // on the empty text: still handled, the first record
-    EXPECT_EQ(current(), "Adams");
-    key("Z");
-    EXPECT_EQ(current(), "Young"); // past the last: the last page
-}
-
-TEST_F(BrowseListTest, TheRowLocatorStepsThroughTheRowsOfOneLetterAndWraps) {
-    seedNames({"Adams", "Baker", "Brown", "Smith", "Stone", "Swift", "Taylor", "Young"});
-    open(0, [](CustomerBrowse& p) { p.typedLocator = false; });
-    key("S");
-    EXPECT_EQ(current(), "Smith");
-    key("S");
-    EXPECT_EQ(current(), "Stone");
-    key("S");
-    EXPECT_EQ(current(), "Swift");
-    key("S");
-    EXPECT_EQ(current(), "Smith");
-    key("B");
-    EXPECT_EQ(current(), "Baker");
+    for (bool typedLocator : {true, false}) {
+        open(0, [&](CustomerBrowse& p) { p.typedLocator = typedLocator; });
+        for (const Step& step : typedLocator ? typed : single) {
+            key(step.keys);
+            EXPECT_EQ(current(), step.current) << typedLocator << " " << step.keys;
+            EXPECT_EQ(bufferName(), step.current);
+        }
+        session.closeWindow(procedure->window.get());
+        session.run();
+    }
 }
 
 TEST_F(BrowseListTest, TheThumbJumpsThroughItsStepTable) {
@@ -453,8 +437,7 @@ TEST_F(BrowseListTest, AnotherStationsWriteLockLeavesTheListReadableAndRefusesTh
     open(0, [this](CustomerBrowse& p) {
         p.form = [this](std::uint8_t) -> std::uint8_t {
             customers.field("CUS:NAME").assign(host::Value("Changed"));
-            return customers.link.Update() == Severity::Benign ? ResponseKind::Completed
-                                                               : ResponseKind::Cancelled;
+            return answerFor(customers.link.Update());
         };
     });
     OtherStation other(folder.path());

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 using namespace framework;
 using host::headless::ProgramHalted;
 
@@ -60,21 +58,6 @@ protected:
     host::headless::ScriptedMessageBoxes boxes;
     ErrorReporter reporter;
 };
-
-TEST_F(ErrorReporterTest, BuiltInTableLoadsEveryEntryWithItsLevel) {
-    ASSERT_EQ(reporter.ERRORS.size(), 40u);
-    std::set<std::uint16_t> levelThree, levelTwo;
-    for (const auto& entry : reporter.ERRORS) {
-        if (entry.FATALITY == 3)
-            levelThree.insert(entry.ID);
-        if (entry.FATALITY == 2)
-            levelTwo.insert(entry.ID);
-    }
-    EXPECT_EQ(levelThree, (std::set<std::uint16_t>{10, 23, 26}));
-    EXPECT_EQ(levelTwo, std::set<std::uint16_t>{39});
-    EXPECT_EQ(reporter.ERRORS[39].MESSAGE,
-              "The saved QBE column, %Field is not supported. It will be dropped from the query.");
-}
 
 TEST_F(ErrorReporterTest, ErrorTextShowsTheDriversOrTheRuntimesError) {
     reporter.NoteFile("Customer   ");

@@ -67,19 +67,6 @@ TEST_F(PreviewTest, PageSelections) {
     EXPECT_EQ(preview.PAGESTOPRINT, "1-12");
 }
 
-TEST_F(PreviewTest, ZoomTableHoldsTheSevenChoices) {
-    makePages(1);
-    ASSERT_EQ(preview.ZOOMQUEUE->size(), 7u);
-    EXPECT_EQ(PreviewWindow::ZoomTable.size(), 172u);
-    const auto& first = preview.ZOOMQUEUE->front();
-    const auto& last = preview.ZOOMQUEUE->back();
-    EXPECT_EQ(first.MENUTEXT, "Tile pages");
-    EXPECT_EQ(first.STATUSTEXT, "Zoom: Tile Pages");
-    EXPECT_EQ(first.PERCENTILE, -2);
-    EXPECT_EQ(last.MENUTEXT, "300% Zoom");
-    EXPECT_EQ(last.PERCENTILE, 300);
-}
-
 TEST_F(PreviewTest, ThumbnailsPageToTheCurrentPageAndGridsStayWithinThePages) {
     makePages(10);
     HeadlessSession session;

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,20 @@ using host::headless::HeadlessSession;
 
 using testsupport::define;
 
-void runWindow(Window& window, std::vector<std::string>& log) {
-    window.open();
-    while (window.nextEvent()) {
-        log.push_back(testsupport::describeEvent(window, true));
-        window.endCycle(CycleEnd::DefaultAction);
-    }
+// Opens the window `text` declares on a new logical thread, `bind` binding its variables,
+// and runs it there, logging every event with its key and taking its default action.
+void startWindow(HeadlessSession& session, std::string_view text, std::vector<std::string>& log,
+                 std::function<void(Window&)> bind) {
+    auto definition = define(text);
+    session.start([&log, definition, bind = std::move(bind)] {
+        Window window(definition);
+        bind(window);
+        window.open();
+        while (window.nextEvent()) {
+            log.push_back(testsupport::describeEvent(window, true));
+            window.endCycle(CycleEnd::DefaultAction);
+        }
+    });
 }
 
 // One column per picture kind: text, number, scientific, date, time, pattern, and an
@@ -69,13 +78,8 @@ TEST(ListBox, EachPictureKindFormatsItsCells) {
     add("Rossi", "-1234.5", "12345", host::dayNumber(2026, 12, 7), ((17 * 60 + 42) * 60 + 9) * 100,
         "5551234567", 2);
     add("Bianchi", "6.25", "0", 0, 0, "", 0);
-    auto definition = define(pictureList);
     std::vector<std::string> log;
-    session.start([&] {
-        Window w(definition);
-        w.bind("Q", queue);
-        runWindow(w, log);
-    });
+    startWindow(session, pictureList, log, [&](Window& w) { w.bind("Q", queue); });
     auto cells = session.listCells("1");
     ASSERT_EQ(cells.size(), 2u);
     EXPECT_EQ(cells[0],
@@ -118,13 +122,8 @@ struct NameQueue {
 TEST(ListBox, ClicksKeysAndTheColumnUnderTheMouse) {
     HeadlessSession session;
     NameQueue names(5);
-    auto definition = define(browseList);
     std::vector<std::string> log;
-    session.start([&] {
-        Window w(definition);
-        w.bind("Q", names.queue);
-        runWindow(w, log);
-    });
+    startWindow(session, browseList, log, [&](Window& w) { w.bind("Q", names.queue); });
     log.clear();
     EXPECT_TRUE(session.clickRow("1", 2, 1));
     EXPECT_EQ(session.selectedRow("1"), 2);
@@ -172,7 +171,7 @@ TEST(ListBox, ClicksKeysAndTheColumnUnderTheMouse) {
 
 TEST(ListBox, DropListsSheetsAndEntriesWithPictures) {
     HeadlessSession session;
-    auto definition = define(R"(
+    const char* const text = R"(
 window D "Drop"
   sheet 1
     tab 2 "&One"
@@ -182,17 +181,15 @@ window D "Drop"
       droplist 5 from="Red|Green|Blue" use=COLOUR
     end
   end
-end)");
+end)";
     host::Variable amount(FieldType::decimal(9, 2));
     host::Variable colour(FieldType::text(10));
     colour.assign(host::Value("Green"));
     amount.assign(host::Value(*host::Decimal::parse("1234.5")));
     std::vector<std::string> log;
-    session.start([&] {
-        Window w(definition);
+    startWindow(session, text, log, [&](Window& w) {
         w.bind("AMOUNT", amount);
         w.bind("COLOUR", colour);
-        runWindow(w, log);
     });
     EXPECT_EQ(session.text("3"), "1,234.50");
     EXPECT_EQ(session.selectedRow("5"), 2);
@@ -240,13 +237,8 @@ using host::Property;
 TEST(ListBox, CellEditorsAreControlsCreatedAndDestroyedAtRunTime) {
     HeadlessSession session;
     NameQueue names(3);
-    auto definition = define(browseList);
     std::vector<std::string> log;
-    session.start([&] {
-        Window w(definition);
-        w.bind("Q", names.queue);
-        runWindow(w, log);
-    });
+    startWindow(session, browseList, log, [&](Window& w) { w.bind("Q", names.queue); });
     Window* w = session.activeWindow();
     host::Variable cell(FieldType::text(20));
     cell.assign(host::Value("Name 2"));

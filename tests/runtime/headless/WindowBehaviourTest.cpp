@@ -40,6 +40,17 @@ struct Recorder {
             window.endCycle(CycleEnd::DefaultAction);
         }
     }
+    // Opens a window of `definition` on a new logical thread, `bind` binding its variables,
+    // and runs it there.
+    void start(HeadlessSession& session, std::shared_ptr<const host::WindowDefinition> definition,
+               Handler handle = {}, std::function<void(Window&)> bind = {}) {
+        session.start([this, definition, handle, bind] {
+            Window w(definition);
+            if (bind)
+                bind(w);
+            run(w, handle);
+        });
+    }
     std::vector<std::string> take() { return std::exchange(log, {}); }
 };
 
@@ -79,14 +90,8 @@ TEST(WindowBehaviour, SwitchingBetweenWindowsOfTwoThreads) {
     auto one = define("window ONE \"One\"\nend");
     auto two = define("window TWO \"Two\"\nend");
     Recorder r1, r2;
-    session.start([&] {
-        Window w(one);
-        r1.run(w);
-    });
-    session.start([&] {
-        Window w(two);
-        r2.run(w);
-    });
+    r1.start(session, one);
+    r2.start(session, two);
     EXPECT_EQ(session.activeWindow()->title(), "Two");
     EXPECT_EQ(r1.take(), (std::vector<std::string>{"One: OpenWindow", "One: LoseFocus"}));
     r2.take();
@@ -139,18 +144,17 @@ TEST(WindowBehaviour, TheAcceptAllPassSkipsDisabledAndHiddenFieldsAndStopsWhereT
     order.kind.assign(host::Value("R"));
     Recorder recorder;
     bool refuseD = true;
-    session.start([&] {
-        Window w(definition);
-        order.bindTo(w);
-        recorder.run(w, [&](Window& window) {
+    recorder.start(
+        session, definition,
+        [&](Window& window) {
             if (window.currentEvent() == EventKind::Accepted && window.eventControl() == 8)
                 window.select(0);
             if (window.currentEvent() == EventKind::Accepted && window.eventControl() == 4 &&
                 window.isAcceptAllInProgress() && refuseD)
                 window.select(4); // the program's own check fails: the pass stops here
             return false;
-        });
-    });
+        },
+        [&](Window& w) { order.bindTo(w); });
     EXPECT_TRUE(session.isChecked("C&redit"));
     EXPECT_FALSE(session.isChecked("&Cash"));
     recorder.take();
@@ -183,11 +187,7 @@ TEST(WindowBehaviour, KeysMoveTheFocusAndPressTheDefaultAndCancelButtons) {
     auto definition = define(orderForm);
     Order order;
     Recorder recorder;
-    session.start([&] {
-        Window w(definition);
-        order.bindTo(w);
-        recorder.run(w);
-    });
+    recorder.start(session, definition, {}, [&](Window& w) { order.bindTo(w); });
     recorder.take();
     EXPECT_TRUE(session.pressKey("Tab"));
     EXPECT_EQ(session.activeWindow()->focus(), 4); // 2 is disabled, 3 hidden
@@ -246,11 +246,7 @@ window APP "App" frame
   end
 end)");
     Recorder recorder;
-    session.start([&] {
-        Window w(definition);
-        host::setBusyCursor(true);
-        recorder.run(w);
-    });
+    recorder.start(session, definition, {}, [](Window&) { host::setBusyCursor(true); });
     EXPECT_TRUE(session.desktop().isBusy());
     host::setBusyCursor(false);
     EXPECT_FALSE(session.desktop().isBusy());

@@ -30,6 +30,7 @@ using testsupport::define;
 // Runs a window's loop on the current logical thread, logging every event; `handle`
 // may end the cycle itself (returning true) or leave it to the default.
 using Handler = std::function<bool(Window&)>;
+using Binder = std::function<void(Window&)>;
 void runWindow(Window& window, std::vector<std::string>& log, Handler handle = {}) {
     window.open();
     while (window.nextEvent()) {
@@ -38,6 +39,19 @@ void runWindow(Window& window, std::vector<std::string>& log, Handler handle = {
             continue;
         window.endCycle(CycleEnd::DefaultAction);
     }
+}
+
+// Opens the window `text` declares on a new logical thread and runs it there; `bind`
+// binds its variables first.
+void startWindow(HeadlessSession& session, std::string_view text, std::vector<std::string>& log,
+                 Handler handle = {}, Binder bind = {}) {
+    auto definition = define(text);
+    session.start([&log, definition, handle = std::move(handle), bind = std::move(bind)] {
+        Window w(definition);
+        if (bind)
+            bind(w);
+        runWindow(w, log, handle);
+    });
 }
 
 const char* const customerForm = R"(
@@ -64,14 +78,9 @@ struct Customer {
 
 TEST(WindowEvents, OpeningGivesOpenWindowThenFocusOnTheFirstField) {
     HeadlessSession session;
-    auto definition = define(customerForm);
     std::vector<std::string> log;
     Customer customer;
-    session.start([&] {
-        Window w(definition);
-        customer.bindTo(w);
-        runWindow(w, log);
-    });
+    startWindow(session, customerForm, log, {}, [&](Window& w) { customer.bindTo(w); });
     EXPECT_EQ(log, (std::vector<std::string>{"OpenWindow", "Selected 2"}));
     ASSERT_NE(session.activeWindow(), nullptr);
     EXPECT_EQ(session.activeWindow()->title(), "Update Customer");
@@ -88,14 +97,12 @@ TEST(WindowEvents, OpeningGivesOpenWindowThenFocusOnTheFirstField) {
 
 TEST(WindowEvents, TypingPressingAndTheAcceptAllPass) {
     HeadlessSession session;
-    auto definition = define(customerForm);
     std::vector<std::string> log;
     Customer customer;
     bool completed = false;
-    session.start([&] {
-        Window w(definition);
-        customer.bindTo(w);
-        runWindow(w, log, [&](Window& window) {
+    startWindow(
+        session, customerForm, log,
+        [&](Window& window) {
             if (window.currentEvent() == EventKind::Accepted && window.eventControl() == 6) {
                 window.select(0); // OK: validate every field
             } else if (window.currentEvent() == EventKind::Completed) {
@@ -104,8 +111,8 @@ TEST(WindowEvents, TypingPressingAndTheAcceptAllPass) {
                 return true;
             }
             return false;
-        });
-    });
+        },
+        [&](Window& w) { customer.bindTo(w); });
     log.clear();
     // OK with the required name blank: the pass stops on the name.
     EXPECT_TRUE(session.press("&OK"));
@@ -134,20 +141,16 @@ TEST(WindowEvents, TypingPressingAndTheAcceptAllPass) {
 
 TEST(WindowEvents, InputAUserCouldNotGiveIsRefused) {
     HeadlessSession session;
-    auto definition = define(R"(
+    std::vector<std::string> log;
+    host::Variable x(host::FieldType::text(5));
+    startWindow(session, R"(
 window W "W"
   entry 1 use=X
   button 2 "&Go" disabled
   button 3 "&Hidden" hidden
   entry 4 readonly
-end)");
-    std::vector<std::string> log;
-    host::Variable x(host::FieldType::text(5));
-    session.start([&] {
-        Window w(definition);
-        w.bind("X", x);
-        runWindow(w, log);
-    });
+end)",
+                log, {}, [&](Window& w) { w.bind("X", x); });
     EXPECT_FALSE(session.press("Go"));
     EXPECT_FALSE(session.press("Hidden"));
     EXPECT_FALSE(session.press("Missing"));
@@ -162,21 +165,14 @@ end)");
 
 TEST(WindowEvents, AlertKeysArriveAsAlertKeyEventsWithTheirKeyCode) {
     HeadlessSession session;
-    auto definition = define(R"(
-window W "W" alert=F2
-  entry 1 alert="Ctrl+'"
-  entry 2
-end)");
     std::vector<std::string> log;
     std::vector<int> codes;
-    session.start([&] {
-        Window w(definition);
-        runWindow(w, log, [&](Window& window) {
-            if (window.currentEvent() == EventKind::AlertKey)
-                codes.push_back(host::keyCode());
-            return false;
-        });
-    });
+    startWindow(session, "window W \"W\" alert=F2\n  entry 1 alert=\"Ctrl+'\"\n  entry 2\nend", log,
+                [&](Window& window) {
+                    if (window.currentEvent() == EventKind::AlertKey)
+                        codes.push_back(host::keyCode());
+                    return false;
+                });
     log.clear();
     EXPECT_TRUE(session.pressKey("Ctrl+'"));
     EXPECT_TRUE(session.pressKey(KeyCode::F1)); // not alerted: nothing happens
@@ -239,16 +235,12 @@ end)");
 
 TEST(WindowEvents, ATimerAtOneSecondFiresOnTheFakeClock) {
     HeadlessSession session;
-    auto definition = define("window T \"Clock\" timer=100\nend");
     std::vector<int> ticks;
     std::vector<std::string> log;
-    session.start([&] {
-        Window w(definition);
-        runWindow(w, log, [&](Window&) {
-            if (log.back() == "Timer")
-                ticks.push_back(host::clockNow());
-            return false;
-        });
+    startWindow(session, "window T \"Clock\" timer=100\nend", log, [&](Window&) {
+        if (log.back() == "Timer")
+            ticks.push_back(host::clockNow());
+        return false;
     });
     int start = session.clock();
     session.advanceClock(99);
@@ -268,18 +260,14 @@ TEST(WindowEvents, ATimerAtOneSecondFiresOnTheFakeClock) {
 // between batches to repaint and take a click on Cancel.
 TEST(WindowEvents, ATimerSlowerThanItsIntervalFiresOncePerRun) {
     HeadlessSession session;
-    auto definition = define("window T \"Batches\" timer=100\nend");
     int batches = 0;
     std::vector<std::string> log;
-    session.start([&] {
-        Window w(definition);
-        runWindow(w, log, [&](Window&) {
-            if (log.back() == "Timer" && batches < 5) {
-                ++batches;
-                session.setClock(session.today(), session.clock() + 150); // the batch's work
-            }
-            return false;
-        });
+    startWindow(session, "window T \"Batches\" timer=100\nend", log, [&](Window&) {
+        if (log.back() == "Timer" && batches < 5) {
+            ++batches;
+            session.setClock(session.today(), session.clock() + 150); // the batch's work
+        }
+        return false;
     });
     session.advanceClock(100);
     EXPECT_EQ(batches, 1);
@@ -340,12 +328,8 @@ TEST(WindowEvents, PopupFileAndPrinterDialogsReturnTheirAnswers) {
 
 TEST(WindowEvents, HaltEndsTheRunAndEveryThread) {
     HeadlessSession session;
-    auto definition = define("window W \"W\"\nend");
     std::vector<std::string> log;
-    session.start([&] {
-        Window w(definition);
-        runWindow(w, log);
-    });
+    startWindow(session, "window W \"W\"\nend", log);
     EXPECT_THROW(session.start([] { host::halt(3, "Fatal error"); }),
                  host::headless::ProgramHalted);
     EXPECT_EQ(session.desktop().scheduler().aliveCount(), 0u);
@@ -354,18 +338,14 @@ TEST(WindowEvents, HaltEndsTheRunAndEveryThread) {
 
 TEST(WindowEvents, CloseCanBeRefusedAndResizingGoesThroughSizing) {
     HeadlessSession session;
-    auto definition = define("window W \"W\" at=0,0,400,300 resizable\nend");
     std::vector<std::string> log;
     bool allowClose = false;
-    session.start([&] {
-        Window w(definition);
-        runWindow(w, log, [&](Window& window) {
-            if (window.currentEvent() == EventKind::CloseWindow && !allowClose) {
-                window.endCycle(CycleEnd::Consumed);
-                return true;
-            }
-            return false;
-        });
+    startWindow(session, "window W \"W\" at=0,0,400,300 resizable\nend", log, [&](Window& window) {
+        if (window.currentEvent() == EventKind::CloseWindow && !allowClose) {
+            window.endCycle(CycleEnd::Consumed);
+            return true;
+        }
+        return false;
     });
     EXPECT_TRUE(session.closeWindow());
     EXPECT_EQ(session.windowTitles().size(), 1u);

@@ -18,12 +18,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto letGoAfter = std::chrono::milliseconds(300);
 
-bool readCustomer(Station& station, int id) {
-    station.customer.clear();
-    station.customer.field("CUS:CUSTOMERID").assign(id);
-    return station.customers->get(1);
-}
-
 class WaitingStations : public ::testing::Test {
 protected:
     TempFolder folder;
@@ -32,12 +26,7 @@ protected:
     Ticker ticker;
 
     void SetUp() override {
-        {
-            Station setup(folder.path(), true);
-            setup.customers->open();
-            for (int id = 1; id <= 3; ++id)
-                setup.addCustomer(id, "C" + std::to_string(id), "Name " + std::to_string(id));
-        }
+        fillCustomers(folder.path(), 3);
         a = std::make_unique<Station>(folder.path());
         b = std::make_unique<Station>(folder.path());
         ASSERT_TRUE(a->customers->open());
@@ -65,12 +54,12 @@ protected:
 
 TEST_F(WaitingStations, AHoldWaitingForAnotherStationLetsTheOtherThreadsRun) {
     b->customers->hold();
-    ASSERT_TRUE(readCustomer(*b, 3));
+    ASSERT_TRUE(b->read(3));
     bool got = false;
     int during = runWaiting(
         [&] {
             a->customers->hold(5);
-            got = readCustomer(*a, 3);
+            got = a->read(3);
         },
         [&] { b->customers->release(); });
     EXPECT_TRUE(got) << errorCode();
@@ -90,7 +79,7 @@ TEST_F(WaitingStations, WritesAndFramesWaitingForAnotherStationsWriteLetTheOther
     EXPECT_GT(during, 5);
 
     ASSERT_TRUE(b->driver.begin(1));
-    ASSERT_TRUE(readCustomer(*b, 11));
+    ASSERT_TRUE(b->read(11));
     b->customer.field("CUS:NAME").assign("Changed by b");
     ASSERT_TRUE(b->customers->put());
     ticker = Ticker{};
@@ -98,7 +87,7 @@ TEST_F(WaitingStations, WritesAndFramesWaitingForAnotherStationsWriteLetTheOther
     during = runWaiting(
         [&] {
             begun = a->driver.begin(5);
-            if (begun && readCustomer(*a, 11)) {
+            if (begun && a->read(11)) {
                 a->customer.field("CUS:NAME").assign("Then by a");
                 begun = a->customers->put() && a->driver.commit();
             }
@@ -106,7 +95,7 @@ TEST_F(WaitingStations, WritesAndFramesWaitingForAnotherStationsWriteLetTheOther
         [&] { ASSERT_TRUE(b->driver.commit()); });
     EXPECT_TRUE(begun) << errorCode();
     EXPECT_GT(during, 5);
-    ASSERT_TRUE(readCustomer(*b, 11));
+    ASSERT_TRUE(b->read(11));
     EXPECT_EQ(b->name(), "Then by a");
 }
 
@@ -115,7 +104,7 @@ TEST_F(WaitingStations, WritesAndFramesWaitingForAnotherStationsWriteLetTheOther
 // display does not repaint meanwhile) and ends at its time.
 TEST_F(WaitingStations, InsideATransactionFrameAWaitLetsNoOtherThreadRun) {
     b->customers->hold();
-    ASSERT_TRUE(readCustomer(*b, 3));
+    ASSERT_TRUE(b->read(3));
     bool got = true;
     int error = 0;
     long long waited = 0;
@@ -124,7 +113,7 @@ TEST_F(WaitingStations, InsideATransactionFrameAWaitLetsNoOtherThreadRun) {
             ASSERT_TRUE(a->driver.begin(1));
             a->customers->hold(1);
             auto start = Clock::now();
-            got = readCustomer(*a, 3);
+            got = a->read(3);
             error = errorCode();
             waited = millisecondsSince(start);
             a->driver.rollback();
@@ -136,12 +125,12 @@ TEST_F(WaitingStations, InsideATransactionFrameAWaitLetsNoOtherThreadRun) {
     EXPECT_EQ(during, 0);
     // After the frame, waits give the baton away again.
     b->customers->hold();
-    ASSERT_TRUE(readCustomer(*b, 3));
+    ASSERT_TRUE(b->read(3));
     ticker = Ticker{};
     during = runWaiting(
         [&] {
             a->customers->hold(5);
-            got = readCustomer(*a, 3);
+            got = a->read(3);
         },
         [&] { b->customers->release(); });
     EXPECT_TRUE(got);

@@ -86,6 +86,21 @@ bool Station::addCustomer(int id, const std::string& number, const std::string& 
     return customers->add();
 }
 
+bool Station::read(int id) {
+    customer.clear();
+    customer.field("CUS:CUSTOMERID").assign(id);
+    return customers->get(1);
+}
+
+void fillCustomers(const std::string& folder, int count) {
+    Station setup(folder, true);
+    ASSERT_TRUE(setup.customers->open());
+    ASSERT_TRUE(setup.customers->enlist() && setup.driver.begin(5));
+    for (int id = 1; id <= count; ++id)
+        ASSERT_TRUE(setup.addCustomer(id, "C" + std::to_string(id), "Name " + std::to_string(id)));
+    ASSERT_TRUE(setup.driver.commit());
+}
+
 std::string Station::name() const {
     return clip(customer.field("CUS:NAME").text());
 }

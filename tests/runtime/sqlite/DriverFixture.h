@@ -44,8 +44,14 @@ struct Station {
     // Fills the buffer and adds the record.
     bool addCustomer(int id, const std::string& number, const std::string& name,
                      const std::string& city = "Springfield");
+    // Reads customer `id` by the id key into the buffer.
+    bool read(int id);
     std::string name() const;
     int id() const;
 };
+
+// Customers 1..count numbered "C<id>" and named "Name <id>" in a new folder, written in
+// one transaction frame; nothing of the folder stays open afterwards (a test may fork).
+void fillCustomers(const std::string& folder, int count);
 
 } // namespace drivertest

@@ -25,17 +25,6 @@ namespace {
 
 enum CustomerKey { idKey = 1 };
 
-// Customers 1..count in a new folder; nothing of the folder stays open afterwards.
-void fill(const std::string& folder, int count) {
-    Station setup(folder, true);
-    ASSERT_TRUE(setup.customers->open());
-    // One transaction frame: one write to disk rather than one per record.
-    ASSERT_TRUE(setup.customers->enlist() && setup.driver.begin(5));
-    for (int id = 1; id <= count; ++id)
-        ASSERT_TRUE(setup.addCustomer(id, "C" + std::to_string(id), "Name " + std::to_string(id)));
-    ASSERT_TRUE(setup.driver.commit());
-}
-
 // The number of customers, read by a station of its own; -1 when they cannot be read.
 int countCustomers(const std::string& folder) {
     Station reader(folder);
@@ -64,7 +53,7 @@ std::string dataBase(const std::string& folder) {
 class FailedCheckTest : public ::testing::Test {
 protected:
     TempFolder folder;
-    void SetUp() override { fill(folder.path(), 3); }
+    void SetUp() override { fillCustomers(folder.path(), 3); }
     void TearDown() override { FaultInjection::clear(); }
 };
 
@@ -160,7 +149,7 @@ TEST_F(FailedCheckTest, AnotherStationsWriteLockNeitherHidesNorEmptiesTheFile) {
 class DamagedDataBaseTest : public ::testing::Test {
 protected:
     TempFolder folder;
-    void SetUp() override { fill(folder.path(), 400); }
+    void SetUp() override { fillCustomers(folder.path(), 400); }
 
     // Opens the folder and the customer file and reads every record; the first failure's
     // code and driver text, or code 0.
@@ -227,7 +216,7 @@ protected:
     void prepare(bool folderWritable, bool fileWritable) {
         folder = top.path() + "/data";
         fs::create_directory(folder);
-        fill(folder, 3);
+        fillCustomers(folder, 3);
         {
             // Leaves the lock file there, as any station that wrote would.
             Station station(folder);

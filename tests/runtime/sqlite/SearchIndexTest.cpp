@@ -22,10 +22,18 @@ host::FileDefinition searchedCustomers() {
 
 class SearchIndexTest : public ::testing::Test {
 protected:
+    // Opens the searched customers on the folder, creating the file first when asked.
+    void openFile(bool create) {
+        ASSERT_TRUE(driver.openFolder(folder.path()));
+        file = driver.makeFile(searchedCustomers(), record);
+        if (create) {
+            ASSERT_TRUE(file->create());
+        }
+        ASSERT_TRUE(file->open(0x42));
+    }
     // The ids of the customers whose name holds `text` (any case), read through a view.
-    std::set<int> containing(host::RecordFileDriver& driver, host::RecordFile& file,
-                             host::Record& record, const std::string& text) {
-        std::unique_ptr<host::RecordView> view = driver.makeView(file);
+    std::set<int> containing(const std::string& text) {
+        std::unique_ptr<host::RecordView> view = driver.makeView(*file);
         EXPECT_TRUE(view->open());
         EXPECT_TRUE(view->setFilter("INSTRING('" + text + "',UPPER(CUS:NAME),1,1) <> 0"));
         std::set<int> ids;
@@ -51,23 +59,15 @@ protected:
         sqlite3_close(db);
         return count;
     }
-    bool addCustomer(host::RecordFile& file, host::Record& record, int id, const char* name) {
+    bool add(int id, const char* name) {
         record.clear();
         record.field("CUS:CUSTOMERID").assign(id);
         record.field("CUS:NUMBER").assign(std::to_string(id));
         record.field("CUS:NAME").assign(name);
-        return file.add();
+        return file->add();
     }
     // Runs statements on the data base itself, as another program would.
-    void execute(const std::string& sql) {
-        sqlite3* db = nullptr;
-        sqlite3_open((folder.path() + "/data.sqlite").c_str(), &db);
-        char* message = nullptr;
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-            << (message ? message : "");
-        sqlite3_free(message);
-        sqlite3_close(db);
-    }
+    void execute(const std::string& sql) { runSql(folder.path(), sql); }
     // Two customers written by a station whose fields are not marked for searching.
     void writeTwoCustomersUnmarked() {
         Station before(folder.path(), true);
@@ -77,26 +77,17 @@ protected:
         before.customers->close();
     }
     TempFolder folder;
+    host::sqlite::SqliteDriver driver;
+    host::Record record{customerLayout()};
+    std::unique_ptr<host::RecordFile> file;
 };
 
 TEST_F(SearchIndexTest, KeptThroughAddsChangesAndDeletes) {
-    host::sqlite::SqliteDriver driver;
-    ASSERT_TRUE(driver.openFolder(folder.path()));
-    host::Record record(customerLayout());
-    auto file = driver.makeFile(searchedCustomers(), record);
-    ASSERT_TRUE(file->create());
-    ASSERT_TRUE(file->open(0x42));
-    auto add = [&](int id, const char* name) {
-        record.clear();
-        record.field("CUS:CUSTOMERID").assign(id);
-        record.field("CUS:NUMBER").assign(std::to_string(id));
-        record.field("CUS:NAME").assign(name);
-        return file->add();
-    };
+    openFile(true);
     ASSERT_TRUE(add(1, "Toy Palace"));
     ASSERT_TRUE(add(2, "Big TOYS Co"));
     ASSERT_TRUE(add(3, "Hardware"));
-    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 2}));
+    EXPECT_EQ(containing("TOY"), (std::set<int>{1, 2}));
     // A change moves the row in the index; a delete takes it out.
     ASSERT_TRUE(file->set(1));
     while (file->next() && record.field("CUS:CUSTOMERID").integer() != 3) {
@@ -106,8 +97,8 @@ TEST_F(SearchIndexTest, KeptThroughAddsChangesAndDeletes) {
     ASSERT_TRUE(file->set(1));
     ASSERT_TRUE(file->next());
     ASSERT_TRUE(file->remove());
-    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{2, 3}));
-    EXPECT_EQ(containing(driver, *file, record, "HARDWARE"), (std::set<int>{3}));
+    EXPECT_EQ(containing("TOY"), (std::set<int>{2, 3}));
+    EXPECT_EQ(containing("HARDWARE"), (std::set<int>{3}));
     EXPECT_EQ(indexed("\"toy\""), 2);
     EXPECT_EQ(indexed("\"pal\" AND \"ace\""), 0);
     file->close();
@@ -116,13 +107,9 @@ TEST_F(SearchIndexTest, KeptThroughAddsChangesAndDeletes) {
 TEST_F(SearchIndexTest, MadeForAFileWrittenBeforeItsFieldsWereMarked) {
     writeTwoCustomersUnmarked();
     EXPECT_EQ(indexed("toy"), -1); // no index yet
-    host::sqlite::SqliteDriver driver;
-    ASSERT_TRUE(driver.openFolder(folder.path()));
-    host::Record record(customerLayout());
-    auto file = driver.makeFile(searchedCustomers(), record);
-    ASSERT_TRUE(file->open(0x42));
+    openFile(false);
     EXPECT_EQ(indexed("\"toy\""), 1);
-    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1}));
+    EXPECT_EQ(containing("TOY"), (std::set<int>{1}));
     file->close();
     // Rebuilding the keys makes it again, whole.
     ASSERT_TRUE(file->rebuildKeys());
@@ -133,13 +120,7 @@ TEST_F(SearchIndexTest, MadeForAFileWrittenBeforeItsFieldsWereMarked) {
 // all the same; they go into the index when the frame commits, and a rollback leaves
 // neither them nor their note behind.
 TEST_F(SearchIndexTest, RowsOfAFrameAreFoundBeforeTheyAreIndexed) {
-    host::sqlite::SqliteDriver driver;
-    ASSERT_TRUE(driver.openFolder(folder.path()));
-    host::Record record(customerLayout());
-    auto file = driver.makeFile(searchedCustomers(), record);
-    ASSERT_TRUE(file->create());
-    ASSERT_TRUE(file->open(0x42));
-    auto add = [&](int id, const char* name) { return addCustomer(*file, record, id, name); };
+    openFile(true);
     ASSERT_TRUE(add(1, "Toy Palace"));
     ASSERT_TRUE(driver.begin(1));
     ASSERT_TRUE(add(2, "Big Toys"));
@@ -148,8 +129,8 @@ TEST_F(SearchIndexTest, RowsOfAFrameAreFoundBeforeTheyAreIndexed) {
     ASSERT_TRUE(file->next());
     record.field("CUS:NAME").assign("Palace of Games"); // indexed before the frame
     ASSERT_TRUE(file->put());
-    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{2}));
-    EXPECT_EQ(containing(driver, *file, record, "GAMES"), (std::set<int>{1}));
+    EXPECT_EQ(containing("TOY"), (std::set<int>{2}));
+    EXPECT_EQ(containing("GAMES"), (std::set<int>{1}));
     // A row changed again, and a waiting row deleted, before the commit.
     ASSERT_TRUE(file->set(1));
     while (file->next() && record.field("CUS:CUSTOMERID").integer() != 1) {
@@ -168,7 +149,7 @@ TEST_F(SearchIndexTest, RowsOfAFrameAreFoundBeforeTheyAreIndexed) {
     ASSERT_TRUE(driver.begin(1));
     ASSERT_TRUE(add(4, "Toyland"));
     ASSERT_TRUE(driver.rollback());
-    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 2}));
+    EXPECT_EQ(containing("TOY"), (std::set<int>{1, 2}));
     EXPECT_EQ(indexed("\"toy\""), 2);
     file->close();
 }
@@ -186,30 +167,23 @@ TEST_F(SearchIndexTest, AnIndexOfTheEarlierFormIsMadeAgain) {
             added + " END;INSERT INTO CUSTOMER_search(CUSTOMER_search) VALUES ('rebuild');");
     EXPECT_EQ(indexed("{NAME} : \"toy\""), 1); // only the earlier form filters by column
 
-    host::sqlite::SqliteDriver driver;
-    ASSERT_TRUE(driver.openFolder(folder.path()));
-    host::Record record(customerLayout());
-    auto file = driver.makeFile(searchedCustomers(), record);
-    ASSERT_TRUE(file->open(0x42));
+    openFile(false);
     EXPECT_EQ(file->recordCount(), 2);
     EXPECT_EQ(indexed("\"toy\""), 1);
     EXPECT_EQ(indexed("{NAME} : \"toy\""), -1);
-    ASSERT_TRUE(addCustomer(*file, record, 3, "Toyland"));
-    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 3}));
+    ASSERT_TRUE(add(3, "Toyland"));
+    EXPECT_EQ(containing("TOY"), (std::set<int>{1, 3}));
     file->close();
 }
 
 // Set aside for a bulk load, the index is gone and adds go to the table alone; made again,
 // it holds every record. Neither can be done inside a transaction frame.
 TEST_F(SearchIndexTest, SetAsideForABulkLoadAndMadeAgain) {
-    host::sqlite::SqliteDriver driver;
     ASSERT_TRUE(driver.openFolder(folder.path()));
-    host::Record record(customerLayout());
-    auto file = driver.makeFile(searchedCustomers(), record);
+    file = driver.makeFile(searchedCustomers(), record);
     ASSERT_TRUE(file->create());
     EXPECT_FALSE(file->sendOption("SEARCHINDEX=off")); // not open
     ASSERT_TRUE(file->open(0x42));
-    auto add = [&](int id, const char* name) { return addCustomer(*file, record, id, name); };
     ASSERT_TRUE(add(1, "Toy Palace"));
     ASSERT_TRUE(driver.begin(1));
     EXPECT_FALSE(file->sendOption("SEARCHINDEX=off"));
@@ -219,12 +193,12 @@ TEST_F(SearchIndexTest, SetAsideForABulkLoadAndMadeAgain) {
     ASSERT_TRUE(file->sendOption(" searchindex = Off"));
     EXPECT_EQ(indexed("\"toy\""), -1);
     ASSERT_TRUE(add(2, "Big Toys"));
-    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 2})); // read whole
+    EXPECT_EQ(containing("TOY"), (std::set<int>{1, 2})); // read whole
     ASSERT_TRUE(file->sendOption("SEARCHINDEX=on"));
     EXPECT_EQ(indexed("\"toy\""), 2);
     ASSERT_TRUE(add(3, "Toyland"));
     EXPECT_EQ(indexed("\"toy\""), 3);
-    EXPECT_EQ(containing(driver, *file, record, "TOY"), (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(containing("TOY"), (std::set<int>{1, 2, 3}));
     file->close();
 }
 

@@ -15,28 +15,13 @@ namespace {
 
 enum CustomerKey { idKey = 1, nameKey = 2, numberKey = 3 };
 
-bool readCustomer(Station& station, int id) {
-    station.customer.clear();
-    station.customer.field("CUS:CUSTOMERID").assign(id);
-    return station.customers->get(idKey);
-}
-
-// Fills a new folder with customers 1..count named "Name <id>", then lets go of it, so
-// that no connection is open when a test forks.
-void fill(const std::string& folder, int count) {
-    Station setup(folder, true);
-    setup.customers->open();
-    for (int id = 1; id <= count; ++id)
-        setup.addCustomer(id, "C" + std::to_string(id), "Name " + std::to_string(id));
-}
-
 class TwoStations : public ::testing::Test {
 protected:
     TempFolder folder;
     std::unique_ptr<Station> a, b;
 
     void SetUp() override {
-        fill(folder.path(), 5);
+        fillCustomers(folder.path(), 5);
         a = std::make_unique<Station>(folder.path());
         b = std::make_unique<Station>(folder.path());
         ASSERT_TRUE(a->customers->open());
@@ -49,12 +34,12 @@ protected:
 // and frames on files never opened.
 TEST_F(TwoStations, HoldsWaitUpToTheirTimeAndWritesWithoutAWatchLastWriterWins) {
     a->customers->hold();
-    ASSERT_TRUE(readCustomer(*a, 2));
+    ASSERT_TRUE(a->read(2));
     b->customers->hold(0);
-    EXPECT_FALSE(readCustomer(*b, 2));
+    EXPECT_FALSE(b->read(2));
     EXPECT_EQ(errorCode(), errors::recordHeld);
     a->customers->release();
-    EXPECT_TRUE(readCustomer(*b, 2));
+    EXPECT_TRUE(b->read(2));
     EXPECT_TRUE(b->customers->isHeld());
     EXPECT_FALSE(a->customers->remove());
     EXPECT_EQ(errorCode(), errors::recordHeld);
@@ -62,8 +47,8 @@ TEST_F(TwoStations, HoldsWaitUpToTheirTimeAndWritesWithoutAWatchLastWriterWins) 
     EXPECT_TRUE(a->customers->remove());
 
     ASSERT_TRUE(b->customers->open());
-    ASSERT_TRUE(readCustomer(*b, 3));
-    ASSERT_TRUE(readCustomer(*a, 3));
+    ASSERT_TRUE(b->read(3));
+    ASSERT_TRUE(a->read(3));
     ASSERT_TRUE(b->customers->put());
     EXPECT_TRUE(a->customers->put());
 }
@@ -102,12 +87,12 @@ TEST_F(TwoStations, FramesNeedOpenFilesAndWaitForAnotherStationsFrame) {
     EXPECT_FALSE(a->driver.begin(2));
     EXPECT_EQ(errorCode(), errors::driverError);
     ASSERT_TRUE(a->addCustomer(10, "C10", "In Frame"));
-    EXPECT_FALSE(readCustomer(*b, 10)); // not visible elsewhere before the commit
+    EXPECT_FALSE(b->read(10)); // not visible elsewhere before the commit
     // Another station's frame waits for this one, up to its time-out.
     EXPECT_FALSE(b->driver.begin(0));
     EXPECT_EQ(errorCode(), errors::accessDenied);
     ASSERT_TRUE(a->driver.commit());
-    EXPECT_TRUE(readCustomer(*b, 10));
+    EXPECT_TRUE(b->read(10));
     EXPECT_FALSE(a->driver.commit());
     EXPECT_FALSE(a->driver.rollback());
     EXPECT_EQ(errorCode(), errors::driverError);
@@ -118,7 +103,7 @@ TEST_F(TwoStations, FramesNeedOpenFilesAndWaitForAnotherStationsFrame) {
 class Processes : public ::testing::Test {
 protected:
     TempFolder folder;
-    void SetUp() override { fill(folder.path(), 5); }
+    void SetUp() override { fillCustomers(folder.path(), 5); }
 };
 
 TEST_F(Processes, AHoldDiesWithItsProcess) {
@@ -126,14 +111,14 @@ TEST_F(Processes, AHoldDiesWithItsProcess) {
         Station station(folder.path());
         self.require(station.customers->open());
         station.customers->hold();
-        self.require(readCustomer(station, 3));
+        self.require(station.read(3));
         self.say('h');
         self.hear(); // holds until killed
     });
     ASSERT_EQ(child.hear(), 'h');
     Station parent(folder.path());
     ASSERT_TRUE(parent.customers->open());
-    EXPECT_FALSE(readCustomer(parent, 3));
+    EXPECT_FALSE(parent.read(3));
     EXPECT_EQ(errorCode(), errors::recordHeld);
     // Skipping held records, as SKIPHELDRECORDS reading does.
     parent.customers->set(idKey);
@@ -144,7 +129,7 @@ TEST_F(Processes, AHoldDiesWithItsProcess) {
     EXPECT_EQ(read, (std::vector<int>{1, 2, 4, 5}));
 
     child.killNow();
-    EXPECT_TRUE(readCustomer(parent, 3));
+    EXPECT_TRUE(parent.read(3));
     parent.customer.field("CUS:CITY").assign("Free");
     EXPECT_TRUE(parent.customers->put());
 }
@@ -154,7 +139,7 @@ TEST_F(Processes, AHoldThatWaitsReadsWhatTheHolderWrote) {
         Station station(folder.path());
         self.require(station.customers->open());
         station.customers->hold();
-        self.require(readCustomer(station, 3));
+        self.require(station.read(3));
         self.say('h');
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         station.customer.field("CUS:NAME").assign("Written While Held");
@@ -165,7 +150,7 @@ TEST_F(Processes, AHoldThatWaitsReadsWhatTheHolderWrote) {
     Station parent(folder.path());
     ASSERT_TRUE(parent.customers->open());
     parent.customers->hold(5);
-    ASSERT_TRUE(readCustomer(parent, 3)) << errorText();
+    ASSERT_TRUE(parent.read(3)) << errorText();
     EXPECT_EQ(parent.name(), "Written While Held");
     EXPECT_TRUE(parent.customers->isHeld());
 }
@@ -175,7 +160,7 @@ TEST_F(Processes, AChangeByAnotherProcessAnswers89) {
         Station station(folder.path());
         self.require(station.customers->open());
         self.hear();
-        self.require(readCustomer(station, 2));
+        self.require(station.read(2));
         station.customer.field("CUS:NAME").assign("Other Process");
         self.require(station.customers->put());
         self.say('w');
@@ -184,7 +169,7 @@ TEST_F(Processes, AChangeByAnotherProcessAnswers89) {
     Station parent(folder.path());
     ASSERT_TRUE(parent.customers->open());
     parent.customers->watch();
-    ASSERT_TRUE(readCustomer(parent, 2));
+    ASSERT_TRUE(parent.read(2));
     child.say('g');
     ASSERT_EQ(child.hear(), 'w');
     parent.customer.field("CUS:NAME").assign("This Process");
@@ -240,7 +225,7 @@ TEST_F(Processes, AFrameKilledHalfWayLeavesNothing) {
         self.require(items->enlist() && station.customers->enlist() && station.driver.begin(2));
         for (int id = 100; id < 150; ++id)
             self.require(station.addCustomer(id, "N" + std::to_string(id), "Half Way"));
-        self.require(readCustomer(station, 1) && station.customers->remove());
+        self.require(station.read(1) && station.customers->remove());
         item.field("ITM:ITEMID").assign(1);
         self.require(items->add());
         self.say('m'); // in the middle of the frame
@@ -252,7 +237,7 @@ TEST_F(Processes, AFrameKilledHalfWayLeavesNothing) {
     Station parent(folder.path());
     ASSERT_TRUE(parent.customers->open());
     EXPECT_EQ(parent.customers->recordCount(), 5);
-    EXPECT_TRUE(readCustomer(parent, 1));
+    EXPECT_TRUE(parent.read(1));
     Record item(itemLayout());
     auto items = parent.driver.makeFile(itemDefinition(), item);
     ASSERT_TRUE(items->open());
@@ -281,7 +266,7 @@ TEST_F(Processes, WritesWaitForAnotherFrameUpToTheLockWaitTime) {
     ASSERT_TRUE(parent.customers->sendOption("Recover=5"));
     child.say('c');
     EXPECT_TRUE(parent.addCustomer(21, "C21", "Waiting")) << errorText();
-    EXPECT_TRUE(readCustomer(parent, 20));
+    EXPECT_TRUE(parent.read(20));
 }
 
 } // namespace
