@@ -18,8 +18,10 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
-            if (!run.error_occurred)
+            if (!run.error_occurred) {
                 times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+                counters[run.benchmark_name()] = run.counters;
+            }
     }
 
     // `subject` and `baseline` are the name prefixes of the two sides ("Driver", "SQLite").
@@ -57,6 +59,8 @@ public:
     }
 
     std::map<std::string, std::pair<double, double>> times;
+    // Each case's own counters, by the same names.
+    std::map<std::string, benchmark::UserCounters> counters;
 
 private:
     static std::string lower(std::string text) {
