@@ -215,33 +215,51 @@ void driverReadLines(benchmark::State& state) {
         state.SkipWithError("not every line read");
 }
 
+// The form opened on the invoice with the edited line selected; null when it did not open.
+host::Window* formOnEditedLine() {
+    startForm();
+    host::Window* window = form();
+    if (window)
+        session->clickRow("?Lines", static_cast<int>(editedLine), 1, host::KeyCode::MouseLeft,
+                          window);
+    return window;
+}
+
+// The keys that change the selected line's quantity, up to the Enter that saves it.
+void editQuantity(host::Window* window, std::int64_t quantity) {
+    session->press("&Change", window);
+    session->pressKey("Tab", window);
+    session->pressKey("Tab", window);
+    session->type(window->focus(), std::to_string(quantity), window);
+}
+
+// Checks that the list shows the last quantity saved, and closes the form.
+void closeForm(benchmark::State& state, host::Window* window, std::int64_t quantity) {
+    std::string shown = session->control("?Lines", window)->formattedRow(editedLine).at(3).text;
+    if (shown != std::to_string(quantity))
+        state.SkipWithError("the quantity is not in the list");
+    session->press("Cancel", window);
+}
+
 // Changes the quantity of the edited line as a user does; `saveOnly`: only the Enter that
 // saves it is timed, the keys that edit it before are not.
 void changeLine(benchmark::State& state, bool saveOnly) {
     harness(linesFolder());
-    startForm();
-    host::Window* window = form();
+    host::Window* window = formOnEditedLine();
     if (!window) {
         state.SkipWithError("no form");
         return;
     }
-    session->clickRow("?Lines", static_cast<int>(editedLine), 1, host::KeyCode::MouseLeft, window);
     std::int64_t quantity = 1;
     for (auto _ : state) {
         if (saveOnly)
             state.PauseTiming();
-        session->press("&Change", window);
-        session->pressKey("Tab", window);
-        session->pressKey("Tab", window);
-        session->type(window->focus(), std::to_string(++quantity % 98 + 1), window);
+        editQuantity(window, ++quantity % 98 + 1);
         if (saveOnly)
             state.ResumeTiming();
         session->pressKey("Enter", window);
     }
-    std::string shown = session->control("?Lines", window)->formattedRow(editedLine).at(3).text;
-    if (shown != std::to_string(quantity % 98 + 1))
-        state.SkipWithError("the quantity is not in the list");
-    session->press("Cancel", window);
+    closeForm(state, window, quantity % 98 + 1);
 }
 
 void formEditLine(benchmark::State& state) {
@@ -325,21 +343,16 @@ void settle() {
 void saveLineInTurns(benchmark::State& state) {
     Harness& h = harness(linesFolder());
     DriverLineUpdate driver(h.driver, static_cast<std::int64_t>(editedLine + 100));
-    startForm();
-    host::Window* window = form();
+    host::Window* window = formOnEditedLine();
     if (!window) {
         state.SkipWithError("no form");
         return;
     }
-    session->clickRow("?Lines", static_cast<int>(editedLine), 1, host::KeyCode::MouseLeft, window);
     std::int64_t quantity = 1;
     std::int64_t formTime = 0;
     std::int64_t driverTime = 0;
     for (auto _ : state) {
-        session->press("&Change", window);
-        session->pressKey("Tab", window);
-        session->pressKey("Tab", window);
-        session->type(window->focus(), std::to_string(++quantity % 98 + 1), window);
+        editQuantity(window, ++quantity % 98 + 1);
         settle();
         std::int64_t before = processCpuNanoseconds();
         settle();
@@ -357,10 +370,7 @@ void saveLineInTurns(benchmark::State& state) {
         formTime += saved - start - sleepTime;
         driverTime += updated - saved;
     }
-    std::string shown = session->control("?Lines", window)->formattedRow(editedLine).at(3).text;
-    if (shown != std::to_string(quantity % 98 + 1))
-        state.SkipWithError("the quantity is not in the list");
-    session->press("Cancel", window);
+    closeForm(state, window, quantity % 98 + 1);
     double saves = static_cast<double>(state.iterations());
     state.counters["form_us"] = static_cast<double>(formTime) / saves / 1000;
     state.counters["driver_us"] = static_cast<double>(driverTime) / saves / 1000;
