@@ -101,7 +101,11 @@ protected:
             app::InvHdrRecord.clear();
             app::InvHdrRecord.field("INH:INVHDRID").assign(1);
             app::InvHdrAccess->Open();
-            app::InvHdrAccess->ReadByKey(app::files::invHdr().keyNumber("INH:INVHDRIDK"));
+            // A new invoice is primed by the caller, as the invoice list does.
+            if (request == RequestKind::Insert)
+                app::InvHdrAccess->PrepareNewRecord();
+            else
+                app::InvHdrAccess->ReadByKey(app::files::invHdr().keyNumber("INH:INVHDRIDK"));
             app::GlobalRequest = request;
             app::EditHeader();
             response = app::GlobalResponse;
@@ -470,3 +474,30 @@ TEST_F(InvoiceProceduresTest, BadInputIsRefusedWithAMessageAndNothingHalfWritten
 }
 
 } // namespace
+
+TEST_F(InvoiceProceduresTest, ANewInvoiceClosedWithoutOkTakesItsWrittenLinesWithIt) {
+    // The close box, and the program closing down (as when the user logs out), cancel the
+    // new invoice as its Cancel button does: its header goes, and its written line with it.
+    for (bool closeBox : {true, false}) {
+        SCOPED_TRACE(closeBox ? "close box" : "closing down");
+        openForm(RequestKind::Insert);
+        ASSERT_TRUE(session->type("Customer:", "C20"));
+        newLine();
+        ASSERT_TRUE(session->type(focused()->number(), "h1"));
+        ASSERT_TRUE(session->pressKey("Tab"));
+        ASSERT_TRUE(session->type(focused()->number(), "3"));
+        ASSERT_TRUE(session->pressKey("Tab"));
+        ASSERT_TRUE(session->type(focused()->number(), "2"));
+        ASSERT_TRUE(session->pressKey("Enter"));
+        ASSERT_EQ(records(app::files::invDet(), {"IND:INVDETID"}).size(), 2u);
+        if (closeBox)
+            session->input().close(*session->window(form));
+        else
+            session->input().closeDown();
+        session->run();
+        EXPECT_EQ(session->window(form), nullptr);
+        EXPECT_EQ(response, ResponseKind::Cancelled);
+        EXPECT_EQ(records(app::files::invHdr(), {"INH:INVHDRID"}), (std::vector<std::string>{"1"}));
+        EXPECT_EQ(records(app::files::invDet(), {"IND:INVDETID"}), (std::vector<std::string>{"1"}));
+    }
+}
