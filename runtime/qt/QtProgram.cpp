@@ -2,7 +2,9 @@
 
 #include "runtime/base/MessageBox.h"
 #include "runtime/qt/QtDisplay.h"
+#include "runtime/qt/TerminationRequests.h"
 #include "runtime/ui/Desktop.h"
+#include "runtime/ui/UserInput.h"
 
 #include <QApplication>
 
@@ -52,6 +54,19 @@ int QtProgram::run(const std::string& name, const std::string& title,
         } catch (...) {
             exitCode = 3;
         }
+        QApplication::exit(exitCode);
+    });
+
+    // Asked to end by the system, the program closes down as when the user closes it: every
+    // window gets CloseDown, and the procedures cancel what they hold unfinished. Asked
+    // again, it ends at once.
+    TerminationRequests termination([&](int signal, int count) {
+        if (count == 1) {
+            UserInput(desktop).closeDown();
+            display.requestRun();
+            return;
+        }
+        exitCode = 128 + signal;
         QApplication::exit(exitCode);
     });
 
