@@ -4,8 +4,6 @@
 #include <linux/futex.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-#else
-#include <thread>
 #endif
 
 namespace host {
