@@ -71,7 +71,14 @@ Queue::Packed Queue::pack(const std::byte* row) {
         if (run)
             out.push_back(row[literalEnd]);
     };
-    while (i < rowSize_) {
+    // No run long enough to count starts in the last bytes: they stay literal.
+    while (i + shortestRun <= rowSize_) {
+        // Most bytes of a row's text start no run: one that counts needs the byte
+        // `shortestRun` - 1 further on to be the same.
+        if (row[i + shortestRun - 1] != row[i]) {
+            ++i;
+            continue;
+        }
         std::size_t run = runLength(row + i, rowSize_ - i);
         if (run >= shortestRun) {
             piece(i, run);

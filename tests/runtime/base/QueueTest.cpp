@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using namespace host;
 
 namespace {
@@ -144,6 +146,27 @@ TEST(Queue, PackedRowsComeBackByteForByte) {
         ASSERT_EQ(std::string(reinterpret_cast<const char*>(q.buffer().data()), q.buffer().size()),
                   images[row - 1]);
     }
+
+    // Rows of random runs, one to twenty bytes long, in every place of the row (its last
+    // bytes among them): each comes back as it went in.
+    Queue runs(std::make_shared<RecordLayout>(RecordLayout{{"Q:BYTES", FieldType::text(61)}}));
+    std::uint32_t seed = 12345;
+    auto next = [&seed](std::uint32_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % below;
+    };
+    std::vector<std::string> written;
+    for (int i = 0; i < 2000; ++i) {
+        std::string bytes;
+        while (bytes.size() < 61)
+            bytes.append(1 + next(20), static_cast<char>('a' + next(3)));
+        bytes.resize(61);
+        std::memcpy(runs.buffer().data(), bytes.data(), bytes.size());
+        runs.add();
+        written.push_back(bytes);
+    }
+    for (std::size_t row = 1; row <= runs.count(); ++row)
+        ASSERT_EQ(rowImage(runs, row), written[row - 1]) << "row " << row;
 
     // Two entries read at once both stay readable.
     TypedRef first = q.entryField(1, 1);
