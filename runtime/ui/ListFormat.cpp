@@ -134,8 +134,22 @@ ListCell ListFormat::formatCell(const Queue& queue, std::size_t row, int column)
     if (column < 1 || column > columnCount())
         return cell;
     const ListColumn& c = columns_[static_cast<std::size_t>(column - 1)];
-    if (TypedRef text = queue.entryField(row, c.field))
-        cell.text = formatValue(column, text.value());
+    if (TypedRef text = queue.entryField(row, c.field)) {
+        const Picture* picture = pictures_[static_cast<std::size_t>(column - 1)].get();
+        if (picture && picture->isText() && text.type().kind == FieldKind::Text) {
+            // The commonest cell, a text under a text picture, straight from the row's
+            // bytes: cut to the picture's width, without the blanks after it, as the
+            // picture and the visible part make it.
+            std::string_view bytes(reinterpret_cast<const char*>(text.address()),
+                                   std::min<std::size_t>(text.type().size, static_cast<std::size_t>(
+                                                                               picture->width())));
+            std::size_t end = bytes.find_last_not_of(' ');
+            cell.text.assign(end == std::string_view::npos ? std::string_view()
+                                                           : bytes.substr(0, end + 1));
+        } else {
+            cell.text = formatValue(column, text.value());
+        }
+    }
     if (c.iconField != 0) {
         if (TypedRef icon = queue.entryField(row, c.iconField)) {
             long long number = icon.integer();

@@ -132,6 +132,22 @@ TEST(ListFormat, ShowsCustomerRows) {
               "Acme Tools                     A001    5551234567     Jo Smith");
 }
 
+TEST(ListFormat, TextCellsComeOutAsTheirPictureFormatsThem) {
+    // Text cells are cut from the row's bytes directly; each must read as the picture
+    // formats the field's value: pictures narrower, as wide and wider than the field, and
+    // texts with blanks before, inside and after them, or nothing but blanks.
+    ListFormat format = parsed("20L|M~A~@s3@20L|M~B~@s6@20L|M~C~@s12@");
+    RowQueue rows{{"A", FieldType::text(6)}, {"B", FieldType::text(6)}, {"C", FieldType::text(6)}};
+    for (const char* text : {"", " ", "ab", "abcdef", " a b  ", "   xyz", "abc   "}) {
+        rows.add({Value(text), Value(text), Value(text)});
+        std::size_t row = rows.queue.count();
+        for (int column = 1; column <= 3; ++column)
+            EXPECT_EQ(format.formatCell(rows.queue, row, column).text,
+                      format.formatValue(column, rows.queue.entryField(row, column).value()))
+                << "'" << text << "' in column " << column;
+    }
+}
+
 TEST(ListFormat, ShowsItemRowsWithPrices) {
     ListFormat format = parsed(itemFormat);
     RowQueue rows{{"NUMBER", FieldType::text(10)},       {"DESCRIPTION", FieldType::text(30)},
