@@ -228,7 +228,12 @@ bool Queue::remove() {
 void Queue::free() {
     forgetUnpacked();
     entries_.clear();
-    blocks_.clear();
+    // The first block stays for the rows that come next, so that a list filled again page
+    // by page does not take and give back a block at every page.
+    if (!blocks_.empty()) {
+        blocks_.resize(1);
+        blocks_.front().used = 0;
+    }
     stored_ = 0;
     garbage_ = 0;
     position_ = 0;
