@@ -30,13 +30,13 @@
 //   PageEnd          33 us    23 us    26 us   468,000 us    1.4x
 //   LocateByTyping   98 us    89 us    91 us                 1.1x
 //
-// Measured again later (10,000,000 customers, two runs): browse 35-43 us a page, keyset
-// 23-27 us, 1.36-1.57x; LocateByTyping 1.00-1.21x. The list's queue had come to pack its
+// Measured again later (10,000,000 customers, two runs): browse 31-33 us a page, keyset
+// 22-23 us, 1.39-1.47x; LocateByTyping 1.12-1.18x. The list's queue had come to pack its
 // rows (for the item list's memory), and the packer looked for a run at every byte of a
-// row's text, which took a fifth of a page and the pages to 1.8-1.9x; it now passes most
-// bytes with one comparison. The pages are near the 1.5x target rather than under it by
-// a margin: what remains beyond the keyset query is the rows formatted (a fifth of a
-// page), packed and filled from the record.
+// row's text, which took a fifth of a page and the pages to 1.8-1.9x. It now passes most
+// bytes with one comparison, an emptied queue keeps its first block for the next page,
+// and text cells under text pictures are cut from the row's bytes directly. What remains
+// beyond the keyset query is the rows read into the record, filled, packed and formatted.
 //
 // The end costs what the start costs (1.00x); OFFSET is 14,000x slower at the end.
 // Resident memory after paging: 7.0 MB with 10,000 customers, 9.0 MB with 10,000,000,
