@@ -10,20 +10,6 @@
 
 namespace host {
 
-namespace {
-
-// An option's name: the text before its '=', without the blanks around it.
-std::string_view trimmedName(std::string_view option) {
-    std::string_view name = option.substr(0, option.find('='));
-    while (!name.empty() && name.front() == ' ')
-        name.remove_prefix(1);
-    while (!name.empty() && name.back() == ' ')
-        name.remove_suffix(1);
-    return name;
-}
-
-} // namespace
-
 PerThreadRecordFile::PerThreadRecordFile(RecordFileDriver& driver, FileDefinition definition,
                                          Record& buffer)
     : RecordFile(std::move(definition), buffer), driver_(driver),
@@ -67,7 +53,7 @@ bool PerThreadRecordFile::sendOption(std::string_view option) {
     RecordFile& mine = current();
     // Setting the search index aside or making it is done once, on the data base, by
     // this thread's file: an action rather than a setting, not kept for later files.
-    if (equalIgnoringCase(trimmedName(option), "SEARCHINDEX"))
+    if (equalIgnoringCase(optionName(option), "SEARCHINDEX"))
         return mine.sendOption(option);
     for (const auto& [thread, file] : files_)
         if (file.get() != &mine)
@@ -75,9 +61,8 @@ bool PerThreadRecordFile::sendOption(std::string_view option) {
     bool taken = mine.sendOption(option);
     if (taken) {
         // Only the latest value of each option is kept for later files.
-        std::string_view name = option.substr(0, option.find('='));
         std::erase_if(options_, [&](const std::string& sent) {
-            return equalIgnoringCase(std::string_view(sent).substr(0, sent.find('=')), name);
+            return equalIgnoringCase(optionName(sent), optionName(option));
         });
         options_.emplace_back(option);
     }

@@ -226,4 +226,9 @@ protected:
     Record& buffer_;
 };
 
+// A driver option's name and value ("Recover = 5": "Recover" and "5"), without the blanks
+// around them; no '=' gives an empty value.
+std::string_view optionName(std::string_view option);
+std::string_view optionValue(std::string_view option);
+
 } // namespace host

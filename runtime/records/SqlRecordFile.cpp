@@ -59,14 +59,8 @@ std::vector<SqlValue> SqlRecordFile::bufferKeyValues(int keyNumber) const {
 // ---- Options -------------------------------------------------------------------------------
 
 bool SqlRecordFile::sendOption(std::string_view option) {
-    size_t equals = option.find('=');
-    std::string name = upper(clip(option.substr(0, equals)));
-    while (!name.empty() && name.front() == ' ')
-        name.erase(name.begin());
-    std::string value =
-        equals == std::string_view::npos ? std::string() : clip(option.substr(equals + 1));
-    while (!value.empty() && value.front() == ' ')
-        value.erase(value.begin());
+    std::string name = upper(optionName(option));
+    std::string value(optionValue(option));
     if (name == "RECOVER") {
         int seconds = 0;
         auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
