@@ -214,24 +214,6 @@ end)";
                                              "NewSelection 5 Up"}));
 }
 
-TEST(Popup, ChoiceNumbersSkipSeparatorsAndSubmenuHeaders) {
-    HeadlessSession session;
-    const std::string menu = "&Insert|&Change|-|&Sort{By &Name|By N&umber}|~&Delete|+&Toolbox";
-    std::vector<int> choices;
-    session.answerNextPopup("By Number");
-    session.answerNextPopup("Delete");
-    session.answerNextPopup("Sort"); // a submenu header cannot be chosen
-    session.start([&] {
-        for (int i = 0; i < 4; ++i)
-            choices.push_back(host::popupMenu(menu));
-    });
-    EXPECT_EQ(choices.size(), 3u);
-    ASSERT_EQ(session.pendingDialogs().size(), 1u);
-    EXPECT_FALSE(session.answerPopup("-"));
-    EXPECT_TRUE(session.answerPopup("&Toolbox"));
-    EXPECT_EQ(choices, (std::vector<int>{4, 5, 0, 6}));
-}
-
 using host::Property;
 
 TEST(ListBox, CellEditorsAreControlsCreatedAndDestroyedAtRunTime) {
