@@ -115,7 +115,7 @@ TEST(SessionScript, EveryMistakeIsReportedWithItsLine) {
 }
 
 TEST(SessionScript, ClockAndDurationFormsThatAreUnderstood) {
-    for (const char* line : {"advance 1h 30min", "advance 0.01s", "advance 31d",
+    for (const char* line : {"advance 1h 30min", "advance 0.01s", "advance 31h",
                              "set clock 23:59:59.50", "set date 2024-02-29"})
         EXPECT_TRUE(SessionScript::parse(line).ok()) << line;
     for (const char* line : {"advance 0s", "advance 1.001s", "advance 745h", "set clock 12:60",
