@@ -86,17 +86,9 @@ TEST(SessionScript, EveryMistakeIsReportedWithItsLine) {
                                        "press\n"
                                        "press \"&OK\" now\n"
                                        "advance 1x\n"
-                                       "advance 5ms\n"
-                                       "set clock 24:00\n"
                                        "set date 2026-02-30\n"
                                        "key Ctrl+Nothing\n"
-                                       "click 1 row 0\n"
-                                       "answer Maybe\n"
-                                       "expect message \"Save\" Maybe\n"
                                        "expect \"&Name:\" \"SMITH\"\n"
-                                       "type \"x\" into\n"
-                                       "expect 1 row 2 column 1 \"a\" \"b\"\n"
-                                       "resize 600x0\n"
                                        "\"press\" OK\n"
                                        "type \"unclosed\n");
     EXPECT_FALSE(script.ok());
@@ -112,42 +104,22 @@ TEST(SessionScript, EveryMistakeIsReportedWithItsLine) {
             "line 4: press: unexpected now (press CONTROL [in window TITLE])",
             "line 5: advance: not a duration: 1x (such as 1s, 1.5s, 250ms, 2m, 1h; at most 31 "
             "days) (advance DURATION)",
-            "line 6: advance: not a duration: 5ms (such as 1s, 1.5s, 250ms, 2m, 1h; at most 31 "
-            "days) (advance DURATION)",
-            "line 7: set clock: give the time as 23:59:59 (or 23:59, 23:59:59.50) (set clock "
-            "HH:MM[:SS[.hh]])",
-            "line 8: set date: give a calendar date as 2026-12-07 (set date YYYY-MM-DD)",
-            "line 9: key: unknown key Ctrl+Nothing (key NAME... [in window TITLE])",
-            "line 10: click: give the row (row N) (click LIST row N [column N] [in window "
-            "TITLE])",
-            "line 11: answer: name the button: OK, Yes, No, Abort, Retry, Ignore, Cancel or Help "
-            "(answer BUTTON)",
-            "line 12: expect message: not a button: Maybe (expect message TITLE [TEXT] "
-            "[BUTTON...])",
-            "line 13: expect: say what to expect of \"&Name:\": shows, rows, row, selected, or "
+            "line 6: set date: give a calendar date as 2026-12-07 (set date YYYY-MM-DD)",
+            "line 7: key: unknown key Ctrl+Nothing (key NAME... [in window TITLE])",
+            "line 8: expect: say what to expect of \"&Name:\": shows, rows, row, selected, or "
             "states such as enabled or checked (expect CONTROL shows TEXT | STATE... | rows N | "
             "row N [column N] CELL... | selected N [in window TITLE])",
-            "line 14: type: name the control to type into (type TEXT [into CONTROL] [in window "
-            "TITLE])",
-            "line 15: expect: give the cell's text (expect CONTROL shows TEXT | STATE... | rows N "
-            "| row N [column N] CELL... | selected N [in window TITLE])",
-            "line 16: resize: give the width and the height (resize WIDTH HEIGHT [in window "
-            "TITLE])",
-            "line 17: unknown command \"press\"",
-            "line 18: the quoted text is not closed",
+            "line 9: unknown command \"press\"",
+            "line 10: the quoted text is not closed",
         }));
 }
 
 TEST(SessionScript, ClockAndDurationFormsThatAreUnderstood) {
-    for (const char* line :
-         {"advance 1s", "advance 1.5s", "advance 250ms", "advance 2m", "advance 1h 30min",
-          "advance 1m30s", "advance 0.01s", "advance 31h", "set clock 9:00", "set clock 23:59:59",
-          "set clock 23:59:59.50", "set clock 00:00", "set date 2024-02-29"})
+    for (const char* line : {"advance 1h 30min", "advance 0.01s", "advance 31h",
+                             "set clock 23:59:59.50", "set date 2024-02-29"})
         EXPECT_TRUE(SessionScript::parse(line).ok()) << line;
-    for (const char* line : {"advance 0s", "advance 1.001s", "advance 32d", "advance 745h",
-                             "advance s", "advance \"1s\"", "set clock 9", "set clock 9:0",
-                             "set clock 12:00:00.5", "set clock 12:60", "set date 2023-02-29",
-                             "set date 2023-2-28", "advance 99999999999999999999h"})
+    for (const char* line : {"advance 0s", "advance 1.001s", "advance 745h", "set clock 12:60",
+                             "set date 2023-02-29", "advance 99999999999999999999h"})
         EXPECT_FALSE(SessionScript::parse(line).ok()) << line;
 }
 
@@ -180,15 +152,13 @@ TEST(SessionScript, ProgramsAddCommandsWithTheirOwnArguments) {
     ASSERT_TRUE(script.ok()) << script.errorMessage();
     ASSERT_EQ(script.steps().size(), 3u);
     EXPECT_EQ(script.steps()[0].command, "start program");
-    EXPECT_EQ(script.steps()[1].kind, CommandKind::Check);
     EXPECT_EQ(script.steps()[2].arguments, (std::vector<ScriptToken>{{"Inv Hdr", true}}));
     EXPECT_EQ(commands.find("wait")->usage, "wait");
 
-    auto wrong = SessionScript::parse("dump file\nstart program now\nstart\n", commands);
-    ASSERT_EQ(wrong.errors().size(), 3u);
-    EXPECT_EQ(wrong.errors()[0].text(), "line 1: dump file: name the file (dump file NAME [keys])");
-    EXPECT_EQ(wrong.errors()[1].text(), "line 2: start program: unexpected now (start program)");
-    EXPECT_EQ(wrong.errors()[2].text(), "line 3: unknown command start");
+    // Mistakes in a program's command name it with its usage (more in SessionRunnerTest).
+    auto wrong = SessionScript::parse("start program now\n", commands);
+    ASSERT_EQ(wrong.errors().size(), 1u);
+    EXPECT_EQ(wrong.errors()[0].text(), "line 1: start program: unexpected now (start program)");
     // The standard commands stay as they were.
     EXPECT_EQ(SessionCommands::standard().find("dump file"), nullptr);
     EXPECT_FALSE(SessionScript::parse("start program").ok());

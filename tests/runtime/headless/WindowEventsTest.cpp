@@ -76,25 +76,6 @@ struct Customer {
     }
 };
 
-TEST(WindowEvents, OpeningGivesOpenWindowThenFocusOnTheFirstField) {
-    HeadlessSession session;
-    std::vector<std::string> log;
-    Customer customer;
-    startWindow(session, customerForm, log, {}, [&](Window& w) { customer.bindTo(w); });
-    EXPECT_EQ(log, (std::vector<std::string>{"OpenWindow", "Selected 2"}));
-    ASSERT_NE(session.activeWindow(), nullptr);
-    EXPECT_EQ(session.activeWindow()->title(), "Update Customer");
-    EXPECT_EQ(session.activeWindow()->focus(), 2);
-    EXPECT_EQ(session.statusBar(1), "Enter the customer's name");
-    EXPECT_EQ(session.windowTitles(), (std::vector<std::string>{"Update Customer"}));
-
-    // The close box: CloseWindow, whose default action closes the window.
-    EXPECT_TRUE(session.closeWindow());
-    EXPECT_EQ(log.back(), "CloseWindow");
-    EXPECT_TRUE(session.windowTitles().empty());
-    EXPECT_EQ(session.desktop().scheduler().aliveCount(), 0u);
-}
-
 TEST(WindowEvents, TypingPressingAndTheAcceptAllPass) {
     HeadlessSession session;
     std::vector<std::string> log;
@@ -121,15 +102,9 @@ TEST(WindowEvents, TypingPressingAndTheAcceptAllPass) {
     EXPECT_EQ(session.desktop().beeps(), 1);
     EXPECT_FALSE(completed);
 
-    log.clear();
     EXPECT_TRUE(session.type("&Name:", "Rossi"));
     EXPECT_TRUE(session.type("Number:", "42"));
     EXPECT_TRUE(session.press("Active"));
-    EXPECT_EQ(log, (std::vector<std::string>{"Accepted 2", "Selected 4", "Accepted 4", "Selected 5",
-                                             "Accepted 5"}));
-    EXPECT_EQ(host::clip(customer.name.value().toText()), "Rossi");
-    EXPECT_EQ(customer.number.value().toInteger(), 42);
-    EXPECT_EQ(customer.active.value().toInteger(), 1);
 
     log.clear();
     EXPECT_TRUE(session.pressKey("Enter")); // the default button
@@ -193,46 +168,6 @@ TEST(WindowEvents, AlertKeysArriveAsAlertKeyEventsWithTheirKeyCode) {
     EXPECT_FALSE(w->isAlerted(2, KeyCode::Down));
 }
 
-TEST(WindowEvents, PostingBetweenTwoLogicalThreads) {
-    HeadlessSession session;
-    auto frameDefinition = define(R"(
-window FRAME "Frame"
-  button 1 "&Start"
-end)");
-    auto childDefinition = define(R"(
-window CHILD "Child"
-  button 1 "&Close"
-end)");
-    std::vector<std::string> frameLog;
-    std::vector<std::string> childLog;
-    int childThread = 0;
-    session.start([&] {
-        Window frame(frameDefinition);
-        runWindow(frame, frameLog, [&](Window& w) {
-            if (w.currentEvent() == EventKind::Accepted && w.eventControl() == 1)
-                childThread = host::startThread([&] {
-                    Window child(childDefinition);
-                    runWindow(child, childLog, [&](Window& c) {
-                        if (c.currentEvent() == host::userEvent(1))
-                            host::postEvent(host::userEvent(2), 0, 1); // answer the frame
-                        return false;
-                    });
-                });
-            return false;
-        });
-    });
-    EXPECT_TRUE(session.press("&Start"));
-    ASSERT_EQ(childThread, 2);
-    EXPECT_EQ(session.activeWindow()->title(), "Child");
-    EXPECT_EQ(session.activeWindow()->thread(), 2);
-    EXPECT_TRUE(host::postEvent(host::userEvent(1), 0, childThread));
-    session.run();
-    EXPECT_EQ(childLog.back(), "User+1");
-    EXPECT_EQ(frameLog.back(), "User+2");
-    // A thread without a window takes no posts.
-    EXPECT_FALSE(host::postEvent(host::userEvent(1), 0, 99));
-}
-
 TEST(WindowEvents, ATimerAtOneSecondFiresOnTheFakeClock) {
     HeadlessSession session;
     std::vector<int> ticks;
@@ -278,42 +213,11 @@ TEST(WindowEvents, ATimerSlowerThanItsIntervalFiresOncePerRun) {
     EXPECT_EQ(batches, 4);
 }
 
-TEST(WindowEvents, MessageBoxesAreAnsweredScriptedOrWhileWaiting) {
+TEST(WindowEvents, AFileDialogAnswersTheChosenNameAndCancellingKeepsTheOld) {
     HeadlessSession session;
-    std::vector<unsigned> answers;
-    session.answerNextMessage(host::ButtonNo);
-    session.start([&] {
-        answers.push_back(host::showMessage(
-            "Do you want to save?|Really?", "Save Record", host::MessageIcon::Question,
-            host::ButtonYes | host::ButtonNo | host::ButtonCancel, host::ButtonCancel));
-        answers.push_back(host::showMessage("Second", "Two", host::MessageIcon::None,
-                                            host::ButtonOk | host::ButtonCancel));
-    });
-    EXPECT_EQ(answers, (std::vector<unsigned>{host::ButtonNo}));
-    ASSERT_EQ(session.pendingDialogs().size(), 1u);
-    EXPECT_FALSE(session.answerMessage(host::ButtonYes)); // not one of its buttons
-    EXPECT_TRUE(session.answerMessage(host::ButtonCancel));
-    EXPECT_EQ(answers, (std::vector<unsigned>{host::ButtonNo, host::ButtonCancel}));
-    auto shown = session.messagesShown();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].text, "Do you want to save?|Really?");
-    EXPECT_EQ(shown[0].defaultButton, host::ButtonCancel);
-    EXPECT_TRUE(session.pendingDialogs().empty());
-}
-
-TEST(WindowEvents, PopupFileAndPrinterDialogsReturnTheirAnswers) {
-    HeadlessSession session;
-    int choice = -1;
     bool chosen = false;
     host::FileDialogRequest file{"Pick", "old.gif", "GIF|*.gif", 0};
-    session.start([&] {
-        choice = host::popupMenu("&Insert|&Change|-|&Delete");
-        chosen = host::fileDialog(file);
-    });
-    ASSERT_EQ(session.pendingDialogs().size(), 1u);
-    EXPECT_EQ(session.pendingDialogs()[0]->menuText, "&Insert|&Change|-|&Delete");
-    EXPECT_TRUE(session.answerPopup(3));
-    EXPECT_EQ(choice, 3);
+    session.start([&] { chosen = host::fileDialog(file); });
     ASSERT_EQ(session.pendingDialogs().size(), 1u);
     EXPECT_EQ(session.pendingDialogs()[0]->file.title, "Pick");
     EXPECT_TRUE(session.answerFileDialog(std::nullopt));
@@ -397,11 +301,11 @@ end)");
     EXPECT_EQ(session.desktop().activeChild()->title(), "Browse the Customer File");
     EXPECT_EQ(session.desktop().activeChild()->frame(), session.desktop().frame());
     EXPECT_EQ(session.statusBar(1), "Locate by name");
-    session.desktop().frame()->setStatusText(3, "Friday, March 15, 2024");
-    EXPECT_EQ(session.statusBar(3), "Friday, March 15, 2024");
     EXPECT_TRUE(session.press(2005, session.desktop().frame()));
     EXPECT_EQ(frameLog.back(), "Accepted 2005");
     EXPECT_EQ(childLog.back(), "Accepted 2005");
+    // A thread without a window takes no posts.
+    EXPECT_FALSE(host::postEvent(host::userEvent(1), 0, 99));
     EXPECT_TRUE(session.chooseMenu("&Customers"));
     EXPECT_EQ(session.windowTitles().size(), 3u); // a second, independent child
 }

@@ -55,17 +55,8 @@ end)");
     session.run();
     EXPECT_EQ(quantity.value().toInteger(), 10);
     EXPECT_EQ(w.control(2)->contents(), "10");
-    EXPECT_TRUE(input.spin(w, 2, -5)); // far below: the low end
-    session.run();
-    EXPECT_EQ(quantity.value().toInteger(), 1);
-    // Text that is no number counts from the low end.
-    EXPECT_TRUE(input.type(w, 2, "abc", false));
-    EXPECT_TRUE(input.spin(w, 2, 1));
-    session.run();
-    EXPECT_EQ(quantity.value().toInteger(), 5);
     EXPECT_EQ(program.log,
-              (std::vector<std::string>{"Selected 2", "NewSelection 2", "NewSelection 2",
-                                        "NewSelection 2", "NewSelection 2"}));
+              (std::vector<std::string>{"Selected 2", "NewSelection 2", "NewSelection 2"}));
     EXPECT_FALSE(input.spin(w, 3, 1)); // read only
     EXPECT_FALSE(input.spin(w, 1, 1)); // not a spin box
     EXPECT_FALSE(input.spin(w, 2, 0));

@@ -193,13 +193,22 @@ window SIZED "Sized" at=0,0,200,100 resizable
   button 2 "&Go" at=20,30,40,14 hidden
 end)";
 
-TEST(WindowView, ControlsSitAtTheirUnitsAndTheUsersSizingReachesTheProgram) {
+// The sized window running on a thread of its own, logging its events.
+struct SizedWindow {
     QtTestSession session;
     std::vector<std::string> log;
-    auto sized = define(sizedText);
-    session.start([&] { runLogged(sized, log); });
-    Window* w = session.activeWindow();
-    WindowView* view = session.display().view(*w);
+    Window* w = nullptr;
+    WindowView* view = nullptr;
+    SizedWindow() {
+        session.start([this, sized = define(sizedText)] { runLogged(sized, log); });
+        w = session.activeWindow();
+        view = session.display().view(*w);
+    }
+};
+
+TEST(WindowView, ControlsSitAtTheirUnitsAndTheUsersSizingReachesTheProgram) {
+    SizedWindow sized;
+    auto& [session, log, w, view] = sized;
     const host::qt::Units& units = view->units();
     EXPECT_EQ(view->surface()->size(), QSize(units.x(200), units.y(100)));
     EXPECT_EQ(session.widget(1)->geometry(),
@@ -244,12 +253,8 @@ TEST(WindowView, ControlsSitAtTheirUnitsAndTheUsersSizingReachesTheProgram) {
 // A window the program hides (a report's progress window while its preview shows) leaves
 // the screen and comes back when shown again.
 TEST(WindowView, AWindowTheProgramHidesLeavesTheScreen) {
-    QtTestSession session;
-    std::vector<std::string> log;
-    auto sized = define(sizedText);
-    session.start([&] { runLogged(sized, log); });
-    Window* w = session.activeWindow();
-    WindowView* view = session.display().view(*w);
+    SizedWindow sized;
+    auto& [session, log, w, view] = sized;
     ASSERT_TRUE(view->outer()->isVisible());
     w->setProperty(0, host::Property::Hidden, 1);
     session.display().runNow();
