@@ -394,29 +394,6 @@ TEST_F(BrowseListTest, TheThumbJumpsThroughItsStepTable) {
     EXPECT_EQ(current(), "Zane 3");
 }
 
-TEST_F(BrowseListTest, SelectModeHandsBackTheChosenRecordOrLeavesTheCallersOwn) {
-    seedNumbered(12);
-    fillCustomer(customers.record, 77, "C77", "Caller", "Home");
-    open(RequestKind::Select);
-    EXPECT_TRUE(session.isVisible("&Select"));
-    EXPECT_TRUE(session.isEnabled("&Select"));
-    EXPECT_TRUE(session.clickRow("1", 3));
-    EXPECT_TRUE(session.closeWindow(procedure->window.get()));
-    EXPECT_EQ(response, ResponseKind::Cancelled);
-    EXPECT_EQ(bufferName(), "Caller");
-    EXPECT_EQ(customers.number("CUS:CUSTOMERID"), 77);
-    EXPECT_EQ(customers.text("CUS:CITY"), "Home");
-}
-
-TEST_F(BrowseListTest, ADoubleClickInSelectModeChoosesTheRowUnderTheMouse) {
-    seedNumbered(12);
-    open(RequestKind::Select);
-    EXPECT_TRUE(session.doubleClickRow("1", 4));
-    EXPECT_EQ(response, ResponseKind::Completed);
-    EXPECT_EQ(bufferName(), "Name 04");
-    EXPECT_EQ(customers.number("CUS:CUSTOMERID"), 4);
-}
-
 } // namespace
 
 namespace {
