@@ -130,30 +130,9 @@ TEST_F(ErrorReporterTest, QuestionsAnswerGoOnOrCancel) {
     std::size_t shown = boxes.shown().size();
     EXPECT_EQ(reporter.Report(902), Severity::Benign);
     EXPECT_EQ(boxes.shown().size(), shown);
-
-    // AskUser asks whatever the level, with the caller's buttons.
-    boxes.answer(host::ButtonCancel);
-    EXPECT_EQ(reporter.AskUser(35, host::ButtonYes | host::ButtonNo | host::ButtonCancel,
-                               host::ButtonCancel),
-              host::ButtonCancel);
-    EXPECT_EQ(boxes.shown().back().text, "Do you want to save the changes to this record?");
-    EXPECT_EQ(boxes.shown().back().defaultButton, host::ButtonCancel);
 }
 
-TEST_F(ErrorReporterTest, FatalProgramAndUnknownLevelsEndTheRun) {
-    reporter.NoteFile("InvHdr");
-    host::setError(host::errors::fileNotFound);
-    try {
-        reporter.Raise(23);
-        FAIL() << "the run did not end";
-    } catch (const ProgramHalted& halted) {
-        EXPECT_EQ(halted.exitCode, 0);
-        EXPECT_STREQ(halted.what(), "File Access Error");
-    }
-    ASSERT_EQ(boxes.shown().size(), 1u);
-    EXPECT_EQ(boxes.shown()[0].text, "File (InvHdr) could not be opened.  Error: File Not Found "
-                                     "(2).  Press OK to end this application");
-
+TEST_F(ErrorReporterTest, ProgramAndUnknownLevelsEndTheRun) {
     EXPECT_THROW(reporter.Report(39), ProgramHalted);
     reporter.LoadMessages(packed({{903, 9, "Odd", "odd level"}}));
     EXPECT_THROW(reporter.Report(903), ProgramHalted);
@@ -166,7 +145,6 @@ TEST_F(ErrorReporterTest, ALaterEntryReplacesAnIdAndCanShowThePreviousText) {
     EXPECT_EQ(boxes.shown().back().title, "Nothing To Do");
     EXPECT_EQ(boxes.shown().back().text, "There are no records available to process. (There are "
                                          "no records available to process.)");
-    EXPECT_EQ(reporter.CurrentEntry().TITLE, "Nothing To Do");
     // A %Previous without an earlier entry of the id is empty.
     EXPECT_EQ(shownFor("[%previous]"), "[]");
 }

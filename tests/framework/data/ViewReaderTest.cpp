@@ -147,14 +147,6 @@ TEST_F(ViewReaderTest, ARangeFollowsTheRelatedRecord) {
     EXPECT_FALSE(reader.RangeChanged());
     reader.Reset();
     EXPECT_EQ(readAll(), (std::vector<long long>{4, 5, 6}));
-
-    // A new line within the range: the header's id and the next number of its group.
-    reader.ResetToRange();
-    EXPECT_EQ(lines.number("LIN:HDRID"), 2);
-    EXPECT_EQ(lines.number("LIN:SEQ"), 31);
-    EXPECT_EQ(lines.number("LIN:ID"), 7);
-    EXPECT_EQ(headers.number("HDR:ID"), 2) << "the header is no file of this view";
-    lines.access.CancelAutoNumber();
 }
 
 TEST_F(ViewReaderTest, ReadingPositionsAtTheBufferValues) {

@@ -62,9 +62,6 @@ TEST_F(PreviewTest, PageSelections) {
     EXPECT_EQ(chosen("2-"), std::vector<int>{});
     EXPECT_EQ(chosen(""), std::vector<int>{});
     EXPECT_EQ(chosen(" 4 , 9-10,x"), (std::vector<int>{4, 9, 10}));
-    makePages(12);
-    preview.DefaultPageRange();
-    EXPECT_EQ(preview.PAGESTOPRINT, "1-12");
 }
 
 TEST_F(PreviewTest, ThumbnailsPageToTheCurrentPageAndGridsStayWithinThePages) {
