@@ -90,12 +90,11 @@ protected:
         });
     }
     // An invoice (id 1, number 1234) for customer "0001" with these lines, in this order.
-    void seedInvoice(const std::vector<Line>& lines, bool withSettings = true) {
-        apptest::addRecords(
-            driver, app::files::config(), withSettings ? 1 : 0, [](host::Record& r, int) {
-                r.field("CON:COMPANYNAME").assign("Zev Uze Ziro");
-                r.field("CON:TAXRATE").assign(host::Value(*host::Decimal::parse("0.0800")));
-            });
+    void seedInvoice(const std::vector<Line>& lines) {
+        apptest::addRecords(driver, app::files::config(), 1, [](host::Record& r, int) {
+            r.field("CON:COMPANYNAME").assign("Zev Uze Ziro");
+            r.field("CON:TAXRATE").assign(host::Value(*host::Decimal::parse("0.0800")));
+        });
         apptest::addRecords(
             driver, app::files::invDet(), static_cast<int>(lines.size()),
             [&](host::Record& r, int i) {
@@ -207,24 +206,6 @@ TEST_F(ReportsTest, AnInvoicePrintsItsLinesByItemNumberWithItsTotals) {
     EXPECT_TRUE(inOrder(page, {"SubTotal:", "6.25", "Tax:", "0.50", "Amount Due:", "6.75"}))
         << page;
     EXPECT_EQ(page.find("Continued next page..."), std::string::npos);
-}
-
-TEST_F(ReportsTest, AnInvoiceWithNothingToPrintSaysWhyAndOpensNoWindow) {
-    seedItems(3);
-    seedInvoice({}, true);
-    session->answerNextMessage(host::ButtonOk);
-    run(app::InvoiceRpt, true);
-    expectRefused("Nothing to Print",
-                  "Invoice 0001234 has no lines yet, so there is nothing to print.");
-    EXPECT_EQ(session->window("Progress..."), nullptr);
-}
-
-TEST_F(ReportsTest, AnInvoiceBeforeTheShopSettingsExistSaysWhereToEnterThem) {
-    seedItems(3);
-    seedInvoice({{"A200", 1, "1.00"}}, false);
-    session->answerNextMessage(host::ButtonOk);
-    run(app::InvoiceRpt, true);
-    expectRefused("No Shop Settings", "Shop Settings... in the File menu");
 }
 
 TEST_F(ReportsTest, ALongInvoiceSaysItContinuesAtTheFootOfEveryPageButTheLast) {
