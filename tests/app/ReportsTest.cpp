@@ -237,13 +237,6 @@ TEST_F(ReportsTest, TheInventoryListsItsItemsInNumberOrderOnOnePage) {
         << printed[0];
 }
 
-TEST_F(ReportsTest, AnEmptyInventorySaysNoRecordsAndShowsNoPreview) {
-    seedItems(0);
-    session->answerNextMessage(host::ButtonOk);
-    run(app::PrintInventory, false);
-    expectRefused("No Records", "There are no records available to process.");
-}
-
 TEST_F(ReportsTest, APdfThatCannotBeWrittenIsTold) {
     seedItems(3);
     host::PrintService::setPdfDestination(folder + "/no such folder/printed.pdf");
