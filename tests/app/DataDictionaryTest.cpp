@@ -1,6 +1,5 @@
-// The application's data dictionary: the five files as declared, their settings, keys
-// and relations, the numbering and validation of invoice lines, and what the invoice
-// relations do to lines.
+// The application's data dictionary: the numbering and validation of invoice lines, and
+// what the invoice relations do to lines.
 #include "DictionaryFixture.h"
 
 #include "framework/data/FileAccess.h"
@@ -12,19 +11,6 @@ using namespace apptest;
 using framework::Severity;
 
 namespace {
-
-using DataDictionaryTest = DictionaryTest;
-
-// That no file is made before its first use, and that tearing down releases everything,
-// the program's start-up tests show.
-TEST_F(DataDictionaryTest, EveryFileIsMadeWhenMissingOpenedLazilyAndWaitsForLocks) {
-    for (framework::FileAccess* access : {app::ItemAccess, app::ConfigAccess, app::CustomerAccess,
-                                          app::InvDetAccess, app::InvHdrAccess}) {
-        EXPECT_TRUE(access->CREATE && access->LAZYOPEN) << access->FILENAMEVALUE;
-        EXPECT_EQ(access->LOCKRECOVER, 10) << access->FILENAMEVALUE;
-    }
-    EXPECT_FALSE(app::ItemFile->key(2).duplicates) << "an item number is unique";
-}
 
 // ---- Invoice lines -------------------------------------------------------------------------
 

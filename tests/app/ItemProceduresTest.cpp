@@ -29,8 +29,6 @@
 #include <memory>
 #include <string>
 
-using framework::RequestKind;
-using framework::ResponseKind;
 using host::headless::HeadlessSession;
 namespace fs = std::filesystem;
 
@@ -86,12 +84,10 @@ protected:
     std::string pictureFile(const char* name) {
         return (fs::path(folder) / "images" / name).lexically_normal().string();
     }
-    void startList(std::uint8_t request = 0) {
-        session->start([this, request] {
-            app::GlobalRequest = request;
+    void startList() {
+        session->start([] {
+            app::GlobalRequest = 0;
             app::BrowseItems();
-            response = app::GlobalResponse;
-            chosen = host::clip(app::ItemRecord.field("ITM:ITEMNUMBER").text());
         });
     }
 
@@ -100,8 +96,6 @@ protected:
     std::string folder = temporary.path();
     fs::path previous;
     host::sqlite::SqliteDriver driver;
-    std::uint8_t response = 0;
-    std::string chosen;
 };
 
 TEST_F(ItemProceduresTest, TheListAndTheFormShowAPictureOnlyWhenTheFileHoldsOne) {
@@ -147,30 +141,11 @@ TEST_F(ItemProceduresTest, TheListAndTheFormShowAPictureOnlyWhenTheFileHoldsOne)
     EXPECT_TRUE(session->press("Close"));
 }
 
-TEST_F(ItemProceduresTest, PicturesAreKeptByTheirBareNameCutTo32Characters) {
+TEST_F(ItemProceduresTest, PicturesAreKeptByTheirBareName) {
     EXPECT_EQ(app::ItemPictures::bareName("C:\\Shop\\Pictures\\saw.gif"), "saw.gif");
     EXPECT_EQ(app::ItemPictures::bareName("/home/shop/pictures/saw.gif"), "saw.gif");
     EXPECT_EQ(app::ItemPictures::bareName("pictures\\old/saw.gif"), "saw.gif");
-    EXPECT_EQ(app::ItemPictures::bareName("a-very-long-name-for-a-picture-of-a-saw.gif"),
-              "a-very-long-name-for-a-picture-o");
     EXPECT_EQ(app::ItemPictures::bareName("pictures/"), "");
-
-    // A picture from elsewhere is copied in; one of the same name asks before it is
-    // replaced.
-    fs::create_directories(folder + "/elsewhere");
-    write("elsewhere/saw.gif", "GIF89a a saw");
-    write("elsewhere/hammer.gif", "GIF89a another hammer");
-    std::optional<std::string> adopted;
-    session->start([&] { adopted = app::ItemPictures::adopt("elsewhere/saw.gif", folder); });
-    EXPECT_EQ(adopted, "saw.gif");
-    EXPECT_EQ(app::ItemPictures::shownFile("saw.gif"), pictureFile("saw.gif"));
-    session->start([&] { adopted = app::ItemPictures::adopt(folder + "/elsewhere/hammer.gif"); });
-    ASSERT_TRUE(session->answerMessage(host::ButtonYes)); // "Replace Picture?"
-    EXPECT_EQ(adopted, "hammer.gif");
-    std::ifstream replaced(folder + "/images/hammer.gif");
-    std::string contents;
-    std::getline(replaced, contents);
-    EXPECT_EQ(contents, "GIF89a another hammer");
 }
 
 TEST_F(ItemProceduresTest, ThePictureCellKeepsABareNameAndThePictureComesIntoTheImagesFolder) {
@@ -208,23 +183,6 @@ TEST_F(ItemProceduresTest, ThePictureCellKeepsABareNameAndThePictureComesIntoThe
     EXPECT_EQ(session->control("?List")->formattedRow(3).at(2).text, "saw.gif");
     EXPECT_EQ(picture("P10$BROWSEWINDOW"), pictureFile("saw.gif"));
     EXPECT_TRUE(session->press("Close"));
-}
-
-TEST_F(ItemProceduresTest, CalledToSelectTheListHandsBackTheChosenItem) {
-    startList(RequestKind::Select);
-    ASSERT_NE(session->window("P10$BROWSEWINDOW"), nullptr);
-    EXPECT_TRUE(session->isVisible("&Select"));
-    // "&Print" (the inventory report) is enabled with items listed.
-    EXPECT_TRUE(session->isEnabled("&Print"));
-    ASSERT_TRUE(session->doubleClickRow("?List", 2));
-    EXPECT_EQ(session->window("P10$BROWSEWINDOW"), nullptr);
-    EXPECT_EQ(response, ResponseKind::Completed);
-    EXPECT_EQ(chosen, "H2");
-
-    startList();
-    EXPECT_FALSE(session->isVisible("&Select"));
-    EXPECT_TRUE(session->press("Close"));
-    EXPECT_EQ(response, ResponseKind::Cancelled);
 }
 
 } // namespace

@@ -10,22 +10,11 @@
 namespace {
 
 TEST(MainFrameTexts, TheDateShowsTheDayNameAndTheLongDateAndTheTimeIsTwentyFourHour) {
-    struct Row {
-        int day;
-        const char* text;
-    };
-    for (const Row& row : {Row{host::dayNumber(2024, 3, 15), "Friday, March 15, 2024"},
-                           Row{host::dayNumber(2024, 3, 17), "Sunday, March 17, 2024"},
-                           Row{host::dayNumber(2024, 3, 20), "Wednesday, March 20, 2024"},
-                           Row{host::dayNumber(2024, 2, 29), "Thursday, February 29, 2024"},
-                           Row{host::dayNumber(1801, 1, 1), "Thursday, January 1, 1801"}}) {
-        EXPECT_EQ(app::MainFrame::DateText(row.day), row.text);
-    }
+    // Ordinary days and midnight are in the frame and midnight scenarios; these are the ends.
+    EXPECT_EQ(app::MainFrame::DateText(host::dayNumber(1801, 1, 1)), "Thursday, January 1, 1801");
     // A day number below zero still finds its day name (the remainder made positive).
     EXPECT_TRUE(app::MainFrame::DateText(-1).starts_with("Saturday, "));
-    EXPECT_EQ(app::MainFrame::TimeText(0), "00:00:00");
     EXPECT_EQ(app::MainFrame::TimeText(9 * 360000 + 5 * 6000 + 3 * 100 + 99), "09:05:03");
-    EXPECT_EQ(app::MainFrame::TimeText(8639999), "23:59:59");
 }
 
 // Frames whose definitions set other timers.

@@ -90,12 +90,11 @@ protected:
         });
     }
     // An invoice (id 1, number 1234) for customer "0001" with these lines, in this order.
-    void seedInvoice(const std::vector<Line>& lines, bool withSettings = true) {
-        apptest::addRecords(
-            driver, app::files::config(), withSettings ? 1 : 0, [](host::Record& r, int) {
-                r.field("CON:COMPANYNAME").assign("Zev Uze Ziro");
-                r.field("CON:TAXRATE").assign(host::Value(*host::Decimal::parse("0.0800")));
-            });
+    void seedInvoice(const std::vector<Line>& lines) {
+        apptest::addRecords(driver, app::files::config(), 1, [](host::Record& r, int) {
+            r.field("CON:COMPANYNAME").assign("Zev Uze Ziro");
+            r.field("CON:TAXRATE").assign(host::Value(*host::Decimal::parse("0.0800")));
+        });
         apptest::addRecords(
             driver, app::files::invDet(), static_cast<int>(lines.size()),
             [&](host::Record& r, int i) {
@@ -209,24 +208,6 @@ TEST_F(ReportsTest, AnInvoicePrintsItsLinesByItemNumberWithItsTotals) {
     EXPECT_EQ(page.find("Continued next page..."), std::string::npos);
 }
 
-TEST_F(ReportsTest, AnInvoiceWithNothingToPrintSaysWhyAndOpensNoWindow) {
-    seedItems(3);
-    seedInvoice({}, true);
-    session->answerNextMessage(host::ButtonOk);
-    run(app::InvoiceRpt, true);
-    expectRefused("Nothing to Print",
-                  "Invoice 0001234 has no lines yet, so there is nothing to print.");
-    EXPECT_EQ(session->window("Progress..."), nullptr);
-}
-
-TEST_F(ReportsTest, AnInvoiceBeforeTheShopSettingsExistSaysWhereToEnterThem) {
-    seedItems(3);
-    seedInvoice({{"A200", 1, "1.00"}}, false);
-    session->answerNextMessage(host::ButtonOk);
-    run(app::InvoiceRpt, true);
-    expectRefused("No Shop Settings", "Shop Settings... in the File menu");
-}
-
 TEST_F(ReportsTest, ALongInvoiceSaysItContinuesAtTheFootOfEveryPageButTheLast) {
     seedItems(3);
     std::vector<Line> lines(55, Line{"C300", 1, "1.00"});
@@ -254,13 +235,6 @@ TEST_F(ReportsTest, TheInventoryListsItsItemsInNumberOrderOnOnePage) {
                                      "Anvil", "3.00", "EA", "B100", "Bolt", "6.00", "C300",
                                      "Chisel", "9.00", "Page:", "1"}))
         << printed[0];
-}
-
-TEST_F(ReportsTest, AnEmptyInventorySaysNoRecordsAndShowsNoPreview) {
-    seedItems(0);
-    session->answerNextMessage(host::ButtonOk);
-    run(app::PrintInventory, false);
-    expectRefused("No Records", "There are no records available to process.");
 }
 
 TEST_F(ReportsTest, APdfThatCannotBeWrittenIsTold) {
