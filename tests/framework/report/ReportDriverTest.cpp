@@ -214,6 +214,23 @@ TEST_F(ReportDriverTest, SteppedProgressFollowsTheKeyValue) {
     customers.link.Close();
 }
 
+TEST_F(ReportDriverTest, AnEmptyViewSaysNoRecordsOnceAndShowsNoPreview) {
+    seedCustomers(0);
+    auto definition = host::ReportDefinitionParser::parse(names);
+    host::Report report(std::make_shared<const host::ReportDefinition>(definition.reports[0]));
+    framework::PreviewWindow preview;
+    session.answerNextMessage(host::ButtonOk);
+    start(&report, &preview);
+    session.advanceClock(300);
+    std::vector<std::string> shown;
+    for (const host::MessageBoxRequest& box : session.messagesShown())
+        shown.push_back(box.title);
+    EXPECT_EQ(shown, (std::vector<std::string>{"No Records"}));
+    EXPECT_EQ(response, ResponseKind::Cancelled);
+    EXPECT_EQ(session.window("Report Preview"), nullptr);
+    EXPECT_FALSE(report.isOpen());
+}
+
 TEST_F(ReportDriverTest, OneRecordIsPreviewedAndPrintedWhenTheUserSaysSo) {
     seedCustomers(1);
     auto definition = host::ReportDefinitionParser::parse(names);
