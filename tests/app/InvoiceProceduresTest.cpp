@@ -177,6 +177,11 @@ TEST_F(InvoiceProceduresTest, TheItemCompletesToTheLowestNumberWithTheCaretAfter
     ASSERT_TRUE(typeOnly(item->number(), "h"));
     EXPECT_EQ(item->contents(), "H100") << "the lowest of H100 and H200, in upper case";
     EXPECT_EQ(item->caret(), 2);
+    ASSERT_TRUE(typeOnly(item->number(), "H2"));
+    EXPECT_EQ(item->contents(), "H200");
+    EXPECT_EQ(item->caret(), 3);
+    ASSERT_TRUE(typeOnly(item->number(), "hq"));
+    EXPECT_EQ(item->contents(), "HQ") << "no item begins so: what was typed stays";
     ASSERT_TRUE(typeOnly(item->number(), ""));
     EXPECT_EQ(item->contents(), "");
     // Typed in the middle: only the characters before the caret count.
@@ -196,13 +201,29 @@ TEST_F(InvoiceProceduresTest, PricingIsExactInEveryOrderOfEntry) {
     EXPECT_EQ(app::linePricing::extended(99, *host::Decimal::parse("99999.99")), std::nullopt);
 
     openForm(RequestKind::Change);
+    // Cost first: list and sell follow, then the quantity gives the extended amount.
+    newLine();
+    ASSERT_TRUE(session->type(focused()->number(), "h1"));
+    ASSERT_TRUE(session->pressKey("Tab"));
+    ASSERT_TRUE(session->pressKey("Tab")); // Qty left at 0: asked about
+    ASSERT_TRUE(session->answerMessage(host::ButtonYes));
+    ASSERT_TRUE(session->pressKey("Tab"));
+    ASSERT_TRUE(session->type(focused()->number(), "1.25"));
+    ASSERT_TRUE(session->pressKey("Shift+Tab"));
+    ASSERT_TRUE(session->type(focused()->number(), "3"));
+    ASSERT_TRUE(session->pressKey("Enter"));
+    EXPECT_EQ(cell(2, 4), "3");
+    EXPECT_EQ(cell(2, 6), "2.25");
+    EXPECT_EQ(cell(2, 7), "2.25");
+    EXPECT_EQ(cell(2, 9), "$6.75");
+
     // Sell before cost: a sell price typed stays; the cost then gives only the list price.
     newLine();
     ASSERT_TRUE(session->type(focused()->number(), "h2"));
     ASSERT_TRUE(session->pressKey("Tab"));
     ASSERT_TRUE(session->type(focused()->number(), "3"));
     // (Tab would ask about the empty cost: a click goes to the Sell cell.)
-    ASSERT_TRUE(session->clickRow("?Lines", 2, 7));
+    ASSERT_TRUE(session->clickRow("?Lines", 3, 7));
     ASSERT_TRUE(session->type(focused()->number(), "1.25"));
     ASSERT_TRUE(session->pressKey("Shift+Tab"));
     ASSERT_TRUE(session->pressKey("Shift+Tab"));
@@ -210,12 +231,13 @@ TEST_F(InvoiceProceduresTest, PricingIsExactInEveryOrderOfEntry) {
     for (int i = 0; i < 10; ++i)
         ASSERT_TRUE(session->pressKey("Up"));
     ASSERT_TRUE(session->pressKey("Enter"));
-    EXPECT_EQ(cell(2, 5), "1.00");
-    EXPECT_EQ(cell(2, 6), "1.80");
-    EXPECT_EQ(cell(2, 7), "1.25");
-    EXPECT_EQ(cell(2, 9), "$3.75");
-    EXPECT_EQ(records(app::files::invDet(), {"IND:SEQUENCE", "IND:COST", "IND:LIST", "IND:SELL"}),
-              (std::vector<std::string>{"10 5.00 9.00 8.50", "20 1.00 1.80 1.25"}));
+    EXPECT_EQ(cell(3, 5), "1.00");
+    EXPECT_EQ(cell(3, 6), "1.80");
+    EXPECT_EQ(cell(3, 7), "1.25");
+    EXPECT_EQ(cell(3, 9), "$3.75");
+    EXPECT_EQ(
+        records(app::files::invDet(), {"IND:SEQUENCE", "IND:COST", "IND:LIST", "IND:SELL"}),
+        (std::vector<std::string>{"10 5.00 9.00 8.50", "20 1.25 2.25 2.25", "30 1.00 1.80 1.25"}));
 
     // A line changed in place shows its new amounts; given a sequence past the others, it
     // moves to its place.
@@ -226,14 +248,14 @@ TEST_F(InvoiceProceduresTest, PricingIsExactInEveryOrderOfEntry) {
     ASSERT_TRUE(session->type(focused()->number(), "4"));
     ASSERT_TRUE(session->pressKey("Enter"));
     EXPECT_EQ(cell(1, 9), "$34.00");
-    EXPECT_EQ(cell(2, 9), "$3.75");
+    EXPECT_EQ(cell(2, 9), "$6.75");
     ASSERT_TRUE(session->press("&Change"));
     ASSERT_TRUE(session->type(focused()->number(), "40"));
     ASSERT_TRUE(session->pressKey("Enter"));
     EXPECT_EQ(cell(1, 1), "20");
-    EXPECT_EQ(cell(2, 1), "40");
-    EXPECT_EQ(cell(2, 3), "Claw Hammer");
-    EXPECT_EQ(cell(2, 9), "$34.00");
+    EXPECT_EQ(cell(3, 1), "40");
+    EXPECT_EQ(cell(3, 3), "Claw Hammer");
+    EXPECT_EQ(cell(3, 9), "$34.00");
     EXPECT_TRUE(session->press("Cancel"));
 }
 
@@ -269,6 +291,13 @@ TEST_F(InvoiceProceduresTest, RequiredCellsAskOnceAndEscAbandonsWithoutAsking) {
     EXPECT_EQ(messages(), before + 1);
     EXPECT_EQ(lines(), 1u);
 
+    // Esc in any cell drops the line without a question, though cells are empty.
+    newLine();
+    before = messages();
+    ASSERT_TRUE(session->pressKey("Esc"));
+    EXPECT_EQ(messages(), before);
+    EXPECT_EQ(lines(), 1u);
+    EXPECT_EQ(records(app::files::invDet(), {"IND:INVDETID"}).size(), 1u);
     EXPECT_TRUE(session->press("Cancel"));
 }
 
